@@ -1,0 +1,91 @@
+#include "app/command_line_args.h"
+
+#include <cwctype>
+
+namespace corvalinde {
+namespace {
+
+wchar_t Fold(wchar_t c) {
+  return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+}
+
+std::size_t FindIgnoringCase(std::wstring_view text, std::wstring_view word) {
+  if (word.size() > text.size())
+    return std::wstring_view::npos;
+  for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+    std::size_t k = 0;
+    while (k < word.size() && Fold(text[at + k]) == Fold(word[k]))
+      ++k;
+    if (k == word.size())
+      return at;
+  }
+  return std::wstring_view::npos;
+}
+
+// Only the blank (code 32) is trimmed; tabs stay part of the value.
+std::wstring_view TrimBlanks(std::wstring_view value) {
+  while (!value.empty() && value.front() == L' ')
+    value.remove_prefix(1);
+  while (!value.empty() && value.back() == L' ')
+    value.remove_suffix(1);
+  return value;
+}
+
+std::wstring ReadSwitch(std::wstring_view text, std::wstring_view name) {
+  std::size_t at = FindIgnoringCase(text, name);
+  if (at == std::wstring_view::npos)
+    return {};
+  std::wstring_view rest = text.substr(at + name.size());
+  return std::wstring(TrimBlanks(rest.substr(0, rest.find(L'/'))));
+}
+
+// A decimal number: optional sign, digits with an optional fraction, optional exponent.
+bool ParseNumberIsNonZero(std::wstring_view value, bool& nonZero) {
+  std::size_t i = 0;
+  if (i < value.size() && (value[i] == L'+' || value[i] == L'-'))
+    ++i;
+  bool digits = false;
+  nonZero = false;
+  auto takeDigits = [&] {
+    while (i < value.size() && value[i] >= L'0' && value[i] <= L'9') {
+      digits = true;
+      nonZero = nonZero || value[i] != L'0';
+      ++i;
+    }
+  };
+  takeDigits();
+  if (i < value.size() && value[i] == L'.') {
+    ++i;
+    takeDigits();
+  }
+  if (!digits)
+    return false;
+  if (i < value.size() && (value[i] == L'e' || value[i] == L'E')) {
+    ++i;
+    if (i < value.size() && (value[i] == L'+' || value[i] == L'-'))
+      ++i;
+    std::size_t exponentStart = i;
+    while (i < value.size() && value[i] >= L'0' && value[i] <= L'9')
+      ++i;
+    if (i == exponentStart)
+      return false;
+  }
+  return i == value.size();
+}
+
+}  // namespace
+
+std::wstring GetFilenameArg(std::wstring_view commandText) {
+  return ReadSwitch(commandText, L"/filename");
+}
+
+std::wstring GetModalArg(std::wstring_view commandText) {
+  return ReadSwitch(commandText, L"/modal");
+}
+
+bool GetVisibleArg(std::wstring_view commandText) {
+  bool nonZero = false;
+  return ParseNumberIsNonZero(ReadSwitch(commandText, L"/visible"), nonZero) && nonZero;
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,16 @@
+// The three switch readers. Each searches the whole argument text on its own: the switch name
+// is found anywhere, ignoring case, and its value runs up to the next "/" (or the end), with
+// blanks around it removed.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace corvalinde {
+
+std::wstring GetFilenameArg(std::wstring_view commandText);
+std::wstring GetModalArg(std::wstring_view commandText);
+// A number other than zero is true. A value that is not a number (or is missing) reads as false.
+bool GetVisibleArg(std::wstring_view commandText);
+
+}  // namespace corvalinde

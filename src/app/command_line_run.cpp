@@ -1,0 +1,95 @@
+#include "app/command_line_run.h"
+
+#include <cstdio>
+
+#include "app/command_line_args.h"
+#include "app/exit_codes.h"
+#include "app/texts.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::MessageIcon;
+using platform::MessageRequest;
+
+std::wstring Join(std::initializer_list<std::wstring_view> parts) {
+  std::wstring text;
+  for (std::wstring_view part : parts)
+    text += part;
+  return text;
+}
+
+std::wstring Hex8(std::int32_t value) {
+  wchar_t digits[9];
+  std::swprintf(digits, 9, L"%08X", static_cast<unsigned>(value));
+  return digits;
+}
+
+MessageRequest Error(std::wstring text) {
+  return MessageRequest{std::move(text), MessageIcon::Error, platform::MessageButtons::Ok,
+                        std::wstring(texts::kTitleError)};
+}
+
+int ExitCodeFor(RegOutcome outcome) {
+  switch (outcome) {
+    case RegDone:
+      return kExitSuccess;
+    case RegEntryMissing:
+      return kExitEntryPointMissing;
+    case RegTimeout:
+      return kExitTimeout;
+    case RegModuleInvalid:
+      return kExitModuleInvalid;
+    case RegEntryFailed:
+      return kExitEntryPointFailed;
+  }
+  return kExitEntryPointMissing;
+}
+
+}  // namespace
+
+std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& result,
+                                                 const std::wstring& fileName,
+                                                 const std::wstring& mode) {
+  switch (result.outcome) {
+    case RegDone: {
+      std::wstring_view done = mode == L"R"   ? texts::kRegisteredOk
+                               : mode == L"U" ? texts::kUnregisteredOk
+                                              : std::wstring_view();
+      if (done.empty())
+        return std::nullopt;
+      return MessageRequest{Join({texts::kModuleLabel, fileName, texts::kCrLf, done}),
+                            MessageIcon::Information, platform::MessageButtons::Ok,
+                            std::wstring(texts::kTitleRegistered)};
+    }
+    case RegEntryMissing:
+      return Error(std::wstring(texts::kEntryPointMissing));
+    case RegTimeout:
+      return Error(std::wstring(texts::kTimeout));
+    case RegModuleInvalid:
+      return Error(
+          Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf, texts::kModuleInvalid}));
+    case RegEntryFailed:
+      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kOperationFailed,
+                         Hex8(result.entryStatus), L")"}));
+  }
+  return std::nullopt;
+}
+
+CommandLineRun RunCommandLine(std::wstring_view commandText, platform::ModuleLoader& loader,
+                              platform::MessageBoxes& boxes) {
+  std::wstring fileName = GetFilenameArg(commandText);
+  std::wstring mode = GetModalArg(commandText);
+  if (mode.empty() || fileName.empty()) {
+    boxes.Show(Error(std::wstring(texts::kUsage)));
+    return CommandLineRun{false, kExitInvalidParameters};
+  }
+  bool visible = GetVisibleArg(commandText);
+
+  RegistrationResult result = RegUnregModule(fileName, mode, loader);
+  if (auto message = CommandLineMessage(result, fileName, mode))
+    boxes.Show(*message);
+  return CommandLineRun{visible, ExitCodeFor(result.outcome)};
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,16 @@
+// Process exit codes of a command-line run. Where they mean the same they are regsvr32's, so
+// scripts written for it keep working.
+#pragma once
+
+namespace corvalinde {
+
+enum ExitCode : int {
+  kExitSuccess = 0,
+  kExitInvalidParameters = 1,
+  kExitModuleInvalid = 3,
+  kExitEntryPointMissing = 4,
+  kExitEntryPointFailed = 5,
+  kExitTimeout = 6,  // regsvr32 has no time limit, so no code of its own for this
+};
+
+}  // namespace corvalinde

@@ -1,0 +1,58 @@
+// Loading a module and running one of its exported entry points on a worker thread.
+//
+// Contract:
+// - Load returns an owner of the loaded module, or nullptr with `systemError` set to the
+//   platform's reason (a Win32 error code on Windows; 0 where the platform has none). The owner
+//   releases the module when destroyed.
+// - LoadedModule::Find returns a null EntryPoint when the module does not export the name.
+// - StartWorker starts a thread that initialises OLE, calls the entry point (a function taking
+//   nothing and returning an HRESULT), and uninitialises OLE; nullptr when no thread can start.
+// - Worker::WaitFor blocks at most `limit`; after Ended, ExitStatus is the entry point's HRESULT.
+//   Destroying a Worker closes its handle; it is only allowed once the worker has Ended.
+// - Abandon takes a module whose worker did not end in time. The module is never released while
+//   that worker can still run code in it: it stays loaded until the process ends.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace corvalinde::platform {
+
+// An exported function of a loaded module. Only a worker calls it, with the platform's calling
+// convention for COM entry points.
+struct EntryPoint {
+  void* address = nullptr;
+  explicit operator bool() const { return address != nullptr; }
+};
+
+class LoadedModule {
+ public:
+  virtual ~LoadedModule() = default;
+  virtual EntryPoint Find(const char* name) const = 0;
+};
+
+enum class WaitResult { Ended, TimedOut };
+
+class Worker {
+ public:
+  virtual ~Worker() = default;
+  virtual WaitResult WaitFor(std::chrono::milliseconds limit) = 0;
+  virtual std::int32_t ExitStatus() const = 0;
+};
+
+class ModuleLoader {
+ public:
+  virtual ~ModuleLoader() = default;
+  virtual std::unique_ptr<LoadedModule> Load(const std::wstring& path,
+                                             std::uint32_t& systemError) = 0;
+  virtual std::unique_ptr<Worker> StartWorker(EntryPoint entry) = 0;
+  virtual void Abandon(std::unique_ptr<LoadedModule> module, std::unique_ptr<Worker> worker) = 0;
+};
+
+// The platform's real loader: LoadLibraryW and CreateThread on Windows, dlopen and std::thread
+// elsewhere.
+std::unique_ptr<ModuleLoader> MakeSystemModuleLoader();
+
+}  // namespace corvalinde::platform

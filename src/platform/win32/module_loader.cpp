@@ -1,0 +1,106 @@
+#include "platform/module_loader.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+
+namespace corvalinde::platform {
+namespace {
+
+using win32::UniqueKernelHandle;
+using win32::UniqueModule;
+
+using ComEntryPoint = HRESULT(STDAPICALLTYPE*)();
+
+class Win32Module final : public LoadedModule {
+ public:
+  explicit Win32Module(UniqueModule module) : module_(std::move(module)) {}
+  EntryPoint Find(const char* name) const override {
+    return EntryPoint{reinterpret_cast<void*>(GetProcAddress(module_.get(), name))};
+  }
+  HMODULE Release() { return module_.release(); }
+
+ private:
+  UniqueModule module_;
+};
+
+// Modules commonly create COM objects while they register (categories, type libraries); like
+// regsvr32, give the entry point a thread where OLE is initialised.
+DWORD WINAPI RunEntryPoint(void* address) {
+  HRESULT init = OleInitialize(nullptr);
+  HRESULT status = reinterpret_cast<ComEntryPoint>(address)();
+  if (SUCCEEDED(init))
+    OleUninitialize();
+  return static_cast<DWORD>(status);
+}
+
+class Win32Worker final : public Worker {
+ public:
+  explicit Win32Worker(UniqueKernelHandle thread) : thread_(std::move(thread)) {}
+  WaitResult WaitFor(std::chrono::milliseconds limit) override {
+    DWORD wait = WaitForSingleObject(thread_.get(), static_cast<DWORD>(limit.count()));
+    return wait == WAIT_OBJECT_0 ? WaitResult::Ended : WaitResult::TimedOut;
+  }
+  std::int32_t ExitStatus() const override {
+    DWORD code = 0;
+    GetExitCodeThread(thread_.get(), &code);
+    return static_cast<std::int32_t>(code);
+  }
+  HANDLE Release() { return thread_.release(); }
+
+ private:
+  UniqueKernelHandle thread_;
+};
+
+class Win32ModuleLoader final : public ModuleLoader {
+ public:
+  std::unique_ptr<LoadedModule> Load(const std::wstring& path,
+                                     std::uint32_t& systemError) override {
+    // No "insert a disk" or bad-image boxes from the system: we report the failure ourselves.
+    DWORD previousMode = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
+    HMODULE module = LoadLibraryW(path.c_str());
+    systemError = module ? 0 : GetLastError();
+    SetThreadErrorMode(previousMode, nullptr);
+    if (!module)
+      return nullptr;
+    return std::make_unique<Win32Module>(UniqueModule(module));
+  }
+
+  std::unique_ptr<Worker> StartWorker(EntryPoint entry) override {
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, RunEntryPoint, entry.address, 0, &id);
+    if (!thread)
+      return nullptr;
+    return std::make_unique<Win32Worker>(UniqueKernelHandle(thread));
+  }
+
+  void Abandon(std::unique_ptr<LoadedModule> module, std::unique_ptr<Worker> worker) override {
+    // The worker may still be running code inside the module: keep both the module and the
+    // thread handle for the rest of the process.
+    std::lock_guard lock(abandonedMutex_);
+    abandoned_.push_back({static_cast<Win32Module&>(*module).Release(),
+                          static_cast<Win32Worker&>(*worker).Release()});
+  }
+
+ private:
+  struct Abandoned {
+    HMODULE module;
+    HANDLE thread;
+  };
+  std::mutex abandonedMutex_;
+  std::vector<Abandoned> abandoned_;
+};
+
+}  // namespace
+
+std::unique_ptr<ModuleLoader> MakeSystemModuleLoader() {
+  return std::make_unique<Win32ModuleLoader>();
+}
+
+}  // namespace corvalinde::platform

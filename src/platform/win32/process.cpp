@@ -1,0 +1,43 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+namespace corvalinde::platform {
+
+std::wstring ArgumentText() {
+  const wchar_t* p = GetCommandLineW();
+  // The program's path comes first, quoted when it holds blanks; the arguments follow it.
+  if (*p == L'"') {
+    ++p;
+    while (*p && *p != L'"')
+      ++p;
+    if (*p == L'"')
+      ++p;
+  } else {
+    while (*p && *p != L' ' && *p != L'\t')
+      ++p;
+  }
+  while (*p == L' ' || *p == L'\t')
+    ++p;
+  return p;
+}
+
+std::wstring ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring ExecutableFolder() {
+  std::wstring path = ExecutablePath();
+  auto slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+}  // namespace corvalinde::platform

@@ -1,0 +1,48 @@
+#include "registration/reg_unreg_module.h"
+
+#include <utility>
+
+namespace corvalinde {
+namespace {
+
+const char* EntryPointName(const std::wstring& mode) {
+  if (mode == L"R" || mode.empty())
+    return "DllRegisterServer";
+  if (mode == L"U" || mode == L"u")
+    return "DllUnregisterServer";
+  return nullptr;
+}
+
+}  // namespace
+
+RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
+                                  platform::ModuleLoader& loader, std::chrono::milliseconds limit) {
+  RegistrationResult result;
+  std::unique_ptr<platform::LoadedModule> module = loader.Load(fileName, result.loadError);
+  if (!module) {
+    result.outcome = RegModuleInvalid;
+    return result;
+  }
+
+  const char* name = EntryPointName(mode);
+  platform::EntryPoint entry = name ? module->Find(name) : platform::EntryPoint{};
+  if (!entry)
+    return result;  // RegEntryMissing; the module is released on the way out
+
+  std::unique_ptr<platform::Worker> worker = loader.StartWorker(entry);
+  if (!worker)
+    return result;
+
+  if (worker->WaitFor(limit) != platform::WaitResult::Ended) {
+    loader.Abandon(std::move(module), std::move(worker));
+    result.outcome = RegTimeout;
+    return result;
+  }
+
+  result.entryStatus = worker->ExitStatus();
+  result.outcome = result.entryStatus < 0 ? RegEntryFailed : RegDone;
+  worker.reset();  // the thread handle goes before the module
+  return result;
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,35 @@
+// The registration engine: load one module, run its DllRegisterServer or DllUnregisterServer on
+// a worker thread, and wait for it at most a fixed time. It shows nothing; callers report.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "platform/module_loader.h"
+
+namespace corvalinde {
+
+enum RegOutcome : std::int32_t {
+  RegDone = -1,          // the entry point ran and returned a success code (S_FALSE included)
+  RegEntryMissing = 0,   // the mode names no action, the export is missing, or no thread
+  RegTimeout = 1,        // the worker did not end in time; the module stays loaded
+  RegModuleInvalid = 2,  // the module cannot be loaded
+  RegEntryFailed = 3,    // the entry point ran and returned a failure HRESULT
+};
+
+struct RegistrationResult {
+  RegOutcome outcome = RegEntryMissing;
+  std::int32_t entryStatus = 0;  // the entry point's HRESULT, for RegDone and RegEntryFailed
+  std::uint32_t loadError = 0;   // the platform's reason, for RegModuleInvalid
+};
+
+inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
+
+// Mode "R" or empty registers, "U" or "u" unregisters; anything else (even "r") runs nothing.
+// The file name goes to the loader unchanged.
+RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
+                                  platform::ModuleLoader& loader,
+                                  std::chrono::milliseconds limit = kRegistrationTimeLimit);
+
+}  // namespace corvalinde

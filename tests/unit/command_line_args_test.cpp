@@ -1,0 +1,74 @@
+#include "app/command_line_args.h"
+
+#include <gtest/gtest.h>
+
+namespace corvalinde {
+namespace {
+
+struct Switches {
+  std::wstring fileName;
+  std::wstring mode;
+  bool visible;
+};
+
+Switches Read(std::wstring_view text) {
+  return {GetFilenameArg(text), GetModalArg(text), GetVisibleArg(text)};
+}
+
+TEST(CommandLineArgs, ShellVerbCommandKeepsSpacesInThePath) {
+  Switches s = Read(L" /filename C:\\Program Files\\x.ocx /modal R /visible 0");
+  EXPECT_EQ(s.fileName, L"C:\\Program Files\\x.ocx");
+  EXPECT_EQ(s.mode, L"R");
+  EXPECT_FALSE(s.visible);
+}
+
+TEST(CommandLineArgs, NamesIgnoreCaseValuesKeepIt) {
+  Switches s = Read(L"/MODAL u /FileName a.dll");
+  EXPECT_EQ(s.fileName, L"a.dll");
+  EXPECT_EQ(s.mode, L"u");
+  EXPECT_FALSE(s.visible);
+}
+
+TEST(CommandLineArgs, AValueEndsAtTheNextSlash) {
+  EXPECT_EQ(GetFilenameArg(L"/filename a/b.dll /modal U"), L"a");
+  Switches s = Read(L"/filename C:\\x.dll/modal R");
+  EXPECT_EQ(s.fileName, L"C:\\x.dll");
+  EXPECT_EQ(s.mode, L"R");
+}
+
+TEST(CommandLineArgs, EmptyValuesAndAbsentSwitches) {
+  EXPECT_EQ(GetFilenameArg(L"/filename /modal R"), L"");
+  EXPECT_EQ(GetFilenameArg(L"/modal R /filename"), L"");
+  Switches none = Read(L"");
+  EXPECT_EQ(none.fileName, L"");
+  EXPECT_EQ(none.mode, L"");
+  EXPECT_FALSE(none.visible);
+}
+
+TEST(CommandLineArgs, SwitchMayBeThePrefixOfAWordAndOnlyTheFirstCounts) {
+  EXPECT_EQ(GetFilenameArg(L"/filenamea.dll"), L"a.dll");
+  EXPECT_EQ(GetModalArg(L"/modal U /modal R"), L"U");
+}
+
+TEST(CommandLineArgs, OnlyBlanksAreTrimmed) {
+  EXPECT_EQ(GetFilenameArg(L"/filename \ta.dll\t /modal R"), L"\ta.dll\t");
+  EXPECT_EQ(GetFilenameArg(L"/filename \"C:\\a b.dll\" /modal R"), L"\"C:\\a b.dll\"");
+}
+
+TEST(CommandLineArgs, VisibleIsANumberAndNotANumberIsFalse) {
+  EXPECT_TRUE(GetVisibleArg(L"/visible 1"));
+  EXPECT_FALSE(GetVisibleArg(L"/visible 0"));
+  EXPECT_TRUE(GetVisibleArg(L"/visible 2"));
+  EXPECT_TRUE(GetVisibleArg(L"/visible -1"));
+  EXPECT_TRUE(GetVisibleArg(L"/visible 0.5"));
+  EXPECT_FALSE(GetVisibleArg(L"/visible 0.0"));
+  EXPECT_TRUE(GetVisibleArg(L"/visible 1e3"));
+  EXPECT_FALSE(GetVisibleArg(L"/visible"));
+  EXPECT_FALSE(GetVisibleArg(L"/visible yes"));
+  EXPECT_FALSE(GetVisibleArg(L"/visible 1x"));
+  EXPECT_FALSE(GetVisibleArg(L"/visible ."));
+  EXPECT_FALSE(GetVisibleArg(L"/visible 1e"));
+}
+
+}  // namespace
+}  // namespace corvalinde

@@ -1,0 +1,118 @@
+#include "app/command_line_run.h"
+
+#include <gtest/gtest.h>
+
+#include "app/exit_codes.h"
+#include "platform/inmemory/recording_message_boxes.h"
+#include "test_support.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::MessageIcon;
+using platform::MessageRequest;
+using testing::TestModuleFileName;
+
+class CommandLine : public ::testing::Test {
+ protected:
+  CommandLineRun Run(const std::wstring& text) { return RunCommandLine(text, *loader_, boxes_); }
+  std::wstring Args(const std::string& module, const std::wstring& rest) {
+    return L"/filename " + TestModuleFileName(module) + L" " + rest;
+  }
+  ::testing::AssertionResult ShowedOnly(const std::wstring& text, MessageIcon icon,
+                                        const std::wstring& title) {
+    if (boxes_.Shown().size() != 1) {
+      return ::testing::AssertionFailure() << boxes_.Shown().size() << " messages shown";
+    }
+    const MessageRequest& shown = boxes_.Shown().front();
+    if (shown.text != text || shown.icon != icon || shown.title != title ||
+        shown.buttons != platform::MessageButtons::Ok) {
+      return ::testing::AssertionFailure()
+             << "shown: [" << ::testing::PrintToString(shown.text) << "] icon "
+             << static_cast<int>(shown.icon) << " title " << ::testing::PrintToString(shown.title);
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  testing::ModuleFolderAsCurrent inModuleFolder_;
+  testing::MarkerFile marker_;
+  std::unique_ptr<platform::ModuleLoader> loader_ = platform::MakeSystemModuleLoader();
+  platform::inmemory::RecordingMessageBoxes boxes_;
+};
+
+TEST_F(CommandLine, MissingFileNameOrModeShowsTheUsage) {
+  for (const wchar_t* text : {L"/filename a.dll", L"/modal R /visible 1", L"qualcosa"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(text)));
+    boxes_ = {};
+    CommandLineRun run = Run(text);
+    EXPECT_TRUE(
+        ShowedOnly(L"Parametri non validi.\r\n/filename nomefile\r\n/visible  0-1\r\n/modal   U-R",
+                   MessageIcon::Error, L"Errore"));
+    EXPECT_FALSE(run.goOnInTray);
+    EXPECT_EQ(run.exitCode, kExitInvalidParameters);
+  }
+  EXPECT_TRUE(marker_.Lines().empty());
+}
+
+TEST_F(CommandLine, RegisteringNamesTheFile) {
+  std::wstring file = TestModuleFileName("testmod_good");
+  CommandLineRun run = Run(Args("testmod_good", L"/modal R /visible 0"));
+  EXPECT_TRUE(ShowedOnly(L"Modulo : " + file + L"\r\nRegistrato con successo",
+                         MessageIcon::Information, L"Registrato"));
+  EXPECT_EQ(run.exitCode, kExitSuccess);
+  EXPECT_FALSE(run.goOnInTray);
+}
+
+TEST_F(CommandLine, UnregisteringKeepsTheRegisteredTitle) {
+  std::wstring file = TestModuleFileName("testmod_good");
+  CommandLineRun run = Run(Args("testmod_good", L"/modal U /visible 1"));
+  EXPECT_TRUE(ShowedOnly(L"Modulo : " + file + L"\r\nUnregistrato con successo",
+                         MessageIcon::Information, L"Registrato"));
+  EXPECT_TRUE(run.goOnInTray);
+}
+
+TEST_F(CommandLine, LowerCaseUUnregistersSilently) {
+  CommandLineRun run = Run(Args("testmod_good", L"/modal u"));
+  EXPECT_TRUE(boxes_.Shown().empty());
+  EXPECT_EQ(run.exitCode, kExitSuccess);
+  EXPECT_EQ(marker_.Lines(), std::vector<std::string>{"unregister"});
+}
+
+TEST_F(CommandLine, EachFailureHasItsMessageAndExitCode) {
+  struct Case {
+    std::string module;
+    std::wstring mode;
+    std::wstring text;
+    int exitCode;
+  };
+  std::wstring missing = TestModuleFileName("testmod_missing");
+  std::wstring failing = TestModuleFileName("testmod_failing");
+  const Case cases[] = {
+      {"testmod_good", L"r", L"Entrypoint del modulo mancante", kExitEntryPointMissing},
+      {"testmod_noexports", L"R", L"Entrypoint del modulo mancante", kExitEntryPointMissing},
+      {"testmod_missing", L"R", L"Modulo :" + missing + L"\r\nè mancante o non valido",
+       kExitModuleInvalid},
+      {"testmod_failing", L"U",
+       L"Modulo : " + failing + L"\r\nOperazione non riuscita (codice 0x80070005)",
+       kExitEntryPointFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.module);
+    boxes_ = {};
+    CommandLineRun run = Run(Args(c.module, L"/modal " + c.mode));
+    EXPECT_TRUE(ShowedOnly(c.text, MessageIcon::Error, L"Errore"));
+    EXPECT_EQ(run.exitCode, c.exitCode);
+  }
+}
+
+TEST(CommandLineMessages, TimeOutDoesNotNameTheFile) {
+  RegistrationResult timedOut{RegTimeout, 0, 0};
+  auto message = CommandLineMessage(timedOut, L"a.dll", L"R");
+  ASSERT_TRUE(message.has_value());
+  EXPECT_EQ(message->text, L"Errore di timeout del modulo");
+  EXPECT_EQ(message->icon, MessageIcon::Error);
+  EXPECT_EQ(message->title, L"Errore");
+}
+
+}  // namespace
+}  // namespace corvalinde

@@ -1,0 +1,124 @@
+#include "registration/reg_unreg_module.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace corvalinde {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::IsModuleLoaded;
+using testing::MarkerFile;
+using testing::TestModulePath;
+using Lines = std::vector<std::string>;
+
+class RegistrationEngine : public ::testing::Test {
+ protected:
+  RegistrationResult Run(const std::string& module, const std::wstring& mode,
+                         milliseconds limit = kRegistrationTimeLimit) {
+    return RegUnregModule(TestModulePath(module), mode, *loader_, limit);
+  }
+  MarkerFile marker_;
+  std::unique_ptr<platform::ModuleLoader> loader_ = platform::MakeSystemModuleLoader();
+};
+
+TEST_F(RegistrationEngine, ModesChooseTheEntryPointWithCaseSignificant) {
+  EXPECT_EQ(Run("testmod_good", L"R").outcome, RegDone);
+  EXPECT_EQ(Run("testmod_good", L"").outcome, RegDone);
+  EXPECT_EQ(Run("testmod_good", L"U").outcome, RegDone);
+  EXPECT_EQ(Run("testmod_good", L"u").outcome, RegDone);
+  EXPECT_EQ(Run("testmod_good", L"r").outcome, RegEntryMissing);
+  EXPECT_EQ(Run("testmod_good", L"X").outcome, RegEntryMissing);
+  // Each call runs its entry point again; "r" and "X" ran nothing.
+  EXPECT_EQ(marker_.Lines(), (Lines{"register", "register", "unregister", "unregister"}));
+  EXPECT_FALSE(IsModuleLoaded(TestModulePath("testmod_good")));
+}
+
+TEST_F(RegistrationEngine, MissingOrInvalidModulesCannotLoad) {
+  RegistrationResult missing = Run("testmod_does_not_exist", L"R");
+  EXPECT_EQ(missing.outcome, RegModuleInvalid);
+  EXPECT_NE(missing.loadError, 0u);
+  EXPECT_EQ(Run("testmod_text", L"R").outcome, RegModuleInvalid);
+}
+
+TEST_F(RegistrationEngine, ALibraryWithoutTheExportIsReleasedAgain) {
+  EXPECT_EQ(Run("testmod_noexports", L"R").outcome, RegEntryMissing);
+  EXPECT_EQ(Run("testmod_noexports", L"U").outcome, RegEntryMissing);
+  EXPECT_FALSE(IsModuleLoaded(TestModulePath("testmod_noexports")));
+}
+
+TEST_F(RegistrationEngine, AFailureHResultIsNotASuccess) {
+  RegistrationResult result = Run("testmod_failing", L"R");
+  EXPECT_EQ(result.outcome, RegEntryFailed);
+  EXPECT_EQ(static_cast<std::uint32_t>(result.entryStatus), 0x80070005u);
+  EXPECT_EQ(marker_.Lines(), (Lines{"register refused"}));
+}
+
+TEST_F(RegistrationEngine, AHangingModuleTimesOutAndStaysLoaded) {
+  auto started = std::chrono::steady_clock::now();
+  RegistrationResult result = Run("testmod_hanging", L"R", milliseconds(300));
+  auto waited = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(result.outcome, RegTimeout);
+  EXPECT_GE(waited, milliseconds(290));
+  // Its worker is still inside the module, so the module must not have been unloaded.
+  EXPECT_TRUE(IsModuleLoaded(TestModulePath("testmod_hanging")));
+  EXPECT_EQ(marker_.Lines(), (Lines{"register started"}));
+}
+
+#ifdef _WIN32
+TEST_F(RegistrationEngine, TheEntryPointRunsWithComInitialised) {
+  // The good module answers CO_E_NOTINITIALIZED on a thread without COM.
+  RegistrationResult result = Run("testmod_good", L"R");
+  EXPECT_EQ(result.outcome, RegDone) << std::hex << result.entryStatus;
+  Run("testmod_good", L"U");
+}
+
+TEST_F(RegistrationEngine, APathTheAnsiCodePageCannotSpellStillLoads) {
+  std::wstring folder = TestModulePath("testmod_good");
+  folder.resize(folder.find_last_of(L'\\'));
+  std::wstring unusual = folder + L"\\modulo \u4e2d\u0416.dll";
+  ASSERT_TRUE(CopyFileW(TestModulePath("testmod_good").c_str(), unusual.c_str(), FALSE));
+  RegistrationResult result = RegUnregModule(unusual, L"R", *loader_);
+  EXPECT_EQ(result.outcome, RegDone);
+  RegUnregModule(unusual, L"U", *loader_);
+  DeleteFileW(unusual.c_str());
+}
+#endif
+
+// A loader whose thread cannot start, recording the order of releases.
+class NoThreadLoader final : public platform::ModuleLoader {
+ public:
+  struct Module final : platform::LoadedModule {
+    explicit Module(std::vector<std::string>& log) : log(log) {}
+    ~Module() override { log.push_back("module released"); }
+    platform::EntryPoint Find(const char*) const override { return {reinterpret_cast<void*>(1)}; }
+    std::vector<std::string>& log;
+  };
+  std::unique_ptr<platform::LoadedModule> Load(const std::wstring&, std::uint32_t&) override {
+    return std::make_unique<Module>(log);
+  }
+  std::unique_ptr<platform::Worker> StartWorker(platform::EntryPoint) override { return nullptr; }
+  void Abandon(std::unique_ptr<platform::LoadedModule>,
+               std::unique_ptr<platform::Worker>) override {
+    log.push_back("abandoned");
+  }
+  std::vector<std::string> log;
+};
+
+TEST(RegistrationEngineWithoutThreads, NoThreadMeansEntryPointMissingAndTheModuleIsReleased) {
+  NoThreadLoader loader;
+  EXPECT_EQ(RegUnregModule(L"a.dll", L"R", loader).outcome, RegEntryMissing);
+  EXPECT_EQ(loader.log, (Lines{"module released"}));
+}
+
+}  // namespace
+}  // namespace corvalinde
