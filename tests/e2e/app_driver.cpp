@@ -1,0 +1,164 @@
+#include "app_driver.h"
+
+#include <thread>
+
+#include "icon_matcher.h"
+
+namespace corvalinde::e2e {
+namespace {
+
+constexpr milliseconds kPoll{50};
+
+struct WindowSearch {
+  DWORD processId;
+  std::wstring windowClass;
+  std::wstring caption;
+  HWND found;
+};
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[128] = {};
+  GetClassNameW(window, name, 128);
+  return name;
+}
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search.processId || !IsWindowVisible(window)) return TRUE;
+  if (ClassName(window) != search.windowClass) return TRUE;
+  if (!search.caption.empty() && WindowText(window) != search.caption) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+std::wstring WithoutAccessKeys(std::wstring caption) {
+  std::wstring plain;
+  for (wchar_t c : caption) {
+    if (c != L'&') plain.push_back(c);
+  }
+  return plain;
+}
+
+}  // namespace
+
+std::wstring WindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) {
+    return {};
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 2000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+MessageBoxSeen ReadMessageBox(HWND box) {
+  MessageBoxSeen seen;
+  seen.window = box;
+  seen.title = WindowText(box);
+  seen.icon = SeenIcon::None;
+  for (HWND child : Children(box)) {
+    std::wstring cls = ClassName(child);
+    if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+      if (IsWindowVisible(child)) seen.buttons.push_back(WithoutAccessKeys(WindowText(child)));
+    } else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+      LONG style = GetWindowLongW(child, GWL_STYLE);
+      if ((style & SS_TYPEMASK) == SS_ICON) {
+        if (IsWindowVisible(child)) seen.icon = RecogniseIcon(child);
+      } else if (seen.text.empty()) {
+        seen.text = WindowText(child);
+      }
+    }
+  }
+  return seen;
+}
+
+bool PressButton(HWND dialog, const std::wstring& caption) {
+  for (HWND child : Children(dialog)) {
+    if (_wcsicmp(ClassName(child).c_str(), L"Button") != 0) continue;
+    if (WithoutAccessKeys(WindowText(child)) != caption) continue;
+    PostMessageW(child, BM_CLICK, 0, 0);
+    return true;
+  }
+  return false;
+}
+
+AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + exePath + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     nullptr, &startup, &info)) {
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+  }
+}
+
+AppProcess::~AppProcess() {
+  if (!process_) return;
+  if (IsRunning()) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool AppProcess::IsRunning() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+HWND AppProcess::WaitForWindow(const std::wstring& windowClass, const std::wstring& caption,
+                               milliseconds timeout) const {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  do {
+    WindowSearch search{id_, windowClass, caption, nullptr};
+    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    std::this_thread::sleep_for(kPoll);
+  } while (std::chrono::steady_clock::now() < deadline);
+  return nullptr;
+}
+
+std::optional<MessageBoxSeen> AppProcess::WaitForMessageBox(milliseconds timeout) const {
+  HWND box = WaitForWindow(L"#32770", L"", timeout);
+  if (!box) return std::nullopt;
+  std::this_thread::sleep_for(milliseconds(300));  // let it finish painting before we look
+  return ReadMessageBox(box);
+}
+
+std::optional<DWORD> AppProcess::WaitForExit(milliseconds timeout) const {
+  if (!process_ ||
+      WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, n);
+  return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+}  // namespace corvalinde::e2e

@@ -1,0 +1,59 @@
+// Drives a running Corvalinde.exe the way a user would, through Win32 only: find the windows it
+// shows, read their texts, press their buttons, and see how the process ended.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvalinde::e2e {
+
+using std::chrono::milliseconds;
+
+// The icon of a message box as the user sees it, told apart by its pixels: the flag values
+// (16 error, 48 exclamation, 64 information), 0 for none, -1 when it matches none of them.
+enum class SeenIcon { Unknown = -1, None = 0, Error = 16, Exclamation = 48, Information = 64 };
+
+struct MessageBoxSeen {
+  HWND window = nullptr;
+  std::wstring title;
+  std::wstring text;
+  SeenIcon icon = SeenIcon::Unknown;
+  std::vector<std::wstring> buttons;  // captions, in window order
+};
+
+// A started process, ended by force when the object goes if it is still running.
+class AppProcess {
+ public:
+  AppProcess(const std::wstring& exePath, const std::wstring& arguments);
+  ~AppProcess();
+  AppProcess(const AppProcess&) = delete;
+  AppProcess& operator=(const AppProcess&) = delete;
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD Id() const { return id_; }
+
+  // The first visible top-level window of the process with this class (and caption, if given).
+  HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& caption,
+                     milliseconds timeout) const;
+  std::optional<MessageBoxSeen> WaitForMessageBox(milliseconds timeout) const;
+  std::optional<DWORD> WaitForExit(milliseconds timeout) const;
+  bool IsRunning() const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+std::wstring WindowText(HWND window);
+MessageBoxSeen ReadMessageBox(HWND box);
+// Clicks the button whose caption, without "&", equals `caption` ("OK", "Sì", ...).
+bool PressButton(HWND dialog, const std::wstring& caption);
+
+// Folder of the running test program; Corvalinde.exe and the test modules sit in it.
+std::wstring ProgramFolder();
+
+}  // namespace corvalinde::e2e

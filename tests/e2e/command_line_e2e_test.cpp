@@ -1,0 +1,146 @@
+// Corvalinde.exe started the way Explorer's verbs start it, watched through its message boxes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "app_driver.h"
+
+namespace corvalinde::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr wchar_t kTestClassKey[] =
+    L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}\\InProcServer32";
+
+std::wstring Module(const std::wstring& name) { return ProgramFolder() + L"\\" + name + L".dll"; }
+std::wstring Program() { return ProgramFolder() + L"\\Corvalinde.exe"; }
+
+std::wstring RegisteredServer() {
+  wchar_t data[MAX_PATH] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, kTestClassKey, nullptr, RRF_RT_REG_SZ, nullptr, data,
+                   &size) != ERROR_SUCCESS) {
+    return L"";
+  }
+  return data;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out.push_back(c < 128 ? static_cast<char>(c) : '?');
+  return out;
+}
+
+// Starts the program with `arguments`, expects exactly one message box with this text, icon
+// and title, presses OK and returns the exit code (or -1 when the process did not end).
+::testing::AssertionResult ShowsThenEnds(const std::wstring& arguments, const std::wstring& text,
+                                         SeenIcon icon, const std::wstring& title,
+                                         DWORD exitCode, milliseconds wait = 20s) {
+  AppProcess app(Program(), arguments);
+  if (!app.Started()) return ::testing::AssertionFailure() << "Corvalinde.exe did not start";
+  auto box = app.WaitForMessageBox(wait);
+  if (!box) return ::testing::AssertionFailure() << "no message box within the wait";
+  if (box->text != text) {
+    return ::testing::AssertionFailure() << "text [" << Narrow(box->text) << "]";
+  }
+  if (box->title != title) {
+    return ::testing::AssertionFailure() << "title [" << Narrow(box->title) << "]";
+  }
+  if (box->icon != icon) {
+    return ::testing::AssertionFailure() << "icon " << static_cast<int>(box->icon);
+  }
+  if (box->buttons != std::vector<std::wstring>{L"OK"}) {
+    return ::testing::AssertionFailure() << box->buttons.size() << " buttons, not just OK";
+  }
+  if (!PressButton(box->window, L"OK")) return ::testing::AssertionFailure() << "no OK";
+  auto code = app.WaitForExit(10s);
+  if (!code) return ::testing::AssertionFailure() << "the process did not end after OK";
+  if (*code != exitCode) return ::testing::AssertionFailure() << "exit code " << *code;
+  return ::testing::AssertionSuccess();
+}
+
+TEST(CommandLineRun, RegistersAndUnregistersAModuleForReal) {
+  std::wstring good = Module(L"testmod_good");
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + good + L" /modal R /visible 0",
+                            L"Modulo : " + good + L"\r\nRegistrato con successo",
+                            SeenIcon::Information, L"Registrato", 0));
+  EXPECT_EQ(RegisteredServer(), good);
+
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + good + L" /modal U /visible 0",
+                            L"Modulo : " + good + L"\r\nUnregistrato con successo",
+                            SeenIcon::Information, L"Registrato", 0));
+  EXPECT_EQ(RegisteredServer(), L"");
+}
+
+TEST(CommandLineRun, LowerCaseUUnregistersWithoutAWord) {
+  std::wstring good = Module(L"testmod_good");
+  ASSERT_TRUE(ShowsThenEnds(L"/filename " + good + L" /modal R", L"Modulo : " + good +
+                            L"\r\nRegistrato con successo", SeenIcon::Information,
+                            L"Registrato", 0));
+  AppProcess app(Program(), L"/filename " + good + L" /modal u");
+  EXPECT_EQ(app.WaitForExit(20s), std::optional<DWORD>(0));
+  EXPECT_FALSE(app.WaitForMessageBox(0ms).has_value());
+  EXPECT_EQ(RegisteredServer(), L"");
+}
+
+TEST(CommandLineRun, MissingSwitchesShowTheUsage) {
+  const std::wstring usage =
+      L"Parametri non validi.\r\n/filename nomefile\r\n/visible  0-1\r\n/modal   U-R";
+  EXPECT_TRUE(ShowsThenEnds(L"/filename a.dll", usage, SeenIcon::Error, L"Errore", 1));
+  EXPECT_TRUE(ShowsThenEnds(L"/modal R /visible 1", usage, SeenIcon::Error, L"Errore", 1));
+  // A run that ends by itself never writes the settings.
+  EXPECT_EQ(GetFileAttributesW((ProgramFolder() + L"\\opz.dat").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(CommandLineRun, EachFailureIsReportedWithItsExitCode) {
+  std::wstring missing = ProgramFolder() + L"\\non esiste.dll";
+  std::wstring text = Module(L"testmod_text");
+  std::wstring failing = Module(L"testmod_failing");
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + Module(L"testmod_good") + L" /modal r",
+                            L"Entrypoint del modulo mancante", SeenIcon::Error, L"Errore", 4));
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + Module(L"testmod_noexports") + L" /modal U",
+                            L"Entrypoint del modulo mancante", SeenIcon::Error, L"Errore", 4));
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + missing + L" /modal R",
+                            L"Modulo :" + missing + L"\r\nè mancante o non valido",
+                            SeenIcon::Error, L"Errore", 3));
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + text + L" /modal R",
+                            L"Modulo :" + text + L"\r\nè mancante o non valido", SeenIcon::Error,
+                            L"Errore", 3));
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + failing + L" /modal R /visible 0",
+                            L"Modulo : " + failing +
+                                L"\r\nOperazione non riuscita (codice 0x80070005)",
+                            SeenIcon::Error, L"Errore", 5));
+}
+
+TEST(CommandLineRun, AHangingModuleTimesOutAfterTenSeconds) {
+  auto started = std::chrono::steady_clock::now();
+  AppProcess app(Program(), L"/filename " + Module(L"testmod_hanging") + L" /modal R");
+  auto box = app.WaitForMessageBox(30s);
+  auto waited = std::chrono::steady_clock::now() - started;
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"Errore di timeout del modulo");
+  EXPECT_EQ(box->title, L"Errore");
+  EXPECT_EQ(box->icon, SeenIcon::Error);
+  EXPECT_GE(waited, 9500ms);
+  EXPECT_LT(waited, 25s);
+  PressButton(box->window, L"OK");
+  EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(6));
+}
+
+TEST(CommandLineRun, VisibleOneKeepsTheProgramRunningAfterTheMessage) {
+  std::wstring good = Module(L"testmod_good");
+  AppProcess app(Program(), L"/filename " + good + L" /modal R /visible 1");
+  auto box = app.WaitForMessageBox(20s);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"Modulo : " + good + L"\r\nRegistrato con successo");
+  PressButton(box->window, L"OK");
+  EXPECT_FALSE(app.WaitForExit(2s).has_value());
+  EXPECT_TRUE(app.IsRunning());
+  ShowsThenEnds(L"/filename " + good + L" /modal U", L"Modulo : " + good +
+                L"\r\nUnregistrato con successo", SeenIcon::Information, L"Registrato", 0);
+}
+
+}  // namespace
+}  // namespace corvalinde::e2e
