@@ -1,0 +1,29 @@
+// The "Registra" and "Unregistra" verbs of Explorer's context menu, for every extension of the
+// settings: HKEY_CLASSES_ROOT\<ext>file\shell\<verb>\command starts this program's command-line
+// mode on the file. Failures are ignored entry by entry; nothing is reported.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace corvalinde {
+
+// The path the program writes into the registry: its folder and the fixed name Corvalinde.exe,
+// whatever name it runs under.
+std::wstring ProgramPath(const std::wstring& executableFolder);
+
+// The class a file extension's verbs go under: the entry trimmed, lower case, then "file".
+std::wstring FileClassName(const std::wstring& extension);
+
+// The command a verb stores: the program path in quotes (a path with blanks must not be read
+// as a shorter program), then the switches, with %1 bare: a switch value runs to the next "/",
+// so quotes around the file would become part of its name.
+std::wstring VerbCommand(const std::wstring& programPath, wchar_t mode);
+
+void CreateShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions,
+                      const std::wstring& programPath);
+void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions);
+
+}  // namespace corvalinde

@@ -1,0 +1,68 @@
+// A registry held in memory, with the statuses of the real one: the registry of the portable
+// build, and a sandbox for tests on every platform.
+//
+// Sub-keys enumerate in the order Windows gives them (names compared upper-cased), values in
+// the order they were first set. Roots made read-only refuse every change and every opening
+// with write rights (kRegAccessDenied), as HKEY_LOCAL_MACHINE does for a user without rights.
+// Handles are checked against the rights they were opened with.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace corvalinde::platform::inmemory {
+
+class MemoryRegistry final : public Registry {
+ public:
+  MemoryRegistry();
+  ~MemoryRegistry() override;
+
+  void SetReadOnly(RegKey root, bool readOnly);
+  // The variables ExpandEnvironment knows (none at first).
+  void DefineEnvironmentVariable(const std::string& name, const std::string& value);
+
+  std::int32_t OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+                       RegKey& opened) override;
+  std::int32_t CreateKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+                         RegKey& opened) override;
+  std::int32_t CloseKey(RegKey key) override;
+  std::int32_t SetValue(RegKey key, const char* name, std::uint32_t type, const std::uint8_t* data,
+                        std::uint32_t size) override;
+  std::int32_t QueryValue(RegKey key, const char* name, std::uint32_t* type, std::uint8_t* data,
+                          std::uint32_t* size) override;
+  std::int32_t DeleteValue(RegKey key, const char* name) override;
+  std::int32_t DeleteKey(RegKey parent, const std::string& subKey) override;
+  std::int32_t EnumKey(RegKey key, std::uint32_t index, char* name,
+                       std::uint32_t nameSize) override;
+  std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name,
+                         std::uint32_t* nameSize) override;
+  std::int32_t QueryInfoKey(RegKey key, std::uint32_t* longestValueName) override;
+  std::uint32_t ExpandEnvironment(const char* source, char* destination,
+                                  std::uint32_t size) override;
+
+ private:
+  struct Node;
+  struct Handle {
+    std::shared_ptr<Node> node;
+    std::uint32_t access;
+  };
+
+  // The open handle or root behind `key`, checked for `rights`; status on failure.
+  std::int32_t Resolve(RegKey key, std::uint32_t rights, Handle& handle) const;
+  bool IsReadOnly(const Node& node) const;
+  RegKey AddHandle(std::shared_ptr<Node> node, std::uint32_t access);
+
+  std::map<RegKey, std::shared_ptr<Node>> roots_;
+  std::map<RegKey, Handle> handles_;
+  std::set<RegKey> readOnlyRoots_;
+  std::map<std::string, std::string> environment_;  // keys upper-cased
+  RegKey nextHandle_ = 0x100;
+};
+
+}  // namespace corvalinde::platform::inmemory

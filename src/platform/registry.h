@@ -1,0 +1,106 @@
+// The registry, as the program uses it: the 8-bit ("A") Win32 registry calls, with their
+// statuses. Names, paths and text data are ANSI bytes (see ansi.h).
+//
+// Contract, as on Windows:
+// - A RegKey is a predefined root (its signed 32-bit number, sign-extended) or a handle that
+//   OpenKey/CreateKey returned; the caller closes every handle it gets with CloseKey (see
+//   registry_key.h for an owner). Root 0 is no key: every call fails with kInvalidHandle.
+// - Paths are names separated by "\"; an empty path names the key itself. Names compare
+//   without regard to letter case.
+// - A null value name and an empty one both name the key's default value.
+// - QueryValue with `data` null or too small answers kMoreData (or kSuccess without data) and
+//   sets `size` to the bytes needed.
+// - EnumKey answers kMoreData when the name and its NUL do not fit `nameSize`, kNoMoreItems
+//   past the last key. EnumValue takes the buffer size in characters (NUL included) and sets
+//   it to the name's length (NUL excluded).
+// - DeleteKey refuses a key that has sub-keys (kAccessDenied).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace corvalinde::platform {
+
+using RegKey = std::intptr_t;
+
+inline constexpr RegKey kHkeyClassesRoot = static_cast<std::int32_t>(0x80000000u);
+inline constexpr RegKey kHkeyCurrentUser = static_cast<std::int32_t>(0x80000001u);
+inline constexpr RegKey kHkeyLocalMachine = static_cast<std::int32_t>(0x80000002u);
+inline constexpr RegKey kHkeyUsers = static_cast<std::int32_t>(0x80000003u);
+inline constexpr RegKey kHkeyCurrentConfig = static_cast<std::int32_t>(0x80000005u);
+
+// Statuses (Win32 error codes) that callers look at.
+enum RegStatus : std::int32_t {
+  kRegSuccess = 0,
+  kRegNotFound = 2,
+  kRegAccessDenied = 5,
+  kRegInvalidHandle = 6,
+  kRegInvalidParameter = 87,
+  kRegBadPathName = 161,
+  kRegMoreData = 234,
+  kRegNoMoreItems = 259,
+  kRegKeyDeleted = 1018,
+};
+
+// Access rights.
+enum RegAccess : std::uint32_t {
+  kKeyQueryValue = 0x0001,
+  kKeySetValue = 0x0002,
+  kKeyCreateSubKey = 0x0004,
+  kKeyEnumerateSubKeys = 0x0008,
+  kKeyNotify = 0x0010,
+  kKeyCreateLink = 0x0020,
+  kKeyDelete = 0x00010000,
+  kKeyRead = 0x00020019,
+  kKeyAllAccess = 0x000F003F,
+};
+
+// Value types.
+enum RegType : std::uint32_t {
+  kRegNone = 0,
+  kRegSz = 1,
+  kRegExpandSz = 2,
+  kRegBinary = 3,
+  kRegDword = 4,
+  kRegDwordBigEndian = 5,
+  kRegLink = 6,
+  kRegMultiSz = 7,
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  virtual std::int32_t OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+                               RegKey& opened) = 0;
+  // Opens the key, creating it and every missing key on the path (non-volatile).
+  virtual std::int32_t CreateKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+                                 RegKey& opened) = 0;
+  virtual std::int32_t CloseKey(RegKey key) = 0;
+
+  virtual std::int32_t SetValue(RegKey key, const char* name, std::uint32_t type,
+                                const std::uint8_t* data, std::uint32_t size) = 0;
+  virtual std::int32_t QueryValue(RegKey key, const char* name, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* size) = 0;
+  virtual std::int32_t DeleteValue(RegKey key, const char* name) = 0;
+  virtual std::int32_t DeleteKey(RegKey parent, const std::string& subKey) = 0;
+
+  virtual std::int32_t EnumKey(RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t nameSize) = 0;
+  virtual std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name,
+                                 std::uint32_t* nameSize) = 0;
+  // Only the longest value name's length (characters, NUL excluded) is given back.
+  virtual std::int32_t QueryInfoKey(RegKey key, std::uint32_t* longestValueName) = 0;
+
+  // Replaces %NAME% references; returns the characters the result needs, NUL included (0 on
+  // failure). Writes nothing when `size` is too small.
+  virtual std::uint32_t ExpandEnvironment(const char* source, char* destination,
+                                          std::uint32_t size) = 0;
+};
+
+// The machine's registry: the Win32 calls on Windows. Elsewhere there is none, and this gives
+// an in-memory registry that lives as long as the returned object.
+std::unique_ptr<Registry> MakeSystemRegistry();
+
+}  // namespace corvalinde::platform

@@ -1,0 +1,50 @@
+// The registry backends every registry suite runs against: the in-memory one everywhere, and on
+// Windows (under Wine: the test prefix's) the real one. Each test works below a sandbox key of
+// its own, removed again afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace corvalinde::testing {
+
+struct RegistryBackend {
+  std::string name;
+  std::function<std::unique_ptr<platform::Registry>()> make;
+  bool isSystem;
+};
+
+std::vector<RegistryBackend> AllRegistryBackends();
+std::string BackendName(const ::testing::TestParamInfo<RegistryBackend>& info);
+
+// True under Wine, whose registry differs from Windows' in a few documented ways.
+bool RunningOnWine();
+
+// Deletes a key and everything below it, through the interface itself.
+void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::string& path);
+
+// Fixture: `registry_` from the backend, and `sandbox_`, an open key
+// (HKEY_CURRENT_USER\Software\Corvalinde Tests\<test>) that is emptied and removed at the end.
+class RegistryTest : public ::testing::TestWithParam<RegistryBackend> {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::unique_ptr<platform::Registry> registry_;
+  std::string sandboxPath_;
+  platform::RegKey sandbox_ = 0;
+};
+
+}  // namespace corvalinde::testing
+
+namespace corvalinde::testing {
+inline void PrintTo(const RegistryBackend& backend, std::ostream* out) {
+  *out << backend.name;
+}
+}  // namespace corvalinde::testing
