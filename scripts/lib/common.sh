@@ -2,7 +2,7 @@
 # Source it; it expects to run from the project's top folder.
 
 CORVALINDE_PACKAGES=(
-  cmake ninja-build g++ googletest
+  cmake ninja-build g++ googletest clang libclang-rt-14-dev
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
   wine wine64 xvfb xauth imagemagick xdotool

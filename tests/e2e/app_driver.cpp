@@ -112,6 +112,8 @@ AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& argument
   }
 }
 
+AppProcess::AppProcess(HANDLE process) : process_(process), id_(GetProcessId(process)) {}
+
 AppProcess::~AppProcess() {
   if (!process_) return;
   if (IsRunning()) {
@@ -152,6 +154,34 @@ std::optional<DWORD> AppProcess::WaitForExit(milliseconds timeout) const {
   DWORD code = 0;
   GetExitCodeProcess(process_, &code);
   return code;
+}
+
+std::string RunAndCapture(const std::wstring& commandLine) {
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return {};
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  PROCESS_INFORMATION info{};
+  std::wstring line = commandLine;
+  BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                nullptr, nullptr, &startup, &info);
+  CloseHandle(writeEnd);
+  std::string output;
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) output.append(buffer, got);
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+  }
+  CloseHandle(readEnd);
+  return output;
 }
 
 std::wstring ProgramFolder() {

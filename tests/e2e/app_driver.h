@@ -29,6 +29,8 @@ struct MessageBoxSeen {
 class AppProcess {
  public:
   AppProcess(const std::wstring& exePath, const std::wstring& arguments);
+  // Takes over a process someone else started (the shell, for a verb).
+  explicit AppProcess(HANDLE process);
   ~AppProcess();
   AppProcess(const AppProcess&) = delete;
   AppProcess& operator=(const AppProcess&) = delete;
@@ -49,6 +51,8 @@ class AppProcess {
 };
 
 std::wstring WindowText(HWND window);
+// What a console program printed on its standard output, run to its end.
+std::string RunAndCapture(const std::wstring& commandLine);
 MessageBoxSeen ReadMessageBox(HWND box);
 // Clicks the button whose caption, without "&", equals `caption` ("OK", "Sì", ...).
 bool PressButton(HWND dialog, const std::wstring& caption);

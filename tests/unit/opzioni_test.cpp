@@ -1,0 +1,190 @@
+#include "options/opzioni.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "platform/files.h"
+#include "platform/process.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#include "platform/portable/utf8.h"
+#endif
+
+namespace corvalinde {
+namespace {
+
+std::string Padded(const std::string& text) { return text + std::string(50 - text.size(), ' '); }
+
+std::string Record(const std::string& field) {
+  std::string record = field;
+  record.resize(128, '\0');
+  return record;
+}
+
+// A folder of its own for each test, beside the test program, removed afterwards.
+class OptionsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = platform::ExecutableFolder() + Separator() + L"opz-" +
+              Wide(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    MakeFolder(folder_);
+    path_ = folder_ + Separator() + L"opz.dat";
+    Remove(path_);
+    Remove(path_ + L".new");
+  }
+  void TearDown() override {
+    Remove(path_);
+    RemoveFolder(path_ + L".new");
+    RemoveFolder(folder_);
+  }
+
+  static std::wstring Separator() {
+#ifdef _WIN32
+    return L"\\";
+#else
+    return L"/";
+#endif
+  }
+  static std::wstring Wide(const std::string& text) { return {text.begin(), text.end()}; }
+  static std::string Native(const std::wstring& path) {
+#ifdef _WIN32
+    return std::string(path.begin(), path.end());
+#else
+    return platform::portable::WideToUtf8(path);
+#endif
+  }
+  static void MakeFolder(const std::wstring& path) {
+#ifdef _WIN32
+    CreateDirectoryW(path.c_str(), nullptr);
+#else
+    mkdir(Native(path).c_str(), 0755);
+#endif
+  }
+  static void RemoveFolder(const std::wstring& path) {
+#ifdef _WIN32
+    RemoveDirectoryW(path.c_str());
+#else
+    rmdir(Native(path).c_str());
+#endif
+  }
+  static void Remove(const std::wstring& path) { std::remove(Native(path).c_str()); }
+
+  void Write(const std::string& bytes) {
+    std::ofstream(Native(path_), std::ios::binary) << bytes;
+  }
+  std::string Read() {
+    std::ifstream in(Native(path_), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  std::wstring folder_, path_;
+};
+
+TEST_F(OptionsFile, NoFileGivesTheDefaultsAndWritesNothing) {
+  Opzioni record;
+  EXPECT_TRUE(LoadOpz(path_, record));
+  EXPECT_EQ(record.Associa, -1);
+  EXPECT_EQ(record.WinStart, 0);
+  EXPECT_EQ(record.NumExt, 2);
+  ASSERT_EQ(record.Ext.size(), 2u);
+  EXPECT_EQ(TrimmedExtension(record.Ext[0]), L"DLL");
+  EXPECT_EQ(TrimmedExtension(record.Ext[1]), L"OCX");
+  EXPECT_FALSE(platform::FileExists(path_));
+}
+
+TEST_F(OptionsFile, TheDefaultsSaveAsTheWorkedExample) {
+  ASSERT_TRUE(SaveOpz(path_, DefaultOpzioni()));
+  std::string expected = Record("\xFF\xFF") + Record(std::string(2, '\0')) +
+                         Record(std::string("\x02\x00", 2)) + Record(Padded("DLL")) +
+                         Record(Padded("OCX"));
+  ASSERT_EQ(expected.size(), 640u);
+  EXPECT_EQ(Read(), expected);
+}
+
+TEST_F(OptionsFile, ARecordRoundTripsWithOddFlagsAndItalianLetters) {
+  Opzioni record;
+  record.Associa = 7;
+  record.WinStart = -1;
+  record.Ext = {FixedExtension(L"ocx"), FixedExtension(L"più"), FixedExtension(L"")};
+  record.NumExt = 3;
+  ASSERT_TRUE(SaveOpz(path_, record));
+  EXPECT_EQ(Read().size(), 6u * 128);
+  Opzioni loaded;
+  ASSERT_TRUE(LoadOpz(path_, loaded));
+  EXPECT_EQ(loaded.Associa, 7);
+  EXPECT_EQ(loaded.WinStart, -1);
+  EXPECT_EQ(loaded.NumExt, 3);
+  EXPECT_EQ(loaded.Ext, record.Ext);
+  EXPECT_EQ(static_cast<unsigned char>(Read()[4 * 128 + 2]), 0xF9);  // "ù" of record 5, one byte
+}
+
+TEST_F(OptionsFile, SavingOverALongerFileLeavesNoTrace) {
+  Write(std::string(4096, 'x'));
+  Opzioni empty = DefaultOpzioni();
+  empty.Ext.clear();
+  empty.NumExt = 0;
+  ASSERT_TRUE(SaveOpz(path_, empty));
+  EXPECT_EQ(Read().size(), 384u);
+  Opzioni loaded = DefaultOpzioni();
+  EXPECT_TRUE(LoadOpz(path_, loaded));
+  EXPECT_TRUE(loaded.Ext.empty());
+}
+
+TEST_F(OptionsFile, ANegativeCountKeepsTheListAndFails) {
+  Write(Record("\x00\x00") + Record("\xFF\xFF") + Record("\xFE\xFF") + Record(Padded("XYZ")));
+  Opzioni record = DefaultOpzioni();
+  EXPECT_FALSE(LoadOpz(path_, record));
+  EXPECT_EQ(record.Associa, 0);
+  EXPECT_EQ(record.WinStart, -1);
+  EXPECT_EQ(record.NumExt, 2);
+  EXPECT_EQ(record.Ext, DefaultOpzioni().Ext);
+}
+
+TEST_F(OptionsFile, AShortFileLoadsTheWholeEntriesAndFails) {
+  // The count promises 32767 entries; two are there, the last one short of its filler only.
+  std::string bytes = Record("\xFF\xFF") + Record(std::string(2, '\0')) + Record("\xFF\x7F") +
+                      Record(Padded("DLL")) + Padded("OCX") + "OC";
+  Write(bytes);
+  Opzioni record;
+  EXPECT_FALSE(LoadOpz(path_, record));
+  EXPECT_EQ(record.NumExt, 2);
+  ASSERT_EQ(record.Ext.size(), 2u);
+  EXPECT_EQ(TrimmedExtension(record.Ext[1]), L"OCX");
+  // What was loaded can always be written back.
+  ASSERT_TRUE(SaveOpz(path_, record));
+  EXPECT_EQ(Read().size(), 5u * 128);
+
+  Write("");
+  Opzioni untouched = DefaultOpzioni();
+  EXPECT_FALSE(LoadOpz(path_, untouched));
+  EXPECT_EQ(untouched.Ext, DefaultOpzioni().Ext);
+}
+
+TEST_F(OptionsFile, AFailedSaveLeavesThePreviousFileWhole) {
+  ASSERT_TRUE(SaveOpz(path_, DefaultOpzioni()));
+  std::string before = Read();
+  // The new file cannot be created beside the old one: a folder stands in its place.
+  MakeFolder(path_ + L".new");
+  Opzioni changed = DefaultOpzioni();
+  changed.Ext.push_back(FixedExtension(L"XYZ"));
+  changed.NumExt = 3;
+  EXPECT_FALSE(SaveOpz(path_, changed));
+  EXPECT_EQ(Read(), before);
+}
+
+TEST(OptionsRecord, ExtensionsArePaddedOrCutToFifty) {
+  EXPECT_EQ(FixedExtension(L"DLL"), L"DLL" + std::wstring(47, L' '));
+  EXPECT_EQ(FixedExtension(std::wstring(60, L'A')), std::wstring(50, L'A'));
+  EXPECT_EQ(TrimmedExtension(L"  O cx  "), L"O cx");
+  EXPECT_EQ(TrimmedExtension(L"    "), L"");
+}
+
+}  // namespace
+}  // namespace corvalinde
