@@ -25,4 +25,22 @@ inline constexpr std::wstring_view kModuleInvalidLabel = L"Modulo :";
 inline constexpr std::wstring_view kModuleInvalid = L"è mancante o non valido";
 inline constexpr std::wstring_view kOperationFailed = L"Operazione non riuscita (codice 0x";
 
+// Tray.
+inline constexpr std::wstring_view kToolTip = L"Oska Corvalinde 0.03.1";
+inline constexpr std::wstring_view kMenuRegUnReg = L"&Registra / Unregistra";
+inline constexpr std::wstring_view kMenuListaModuli = L"&Lista moduli registrati";
+inline constexpr std::wstring_view kMenuOpz = L"Opzioni";
+inline constexpr std::wstring_view kMenuAbout = L"&About";
+inline constexpr std::wstring_view kMenuEsci = L"Esci";
+
+// About box. The maker's line, site and address are placeholders until the maker supplies them.
+inline constexpr std::wstring_view kAboutCaption = L"About di Corvalinde";
+inline constexpr std::wstring_view kAboutOf = L"About di";
+inline constexpr std::wstring_view kProgramName = L"Corvalinde";
+inline constexpr std::wstring_view kVersionPrefix = L"Ver.";
+inline constexpr std::wstring_view kMakerLine = L"2026 Corvalinde developers";
+inline constexpr std::wstring_view kMakerSite = L"https://corvalinde.example.org";
+inline constexpr std::wstring_view kCommentsInvite =
+    L"Per commenti, suggerimenti, critiche scrivete a corvalinde@example.org";
+
 }  // namespace corvalinde::texts

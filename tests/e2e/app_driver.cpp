@@ -14,6 +14,7 @@ struct WindowSearch {
   std::wstring windowClass;
   std::wstring caption;
   HWND found;
+  bool mustBeVisible = true;
 };
 
 std::wstring ClassName(HWND window) {
@@ -26,9 +27,14 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM context) {
   auto& search = *reinterpret_cast<WindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search.processId || !IsWindowVisible(window)) return TRUE;
-  if (ClassName(window) != search.windowClass) return TRUE;
-  if (!search.caption.empty() && WindowText(window) != search.caption) return TRUE;
+  if (owner != search.processId)
+    return TRUE;
+  if (search.mustBeVisible && !IsWindowVisible(window))
+    return TRUE;
+  if (ClassName(window) != search.windowClass)
+    return TRUE;
+  if (!search.caption.empty() && WindowText(window) != search.caption)
+    return TRUE;
   search.found = window;
   return FALSE;
 }
@@ -47,7 +53,8 @@ std::vector<HWND> Children(HWND parent) {
 std::wstring WithoutAccessKeys(std::wstring caption) {
   std::wstring plain;
   for (wchar_t c : caption) {
-    if (c != L'&') plain.push_back(c);
+    if (c != L'&')
+      plain.push_back(c);
   }
   return plain;
 }
@@ -75,11 +82,13 @@ MessageBoxSeen ReadMessageBox(HWND box) {
   for (HWND child : Children(box)) {
     std::wstring cls = ClassName(child);
     if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-      if (IsWindowVisible(child)) seen.buttons.push_back(WithoutAccessKeys(WindowText(child)));
+      if (IsWindowVisible(child))
+        seen.buttons.push_back(WithoutAccessKeys(WindowText(child)));
     } else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
       LONG style = GetWindowLongW(child, GWL_STYLE);
       if ((style & SS_TYPEMASK) == SS_ICON) {
-        if (IsWindowVisible(child)) seen.icon = RecogniseIcon(child);
+        if (IsWindowVisible(child))
+          seen.icon = RecogniseIcon(child);
       } else if (seen.text.empty()) {
         seen.text = WindowText(child);
       }
@@ -90,8 +99,10 @@ MessageBoxSeen ReadMessageBox(HWND box) {
 
 bool PressButton(HWND dialog, const std::wstring& caption) {
   for (HWND child : Children(dialog)) {
-    if (_wcsicmp(ClassName(child).c_str(), L"Button") != 0) continue;
-    if (WithoutAccessKeys(WindowText(child)) != caption) continue;
+    if (_wcsicmp(ClassName(child).c_str(), L"Button") != 0)
+      continue;
+    if (WithoutAccessKeys(WindowText(child)) != caption)
+      continue;
     PostMessageW(child, BM_CLICK, 0, 0);
     return true;
   }
@@ -100,7 +111,8 @@ bool PressButton(HWND dialog, const std::wstring& caption) {
 
 AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + exePath + L"\"";
-  if (!arguments.empty()) commandLine += L" " + arguments;
+  if (!arguments.empty())
+    commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -115,7 +127,8 @@ AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& argument
 AppProcess::AppProcess(HANDLE process) : process_(process), id_(GetProcessId(process)) {}
 
 AppProcess::~AppProcess() {
-  if (!process_) return;
+  if (!process_)
+    return;
   if (IsRunning()) {
     TerminateProcess(process_, 99);
     WaitForSingleObject(process_, 5000);
@@ -133,15 +146,23 @@ HWND AppProcess::WaitForWindow(const std::wstring& windowClass, const std::wstri
   do {
     WindowSearch search{id_, windowClass, caption, nullptr};
     EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    if (search.found)
+      return search.found;
     std::this_thread::sleep_for(kPoll);
   } while (std::chrono::steady_clock::now() < deadline);
   return nullptr;
 }
 
+HWND AppProcess::FindWindowOfClass(const std::wstring& windowClass, bool mustBeVisible) const {
+  WindowSearch search{id_, windowClass, L"", nullptr, mustBeVisible};
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 std::optional<MessageBoxSeen> AppProcess::WaitForMessageBox(milliseconds timeout) const {
   HWND box = WaitForWindow(L"#32770", L"", timeout);
-  if (!box) return std::nullopt;
+  if (!box)
+    return std::nullopt;
   std::this_thread::sleep_for(milliseconds(300));  // let it finish painting before we look
   return ReadMessageBox(box);
 }
@@ -159,7 +180,8 @@ std::optional<DWORD> AppProcess::WaitForExit(milliseconds timeout) const {
 std::string RunAndCapture(const std::wstring& commandLine) {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return {};
+  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0))
+    return {};
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -175,7 +197,8 @@ std::string RunAndCapture(const std::wstring& commandLine) {
   if (started) {
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) output.append(buffer, got);
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got)
+      output.append(buffer, got);
     WaitForSingleObject(info.hProcess, 10000);
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);

@@ -42,6 +42,8 @@ class AppProcess {
   HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& caption,
                      milliseconds timeout) const;
   std::optional<MessageBoxSeen> WaitForMessageBox(milliseconds timeout) const;
+  // A top-level window of the process with this class, shown or not, right now.
+  HWND FindWindowOfClass(const std::wstring& windowClass, bool mustBeVisible) const;
   std::optional<DWORD> WaitForExit(milliseconds timeout) const;
   bool IsRunning() const;
 

@@ -1,43 +1,183 @@
-// frmMain: the hidden first window. Its creation runs the start-up (the "load handler"); in a
-// command-line run it ends the process right after the outcome message.
+// frmMain: the hidden first window. Its creation runs the start-up (the "load handler"): a
+// command-line run, then (with no arguments, or "/visible 1") tray mode, where it owns the
+// tray icon's callback control picTrayControl and the popup menu mnuMenu.
 #include <windows.h>
 
+#include <memory>
+
 #include "app/command_line_run.h"
+#include "app/sys_tray.h"
+#include "app/tray_mode.h"
+#include "app/win32/about_window.h"
 #include "app/win32/resource_ids.h"
 #include "platform/module_loader.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "platform/win32/message_boxes.h"
+#include "platform/win32/tray_shell.h"
 
 namespace corvalinde {
 namespace {
 
 constexpr wchar_t kMainWindowClass[] = L"CorvalindeMain";
 constexpr wchar_t kMainWindowCaption[] = L"Form1";
+constexpr wchar_t kTrayControlClass[] = L"CorvalindeTrayControl";
+constexpr UINT kFirstMenuId = 100;
 
-void FormLoad() {
+class TrayControl final : public TrayOwner {
+ public:
+  HWND window = nullptr;
+  std::uintptr_t hWnd() const override { return reinterpret_cast<std::uintptr_t>(window); }
+};
+
+// Everything tray mode keeps for the life of the process.
+struct TrayState {
+  HWND mainWindow = nullptr;
+  HMENU menu = nullptr;
+  TrayControl picTrayControl;
+  TrayPicture icon;
+  platform::win32::SystemTrayShell shell;
+  std::unique_ptr<CSysTray> tray;
+  Opzioni settings;
+  std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+  std::wstring folder = platform::ExecutableFolder();
+};
+
+TrayState* g_tray = nullptr;
+UINT g_taskbarCreated = 0;
+
+CSysTray& Tray() {
+  if (!g_tray->tray)
+    g_tray->tray = std::make_unique<CSysTray>(g_tray->shell);
+  return *g_tray->tray;
+}
+
+// "Esci", and any closing of the main window: icon away, settings saved, process ended at once.
+[[noreturn]] void ExitNow() {
+  if (g_tray)
+    PrepareExit(Tray(), g_tray->settings, g_tray->folder);
+  ExitProcess(0);
+}
+
+HMENU BuildMenu() {
+  HMENU menu = CreatePopupMenu();
+  for (const MenuItem& item : TrayMenuItems()) {
+    if (item.command == MenuCommand::Separator) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu, MF_STRING, kFirstMenuId + static_cast<UINT>(item.command),
+                  std::wstring(item.caption).c_str());
+    }
+  }
+  return menu;
+}
+
+void RunMenuCommand(MenuCommand command) {
+  switch (command) {
+    case MenuCommand::About:
+      ShowAboutBox(g_tray->mainWindow);
+      break;
+    case MenuCommand::Esci:
+      ExitNow();
+    default:
+      break;  // the dialogs and the browser have no window yet
+  }
+}
+
+void ShowTrayMenu() {
+  POINT at{};
+  GetCursorPos(&at);
+  // Without the foreground the menu would not close when the user clicks elsewhere.
+  SetForegroundWindow(g_tray->mainWindow);
+  UINT chosen = TrackPopupMenu(g_tray->menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
+                               at.y, 0, g_tray->mainWindow, nullptr);
+  PostMessageW(g_tray->mainWindow, WM_NULL, 0, 0);
+  if (chosen > kFirstMenuId)
+    RunMenuCommand(static_cast<MenuCommand>(chosen - kFirstMenuId));
+}
+
+// picTrayControl: the shell hands us each action on the icon as a mouse move whose lParam is
+// the mouse message that happened there.
+LRESULT CALLBACK TrayControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kTrayCallbackMessage && g_tray &&
+      TrayEventOpensMenu(static_cast<std::uint32_t>(lParam & 0xFFFF))) {
+    ShowTrayMenu();
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void StartTray(HWND mainWindow) {
+  g_tray = new TrayState;  // lives until the process ends
+  g_tray->mainWindow = mainWindow;
+  g_tray->menu = BuildMenu();
+  g_tray->picTrayControl.window =
+      CreateWindowExW(0, kTrayControlClass, L"", WS_CHILD, 0, 0, 32, 32, mainWindow, nullptr,
+                      GetModuleHandleW(nullptr), nullptr);
+  g_tray->icon.handle = reinterpret_cast<std::uintptr_t>(
+      LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINDE)));
+  StartTrayMode(g_tray->settings, *g_tray->registry, Tray(), g_tray->icon, g_tray->picTrayControl,
+                g_tray->folder);
+  // The window stays hidden: it is minimised and never restored.
+}
+
+void FormLoad(HWND mainWindow) {
   std::wstring commandText = platform::ArgumentText();
-  if (commandText.empty())
-    return;  // tray mode
-
-  auto loader = platform::MakeSystemModuleLoader();
-  platform::win32::SystemMessageBoxes boxes;
-  CommandLineRun run = RunCommandLine(commandText, *loader, boxes);
-  // Ending here is immediate: no unload step runs, settings and tray are never touched.
-  if (!run.goOnInTray)
-    ExitProcess(static_cast<UINT>(run.exitCode));
+  if (!commandText.empty()) {
+    auto loader = platform::MakeSystemModuleLoader();
+    platform::win32::SystemMessageBoxes boxes;
+    CommandLineRun run = RunCommandLine(commandText, *loader, boxes);
+    // Ending here is immediate: no unload step runs, settings and tray are never touched.
+    if (!run.goOnInTray)
+      ExitProcess(static_cast<UINT>(run.exitCode));
+  }
+  StartTray(mainWindow);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == g_taskbarCreated && g_taskbarCreated && g_tray) {
+    Tray().OnTaskbarCreated();  // Explorer restarted and forgot our icon
+    return 0;
+  }
   switch (message) {
     case WM_CREATE:
-      FormLoad();
+      FormLoad(window);
       return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) > kFirstMenuId) {
+        RunMenuCommand(static_cast<MenuCommand>(LOWORD(wParam) - kFirstMenuId));
+      }
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam)
+        ExitNow();
+      return 0;
+    case WM_CLOSE:
     case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
+      ExitNow();
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
+}
+
+bool RegisterClasses(HINSTANCE instance) {
+  WNDCLASSEXW mainClass{};
+  mainClass.cbSize = sizeof mainClass;
+  mainClass.lpfnWndProc = MainWindowProc;
+  mainClass.hInstance = instance;
+  mainClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVALINDE));
+  mainClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  mainClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  mainClass.lpszClassName = kMainWindowClass;
+  WNDCLASSEXW trayClass{};
+  trayClass.cbSize = sizeof trayClass;
+  trayClass.lpfnWndProc = TrayControlProc;
+  trayClass.hInstance = instance;
+  trayClass.lpszClassName = kTrayControlClass;
+  return RegisterClassExW(&mainClass) && RegisterClassExW(&trayClass) &&
+         RegisterAboutClass(instance);
 }
 
 }  // namespace
@@ -45,24 +185,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace corvalinde;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVALINDE));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kMainWindowClass;
-  if (!RegisterClassExW(&windowClass))
+  g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  if (!RegisterClasses(instance))
     return 1;
-
-  // Never shown: it only hosts start-up now, and the tray machinery later.
+  // Never shown: it hosts start-up and the tray machinery.
   HWND window =
       CreateWindowExW(0, kMainWindowClass, kMainWindowCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                       CW_USEDEFAULT, 320, 240, nullptr, nullptr, instance, nullptr);
   if (!window)
     return 1;
-
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
