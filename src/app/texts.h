@@ -25,6 +25,48 @@ inline constexpr std::wstring_view kModuleInvalidLabel = L"Modulo :";
 inline constexpr std::wstring_view kModuleInvalid = L"è mancante o non valido";
 inline constexpr std::wstring_view kOperationFailed = L"Operazione non riuscita (codice 0x";
 
+// Register/unregister dialog.
+inline constexpr std::wstring_view kTitleInfo = L"Info";
+inline constexpr std::wstring_view kRegUnregCaption = L"Registra / Unregistra";
+inline constexpr std::wstring_view kActionFrame = L"Azione ";
+inline constexpr std::wstring_view kUnregisterOption = L"Unregistra";
+inline constexpr std::wstring_view kRegisterOption = L"Registra";
+inline constexpr std::wstring_view kPathFrame = L"Percorso modulo ";
+inline constexpr std::wstring_view kBrowse = L"Cerca";
+inline constexpr std::wstring_view kBack = L"Ritorna";
+inline constexpr std::wstring_view kStart = L"Avvia";
+inline constexpr std::wstring_view kBrowseFilter = L"Tutti i file (*.*)|*.*";
+inline constexpr std::wstring_view kBrowseTitle = L"Cerca modulo";
+inline constexpr std::wstring_view kFileNameMissing = L"Nome file mancante";
+inline constexpr std::wstring_view kLineDone = L"Operazione conclusa con successo per ";
+inline constexpr std::wstring_view kLineEntryMissing = L"Entrypoint del modulo mancante per ";
+inline constexpr std::wstring_view kLineTimeout = L"Errore di timeout del modulo per ";
+inline constexpr std::wstring_view kLineInvalidLabel = L"Modulo :";
+inline constexpr std::wstring_view kLineInvalid = L" è mancante o non valido.";
+inline constexpr std::wstring_view kLineFailed = L"Operazione non riuscita per ";
+inline constexpr std::wstring_view kLineFailedCode = L" (codice 0x";
+
+// Options dialog.
+inline constexpr std::wstring_view kOptionsCaption = L"Opzioni";
+inline constexpr std::wstring_view kGeneralFrame = L"Generale";
+inline constexpr std::wstring_view kWinStartBox = L"Avvia all'avvio di windows";
+inline constexpr std::wstring_view kAssociateBox = L"Associa Corvalinde ai file con estensione";
+inline constexpr std::wstring_view kAdd = L"Aggiungi";
+inline constexpr std::wstring_view kDelete = L"Elimina";
+inline constexpr std::wstring_view kCancel = L"Annulla";
+inline constexpr std::wstring_view kConfirm = L"Conferma";
+inline constexpr std::wstring_view kAskExtension = L"Inserire l'estensione";
+inline constexpr std::wstring_view kNewExtension = L"Nuova Estensione";
+inline constexpr std::wstring_view kDuplicateExtension = L"Estensione già inserita";
+inline constexpr std::wstring_view kAskDelete = L"Eliminare l'estensione : ";
+inline constexpr std::wstring_view kTitleRequest = L"Richiesta";
+inline constexpr std::wstring_view kRunEntryRefused =
+    L"Impossibile aggiornare l'avvio all'avvio di windows: servono i diritti di "
+    L"amministratore. Le altre opzioni sono state salvate.";
+
+// Input box.
+inline constexpr std::wstring_view kOk = L"OK";
+
 // Tray.
 inline constexpr std::wstring_view kToolTip = L"Oska Corvalinde 0.03.1";
 inline constexpr std::wstring_view kMenuRegUnReg = L"&Registra / Unregistra";

@@ -1,0 +1,106 @@
+#include "options/options_dialog.h"
+
+#include <algorithm>
+
+#include "app/texts.h"
+#include "options/reg_func.h"
+#include "options/shell_verbs.h"
+#include "platform/ansi.h"
+#include "platform/registry_key.h"
+
+namespace corvalinde {
+namespace {
+
+constexpr std::int16_t kSet = -1;
+
+// Upper case of the letters an extension can hold (those of Windows-1252).
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text) {
+    if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+      c -= 32;
+  }
+  return text;
+}
+
+}  // namespace
+
+OptionsDialog::OptionsDialog(Opzioni& settings, platform::Registry& registry,
+                             platform::MessageBoxes& boxes, platform::CommonDialogs& dialogs,
+                             std::wstring executableFolder)
+    : settings_(settings),
+      registry_(registry),
+      boxes_(boxes),
+      dialogs_(dialogs),
+      folder_(std::move(executableFolder)) {
+  // A stored flag other than -1 shows as clear, as the check box knows only two states.
+  associa = settings.Associa == kSet;
+  winStart = settings.WinStart == kSet;
+  for (const std::wstring& entry : settings.Ext)
+    extensions.push_back(TrimmedExtension(entry));
+}
+
+void OptionsDialog::Aggiungi() {
+  std::wstring answer = dialogs_.InputBox(std::wstring(texts::kAskExtension),
+                                          std::wstring(texts::kNewExtension), L"");
+  if (answer.empty())
+    return;
+  std::wstring upper = Upper(answer);
+  if (std::find(extensions.begin(), extensions.end(), upper) != extensions.end()) {
+    boxes_.Show({std::wstring(texts::kDuplicateExtension), platform::MessageIcon::None,
+                 platform::MessageButtons::Ok, std::wstring(texts::kTitleError)});
+    return;
+  }
+  extensions.push_back(TrimmedExtension(upper.substr(0, kExtensionLength)));
+}
+
+void OptionsDialog::Elimina() {
+  // With entries but none selected there is nothing to remove: ask nothing.
+  if (selected < 0 || selected >= static_cast<int>(extensions.size()))
+    return;
+  std::wstring name = TrimmedExtension(extensions[selected]);
+  platform::MessageAnswer answer =
+      boxes_.Show({std::wstring(texts::kAskDelete) + name + L"?", platform::MessageIcon::None,
+                   platform::MessageButtons::YesNo, std::wstring(texts::kTitleRequest)});
+  if (answer != platform::MessageAnswer::Yes)
+    return;
+  extensions.erase(extensions.begin() + selected);
+  selected = -1;
+}
+
+bool OptionsDialog::ApplyRunEntry() {
+  if (winStart) {
+    return RegWriteString(registry_, platform::kHkeyLocalMachine, kRunKey, kRunValue,
+                          L"\"" + ProgramPath(folder_) + L"\"");
+  }
+  // Switching off an entry that is not there is no failure.
+  platform::RegistryKey run(registry_);
+  if (run.Open(platform::kHkeyLocalMachine, platform::ToAnsi(kRunKey), platform::kKeyQueryValue) !=
+          platform::kRegSuccess ||
+      registry_.QueryValue(run.get(), platform::ToAnsi(kRunValue).c_str(), nullptr, nullptr,
+                           nullptr) != platform::kRegSuccess) {
+    return true;
+  }
+  run.Close();
+  return RegDeleteEntry(registry_, platform::kHkeyLocalMachine, kRunKey, kRunValue);
+}
+
+void OptionsDialog::Conferma() {
+  bool runEntryApplied = ApplyRunEntry();
+  RemoveShellVerbs(registry_, settings_.Ext);
+  settings_.Associa = associa ? kSet : 0;
+  settings_.WinStart = winStart ? kSet : 0;
+  settings_.Ext.clear();
+  for (const std::wstring& extension : extensions) {
+    settings_.Ext.push_back(FixedExtension(extension));
+  }
+  settings_.NumExt = static_cast<std::int16_t>(settings_.Ext.size());
+  if (associa)
+    CreateShellVerbs(registry_, settings_.Ext, ProgramPath(folder_));
+  // Said once, after the rest is done: the box must not claim a setting that is not in effect.
+  if (!runEntryApplied) {
+    boxes_.Show({std::wstring(texts::kRunEntryRefused), platform::MessageIcon::Exclamation,
+                 platform::MessageButtons::Ok, std::wstring(texts::kOptionsCaption)});
+  }
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,30 @@
+// The system's small modal dialogs: the file-open dialog and a one-line input box.
+//
+// OpenFile shows the file-open dialog and returns the chosen path, or an empty text when the
+// user cancels. The filter is written "Description|pattern|Description|pattern".
+// InputBox asks for one line of text; an empty text when the user cancels or leaves it empty.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvalinde::platform {
+
+inline constexpr std::uint32_t kOfnFileMustExist = 0x1000;
+
+struct OpenFileRequest {
+  std::wstring filter;
+  std::uint32_t flags = 0;
+  std::wstring fileName;
+  std::wstring title;
+};
+
+class CommonDialogs {
+ public:
+  virtual ~CommonDialogs() = default;
+  virtual std::wstring OpenFile(const OpenFileRequest& request) = 0;
+  virtual std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
+                                const std::wstring& defaultText) = 0;
+};
+
+}  // namespace corvalinde::platform

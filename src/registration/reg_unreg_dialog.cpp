@@ -1,0 +1,87 @@
+#include "registration/reg_unreg_dialog.h"
+
+#include <cstdio>
+
+#include "app/texts.h"
+
+namespace corvalinde {
+namespace {
+
+bool IsBlank(const std::wstring& text) {
+  return text.find_first_not_of(L' ') == std::wstring::npos;
+}
+
+std::wstring Hex8(std::int32_t value) {
+  wchar_t digits[9];
+  std::swprintf(digits, 9, L"%08X", static_cast<unsigned>(value));
+  return digits;
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitFileList(std::wstring_view text) {
+  std::vector<std::wstring> items;
+  std::wstring current;
+  for (wchar_t c : text) {
+    if (c != L';') {
+      current.push_back(c);
+    } else if (!IsBlank(current)) {
+      items.push_back(std::move(current));
+      current.clear();
+    }
+    // A ";" after nothing but blanks is dropped, and the blanks stay with the next name.
+  }
+  if (!IsBlank(current))
+    items.push_back(std::move(current));
+  return items;
+}
+
+std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& file) {
+  std::wstring crlf(texts::kCrLf);
+  switch (result.outcome) {
+    case RegDone:
+      return std::wstring(texts::kLineDone) + file + crlf;
+    case RegEntryMissing:
+      return std::wstring(texts::kLineEntryMissing) + file + crlf;
+    case RegTimeout:
+      return std::wstring(texts::kLineTimeout) + file + crlf;
+    case RegModuleInvalid:
+      return std::wstring(texts::kLineInvalidLabel) + file + std::wstring(texts::kLineInvalid) +
+             crlf;
+    case RegEntryFailed:
+      return std::wstring(texts::kLineFailed) + file + std::wstring(texts::kLineFailedCode) +
+             Hex8(result.entryStatus) + L")" + crlf;
+  }
+  return {};
+}
+
+void RegUnregDialog::Avvia() {
+  std::vector<std::wstring> files = SplitFileList(fileList);
+  if (files.empty()) {
+    boxes_.Show({std::wstring(texts::kFileNameMissing), platform::MessageIcon::Exclamation,
+                 platform::MessageButtons::Ok, std::wstring(texts::kTitleError)});
+    return;
+  }
+  std::wstring summary;
+  for (const std::wstring& file : files) {
+    summary += SummaryLine(RegUnregModule(file, unregister ? L"U" : L"R", loader_), file);
+  }
+  boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,
+               std::wstring(texts::kTitleInfo)});
+}
+
+void RegUnregDialog::Cerca() {
+  std::wstring chosen =
+      dialogs_.OpenFile({std::wstring(texts::kBrowseFilter), platform::kOfnFileMustExist, L"",
+                         std::wstring(texts::kBrowseTitle)});
+  if (!chosen.empty())
+    fileList = chosen + L";";
+}
+
+void RegUnregDialog::Drop(const std::vector<std::wstring>& paths) {
+  fileList.clear();
+  for (const std::wstring& path : paths)
+    fileList += path + L";";
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,43 @@
+// frmRegUnreg's behaviour: a ";"-separated list of module files, registered or unregistered
+// one by one with a single summary at the end. The Win32 view only draws it and forwards events.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/common_dialogs.h"
+#include "platform/message_boxes.h"
+#include "platform/module_loader.h"
+#include "registration/reg_unreg_module.h"
+
+namespace corvalinde {
+
+// The file names of a list: ";" ends a name unless the name so far is blank, and a blank name
+// is dropped. Names keep their blanks; only the blank (code 32) counts as blank.
+std::vector<std::wstring> SplitFileList(std::wstring_view text);
+
+// The summary's line for one file, CRLF included.
+std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& file);
+
+class RegUnregDialog {
+ public:
+  RegUnregDialog(platform::ModuleLoader& loader, platform::MessageBoxes& boxes,
+                 platform::CommonDialogs& dialogs)
+      : loader_(loader), boxes_(boxes), dialogs_(dialogs) {}
+
+  // txtFilename's text and the option group; a new dialog starts empty with "Registra".
+  std::wstring fileList;
+  bool unregister = false;
+
+  void Avvia();  // runs the engine on every listed file, then shows one summary
+  void Cerca();  // replaces the list with the chosen file, unless the user cancels
+  void Drop(const std::vector<std::wstring>& paths);  // replaces the list with the dropped files
+
+ private:
+  platform::ModuleLoader& loader_;
+  platform::MessageBoxes& boxes_;
+  platform::CommonDialogs& dialogs_;
+};
+
+}  // namespace corvalinde

@@ -1,0 +1,144 @@
+#include "options/options_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "options/shell_verbs.h"
+#include "platform/ansi.h"
+#include "platform/inmemory/memory_registry.h"
+#include "platform/inmemory/recording_dialogs.h"
+#include "platform/inmemory/recording_message_boxes.h"
+#include "platform/registry_key.h"
+
+namespace corvalinde {
+namespace {
+
+using namespace platform;
+using Names = std::vector<std::wstring>;
+
+class OptionsDialogTest : public ::testing::Test {
+ protected:
+  OptionsDialog Open() { return OptionsDialog(settings_, registry_, boxes_, dialogs_, L"C:\\Cv"); }
+  bool KeyExists(const std::string& path) {
+    RegistryKey key(registry_);
+    return key.Open(kHkeyClassesRoot, path, kKeyQueryValue) == kRegSuccess;
+  }
+  std::string RunValue() {
+    RegistryKey key(registry_);
+    if (key.Open(kHkeyLocalMachine, ToAnsi(kRunKey), kKeyQueryValue) != kRegSuccess)
+      return "-";
+    char data[256] = {};
+    std::uint32_t size = sizeof data;
+    if (registry_.QueryValue(key.get(), "Corvalinde", nullptr,
+                             reinterpret_cast<std::uint8_t*>(data), &size)) {
+      return "-";
+    }
+    return data;
+  }
+
+  Opzioni settings_ = DefaultOpzioni();
+  inmemory::MemoryRegistry registry_;
+  inmemory::RecordingMessageBoxes boxes_;
+  inmemory::RecordingDialogs dialogs_;
+};
+
+TEST_F(OptionsDialogTest, OpensWithTheRecordAndItsEnablingRules) {
+  OptionsDialog dialog = Open();
+  EXPECT_TRUE(dialog.associa);
+  EXPECT_FALSE(dialog.winStart);
+  EXPECT_EQ(dialog.extensions, (Names{L"DLL", L"OCX"}));
+  EXPECT_TRUE(dialog.ExtensionAreaEnabled());
+  EXPECT_TRUE(dialog.DeleteEnabled());
+  settings_.Associa = 0;
+  settings_.Ext.clear();
+  settings_.NumExt = 0;
+  OptionsDialog cleared = Open();
+  EXPECT_FALSE(cleared.ExtensionAreaEnabled());
+  EXPECT_FALSE(cleared.DeleteEnabled());
+}
+
+TEST_F(OptionsDialogTest, AddingRefusesDuplicatesAndUpperCasesCutsAndTrims) {
+  OptionsDialog dialog = Open();
+  dialogs_.inputAnswers = {L"dll", L"xyz", L"", L" " + std::wstring(60, L'q')};
+  dialog.Aggiungi();
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(boxes_.Shown()[0].text, L"Estensione già inserita");
+  EXPECT_EQ(boxes_.Shown()[0].title, L"Errore");
+  dialog.Aggiungi();
+  dialog.Aggiungi();  // cancelled
+  dialog.Aggiungi();
+  EXPECT_EQ(dialog.extensions, (Names{L"DLL", L"OCX", L"XYZ", std::wstring(49, L'Q')}));
+  EXPECT_EQ(dialogs_.inputRequests[0].prompt, L"Inserire l'estensione");
+  EXPECT_EQ(dialogs_.inputRequests[0].title, L"Nuova Estensione");
+}
+
+TEST_F(OptionsDialogTest, DeletingAsksAndNoSelectionAsksNothing) {
+  OptionsDialog dialog = Open();
+  dialog.Elimina();
+  EXPECT_TRUE(boxes_.Shown().empty());
+  dialog.selected = 1;
+  dialog.Elimina();  // answered No
+  EXPECT_EQ(dialog.extensions.size(), 2u);
+  EXPECT_EQ(boxes_.Shown()[0].text, L"Eliminare l'estensione : OCX?");
+  EXPECT_EQ(boxes_.Shown()[0].title, L"Richiesta");
+  EXPECT_EQ(boxes_.Shown()[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(boxes_.Shown()[0].icon, MessageIcon::None);
+  boxes_.QueueAnswer(MessageAnswer::Yes);
+  dialog.Elimina();
+  boxes_.QueueAnswer(MessageAnswer::Yes);
+  dialog.selected = 0;
+  dialog.Elimina();
+  EXPECT_TRUE(dialog.extensions.empty());
+  EXPECT_FALSE(dialog.DeleteEnabled());
+}
+
+TEST_F(OptionsDialogTest, ConfirmAppliesTheRunEntryVerbsAndRecord) {
+  CreateShellVerbs(registry_, settings_.Ext, ProgramPath(L"C:\\Cv"));
+  OptionsDialog dialog = Open();
+  dialog.winStart = true;
+  dialog.extensions = {L"OCX", L"XYZ"};
+  dialog.Conferma();
+  EXPECT_EQ(RunValue(), "\"C:\\Cv\\Corvalinde.exe\"");
+  EXPECT_FALSE(KeyExists("dllfile\\shell\\Registra"));
+  EXPECT_TRUE(KeyExists("xyzfile\\shell\\Registra\\command"));
+  EXPECT_EQ(settings_.WinStart, -1);
+  EXPECT_EQ(settings_.NumExt, 2);
+  EXPECT_EQ(settings_.Ext[1], FixedExtension(L"XYZ"));
+  EXPECT_TRUE(boxes_.Shown().empty());
+
+  OptionsDialog off = Open();
+  off.winStart = false;
+  off.associa = false;
+  off.Conferma();
+  EXPECT_EQ(RunValue(), "-");
+  EXPECT_FALSE(KeyExists("xyzfile\\shell\\Registra"));
+  EXPECT_EQ(settings_.Associa, 0);
+  EXPECT_EQ(settings_.NumExt, 2);  // the list is stored all the same
+  OptionsDialog again = Open();
+  again.Conferma();  // no Run value to delete: no failure, nothing said
+  EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+TEST_F(OptionsDialogTest, ARefusedRunEntryIsSaidOnceAndTheRestStillApplies) {
+  registry_.SetReadOnly(kHkeyLocalMachine, true);
+  OptionsDialog dialog = Open();
+  dialog.winStart = true;
+  dialog.extensions.push_back(L"XYZ");
+  dialog.Conferma();
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(boxes_.Shown()[0].icon, MessageIcon::Exclamation);
+  EXPECT_TRUE(KeyExists("xyzfile\\shell\\Registra\\command"));
+  EXPECT_EQ(settings_.NumExt, 3);
+}
+
+TEST_F(OptionsDialogTest, ClosingWithoutConfirmChangesNothing) {
+  {
+    OptionsDialog dialog = Open();
+    dialog.associa = false;
+    dialog.extensions.clear();
+  }
+  EXPECT_EQ(settings_.Ext, DefaultOpzioni().Ext);
+  EXPECT_EQ(settings_.Associa, -1);
+}
+
+}  // namespace
+}  // namespace corvalinde

@@ -1,0 +1,106 @@
+#include "registration/reg_unreg_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/inmemory/recording_dialogs.h"
+#include "platform/inmemory/recording_message_boxes.h"
+#include "test_support.h"
+
+namespace corvalinde {
+namespace {
+
+using Items = std::vector<std::wstring>;
+
+TEST(SplitFileList, SeparatorsBlanksAndEmptyNames) {
+  EXPECT_EQ(SplitFileList(L"a.dll; b.dll"), (Items{L"a.dll", L" b.dll"}));
+  EXPECT_EQ(SplitFileList(L"a.dll;;b.ocx;"), (Items{L"a.dll", L"b.ocx"}));
+  EXPECT_EQ(SplitFileList(L"a.dll;b.ocx"), (Items{L"a.dll", L"b.ocx"}));
+  // Blanks before a dropped ";" stay at the front of the next name.
+  EXPECT_EQ(SplitFileList(L"  ; x.dll "), (Items{L"   x.dll "}));
+  EXPECT_TRUE(SplitFileList(L"").empty());
+  EXPECT_TRUE(SplitFileList(L" ; ;;  ").empty());
+  EXPECT_EQ(SplitFileList(L"\t;"), (Items{L"\t"}));  // only the blank counts as blank
+}
+
+TEST(SplitFileList, ListsOfAnyLength) {
+  std::wstring text;
+  for (int i = 0; i < 5000; ++i)
+    text += L"C:\\moduli\\modulo" + std::to_wstring(i) + L".dll;";
+  ASSERT_GT(text.size(), 32767u);
+  Items items = SplitFileList(text);
+  ASSERT_EQ(items.size(), 5000u);
+  EXPECT_EQ(items.back(), L"C:\\moduli\\modulo4999.dll");
+}
+
+TEST(SummaryLines, OnePerOutcomeWordForWord) {
+  EXPECT_EQ(SummaryLine({RegDone, 0, 0}, L"a.dll"),
+            L"Operazione conclusa con successo per a.dll\r\n");
+  EXPECT_EQ(SummaryLine({RegEntryMissing, 0, 0}, L"a.dll"),
+            L"Entrypoint del modulo mancante per a.dll\r\n");
+  EXPECT_EQ(SummaryLine({RegTimeout, 0, 0}, L"a.dll"),
+            L"Errore di timeout del modulo per a.dll\r\n");
+  EXPECT_EQ(SummaryLine({RegModuleInvalid, 0, 2}, L"a.dll"),
+            L"Modulo :a.dll è mancante o non valido.\r\n");
+  EXPECT_EQ(SummaryLine({RegEntryFailed, static_cast<std::int32_t>(0x80070005u), 0}, L"a.dll"),
+            L"Operazione non riuscita per a.dll (codice 0x80070005)\r\n");
+}
+
+class RegUnregDialogTest : public ::testing::Test {
+ protected:
+  testing::ModuleFolderAsCurrent inModuleFolder_;
+  testing::MarkerFile marker_;
+  std::unique_ptr<platform::ModuleLoader> loader_ = platform::MakeSystemModuleLoader();
+  platform::inmemory::RecordingMessageBoxes boxes_;
+  platform::inmemory::RecordingDialogs dialogs_;
+  RegUnregDialog dialog_{*loader_, boxes_, dialogs_};
+};
+
+TEST_F(RegUnregDialogTest, AvviaRunsEveryFileInOrderAndSumsUpOnce) {
+  std::wstring good = testing::TestModuleFileName("testmod_good");
+  std::wstring none = testing::TestModuleFileName("testmod_noexports");
+  dialog_.fileList = good + L"; missing.dll;" + none + L";" + good;
+  dialog_.Avvia();
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  const auto& shown = boxes_.Shown()[0];
+  EXPECT_EQ(shown.title, L"Info");
+  EXPECT_EQ(shown.icon, platform::MessageIcon::Information);
+  EXPECT_EQ(shown.text, L"Operazione conclusa con successo per " + good + L"\r\n" +
+                            L"Modulo : missing.dll è mancante o non valido.\r\n" +
+                            L"Entrypoint del modulo mancante per " + none + L"\r\n" +
+                            L"Operazione conclusa con successo per " + good + L"\r\n");
+  EXPECT_EQ(marker_.Lines(), (std::vector<std::string>{"register", "register"}));
+
+  dialog_.unregister = true;
+  dialog_.fileList = good;
+  dialog_.Avvia();
+  EXPECT_EQ(marker_.Lines().back(), "unregister");
+}
+
+TEST_F(RegUnregDialogTest, AnEmptyListAsksForAName) {
+  dialog_.fileList = L" ; ";
+  dialog_.Avvia();
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(boxes_.Shown()[0].text, L"Nome file mancante");
+  EXPECT_EQ(boxes_.Shown()[0].icon, platform::MessageIcon::Exclamation);
+  EXPECT_EQ(boxes_.Shown()[0].title, L"Errore");
+}
+
+TEST_F(RegUnregDialogTest, BrowsingAndDroppingReplaceTheList) {
+  dialog_.fileList = L"vecchio.dll;";
+  dialog_.Cerca();  // cancelled
+  EXPECT_EQ(dialog_.fileList, L"vecchio.dll;");
+  ASSERT_EQ(dialogs_.openFileRequests.size(), 1u);
+  EXPECT_EQ(dialogs_.openFileRequests[0].filter, L"Tutti i file (*.*)|*.*");
+  EXPECT_EQ(dialogs_.openFileRequests[0].flags, 0x1000u);
+  EXPECT_EQ(dialogs_.openFileRequests[0].title, L"Cerca modulo");
+  dialogs_.fileAnswers.push_back(L"C:\\x\\x.ocx");
+  dialog_.Cerca();
+  EXPECT_EQ(dialog_.fileList, L"C:\\x\\x.ocx;");
+  dialog_.Drop({L"C:\\a.dll", L"C:\\b c.dll", L"D:\\z.ocx"});
+  EXPECT_EQ(dialog_.fileList, L"C:\\a.dll;C:\\b c.dll;D:\\z.ocx;");
+  dialog_.Drop({});
+  EXPECT_EQ(dialog_.fileList, L"");
+}
+
+}  // namespace
+}  // namespace corvalinde
