@@ -1,5 +1,7 @@
 #include "app/command_line_args.h"
 
+#include "app/blanks.h"
+
 #include <cwctype>
 
 namespace corvalinde {
@@ -20,15 +22,6 @@ std::size_t FindIgnoringCase(std::wstring_view text, std::wstring_view word) {
       return at;
   }
   return std::wstring_view::npos;
-}
-
-// Only the blank (code 32) is trimmed; tabs stay part of the value.
-std::wstring_view TrimBlanks(std::wstring_view value) {
-  while (!value.empty() && value.front() == L' ')
-    value.remove_prefix(1);
-  while (!value.empty() && value.back() == L' ')
-    value.remove_suffix(1);
-  return value;
 }
 
 std::wstring ReadSwitch(std::wstring_view text, std::wstring_view name) {

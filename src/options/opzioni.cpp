@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/blanks.h"
 #include "platform/ansi.h"
 #include "platform/files.h"
 
@@ -39,10 +40,7 @@ std::wstring FixedExtension(const std::wstring& extension) {
 }
 
 std::wstring TrimmedExtension(const std::wstring& entry) {
-  std::size_t first = entry.find_first_not_of(L' ');
-  if (first == std::wstring::npos)
-    return {};
-  return entry.substr(first, entry.find_last_not_of(L' ') - first + 1);
+  return std::wstring(TrimBlanks(entry));
 }
 
 Opzioni DefaultOpzioni() {

@@ -2,14 +2,11 @@
 
 #include <cstdio>
 
+#include "app/blanks.h"
 #include "app/texts.h"
 
 namespace corvalinde {
 namespace {
-
-bool IsBlank(const std::wstring& text) {
-  return text.find_first_not_of(L' ') == std::wstring::npos;
-}
 
 std::wstring Hex8(std::int32_t value) {
   wchar_t digits[9];
@@ -63,7 +60,10 @@ void RegUnregDialog::Avvia() {
     return;
   }
   std::wstring summary;
-  for (const std::wstring& file : files) {
+  for (const std::wstring& item : files) {
+    // "a.dll; b.dll" is how people type lists: the blank after ";" belongs to no file name
+    // (Windows drops trailing blanks itself, and a leading one would make the path relative).
+    std::wstring file(TrimBlanks(item));
     summary += SummaryLine(RegUnregModule(file, unregister ? L"U" : L"R", loader_), file);
   }
   boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,

@@ -30,7 +30,8 @@ class RegUnregDialog {
   std::wstring fileList;
   bool unregister = false;
 
-  void Avvia();  // runs the engine on every listed file, then shows one summary
+  // Runs the engine on every listed file (without the blanks around it), then shows one summary.
+  void Avvia();
   void Cerca();  // replaces the list with the chosen file, unless the user cancels
   void Drop(const std::vector<std::wstring>& paths);  // replaces the list with the dropped files
 

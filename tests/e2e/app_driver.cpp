@@ -1,5 +1,8 @@
 #include "app_driver.h"
 
+#include <shlobj.h>
+
+#include <string>
 #include <thread>
 
 #include "icon_matcher.h"
@@ -205,6 +208,81 @@ std::string RunAndCapture(const std::wstring& commandLine) {
   }
   CloseHandle(readEnd);
   return output;
+}
+
+HWND FindChild(HWND parent, const std::wstring& windowClass) {
+  for (HWND child : Children(parent)) {
+    if (_wcsicmp(ClassName(child).c_str(), windowClass.c_str()) == 0)
+      return child;
+  }
+  return nullptr;
+}
+
+void SetText(HWND control, const std::wstring& text) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                      SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+std::vector<std::wstring> ListBoxItems(HWND listBox) {
+  std::vector<std::wstring> items;
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(listBox, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(listBox, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    std::wstring item(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
+    item.resize(copied);
+    items.push_back(item);
+  }
+  return items;
+}
+
+bool DropFiles(const AppProcess& app, HWND target, const std::vector<std::wstring>& paths) {
+  std::wstring names;
+  for (const std::wstring& path : paths)
+    names += path + L'\0';
+  names += L'\0';
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.fWide = TRUE;
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  block.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
+  void* remote =
+      VirtualAllocEx(app.Handle(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(app.Handle(), remote, block.data(), block.size(), nullptr)) {
+    return false;
+  }
+  return PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
+}
+
+HWND WaitForTrayControl(const AppProcess& app) {
+  for (int tries = 0; tries < 100; ++tries) {
+    HWND main = app.FindWindowOfClass(L"CorvalindeMain", false);
+    HWND control = main ? FindWindowExW(main, nullptr, L"CorvalindeTrayControl", nullptr) : nullptr;
+    if (control)
+      return control;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+void SendTrayCallback(HWND control, UINT mouseMessage) {
+  PostMessageW(control, WM_MOUSEMOVE, 1, mouseMessage);
+}
+
+bool ChooseFromTrayMenu(const AppProcess& app, HWND control, int position) {
+  SendTrayCallback(control, WM_RBUTTONDOWN);
+  HWND menu = app.WaitForWindow(L"#32768", L"", milliseconds(5000));
+  if (!menu)
+    return false;
+  for (int i = 0; i < position; ++i)
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  return true;
 }
 
 std::wstring ProgramFolder() {

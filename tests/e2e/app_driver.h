@@ -36,6 +36,7 @@ class AppProcess {
   AppProcess& operator=(const AppProcess&) = delete;
 
   bool Started() const { return process_ != nullptr; }
+  HANDLE Handle() const { return process_; }
   DWORD Id() const { return id_; }
 
   // The first visible top-level window of the process with this class (and caption, if given).
@@ -58,6 +59,24 @@ std::string RunAndCapture(const std::wstring& commandLine);
 MessageBoxSeen ReadMessageBox(HWND box);
 // Clicks the button whose caption, without "&", equals `caption` ("OK", "Sì", ...).
 bool PressButton(HWND dialog, const std::wstring& caption);
+
+// The first child of `parent` with this window class, or nothing.
+HWND FindChild(HWND parent, const std::wstring& windowClass);
+// Sets a control's text as typing would leave it (WM_SETTEXT).
+void SetText(HWND control, const std::wstring& text);
+// A list box's lines, in order.
+std::vector<std::wstring> ListBoxItems(HWND listBox);
+// What the shell does when files are dropped on `target`: a WM_DROPFILES whose file list lives
+// in the target process.
+bool DropFiles(const AppProcess& app, HWND target, const std::vector<std::wstring>& paths);
+
+// Tray mode: the hidden main window's callback control, once start-up is over.
+HWND WaitForTrayControl(const AppProcess& app);
+// What the shell sends when the user does `mouseMessage` on the tray icon.
+void SendTrayCallback(HWND control, UINT mouseMessage);
+// Opens the tray menu with a right press and picks its `position`-th command (1 = first,
+// separators not counted) with the keyboard, as a user can.
+bool ChooseFromTrayMenu(const AppProcess& app, HWND control, int position);
 
 // Folder of the running test program; Corvalinde.exe and the test modules sit in it.
 std::wstring ProgramFolder();

@@ -27,22 +27,6 @@ class TrayMode : public ::testing::Test {
   void SetUp() override { DeleteFileW(SettingsFile().c_str()); }
   void TearDown() override { DeleteFileW(SettingsFile().c_str()); }
 
-  // The hidden main window and its tray callback control, once start-up is over.
-  HWND TrayControl(const AppProcess& app) {
-    for (int tries = 0; tries < 100; ++tries) {
-      HWND main = app.FindWindowOfClass(L"CorvalindeMain", false);
-      HWND control =
-          main ? FindWindowExW(main, nullptr, L"CorvalindeTrayControl", nullptr) : nullptr;
-      if (control)
-        return control;
-      Sleep(100);
-    }
-    return nullptr;
-  }
-  // What the shell sends when the user does `mouseMessage` on the icon.
-  void ShellCallback(HWND control, UINT mouseMessage) {
-    PostMessageW(control, WM_MOUSEMOVE, 1, mouseMessage);
-  }
   HWND OpenMenu(const AppProcess& app, milliseconds wait) {
     return app.WaitForWindow(L"#32768", L"", wait);
   }
@@ -50,16 +34,16 @@ class TrayMode : public ::testing::Test {
 
 TEST_F(TrayMode, ButtonPressesOpenTheMenuMovesAndReleasesDoNot) {
   AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
-  HWND control = TrayControl(app);
+  HWND control = WaitForTrayControl(app);
   ASSERT_TRUE(control) << "no tray callback control";
   EXPECT_FALSE(app.WaitForMessageBox(500ms).has_value());
 
   for (UINT quiet : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK}) {
-    ShellCallback(control, quiet);
+    SendTrayCallback(control, quiet);
     EXPECT_FALSE(OpenMenu(app, 700ms)) << "message " << quiet;
   }
   for (UINT press : {WM_RBUTTONDOWN, WM_LBUTTONDOWN}) {
-    ShellCallback(control, press);
+    SendTrayCallback(control, press);
     HWND menu = OpenMenu(app, 5s);
     ASSERT_TRUE(menu) << "message " << press;
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -75,10 +59,10 @@ TEST_F(TrayMode, ButtonPressesOpenTheMenuMovesAndReleasesDoNot) {
 
 TEST_F(TrayMode, AboutShowsTheVersionAndEsciSavesAndEnds) {
   AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
-  HWND control = TrayControl(app);
+  HWND control = WaitForTrayControl(app);
   ASSERT_TRUE(control);
 
-  ShellCallback(control, WM_RBUTTONDOWN);
+  SendTrayCallback(control, WM_RBUTTONDOWN);
   HWND menu = OpenMenu(app, 5s);
   ASSERT_TRUE(menu);
   PostMessageW(menu, WM_CHAR, L'a', 0);  // "&About"
@@ -94,7 +78,7 @@ TEST_F(TrayMode, AboutShowsTheVersionAndEsciSavesAndEnds) {
   for (int tries = 0; tries < 50 && IsWindow(about); ++tries)
     Sleep(100);
 
-  ShellCallback(control, WM_LBUTTONDOWN);
+  SendTrayCallback(control, WM_LBUTTONDOWN);
   menu = OpenMenu(app, 5s);
   ASSERT_TRUE(menu);
   PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);  // from nothing selected: the last item, "Esci"
@@ -114,7 +98,7 @@ TEST_F(TrayMode, VisibleOneGoesOnIntoTheTrayAfterTheMessage) {
   EXPECT_FALSE(FindWindowExW(app.FindWindowOfClass(L"CorvalindeMain", false), nullptr,
                              L"CorvalindeTrayControl", nullptr));
   PressButton(box->window, L"OK");
-  EXPECT_TRUE(TrayControl(app));
+  EXPECT_TRUE(WaitForTrayControl(app));
   AppProcess(ProgramFolder() + L"\\Corvalinde.exe", L"/filename " + good + L" /modal u")
       .WaitForExit(20s);
 }

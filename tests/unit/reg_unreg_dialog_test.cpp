@@ -58,14 +58,14 @@ class RegUnregDialogTest : public ::testing::Test {
 TEST_F(RegUnregDialogTest, AvviaRunsEveryFileInOrderAndSumsUpOnce) {
   std::wstring good = testing::TestModuleFileName("testmod_good");
   std::wstring none = testing::TestModuleFileName("testmod_noexports");
-  dialog_.fileList = good + L"; missing.dll;" + none + L";" + good;
+  dialog_.fileList = good + L"; missing.dll;" + none + L";  " + good + L" ";
   dialog_.Avvia();
   ASSERT_EQ(boxes_.Shown().size(), 1u);
   const auto& shown = boxes_.Shown()[0];
   EXPECT_EQ(shown.title, L"Info");
   EXPECT_EQ(shown.icon, platform::MessageIcon::Information);
   EXPECT_EQ(shown.text, L"Operazione conclusa con successo per " + good + L"\r\n" +
-                            L"Modulo : missing.dll è mancante o non valido.\r\n" +
+                            L"Modulo :missing.dll è mancante o non valido.\r\n" +
                             L"Entrypoint del modulo mancante per " + none + L"\r\n" +
                             L"Operazione conclusa con successo per " + good + L"\r\n");
   EXPECT_EQ(marker_.Lines(), (std::vector<std::string>{"register", "register"}));

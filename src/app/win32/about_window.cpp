@@ -4,6 +4,7 @@
 
 #include "app/texts.h"
 #include "app/win32/resource_ids.h"
+#include "platform/win32/modal_window.h"
 
 namespace corvalinde {
 namespace {
@@ -110,6 +111,9 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CREATE:
       Load(about);
       return 0;
+    case WM_CLOSE:
+      platform::win32::EndModal(about);
+      return 0;
     case WM_MOUSEMOVE:  // the bare surface
       SetUnderline(about, false);
       return 0;
@@ -152,26 +156,11 @@ bool RegisterAboutClass(HINSTANCE instance) {
 }
 
 void ShowAboutBox(HWND owner) {
-  RECT frame{0, 0, 450, 120};
-  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_TOOLWINDOW);
-  int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  HWND about = CreateWindowExW(WS_EX_TOOLWINDOW, kAboutClass, L"", style,
-                               (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!about)
-    return;
-  // Modal: the owner and its menu wait until the box is closed.
-  EnableWindow(owner, FALSE);
-  ShowWindow(about, SW_SHOW);
-  SetForegroundWindow(about);
-  MSG message;
-  while (IsWindow(about) && GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  EnableWindow(owner, TRUE);
+  HWND about =
+      platform::win32::CreateCentredWindow(kAboutClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                           WS_EX_TOOLWINDOW, 450, 120, owner, nullptr);
+  if (about)
+    platform::win32::RunModal(about, owner);
 }
 
 }  // namespace corvalinde

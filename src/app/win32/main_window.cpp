@@ -9,6 +9,8 @@
 #include "app/sys_tray.h"
 #include "app/tray_mode.h"
 #include "app/win32/about_window.h"
+#include "app/win32/options_window.h"
+#include "app/win32/reg_unreg_window.h"
 #include "app/win32/resource_ids.h"
 #include "platform/module_loader.h"
 #include "platform/process.h"
@@ -74,13 +76,19 @@ HMENU BuildMenu() {
 
 void RunMenuCommand(MenuCommand command) {
   switch (command) {
+    case MenuCommand::RegUnReg:
+      ShowRegUnregDialog(g_tray->mainWindow);
+      break;
+    case MenuCommand::Opz:
+      ShowOptionsDialog(g_tray->mainWindow, g_tray->settings, *g_tray->registry, g_tray->folder);
+      break;
     case MenuCommand::About:
       ShowAboutBox(g_tray->mainWindow);
       break;
     case MenuCommand::Esci:
       ExitNow();
     default:
-      break;  // the dialogs and the browser have no window yet
+      break;  // the browser has no window yet
   }
 }
 
@@ -177,7 +185,8 @@ bool RegisterClasses(HINSTANCE instance) {
   trayClass.hInstance = instance;
   trayClass.lpszClassName = kTrayControlClass;
   return RegisterClassExW(&mainClass) && RegisterClassExW(&trayClass) &&
-         RegisterAboutClass(instance);
+         RegisterAboutClass(instance) && RegisterRegUnregClass(instance) &&
+         RegisterOptionsClass(instance);
 }
 
 }  // namespace

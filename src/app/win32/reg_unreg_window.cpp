@@ -1,0 +1,170 @@
+#include "app/win32/reg_unreg_window.h"
+
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/texts.h"
+#include "platform/module_loader.h"
+#include "platform/win32/common_dialogs.h"
+#include "platform/win32/message_boxes.h"
+#include "platform/win32/modal_window.h"
+#include "registration/reg_unreg_dialog.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::win32::CreateControl;
+
+constexpr wchar_t kRegUnregClass[] = L"CorvalindeRegUnreg";
+enum ControlId {
+  kFrame1 = 100,
+  kOptUnReg,
+  kOptRegistra,
+  kFrame2,
+  kTxtFilename,
+  kCmdCerca,
+  kPicSB,
+  kCmdBack,
+  kCmdOk
+};
+constexpr COLORREF kLightYellow = RGB(255, 255, 192);
+
+struct View {
+  std::unique_ptr<platform::ModuleLoader> loader = platform::MakeSystemModuleLoader();
+  platform::win32::SystemMessageBoxes boxes;
+  platform::win32::SystemDialogs dialogs;
+  RegUnregDialog model;
+  HWND window = nullptr;
+  HWND text = nullptr;
+  HBRUSH yellow = CreateSolidBrush(kLightYellow);
+  WNDPROC editProc = nullptr;
+
+  View()
+      : dialogs(nullptr, std::wstring(texts::kOk), std::wstring(texts::kCancel)),
+        model(*loader, boxes, dialogs) {}
+  ~View() { DeleteObject(yellow); }
+
+  void ShowList() { SetWindowTextW(text, model.fileList.c_str()); }
+  void ReadList() {
+    std::wstring list(static_cast<std::size_t>(GetWindowTextLengthW(text)) + 1, L'\0');
+    list.resize(
+        static_cast<std::size_t>(GetWindowTextW(text, list.data(), static_cast<int>(list.size()))));
+    model.fileList = list;
+    model.unregister = IsDlgButtonChecked(window, kOptUnReg) == BST_CHECKED;
+  }
+};
+
+View* ViewOf(HWND window) {
+  return reinterpret_cast<View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Files dropped from the shell onto the text box replace its content, each followed by ";".
+LRESULT CALLBACK TextBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  View* view = ViewOf(GetParent(edit));
+  if (message == WM_DROPFILES) {
+    auto drop = reinterpret_cast<HDROP>(wParam);
+    std::vector<std::wstring> paths;
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      UINT length = DragQueryFileW(drop, i, nullptr, 0);
+      if (length == 0)
+        break;  // keep what was read so far
+      std::wstring path(length + 1, L'\0');
+      path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+      paths.push_back(path);
+    }
+    DragFinish(drop);
+    view->model.Drop(paths);
+    view->ShowList();
+    return 0;
+  }
+  return CallWindowProcW(view->editProc, edit, message, wParam, lParam);
+}
+
+void Build(HWND window, View* view) {
+  view->window = window;
+  view->dialogs.SetOwner(window);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+  // Action frame on the left, path frame on the right, the two main buttons in a bottom strip.
+  CreateControl(window, L"BUTTON", texts::kActionFrame, BS_GROUPBOX, 8, 6, 112, 84, kFrame1);
+  CreateControl(window, L"BUTTON", texts::kUnregisterOption,
+                WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 18, 28, 96, 20, kOptUnReg);
+  HWND registra = CreateControl(window, L"BUTTON", texts::kRegisterOption, BS_AUTORADIOBUTTON, 18,
+                                56, 96, 20, kOptRegistra);
+  SendMessageW(registra, BM_SETCHECK, BST_CHECKED, 0);
+  CreateControl(window, L"BUTTON", texts::kPathFrame, BS_GROUPBOX, 128, 6, 304, 84, kFrame2);
+  view->text =
+      CreateControl(window, L"EDIT", L"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, 138,
+                    28, 284, 22, kTxtFilename);
+  SendMessageW(view->text, EM_SETLIMITTEXT, 0, 0);  // lists of any length
+  DragAcceptFiles(view->text, TRUE);
+  view->editProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(view->text, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextBoxProc)));
+  CreateControl(window, L"BUTTON", texts::kBrowse, WS_TABSTOP, 342, 56, 80, 26, kCmdCerca);
+  CreateControl(window, L"STATIC", L"", SS_ETCHEDHORZ, 0, 98, 440, 2, kPicSB);
+  CreateControl(window, L"BUTTON", texts::kBack, WS_TABSTOP, 8, 108, 96, 28, kCmdBack);
+  CreateControl(window, L"BUTTON", texts::kStart, WS_TABSTOP, 336, 108, 96, 28, kCmdOk);
+}
+
+LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  View* view = ViewOf(window);
+  switch (message) {
+    case WM_CREATE:
+      Build(window, static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+      return 0;
+    case WM_CTLCOLOREDIT:
+      if (reinterpret_cast<HWND>(lParam) == view->text) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), kLightYellow);
+        return reinterpret_cast<LRESULT>(view->yellow);
+      }
+      break;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kCmdOk:
+          view->ReadList();
+          view->model.Avvia();
+          return 0;
+        case kCmdCerca:
+          view->model.Cerca();
+          view->ShowList();
+          return 0;
+        case kCmdBack:
+          platform::win32::EndModal(window);
+          return 0;
+      }
+      return 0;
+    case WM_CLOSE:
+      platform::win32::EndModal(window);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool RegisterRegUnregClass(HINSTANCE instance) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = RegUnregProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kRegUnregClass;
+  return RegisterClassExW(&windowClass) != 0;
+}
+
+void ShowRegUnregDialog(HWND owner) {
+  // Each opening starts afresh: an empty list and "Registra".
+  View view;
+  HWND window = platform::win32::CreateCentredWindow(kRegUnregClass, texts::kRegUnregCaption,
+                                                     WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                                     WS_EX_DLGMODALFRAME, 440, 144, owner, &view);
+  if (!window)
+    return;
+  platform::win32::RunModal(window, owner, view.text);
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,105 @@
+#include "platform/win32/common_dialogs.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <vector>
+
+#include "platform/win32/modal_window.h"
+
+namespace corvalinde::platform::win32 {
+namespace {
+
+constexpr wchar_t kInputBoxClass[] = L"CorvalindeInputBox";
+enum InputBoxId { kPrompt = 100, kAnswer };
+
+struct InputBoxState {
+  std::wstring answer;
+};
+
+LRESULT CALLBACK InputBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<InputBoxState*>(GetWindowLongPtrW(box, GWLP_USERDATA));
+  switch (message) {
+    case WM_CREATE:
+      SetWindowLongPtrW(
+          box, GWLP_USERDATA,
+          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        HWND edit = GetDlgItem(box, kAnswer);
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+        state->answer = text;
+        EndModal(box);
+      } else if (LOWORD(wParam) == IDCANCEL) {
+        EndModal(box);
+      }
+      return 0;
+    case WM_CLOSE:
+      EndModal(box);
+      return 0;
+    default:
+      return DefWindowProcW(box, message, wParam, lParam);
+  }
+}
+
+void RegisterInputBoxClass() {
+  static bool registered = [] {
+    WNDCLASSEXW boxClass{};
+    boxClass.cbSize = sizeof boxClass;
+    boxClass.lpfnWndProc = InputBoxProc;
+    boxClass.hInstance = GetModuleHandleW(nullptr);
+    boxClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    boxClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    boxClass.lpszClassName = kInputBoxClass;
+    return RegisterClassExW(&boxClass) != 0;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+std::wstring SystemDialogs::OpenFile(const OpenFileRequest& request) {
+  // "Description|pattern" becomes the NUL-separated, double-NUL-ended list comdlg32 wants.
+  std::wstring filter = request.filter;
+  for (wchar_t& c : filter) {
+    if (c == L'|')
+      c = L'\0';
+  }
+  filter.append(2, L'\0');
+  std::vector<wchar_t> file(32768, L'\0');
+  request.fileName.copy(file.data(), file.size() - 1);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = static_cast<HWND>(owner_);
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = request.title.c_str();
+  dialog.Flags = request.flags;
+  if (!GetOpenFileNameW(&dialog))
+    return {};
+  return file.data();
+}
+
+std::wstring SystemDialogs::InputBox(const std::wstring& prompt, const std::wstring& title,
+                                     const std::wstring& defaultText) {
+  RegisterInputBoxClass();
+  InputBoxState state;
+  HWND owner = static_cast<HWND>(owner_);
+  HWND box = CreateCentredWindow(kInputBoxClass, title, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                 WS_EX_DLGMODALFRAME, 360, 112, owner, &state);
+  if (!box)
+    return {};
+  CreateControl(box, L"STATIC", prompt, 0, 12, 12, 250, 40, kPrompt);
+  CreateControl(box, L"BUTTON", ok_, WS_TABSTOP | BS_DEFPUSHBUTTON, 272, 10, 76, 24, IDOK);
+  CreateControl(box, L"BUTTON", cancel_, WS_TABSTOP, 272, 40, 76, 24, IDCANCEL);
+  HWND edit = CreateControl(box, L"EDIT", defaultText, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 12,
+                            78, 336, 22, kAnswer);
+  RunModal(box, owner, edit);
+  return state.answer;
+}
+
+}  // namespace corvalinde::platform::win32

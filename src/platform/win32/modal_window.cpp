@@ -1,0 +1,77 @@
+#include "platform/win32/modal_window.h"
+
+#include <string>
+
+namespace corvalinde::platform::win32 {
+
+HFONT DialogFont() {
+  static HFONT font = [] {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+  }();
+  return font;
+}
+
+int Scaled(int pixels) {
+  static int dpi = [] {
+    HDC screen = GetDC(nullptr);
+    int value = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return value;
+  }();
+  return MulDiv(pixels, dpi, 96);
+}
+
+HWND CreateCentredWindow(const wchar_t* windowClass, std::wstring_view caption, DWORD style,
+                         DWORD exStyle, int clientWidth, int clientHeight, HWND owner,
+                         void* createParam) {
+  RECT frame{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  return CreateWindowExW(exStyle, windowClass, std::wstring(caption).c_str(), style,
+                         (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                         (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner,
+                         nullptr, GetModuleHandleW(nullptr), createParam);
+}
+
+HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view text, DWORD style,
+                   int x, int y, int width, int height, int id) {
+  HWND control = CreateWindowExW(
+      0, controlClass, std::wstring(text).c_str(), WS_CHILD | WS_VISIBLE | style, Scaled(x),
+      Scaled(y), Scaled(width), Scaled(height), parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+  return control;
+}
+
+void RunModal(HWND window, HWND owner, HWND focus) {
+  if (owner)
+    EnableWindow(owner, FALSE);
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  if (focus)
+    SetFocus(focus);
+  MSG message;
+  while (IsWindow(window) && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(window, &message))
+      continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (owner)
+    EnableWindow(owner, TRUE);
+}
+
+}  // namespace corvalinde::platform::win32
+
+namespace corvalinde::platform::win32 {
+
+void EndModal(HWND window) {
+  if (HWND owner = GetWindow(window, GW_OWNER))
+    EnableWindow(owner, TRUE);
+  DestroyWindow(window);
+}
+
+}  // namespace corvalinde::platform::win32

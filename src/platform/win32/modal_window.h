@@ -1,0 +1,35 @@
+// What every modal window of the program shares: the dialog font, centring on the screen, and
+// the modal loop that keeps the owner disabled until the window is gone.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace corvalinde::platform::win32 {
+
+// The font Windows uses for message boxes; one for the whole process, never freed.
+HFONT DialogFont();
+
+// A top-level window of `clientWidth` x `clientHeight` (pixels at 96 DPI, scaled to the
+// screen), centred, owned by `owner` so it has no taskbar button of its own.
+HWND CreateCentredWindow(const wchar_t* windowClass, std::wstring_view caption, DWORD style,
+                         DWORD exStyle, int clientWidth, int clientHeight, HWND owner,
+                         void* createParam);
+
+// A child control with the dialog font.
+HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view text, DWORD style,
+                   int x, int y, int width, int height, int id);
+
+// Pixels at 96 DPI scaled to the screen's resolution.
+int Scaled(int pixels);
+
+// Shows `window`, gives `focus` the keyboard, and runs messages (with dialog keyboard handling)
+// until the window is destroyed; the owner is disabled meanwhile.
+void RunModal(HWND window, HWND owner, HWND focus = nullptr);
+
+// Closes a modal window, enabling its owner first so that the owner, not some other program,
+// becomes the active window again.
+void EndModal(HWND window);
+
+}  // namespace corvalinde::platform::win32

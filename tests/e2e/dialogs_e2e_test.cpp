@@ -1,0 +1,184 @@
+// The two dialogs of the tray menu, driven as a user would: text typed into their boxes, their
+// buttons pressed, files dropped from the shell, and what that leaves in the registry and in
+// opz.dat.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app_driver.h"
+#include "options/shell_verbs.h"
+#include "platform/inmemory/memory_registry.h"
+
+namespace corvalinde::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kMenuRegUnreg = 1;
+constexpr int kMenuOptions = 3;
+constexpr int kMenuExit = 5;
+
+std::wstring SettingsFile() {
+  return ProgramFolder() + L"\\opz.dat";
+}
+
+std::string ReadFile(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool ClassKeyExists(const wchar_t* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+class TrayDialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteFileW(SettingsFile().c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"xyzfile");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"abcfile");
+    control_ = WaitForTrayControl(app_);
+    ASSERT_TRUE(control_);
+  }
+  void TearDown() override {
+    DeleteFileW(SettingsFile().c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"xyzfile");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"abcfile");
+  }
+
+  HWND Open(int menuPosition, const wchar_t* windowClass) {
+    if (!ChooseFromTrayMenu(app_, control_, menuPosition))
+      return nullptr;
+    return app_.WaitForWindow(windowClass, L"", 5s);
+  }
+  // Presses a button that opens a message box; returns the box's text, and closes it.
+  std::wstring PressForMessage(HWND window, const std::wstring& button, std::wstring* title) {
+    PressButton(window, button);
+    auto box = app_.WaitForMessageBox(20s);
+    if (!box)
+      return L"(no message)";
+    if (title)
+      *title = box->title;
+    PressButton(box->window, L"OK");
+    for (int tries = 0; tries < 50 && IsWindow(box->window); ++tries)
+      Sleep(100);
+    return box->text;
+  }
+  // Types `answer` into the input box that `Aggiungi` opens, and confirms it.
+  bool AddExtension(HWND options, const std::wstring& answer) {
+    PressButton(options, L"Aggiungi");
+    HWND input = app_.WaitForWindow(L"CorvalindeInputBox", L"Nuova Estensione", 5s);
+    if (!input)
+      return false;
+    SetText(FindChild(input, L"Edit"), answer);
+    PressButton(input, L"OK");
+    for (int tries = 0; tries < 50 && IsWindow(input); ++tries)
+      Sleep(100);
+    return true;
+  }
+  void Exit() {
+    ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, kMenuExit));
+    EXPECT_EQ(app_.WaitForExit(10s), std::optional<DWORD>(0));
+  }
+
+  AppProcess app_{ProgramFolder() + L"\\Corvalinde.exe", L""};
+  HWND control_ = nullptr;
+};
+
+TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
+  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(WindowText(dialog), L"Registra / Unregistra");
+  HWND text = FindChild(dialog, L"Edit");
+  std::wstring good = ProgramFolder() + L"\\testmod_good.dll";
+  std::wstring none = ProgramFolder() + L"\\testmod_noexports.dll";
+
+  std::wstring title;
+  EXPECT_EQ(PressForMessage(dialog, L"Avvia", &title), L"Nome file mancante");
+  EXPECT_EQ(title, L"Errore");
+
+  SetText(text, good + L"; " + none + L";");
+  EXPECT_EQ(PressForMessage(dialog, L"Avvia", &title),
+            L"Operazione conclusa con successo per " + good + L"\r\n" +
+                L"Entrypoint del modulo mancante per " + none + L"\r\n");
+  EXPECT_EQ(title, L"Info");
+  EXPECT_TRUE(ClassKeyExists(L"Corvalinde.TestModule"));
+
+  // The dialog stays open with its list; unregistering takes the same list.
+  PressButton(dialog, L"Unregistra");
+  Sleep(300);
+  EXPECT_EQ(PressForMessage(dialog, L"Avvia", nullptr).substr(0, 37),
+            L"Operazione conclusa con successo per ");
+  EXPECT_FALSE(ClassKeyExists(L"Corvalinde.TestModule"));
+}
+
+TEST_F(TrayDialogs, DroppedFilesReplaceTheListEachFollowedBySemicolon) {
+  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  ASSERT_TRUE(dialog);
+  HWND text = FindChild(dialog, L"Edit");
+  SetText(text, L"vecchio.dll;");
+  ASSERT_TRUE(DropFiles(app_, text, {L"C:\\moduli\\a.dll", L"C:\\moduli con spazi\\b.ocx"}));
+  Sleep(500);
+  EXPECT_EQ(WindowText(text), L"C:\\moduli\\a.dll;C:\\moduli con spazi\\b.ocx;");
+  PressButton(dialog, L"Ritorna");
+  for (int tries = 0; tries < 50 && IsWindow(dialog); ++tries)
+    Sleep(100);
+  EXPECT_FALSE(IsWindow(dialog));
+
+  // Each opening starts afresh.
+  dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(WindowText(FindChild(dialog, L"Edit")), L"");
+}
+
+TEST_F(TrayDialogs, OptionsAddRefuseConfirmAndExitSaves) {
+  HWND options = Open(kMenuOptions, L"CorvalindeOptions");
+  ASSERT_TRUE(options);
+  EXPECT_EQ(WindowText(options), L"Opzioni");
+  HWND list = FindChild(options, L"ListBox");
+  EXPECT_EQ(ListBoxItems(list), (std::vector<std::wstring>{L"DLL", L"OCX"}));
+
+  PressButton(options, L"Aggiungi");
+  HWND input = app_.WaitForWindow(L"CorvalindeInputBox", L"Nuova Estensione", 5s);
+  ASSERT_TRUE(input);
+  SetText(FindChild(input, L"Edit"), L"dll");
+  PressButton(input, L"OK");
+  auto refused = app_.WaitForMessageBox(5s);
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(refused->text, L"Estensione già inserita");
+  EXPECT_EQ(refused->title, L"Errore");
+  PressButton(refused->window, L"OK");
+  Sleep(300);
+
+  ASSERT_TRUE(AddExtension(options, L"xyz"));
+  EXPECT_EQ(ListBoxItems(list), (std::vector<std::wstring>{L"DLL", L"OCX", L"XYZ"}));
+  PressButton(options, L"Conferma");
+  for (int tries = 0; tries < 50 && IsWindow(options); ++tries)
+    Sleep(100);
+  EXPECT_TRUE(ClassKeyExists(L"xyzfile\\shell\\Registra\\command"));
+
+  Exit();
+  std::string saved = ReadFile(SettingsFile());
+  ASSERT_EQ(saved.size(), 6u * 128);
+  EXPECT_EQ(saved.substr(5 * 128, 3), "XYZ");
+}
+
+TEST_F(TrayDialogs, AnnullaChangesNothing) {
+  HWND options = Open(kMenuOptions, L"CorvalindeOptions");
+  ASSERT_TRUE(options);
+  ASSERT_TRUE(AddExtension(options, L"abc"));
+  PressButton(options, L"Annulla");
+  for (int tries = 0; tries < 50 && IsWindow(options); ++tries)
+    Sleep(100);
+  EXPECT_FALSE(ClassKeyExists(L"abcfile"));
+  Exit();
+  EXPECT_EQ(ReadFile(SettingsFile()).size(), 640u);
+}
+
+}  // namespace
+}  // namespace corvalinde::e2e
