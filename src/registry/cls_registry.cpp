@@ -1,0 +1,228 @@
+#include "registry/cls_registry.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/ansi.h"
+#include "platform/registry_key.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::FromAnsi;
+using platform::RegistryKey;
+using platform::ToAnsi;
+
+constexpr std::uint32_t kSixKeyRights = 0x3F;  // KEY_QUERY_VALUE through KEY_CREATE_LINK
+
+// Texts whose first "%" has another one at least two places later name a variable.
+bool NamesAVariable(const std::wstring& text) {
+  std::size_t first = text.find(L'%');
+  return first != std::wstring::npos && text.find(L'%', first + 2) != std::wstring::npos;
+}
+
+std::int32_t LittleEndian(const ByteArray& bytes) {
+  std::uint8_t low[4] = {};
+  std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 4), low);
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(low[0]) | static_cast<std::uint32_t>(low[1]) << 8 |
+      static_cast<std::uint32_t>(low[2]) << 16 | static_cast<std::uint32_t>(low[3]) << 24);
+}
+
+}  // namespace
+
+std::wstring clsRegistry::WriteFailureText(const RegistryValue& value) const {
+  return L"Failed to set registry value Key: '" + std::to_wstring(classKey_) + L"',Section: '" +
+         sectionKey_ + L"',Key: '" + valueKey_ + L"' to value: '" + ToText(value) + L"'";
+}
+
+bool clsRegistry::KeyExists() {
+  RegistryKey key(registry_);
+  return key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyQueryValue) == platform::kRegSuccess;
+}
+
+bool clsRegistry::CreateKey() {
+  RegistryKey key(registry_);
+  if (key.Create(Root(), ToAnsi(sectionKey_), kSixKeyRights) != platform::kRegSuccess) {
+    throw RegistryError(kErrRegistryKey, L"Failed to create registry Key: '" + sectionKey_);
+  }
+  return true;
+}
+
+bool clsRegistry::DeleteKey() {
+  if (registry_.DeleteKey(Root(), ToAnsi(sectionKey_)) != platform::kRegSuccess) {
+    throw RegistryError(kErrRegistryKey, L"Failed to delete registry Key: '" +
+                                             std::to_wstring(classKey_) + L"',Section: '" +
+                                             sectionKey_);
+  }
+  return true;
+}
+
+bool clsRegistry::DeleteValue() {
+  RegistryKey key(registry_);
+  if (key.Open(Root(), ToAnsi(sectionKey_), kSixKeyRights) != platform::kRegSuccess) {
+    throw RegistryError(kErrRegistryKey, L"Failed to open key '" + std::to_wstring(classKey_) +
+                                             L"',Section: '" + sectionKey_ +
+                                             L"' for delete access");
+  }
+  if (registry_.DeleteValue(key.get(), ToAnsi(valueKey_).c_str()) != platform::kRegSuccess) {
+    throw RegistryError(kErrRegistryKey, L"Failed to delete registry Key: '" +
+                                             std::to_wstring(classKey_) + L"',Section: '" +
+                                             sectionKey_ + L"',Key: '" + valueKey_);
+  }
+  return true;
+}
+
+RegistryValue clsRegistry::Value() {
+  RegistryKey key(registry_);
+  key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyQueryValue);  // a failure fails the query
+  std::string name = ToAnsi(valueKey_);
+  std::uint32_t type = 0, size = 0;
+  std::uint8_t scratch[4];
+  std::int32_t status = registry_.QueryValue(key.get(), name.c_str(), &type, scratch, &size);
+  if (status != platform::kRegSuccess && status != platform::kRegMoreData)
+    return default_;
+  valueType_ = static_cast<std::int32_t>(type);
+
+  // Whatever size and type the registry reports, the data lands in a buffer of exactly that
+  // many bytes, and only those bytes are looked at.
+  ByteArray data(size);
+  std::uint32_t read = size;
+  registry_.QueryValue(key.get(), name.c_str(), nullptr, data.empty() ? scratch : data.data(),
+                       &read);
+  switch (type) {
+    case platform::kRegSz:
+    case platform::kRegMultiSz:
+    case platform::kRegExpandSz: {
+      // The stored text less its last byte (normally its NUL); a multi-string keeps its NULs.
+      std::string bytes(data.begin(), data.end() - (data.empty() ? 0 : 1));
+      std::wstring text = FromAnsi(bytes);
+      return type == platform::kRegExpandSz ? ExpandEnvironmentText(text) : text;
+    }
+    case platform::kRegDword:
+      return LittleEndian(data);
+    case platform::kRegDwordBigEndian:
+      return SwapByteOrder(LittleEndian(data));
+    default:
+      return data;
+  }
+}
+
+void clsRegistry::SetValue(const RegistryValue& value) {
+  RegistryKey key(registry_);
+  if (key.Create(Root(), ToAnsi(sectionKey_), kSixKeyRights) != platform::kRegSuccess) {
+    throw RegistryError(kErrRegistryKey, WriteFailureText(value));
+  }
+  std::string name = ToAnsi(valueKey_);
+  std::int32_t status = platform::kRegInvalidParameter;  // types that store nothing
+  switch (valueType_) {
+    case platform::kRegSz:
+    case platform::kRegExpandSz: {
+      std::wstring text = ToText(value);
+      std::string bytes = ToAnsi(text);
+      status = registry_.SetValue(key.get(), name.c_str(),
+                                  NamesAVariable(text) ? platform::kRegExpandSz : platform::kRegSz,
+                                  reinterpret_cast<const std::uint8_t*>(bytes.c_str()),
+                                  static_cast<std::uint32_t>(bytes.size() + 1));
+      break;
+    }
+    case platform::kRegBinary: {
+      const auto* bytes = std::get_if<ByteArray>(&value);
+      if (!bytes)
+        throw RegistryError(kErrRegistryKey, L"Application-defined or object-defined error");
+      status = registry_.SetValue(key.get(), name.c_str(), platform::kRegBinary, bytes->data(),
+                                  static_cast<std::uint32_t>(bytes->size()));
+      break;
+    }
+    case platform::kRegDword:
+    case platform::kRegDwordBigEndian: {
+      std::int32_t number = 0;
+      if (const auto* small = std::get_if<std::int16_t>(&value)) {
+        number = *small;
+      } else if (const auto* large = std::get_if<std::int32_t>(&value)) {
+        number = *large;
+      } else {
+        return;  // other kinds are not written, and that is no failure
+      }
+      std::uint8_t bytes[4] = {
+          static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+          static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+      status = registry_.SetValue(key.get(), name.c_str(), platform::kRegDword, bytes, 4);
+      break;
+    }
+    default:
+      break;
+  }
+  if (status != platform::kRegSuccess) {
+    throw RegistryError(kErrValueNotStored, WriteFailureText(value));
+  }
+}
+
+std::int32_t clsRegistry::SwapByteOrder(std::int32_t value) {
+  auto bits = static_cast<std::uint32_t>(value);
+  return static_cast<std::int32_t>((bits >> 24) | ((bits >> 8) & 0xFF00) |
+                                   ((bits << 8) & 0xFF0000) | (bits << 24));
+}
+
+std::wstring clsRegistry::ExpandEnvironmentText(const std::wstring& text) {
+  std::string source = ToAnsi(text);
+  std::uint32_t needed = registry_.ExpandEnvironment(source.c_str(), nullptr, 0);
+  if (needed == 0)
+    return text;
+  std::string expanded(needed, '\0');
+  std::uint32_t written = registry_.ExpandEnvironment(source.c_str(), expanded.data(), needed);
+  if (written == 0 || written > needed)
+    return text;
+  expanded.resize(written - 1);
+  return FromAnsi(expanded);
+}
+
+bool clsRegistry::EnumerateValues(NameArray& sKeyNames, std::int32_t& iKeyCount) {
+  iKeyCount = 0;
+  sKeyNames.Clear();
+  RegistryKey key(registry_);
+  if (key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyQueryValue) != platform::kRegSuccess) {
+    return true;
+  }
+  std::uint32_t longest = 0;
+  if (registry_.QueryInfoKey(key.get(), &longest) != platform::kRegSuccess)
+    return true;
+  for (std::uint32_t index = 0;; ++index) {
+    std::string name(longest + 1, '\0');
+    std::uint32_t size = longest + 1;
+    if (registry_.EnumValue(key.get(), index, name.data(), &size) != platform::kRegSuccess)
+      break;
+    name.resize(std::min(size, longest + 1));
+    sKeyNames.Append(FromAnsi(name));
+    ++iKeyCount;
+  }
+  return true;
+}
+
+bool clsRegistry::EnumerateSections(NameArray& sSect, std::int32_t& iSectCount) {
+  iSectCount = 0;
+  sSect.Clear();
+  try {
+    RegistryKey key(registry_);
+    if (key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyEnumerateSubKeys) !=
+        platform::kRegSuccess) {
+      return true;
+    }
+    constexpr std::uint32_t kNameBuffer = 255;
+    char name[kNameBuffer];
+    for (std::uint32_t index = 0;; ++index) {
+      std::memset(name, 0, sizeof name);
+      // A name of 255 characters does not fit with its NUL: the listing ends there.
+      if (registry_.EnumKey(key.get(), index, name, kNameBuffer) != platform::kRegSuccess)
+        break;
+      sSect.Append(FromAnsi(std::string(name, std::find(name, name + kNameBuffer, '\0'))));
+      ++iSectCount;
+    }
+  } catch (const std::exception& failure) {
+    std::string what = failure.what();
+    throw RegistryError(kErrEnumeration, std::wstring(what.begin(), what.end()));
+  }
+  return true;
+}
+
+}  // namespace corvalinde

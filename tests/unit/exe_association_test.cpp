@@ -1,0 +1,153 @@
+// The association builder against every registry backend, under HKEY_CLASSES_ROOT with class
+// names of our own that are removed again.
+#include "platform/ansi.h"
+#include "platform/registry_key.h"
+#include "registry/cls_registry.h"
+#include "platform/inmemory/memory_registry.h"
+#include "registry_backends.h"
+
+namespace corvalinde::testing {
+namespace {
+
+using namespace platform;
+
+class Association : public RegistryTest {
+ protected:
+  void TearDown() override {
+    for (const char* key : {"CorvalindeDoc", ".cvdoc", "CorvalindeAltro"}) {
+      DeleteTree(*registry_, kHkeyClassesRoot, key);
+    }
+    RegistryTest::TearDown();
+  }
+  // The default value of a key under HKEY_CLASSES_ROOT and its type; "(no key)" when absent.
+  std::pair<std::string, std::uint32_t> Default(const std::string& path) {
+    RegistryKey key(*registry_);
+    if (key.Open(kHkeyClassesRoot, path, kKeyQueryValue) != kRegSuccess)
+      return {"(no key)", 0};
+    char data[512] = {};
+    std::uint32_t size = sizeof data - 1, type = 0;
+    if (registry_->QueryValue(key.get(), nullptr, &type, reinterpret_cast<std::uint8_t*>(data),
+                              &size)) {
+      return {"(none)", 0};
+    }
+    return {data, type};
+  }
+  std::string Text(const std::string& path) { return Default(path).first; }
+  void Minimal(clsRegistry& reg, bool install, std::int32_t icon) {
+    reg.CreateEXEAssociation(L"C:\\a.exe", L"CorvalindeDoc", L"Documento", L"cvdoc", L"", false,
+                             L"", false, L"", install, L"", icon);
+  }
+};
+
+TEST_P(Association, TheMinimalCallWritesFourKeys) {
+  clsRegistry reg(*registry_);
+  Minimal(reg, false, -1);
+  EXPECT_EQ(Text(".cvdoc"), "CorvalindeDoc");
+  EXPECT_EQ(Text("CorvalindeDoc"), "Documento");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\open"), "&Open");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\open\\command"), "\"C:\\a.exe\" \"%1\"");
+  for (const char* absent : {"CorvalindeDoc\\shell\\print", "CorvalindeDoc\\shell\\add",
+                             "CorvalindeDoc\\shell\\new", "CorvalindeDoc\\DefaultIcon"}) {
+    EXPECT_EQ(Text(absent), "(no key)") << absent;
+  }
+  // The object is left at the last key written.
+  EXPECT_EQ(reg.SectionKey(), L"CorvalindeDoc\\shell\\open\\command");
+  EXPECT_EQ(reg.ClassKey(), static_cast<std::int32_t>(kHkeyClassesRoot));
+  EXPECT_EQ(reg.ValueType(), kRegSz);
+}
+
+TEST_P(Association, EveryVerbTheIconAndTheirDefaults) {
+  clsRegistry reg(*registry_);
+  reg.CreateEXEAssociation(L"  \"C:\\Program Files\\app.exe\"  ", L"CorvalindeDoc", L"Doc",
+                           L"cvdoc", L"Apri", true, L"", true, L"", true, L"", 0);
+  const std::string quoted = "\"C:\\Program Files\\app.exe\"";
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\open"), "Apri");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\print"), "&Print");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\print\\command"), quoted + " /p \"%1\"");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\add"), "&Install cvdoc");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\add\\command"), quoted + " /a \"%1\"");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\new"), "&New");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\new\\command"), quoted + " /n \"%1\"");
+  EXPECT_EQ(Text("CorvalindeDoc\\DefaultIcon"), quoted + ",0");
+  EXPECT_EQ(reg.SectionKey(), L"CorvalindeDoc\\DefaultIcon");
+}
+
+TEST_P(Association, APathWithAVariableIsStoredExpandable) {
+  clsRegistry reg(*registry_);
+  reg.CreateEXEAssociation(L"%ProgramFiles%\\app.exe", L"CorvalindeDoc", L"Doc", L"cvdoc", L"",
+                           false, L"", false, L"", false, L"", 3);
+  EXPECT_EQ(
+      Default("CorvalindeDoc\\shell\\open\\command"),
+      (std::pair<std::string, std::uint32_t>{"\"%ProgramFiles%\\app.exe\" \"%1\"", kRegExpandSz}));
+  EXPECT_EQ(Default("CorvalindeDoc\\DefaultIcon").second, kRegExpandSz);
+  EXPECT_EQ(Default("CorvalindeDoc").second, kRegSz);
+}
+
+TEST_P(Association, AdditionalVerbsCheckTheirListAndTheirClass) {
+  clsRegistry fresh(*registry_);
+  auto noClass = fresh.CreateAdditionalEXEAssociations(
+      L"CorvalindeDoc", {std::wstring(L"v"), std::wstring(L"T"), std::wstring(L"X")});
+  ASSERT_TRUE(noClass);
+  EXPECT_EQ(noClass->Number(), -2147194451);
+  EXPECT_EQ(noClass->Description(),
+            L"Error - attempt to create additional associations before class defined.");
+
+  clsRegistry reg(*registry_);
+  Minimal(reg, false, -1);
+  for (std::size_t count : {2u, 4u}) {
+    std::vector<RegistryValue> items(count, std::wstring(L"x"));
+    auto error = reg.CreateAdditionalEXEAssociations(L"CorvalindeDoc", items);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Number(), -2147194452);
+    EXPECT_EQ(error->Description(),
+              L"Invalid parameter list passed to CreateAdditionalEXEAssociations - expected "
+              L"Name/Text/Command");
+  }
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\x"), "(no key)");
+  EXPECT_FALSE(reg.CreateAdditionalEXEAssociations(L"CorvalindeDoc", {}));
+  EXPECT_FALSE(reg.CreateAdditionalEXEAssociations(
+      L"CorvalindeDoc", {std::wstring(L"v"), std::wstring(L"T"), std::wstring(L"X %1")}));
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\v"), "T");
+  EXPECT_EQ(Text("CorvalindeDoc\\shell\\v\\command"), "X %1");
+  auto missing = reg.CreateAdditionalEXEAssociations(
+      L"CorvalindeAltro", {std::wstring(L"v"), std::wstring(L"T"), std::wstring(L"X")});
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->Number(), -2147194451);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Association, ::testing::ValuesIn(AllRegistryBackends()),
+                         BackendName);
+
+TEST(AssociationFailures, AFailedWriteStopsTheBuilderButNotTheAdditionalVerbs) {
+  inmemory::MemoryRegistry registry;
+  clsRegistry reg(registry);
+  reg.CreateEXEAssociation(L"C:\\a.exe", L"CorvalindeDoc", L"Doc", L"cvdoc", L"", false, L"", false,
+                           L"", false, L"", -1);
+  // A verb whose key cannot be made (an empty name inside its path) fails; the later group is
+  // written all the same, and the failure is what comes back.
+  auto error = reg.CreateAdditionalEXEAssociations(
+      L"CorvalindeDoc", {std::wstring(L"a\\\\b"), std::wstring(L"T"), std::wstring(L"X"),
+                         std::wstring(L"ok"), std::wstring(L"T2"), std::wstring(L"Y")});
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->Number(), 26001);
+  clsRegistry check(registry);
+  check.SetClassKey(static_cast<std::int32_t>(kHkeyClassesRoot));
+  check.SetSectionKey(L"CorvalindeDoc\\shell\\ok\\command");
+  EXPECT_EQ(check.Value(), RegistryValue{std::wstring(L"Y")});
+
+  registry.SetReadOnly(kHkeyClassesRoot, true);
+  clsRegistry refused(registry);
+  try {
+    refused.CreateEXEAssociation(L"C:\\b.exe", L"CorvalindeAltro", L"Doc", L"cvaltro", L"", false,
+                                 L"", false, L"", false, L"", -1);
+    FAIL() << "a refused write must raise";
+  } catch (const RegistryError& raised) {
+    EXPECT_EQ(raised.Number(), 26001);
+    EXPECT_EQ(raised.Description(),
+              L"Failed to set registry value Key: '-2147483648',Section: '.cvaltro',Key: '' to "
+              L"value: 'CorvalindeAltro'");
+  }
+}
+
+}  // namespace
+}  // namespace corvalinde::testing
