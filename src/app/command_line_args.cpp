@@ -12,22 +12,18 @@ wchar_t Fold(wchar_t c) {
 }
 
 std::size_t FindIgnoringCase(std::wstring_view text, std::wstring_view word) {
-  if (word.size() > text.size())
-    return std::wstring_view::npos;
+  if (word.size() > text.size()) return std::wstring_view::npos;
   for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
     std::size_t k = 0;
-    while (k < word.size() && Fold(text[at + k]) == Fold(word[k]))
-      ++k;
-    if (k == word.size())
-      return at;
+    while (k < word.size() && Fold(text[at + k]) == Fold(word[k])) ++k;
+    if (k == word.size()) return at;
   }
   return std::wstring_view::npos;
 }
 
 std::wstring ReadSwitch(std::wstring_view text, std::wstring_view name) {
   std::size_t at = FindIgnoringCase(text, name);
-  if (at == std::wstring_view::npos)
-    return {};
+  if (at == std::wstring_view::npos) return {};
   std::wstring_view rest = text.substr(at + name.size());
   return std::wstring(TrimBlanks(rest.substr(0, rest.find(L'/'))));
 }
@@ -35,8 +31,7 @@ std::wstring ReadSwitch(std::wstring_view text, std::wstring_view name) {
 // A decimal number: optional sign, digits with an optional fraction, optional exponent.
 bool ParseNumberIsNonZero(std::wstring_view value, bool& nonZero) {
   std::size_t i = 0;
-  if (i < value.size() && (value[i] == L'+' || value[i] == L'-'))
-    ++i;
+  if (i < value.size() && (value[i] == L'+' || value[i] == L'-')) ++i;
   bool digits = false;
   nonZero = false;
   auto takeDigits = [&] {
@@ -51,17 +46,13 @@ bool ParseNumberIsNonZero(std::wstring_view value, bool& nonZero) {
     ++i;
     takeDigits();
   }
-  if (!digits)
-    return false;
+  if (!digits) return false;
   if (i < value.size() && (value[i] == L'e' || value[i] == L'E')) {
     ++i;
-    if (i < value.size() && (value[i] == L'+' || value[i] == L'-'))
-      ++i;
+    if (i < value.size() && (value[i] == L'+' || value[i] == L'-')) ++i;
     std::size_t exponentStart = i;
-    while (i < value.size() && value[i] >= L'0' && value[i] <= L'9')
-      ++i;
-    if (i == exponentStart)
-      return false;
+    while (i < value.size() && value[i] >= L'0' && value[i] <= L'9') ++i;
+    if (i == exponentStart) return false;
   }
   return i == value.size();
 }

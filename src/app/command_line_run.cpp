@@ -14,8 +14,7 @@ using platform::MessageRequest;
 
 std::wstring Join(std::initializer_list<std::wstring_view> parts) {
   std::wstring text;
-  for (std::wstring_view part : parts)
-    text += part;
+  for (std::wstring_view part : parts) text += part;
   return text;
 }
 
@@ -56,8 +55,7 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
       std::wstring_view done = mode == L"R"   ? texts::kRegisteredOk
                                : mode == L"U" ? texts::kUnregisteredOk
                                               : std::wstring_view();
-      if (done.empty())
-        return std::nullopt;
+      if (done.empty()) return std::nullopt;
       return MessageRequest{Join({texts::kModuleLabel, fileName, texts::kCrLf, done}),
                             MessageIcon::Information, platform::MessageButtons::Ok,
                             std::wstring(texts::kTitleRegistered)};
@@ -87,8 +85,7 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, platform::ModuleLoa
   bool visible = GetVisibleArg(commandText);
 
   RegistrationResult result = RegUnregModule(fileName, mode, loader);
-  if (auto message = CommandLineMessage(result, fileName, mode))
-    boxes.Show(*message);
+  if (auto message = CommandLineMessage(result, fileName, mode)) boxes.Show(*message);
   return CommandLineRun{visible, ExitCodeFor(result.outcome)};
 }
 

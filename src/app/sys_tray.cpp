@@ -13,8 +13,7 @@ CSysTray::~CSysTray() {
 }
 
 void CSysTray::SetOwnerControl(const TrayOwner* owner) {
-  if (isAdded_)
-    return;
+  if (isAdded_) return;
   owner_ = owner;
   hasOwner_ = true;
 }
@@ -40,17 +39,13 @@ void CSysTray::SetIcon(const TrayPicture* picture) {
   iconPicture_ = picture;
   notifyData_.hIcon = picture ? picture->handle : 0;
   hasIcon_ = true;
-  if (isAdded_)
-    shell_.NotifyIcon(platform::kNimModify, notifyData_);
+  if (isAdded_) shell_.NotifyIcon(platform::kNimModify, notifyData_);
 }
 
 std::int16_t CSysTray::Add() {
-  if (isAdded_)
-    return 1;
-  if (!hasIcon_)
-    return 2;
-  if (!hasOwner_)
-    return 3;
+  if (isAdded_) return 1;
+  if (!hasIcon_) return 2;
+  if (!hasOwner_) return 3;
   notifyData_.cbSize = kNotifyDataSize;
   notifyData_.hWnd = owner_ ? owner_->hWnd() : 0;
   notifyData_.uID = 1;
@@ -72,8 +67,7 @@ std::int16_t CSysTray::Remove() {
 
 void CSysTray::OnTaskbarCreated() {
   // Also when the shell refused the first Add because there was no taskbar yet.
-  if (!inTray_)
-    return;
+  if (!inTray_) return;
   isAdded_ = false;
   Add();
 }

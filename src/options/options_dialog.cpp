@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/letter_case.h"
 #include "app/texts.h"
 #include "options/reg_func.h"
 #include "options/shell_verbs.h"
@@ -12,15 +13,6 @@ namespace corvalinde {
 namespace {
 
 constexpr std::int16_t kSet = -1;
-
-// Upper case of the letters an extension can hold (those of Windows-1252).
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) {
-    if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-      c -= 32;
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -35,16 +27,14 @@ OptionsDialog::OptionsDialog(Opzioni& settings, platform::Registry& registry,
   // A stored flag other than -1 shows as clear, as the check box knows only two states.
   associa = settings.Associa == kSet;
   winStart = settings.WinStart == kSet;
-  for (const std::wstring& entry : settings.Ext)
-    extensions.push_back(TrimmedExtension(entry));
+  for (const std::wstring& entry : settings.Ext) extensions.push_back(TrimmedExtension(entry));
 }
 
 void OptionsDialog::Aggiungi() {
   std::wstring answer = dialogs_.InputBox(std::wstring(texts::kAskExtension),
                                           std::wstring(texts::kNewExtension), L"");
-  if (answer.empty())
-    return;
-  std::wstring upper = Upper(answer);
+  if (answer.empty()) return;
+  std::wstring upper = ToUpperText(answer);
   if (std::find(extensions.begin(), extensions.end(), upper) != extensions.end()) {
     boxes_.Show({std::wstring(texts::kDuplicateExtension), platform::MessageIcon::None,
                  platform::MessageButtons::Ok, std::wstring(texts::kTitleError)});
@@ -55,14 +45,12 @@ void OptionsDialog::Aggiungi() {
 
 void OptionsDialog::Elimina() {
   // With entries but none selected there is nothing to remove: ask nothing.
-  if (selected < 0 || selected >= static_cast<int>(extensions.size()))
-    return;
+  if (selected < 0 || selected >= static_cast<int>(extensions.size())) return;
   std::wstring name = TrimmedExtension(extensions[selected]);
   platform::MessageAnswer answer =
       boxes_.Show({std::wstring(texts::kAskDelete) + name + L"?", platform::MessageIcon::None,
                    platform::MessageButtons::YesNo, std::wstring(texts::kTitleRequest)});
-  if (answer != platform::MessageAnswer::Yes)
-    return;
+  if (answer != platform::MessageAnswer::Yes) return;
   extensions.erase(extensions.begin() + selected);
   selected = -1;
 }
@@ -94,8 +82,7 @@ void OptionsDialog::Conferma() {
     settings_.Ext.push_back(FixedExtension(extension));
   }
   settings_.NumExt = static_cast<std::int16_t>(settings_.Ext.size());
-  if (associa)
-    CreateShellVerbs(registry_, settings_.Ext, ProgramPath(folder_));
+  if (associa) CreateShellVerbs(registry_, settings_.Ext, ProgramPath(folder_));
   // Said once, after the rest is done: the box must not claim a setting that is not in effect.
   if (!runEntryApplied) {
     boxes_.Show({std::wstring(texts::kRunEntryRefused), platform::MessageIcon::Exclamation,

@@ -23,8 +23,7 @@ void PutInt16(std::string& bytes, std::size_t at, std::int16_t value) {
 
 // False when the file ends before the field.
 bool GetInt16(const std::string& bytes, std::size_t at, std::int16_t& value) {
-  if (bytes.size() < at + 2)
-    return false;
+  if (bytes.size() < at + 2) return false;
   auto low = static_cast<unsigned char>(bytes[at]);
   auto high = static_cast<unsigned char>(bytes[at + 1]);
   value = static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
@@ -67,18 +66,14 @@ std::string SerializeOpz(const Opzioni& record) {
 
 bool ParseOpz(const std::string& bytes, Opzioni& record) {
   std::int16_t count = 0;
-  if (!GetInt16(bytes, 0, record.Associa))
-    return false;
-  if (!GetInt16(bytes, kRecordSize, record.WinStart))
-    return false;
-  if (!GetInt16(bytes, 2 * kRecordSize, count) || count < 0)
-    return false;
+  if (!GetInt16(bytes, 0, record.Associa)) return false;
+  if (!GetInt16(bytes, kRecordSize, record.WinStart)) return false;
+  if (!GetInt16(bytes, 2 * kRecordSize, count) || count < 0) return false;
 
   std::vector<std::wstring> entries;
   for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
     std::size_t at = (kHeaderRecords + i) * kRecordSize;
-    if (bytes.size() < at + kExtensionLength)
-      break;  // a short file: keep the whole entries
+    if (bytes.size() < at + kExtensionLength) break;  // a short file: keep the whole entries
     entries.push_back(platform::FromAnsi(std::string_view(bytes).substr(at, kExtensionLength)));
   }
   bool whole = entries.size() == static_cast<std::size_t>(count);

@@ -32,8 +32,7 @@ bool RegDeleteEntry(platform::Registry& registry, platform::RegKey root, const s
     return registry.DeleteValue(key.get(), valueName == L"*" ? nullptr : name.c_str()) ==
            platform::kRegSuccess;
   }
-  if (key.Open(root, "", platform::kKeyAllAccess) != platform::kRegSuccess)
-    return false;
+  if (key.Open(root, "", platform::kKeyAllAccess) != platform::kRegSuccess) return false;
   return registry.DeleteKey(key.get(), ToAnsi(subKey)) == platform::kRegSuccess;
 }
 

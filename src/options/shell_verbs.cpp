@@ -1,40 +1,17 @@
 #include "options/shell_verbs.h"
 
+#include "app/letter_case.h"
 #include "options/opzioni.h"
 #include "options/reg_func.h"
 
 namespace corvalinde {
-namespace {
-
-// Lower case for the letters of Windows-1252, which is all a registered extension can hold.
-wchar_t Lower(wchar_t c) {
-  if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-    return c + 32;
-  switch (c) {
-    case 0x8A:
-      return 0x9A;
-    case 0x8C:
-      return 0x9C;
-    case 0x8E:
-      return 0x9E;
-    case 0x9F:
-      return 0xFF;
-    default:
-      return c;
-  }
-}
-
-}  // namespace
 
 std::wstring ProgramPath(const std::wstring& executableFolder) {
   return executableFolder + L"\\Corvalinde.exe";
 }
 
 std::wstring FileClassName(const std::wstring& extension) {
-  std::wstring name = TrimmedExtension(extension);
-  for (wchar_t& c : name)
-    c = Lower(c);
-  return name + L"file";
+  return ToLowerText(TrimmedExtension(extension)) + L"file";
 }
 
 std::wstring VerbCommand(const std::wstring& programPath, wchar_t mode) {

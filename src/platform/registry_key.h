@@ -15,8 +15,7 @@ class RegistryKey {
   RegistryKey(RegistryKey&& other) noexcept
       : registry_(other.registry_), key_(std::exchange(other.key_, 0)) {}
   ~RegistryKey() {
-    if (key_)
-      registry_->CloseKey(key_);
+    if (key_) registry_->CloseKey(key_);
   }
 
   std::int32_t Open(RegKey parent, const std::string& subKey, std::uint32_t access) {
@@ -28,8 +27,7 @@ class RegistryKey {
     return registry_->CreateKey(parent, subKey, access, key_);
   }
   void Close() {
-    if (key_)
-      registry_->CloseKey(std::exchange(key_, 0));
+    if (key_) registry_->CloseKey(std::exchange(key_, 0));
   }
   RegKey get() const { return key_; }
   explicit operator bool() const { return key_ != 0; }

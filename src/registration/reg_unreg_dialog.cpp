@@ -28,8 +28,7 @@ std::vector<std::wstring> SplitFileList(std::wstring_view text) {
     }
     // A ";" after nothing but blanks is dropped, and the blanks stay with the next name.
   }
-  if (!IsBlank(current))
-    items.push_back(std::move(current));
+  if (!IsBlank(current)) items.push_back(std::move(current));
   return items;
 }
 
@@ -74,14 +73,12 @@ void RegUnregDialog::Cerca() {
   std::wstring chosen =
       dialogs_.OpenFile({std::wstring(texts::kBrowseFilter), platform::kOfnFileMustExist, L"",
                          std::wstring(texts::kBrowseTitle)});
-  if (!chosen.empty())
-    fileList = chosen + L";";
+  if (!chosen.empty()) fileList = chosen + L";";
 }
 
 void RegUnregDialog::Drop(const std::vector<std::wstring>& paths) {
   fileList.clear();
-  for (const std::wstring& path : paths)
-    fileList += path + L";";
+  for (const std::wstring& path : paths) fileList += path + L";";
 }
 
 }  // namespace corvalinde

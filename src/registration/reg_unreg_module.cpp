@@ -6,10 +6,8 @@ namespace corvalinde {
 namespace {
 
 const char* EntryPointName(const std::wstring& mode) {
-  if (mode == L"R" || mode.empty())
-    return "DllRegisterServer";
-  if (mode == L"U" || mode == L"u")
-    return "DllUnregisterServer";
+  if (mode == L"R" || mode.empty()) return "DllRegisterServer";
+  if (mode == L"U" || mode == L"u") return "DllUnregisterServer";
   return nullptr;
 }
 
@@ -26,12 +24,10 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
 
   const char* name = EntryPointName(mode);
   platform::EntryPoint entry = name ? module->Find(name) : platform::EntryPoint{};
-  if (!entry)
-    return result;  // RegEntryMissing; the module is released on the way out
+  if (!entry) return result;  // RegEntryMissing; the module is released on the way out
 
   std::unique_ptr<platform::Worker> worker = loader.StartWorker(entry);
-  if (!worker)
-    return result;
+  if (!worker) return result;
 
   if (worker->WaitFor(limit) != platform::WaitResult::Ended) {
     loader.Abandon(std::move(module), std::move(worker));

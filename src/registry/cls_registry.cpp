@@ -80,8 +80,7 @@ RegistryValue clsRegistry::Value() {
   std::uint32_t type = 0, size = 0;
   std::uint8_t scratch[4];
   std::int32_t status = registry_.QueryValue(key.get(), name.c_str(), &type, scratch, &size);
-  if (status != platform::kRegSuccess && status != platform::kRegMoreData)
-    return default_;
+  if (status != platform::kRegSuccess && status != platform::kRegMoreData) return default_;
   valueType_ = static_cast<std::int32_t>(type);
 
   // Whatever size and type the registry reports, the data lands in a buffer of exactly that
@@ -167,12 +166,10 @@ std::int32_t clsRegistry::SwapByteOrder(std::int32_t value) {
 std::wstring clsRegistry::ExpandEnvironmentText(const std::wstring& text) {
   std::string source = ToAnsi(text);
   std::uint32_t needed = registry_.ExpandEnvironment(source.c_str(), nullptr, 0);
-  if (needed == 0)
-    return text;
+  if (needed == 0) return text;
   std::string expanded(needed, '\0');
   std::uint32_t written = registry_.ExpandEnvironment(source.c_str(), expanded.data(), needed);
-  if (written == 0 || written > needed)
-    return text;
+  if (written == 0 || written > needed) return text;
   expanded.resize(written - 1);
   return FromAnsi(expanded);
 }
@@ -185,13 +182,11 @@ bool clsRegistry::EnumerateValues(NameArray& sKeyNames, std::int32_t& iKeyCount)
     return true;
   }
   std::uint32_t longest = 0;
-  if (registry_.QueryInfoKey(key.get(), &longest) != platform::kRegSuccess)
-    return true;
+  if (registry_.QueryInfoKey(key.get(), &longest) != platform::kRegSuccess) return true;
   for (std::uint32_t index = 0;; ++index) {
     std::string name(longest + 1, '\0');
     std::uint32_t size = longest + 1;
-    if (registry_.EnumValue(key.get(), index, name.data(), &size) != platform::kRegSuccess)
-      break;
+    if (registry_.EnumValue(key.get(), index, name.data(), &size) != platform::kRegSuccess) break;
     name.resize(std::min(size, longest + 1));
     sKeyNames.Append(FromAnsi(name));
     ++iKeyCount;
@@ -213,8 +208,7 @@ bool clsRegistry::EnumerateSections(NameArray& sSect, std::int32_t& iSectCount) 
     for (std::uint32_t index = 0;; ++index) {
       std::memset(name, 0, sizeof name);
       // A name of 255 characters does not fit with its NUL: the listing ends there.
-      if (registry_.EnumKey(key.get(), index, name, kNameBuffer) != platform::kRegSuccess)
-        break;
+      if (registry_.EnumKey(key.get(), index, name, kNameBuffer) != platform::kRegSuccess) break;
       sSect.Append(FromAnsi(std::string(name, std::find(name, name + kNameBuffer, '\0'))));
       ++iSectCount;
     }

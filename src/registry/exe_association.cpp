@@ -11,10 +11,8 @@ std::wstring Quoted(const std::wstring& path) {
   std::wstring quoted = first == std::wstring::npos
                             ? L""
                             : path.substr(first, path.find_last_not_of(L' ') - first + 1);
-  if (quoted.empty() || quoted.front() != L'"')
-    quoted.insert(quoted.begin(), L'"');
-  if (quoted.size() == 1 || quoted.back() != L'"')
-    quoted.push_back(L'"');
+  if (quoted.empty() || quoted.front() != L'"') quoted.insert(quoted.begin(), L'"');
+  if (quoted.size() == 1 || quoted.back() != L'"') quoted.push_back(L'"');
   return quoted;
 }
 

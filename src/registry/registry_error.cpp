@@ -9,8 +9,7 @@ std::wstring RegistryErrorSource() {
   std::size_t slash = path.find_last_of(L"\\/");
   std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
   std::size_t dot = name.find_last_of(L'.');
-  if (dot != std::wstring::npos)
-    name.resize(dot);
+  if (dot != std::wstring::npos) name.resize(dot);
   return name + L".cRegistry";
 }
 

@@ -21,8 +21,7 @@ std::wstring ToText(const RegistryValue& value) {
       for (std::uint8_t byte : bytes) {
         wchar_t hex[4];
         std::swprintf(hex, 4, L"%02X", byte);
-        if (!text.empty())
-          text += L' ';
+        if (!text.empty()) text += L' ';
         text += hex;
       }
       return text;

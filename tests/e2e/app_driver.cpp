@@ -30,14 +30,10 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM context) {
   auto& search = *reinterpret_cast<WindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search.processId)
-    return TRUE;
-  if (search.mustBeVisible && !IsWindowVisible(window))
-    return TRUE;
-  if (ClassName(window) != search.windowClass)
-    return TRUE;
-  if (!search.caption.empty() && WindowText(window) != search.caption)
-    return TRUE;
+  if (owner != search.processId) return TRUE;
+  if (search.mustBeVisible && !IsWindowVisible(window)) return TRUE;
+  if (ClassName(window) != search.windowClass) return TRUE;
+  if (!search.caption.empty() && WindowText(window) != search.caption) return TRUE;
   search.found = window;
   return FALSE;
 }
@@ -56,8 +52,7 @@ std::vector<HWND> Children(HWND parent) {
 std::wstring WithoutAccessKeys(std::wstring caption) {
   std::wstring plain;
   for (wchar_t c : caption) {
-    if (c != L'&')
-      plain.push_back(c);
+    if (c != L'&') plain.push_back(c);
   }
   return plain;
 }
@@ -85,13 +80,11 @@ MessageBoxSeen ReadMessageBox(HWND box) {
   for (HWND child : Children(box)) {
     std::wstring cls = ClassName(child);
     if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-      if (IsWindowVisible(child))
-        seen.buttons.push_back(WithoutAccessKeys(WindowText(child)));
+      if (IsWindowVisible(child)) seen.buttons.push_back(WithoutAccessKeys(WindowText(child)));
     } else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
       LONG style = GetWindowLongW(child, GWL_STYLE);
       if ((style & SS_TYPEMASK) == SS_ICON) {
-        if (IsWindowVisible(child))
-          seen.icon = RecogniseIcon(child);
+        if (IsWindowVisible(child)) seen.icon = RecogniseIcon(child);
       } else if (seen.text.empty()) {
         seen.text = WindowText(child);
       }
@@ -102,10 +95,8 @@ MessageBoxSeen ReadMessageBox(HWND box) {
 
 bool PressButton(HWND dialog, const std::wstring& caption) {
   for (HWND child : Children(dialog)) {
-    if (_wcsicmp(ClassName(child).c_str(), L"Button") != 0)
-      continue;
-    if (WithoutAccessKeys(WindowText(child)) != caption)
-      continue;
+    if (_wcsicmp(ClassName(child).c_str(), L"Button") != 0) continue;
+    if (WithoutAccessKeys(WindowText(child)) != caption) continue;
     PostMessageW(child, BM_CLICK, 0, 0);
     return true;
   }
@@ -114,8 +105,7 @@ bool PressButton(HWND dialog, const std::wstring& caption) {
 
 AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + exePath + L"\"";
-  if (!arguments.empty())
-    commandLine += L" " + arguments;
+  if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -130,8 +120,7 @@ AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& argument
 AppProcess::AppProcess(HANDLE process) : process_(process), id_(GetProcessId(process)) {}
 
 AppProcess::~AppProcess() {
-  if (!process_)
-    return;
+  if (!process_) return;
   if (IsRunning()) {
     TerminateProcess(process_, 99);
     WaitForSingleObject(process_, 5000);
@@ -149,8 +138,7 @@ HWND AppProcess::WaitForWindow(const std::wstring& windowClass, const std::wstri
   do {
     WindowSearch search{id_, windowClass, caption, nullptr};
     EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-    if (search.found)
-      return search.found;
+    if (search.found) return search.found;
     std::this_thread::sleep_for(kPoll);
   } while (std::chrono::steady_clock::now() < deadline);
   return nullptr;
@@ -164,8 +152,7 @@ HWND AppProcess::FindWindowOfClass(const std::wstring& windowClass, bool mustBeV
 
 std::optional<MessageBoxSeen> AppProcess::WaitForMessageBox(milliseconds timeout) const {
   HWND box = WaitForWindow(L"#32770", L"", timeout);
-  if (!box)
-    return std::nullopt;
+  if (!box) return std::nullopt;
   std::this_thread::sleep_for(milliseconds(300));  // let it finish painting before we look
   return ReadMessageBox(box);
 }
@@ -183,8 +170,7 @@ std::optional<DWORD> AppProcess::WaitForExit(milliseconds timeout) const {
 std::string RunAndCapture(const std::wstring& commandLine) {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0))
-    return {};
+  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return {};
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -212,8 +198,7 @@ std::string RunAndCapture(const std::wstring& commandLine) {
 
 HWND FindChild(HWND parent, const std::wstring& windowClass) {
   for (HWND child : Children(parent)) {
-    if (_wcsicmp(ClassName(child).c_str(), windowClass.c_str()) == 0)
-      return child;
+    if (_wcsicmp(ClassName(child).c_str(), windowClass.c_str()) == 0) return child;
   }
   return nullptr;
 }
@@ -243,8 +228,7 @@ std::vector<std::wstring> ListBoxItems(HWND listBox) {
 
 bool DropFiles(const AppProcess& app, HWND target, const std::vector<std::wstring>& paths) {
   std::wstring names;
-  for (const std::wstring& path : paths)
-    names += path + L'\0';
+  for (const std::wstring& path : paths) names += path + L'\0';
   names += L'\0';
   DROPFILES header{};
   header.pFiles = sizeof header;
@@ -263,8 +247,7 @@ HWND WaitForTrayControl(const AppProcess& app) {
   for (int tries = 0; tries < 100; ++tries) {
     HWND main = app.FindWindowOfClass(L"CorvalindeMain", false);
     HWND control = main ? FindWindowExW(main, nullptr, L"CorvalindeTrayControl", nullptr) : nullptr;
-    if (control)
-      return control;
+    if (control) return control;
     Sleep(100);
   }
   return nullptr;
@@ -277,10 +260,8 @@ void SendTrayCallback(HWND control, UINT mouseMessage) {
 bool ChooseFromTrayMenu(const AppProcess& app, HWND control, int position) {
   SendTrayCallback(control, WM_RBUTTONDOWN);
   HWND menu = app.WaitForWindow(L"#32768", L"", milliseconds(5000));
-  if (!menu)
-    return false;
-  for (int i = 0; i < position; ++i)
-    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  if (!menu) return false;
+  for (int i = 0; i < position; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
   return true;
 }

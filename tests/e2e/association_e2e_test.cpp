@@ -26,8 +26,7 @@ TEST(AssociationForReal, RegQueryShowsEveryKeyAndExpandableCommands) {
         "shell\\open", "shell\\open\\command", "shell\\print", "shell\\print\\command"}) {
     std::size_t found = listing.find(std::string("CorvalindeDoc\\") + key + "\r\n", at);
     EXPECT_NE(found, std::string::npos) << key << " missing or out of order in:\n" << listing;
-    if (found != std::string::npos)
-      at = found;
+    if (found != std::string::npos) at = found;
   }
   EXPECT_NE(listing.find("REG_EXPAND_SZ    \"%ProgramFiles%\\Corvalinde Prova\\prova.exe\" \"%1\""),
             std::string::npos)

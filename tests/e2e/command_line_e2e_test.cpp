@@ -13,8 +13,12 @@ using namespace std::chrono_literals;
 constexpr wchar_t kTestClassKey[] =
     L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}\\InProcServer32";
 
-std::wstring Module(const std::wstring& name) { return ProgramFolder() + L"\\" + name + L".dll"; }
-std::wstring Program() { return ProgramFolder() + L"\\Corvalinde.exe"; }
+std::wstring Module(const std::wstring& name) {
+  return ProgramFolder() + L"\\" + name + L".dll";
+}
+std::wstring Program() {
+  return ProgramFolder() + L"\\Corvalinde.exe";
+}
 
 std::wstring RegisteredServer() {
   wchar_t data[MAX_PATH] = {};
@@ -35,8 +39,8 @@ std::string Narrow(const std::wstring& text) {
 // Starts the program with `arguments`, expects exactly one message box with this text, icon
 // and title, presses OK and returns the exit code (or -1 when the process did not end).
 ::testing::AssertionResult ShowsThenEnds(const std::wstring& arguments, const std::wstring& text,
-                                         SeenIcon icon, const std::wstring& title,
-                                         DWORD exitCode, milliseconds wait = 20s) {
+                                         SeenIcon icon, const std::wstring& title, DWORD exitCode,
+                                         milliseconds wait = 20s) {
   AppProcess app(Program(), arguments);
   if (!app.Started()) return ::testing::AssertionFailure() << "Corvalinde.exe did not start";
   auto box = app.WaitForMessageBox(wait);
@@ -75,9 +79,9 @@ TEST(CommandLineRun, RegistersAndUnregistersAModuleForReal) {
 
 TEST(CommandLineRun, LowerCaseUUnregistersWithoutAWord) {
   std::wstring good = Module(L"testmod_good");
-  ASSERT_TRUE(ShowsThenEnds(L"/filename " + good + L" /modal R", L"Modulo : " + good +
-                            L"\r\nRegistrato con successo", SeenIcon::Information,
-                            L"Registrato", 0));
+  ASSERT_TRUE(ShowsThenEnds(L"/filename " + good + L" /modal R",
+                            L"Modulo : " + good + L"\r\nRegistrato con successo",
+                            SeenIcon::Information, L"Registrato", 0));
   AppProcess app(Program(), L"/filename " + good + L" /modal u");
   EXPECT_EQ(app.WaitForExit(20s), std::optional<DWORD>(0));
   EXPECT_FALSE(app.WaitForMessageBox(0ms).has_value());
@@ -90,8 +94,7 @@ TEST(CommandLineRun, MissingSwitchesShowTheUsage) {
   EXPECT_TRUE(ShowsThenEnds(L"/filename a.dll", usage, SeenIcon::Error, L"Errore", 1));
   EXPECT_TRUE(ShowsThenEnds(L"/modal R /visible 1", usage, SeenIcon::Error, L"Errore", 1));
   // A run that ends by itself never writes the settings.
-  EXPECT_EQ(GetFileAttributesW((ProgramFolder() + L"\\opz.dat").c_str()),
-            INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((ProgramFolder() + L"\\opz.dat").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(CommandLineRun, EachFailureIsReportedWithItsExitCode) {
@@ -103,15 +106,15 @@ TEST(CommandLineRun, EachFailureIsReportedWithItsExitCode) {
   EXPECT_TRUE(ShowsThenEnds(L"/filename " + Module(L"testmod_noexports") + L" /modal U",
                             L"Entrypoint del modulo mancante", SeenIcon::Error, L"Errore", 4));
   EXPECT_TRUE(ShowsThenEnds(L"/filename " + missing + L" /modal R",
-                            L"Modulo :" + missing + L"\r\nè mancante o non valido",
-                            SeenIcon::Error, L"Errore", 3));
+                            L"Modulo :" + missing + L"\r\nè mancante o non valido", SeenIcon::Error,
+                            L"Errore", 3));
   EXPECT_TRUE(ShowsThenEnds(L"/filename " + text + L" /modal R",
                             L"Modulo :" + text + L"\r\nè mancante o non valido", SeenIcon::Error,
                             L"Errore", 3));
-  EXPECT_TRUE(ShowsThenEnds(L"/filename " + failing + L" /modal R /visible 0",
-                            L"Modulo : " + failing +
-                                L"\r\nOperazione non riuscita (codice 0x80070005)",
-                            SeenIcon::Error, L"Errore", 5));
+  EXPECT_TRUE(
+      ShowsThenEnds(L"/filename " + failing + L" /modal R /visible 0",
+                    L"Modulo : " + failing + L"\r\nOperazione non riuscita (codice 0x80070005)",
+                    SeenIcon::Error, L"Errore", 5));
 }
 
 TEST(CommandLineRun, AHangingModuleTimesOutAfterTenSeconds) {
@@ -138,8 +141,9 @@ TEST(CommandLineRun, VisibleOneKeepsTheProgramRunningAfterTheMessage) {
   PressButton(box->window, L"OK");
   EXPECT_FALSE(app.WaitForExit(2s).has_value());
   EXPECT_TRUE(app.IsRunning());
-  ShowsThenEnds(L"/filename " + good + L" /modal U", L"Modulo : " + good +
-                L"\r\nUnregistrato con successo", SeenIcon::Information, L"Registrato", 0);
+  ShowsThenEnds(L"/filename " + good + L" /modal U",
+                L"Modulo : " + good + L"\r\nUnregistrato con successo", SeenIcon::Information,
+                L"Registrato", 0);
 }
 
 }  // namespace

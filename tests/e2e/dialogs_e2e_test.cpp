@@ -30,8 +30,7 @@ std::string ReadFile(const std::wstring& path) {
 
 bool ClassKeyExists(const wchar_t* path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
 }
@@ -52,33 +51,27 @@ class TrayDialogs : public ::testing::Test {
   }
 
   HWND Open(int menuPosition, const wchar_t* windowClass) {
-    if (!ChooseFromTrayMenu(app_, control_, menuPosition))
-      return nullptr;
+    if (!ChooseFromTrayMenu(app_, control_, menuPosition)) return nullptr;
     return app_.WaitForWindow(windowClass, L"", 5s);
   }
   // Presses a button that opens a message box; returns the box's text, and closes it.
   std::wstring PressForMessage(HWND window, const std::wstring& button, std::wstring* title) {
     PressButton(window, button);
     auto box = app_.WaitForMessageBox(20s);
-    if (!box)
-      return L"(no message)";
-    if (title)
-      *title = box->title;
+    if (!box) return L"(no message)";
+    if (title) *title = box->title;
     PressButton(box->window, L"OK");
-    for (int tries = 0; tries < 50 && IsWindow(box->window); ++tries)
-      Sleep(100);
+    for (int tries = 0; tries < 50 && IsWindow(box->window); ++tries) Sleep(100);
     return box->text;
   }
   // Types `answer` into the input box that `Aggiungi` opens, and confirms it.
   bool AddExtension(HWND options, const std::wstring& answer) {
     PressButton(options, L"Aggiungi");
     HWND input = app_.WaitForWindow(L"CorvalindeInputBox", L"Nuova Estensione", 5s);
-    if (!input)
-      return false;
+    if (!input) return false;
     SetText(FindChild(input, L"Edit"), answer);
     PressButton(input, L"OK");
-    for (int tries = 0; tries < 50 && IsWindow(input); ++tries)
-      Sleep(100);
+    for (int tries = 0; tries < 50 && IsWindow(input); ++tries) Sleep(100);
     return true;
   }
   void Exit() {
@@ -126,8 +119,7 @@ TEST_F(TrayDialogs, DroppedFilesReplaceTheListEachFollowedBySemicolon) {
   Sleep(500);
   EXPECT_EQ(WindowText(text), L"C:\\moduli\\a.dll;C:\\moduli con spazi\\b.ocx;");
   PressButton(dialog, L"Ritorna");
-  for (int tries = 0; tries < 50 && IsWindow(dialog); ++tries)
-    Sleep(100);
+  for (int tries = 0; tries < 50 && IsWindow(dialog); ++tries) Sleep(100);
   EXPECT_FALSE(IsWindow(dialog));
 
   // Each opening starts afresh.
@@ -158,8 +150,7 @@ TEST_F(TrayDialogs, OptionsAddRefuseConfirmAndExitSaves) {
   ASSERT_TRUE(AddExtension(options, L"xyz"));
   EXPECT_EQ(ListBoxItems(list), (std::vector<std::wstring>{L"DLL", L"OCX", L"XYZ"}));
   PressButton(options, L"Conferma");
-  for (int tries = 0; tries < 50 && IsWindow(options); ++tries)
-    Sleep(100);
+  for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
   EXPECT_TRUE(ClassKeyExists(L"xyzfile\\shell\\Registra\\command"));
 
   Exit();
@@ -173,8 +164,7 @@ TEST_F(TrayDialogs, AnnullaChangesNothing) {
   ASSERT_TRUE(options);
   ASSERT_TRUE(AddExtension(options, L"abc"));
   PressButton(options, L"Annulla");
-  for (int tries = 0; tries < 50 && IsWindow(options); ++tries)
-    Sleep(100);
+  for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
   EXPECT_FALSE(ClassKeyExists(L"abcfile"));
   Exit();
   EXPECT_EQ(ReadFile(SettingsFile()).size(), 640u);

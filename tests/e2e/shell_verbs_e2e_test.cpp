@@ -43,8 +43,8 @@ class ShellVerbsForReal : public ::testing::Test {
 TEST_F(ShellVerbsForReal, RegQueryShowsTheQuotedCommand) {
   std::string output = RunAndCapture(L"reg query HKCR\\dllfile\\shell\\Registra\\command");
   std::wstring program = ProgramPath(ProgramFolder());
-  std::string expected = "\"" + std::string(program.begin(), program.end()) +
-                         "\" /filename %1 /modal R /visible 0";
+  std::string expected =
+      "\"" + std::string(program.begin(), program.end()) + "\" /filename %1 /modal R /visible 0";
   EXPECT_NE(output.find(expected), std::string::npos) << output;
 }
 

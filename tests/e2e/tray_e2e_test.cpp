@@ -17,8 +17,7 @@ std::wstring SettingsFile() {
 
 std::size_t FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-    return 0;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
   return data.nFileSizeLow;
 }
 
@@ -47,8 +46,7 @@ TEST_F(TrayMode, ButtonPressesOpenTheMenuMovesAndReleasesDoNot) {
     HWND menu = OpenMenu(app, 5s);
     ASSERT_TRUE(menu) << "message " << press;
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    for (int tries = 0; tries < 50 && IsWindowVisible(menu); ++tries)
-      Sleep(100);
+    for (int tries = 0; tries < 50 && IsWindowVisible(menu); ++tries) Sleep(100);
   }
 
   // Closing the main window takes the exit path: settings written, process ended.
@@ -75,8 +73,7 @@ TEST_F(TrayMode, AboutShowsTheVersionAndEsciSavesAndEnds) {
   EXPECT_NE(std::find(labels.begin(), labels.end(), L"Ver.0.03.1"), labels.end());
   EXPECT_NE(std::find(labels.begin(), labels.end(), L"Corvalinde"), labels.end());
   PostMessageW(about, WM_CLOSE, 0, 0);
-  for (int tries = 0; tries < 50 && IsWindow(about); ++tries)
-    Sleep(100);
+  for (int tries = 0; tries < 50 && IsWindow(about); ++tries) Sleep(100);
 
   SendTrayCallback(control, WM_LBUTTONDOWN);
   menu = OpenMenu(app, 5s);

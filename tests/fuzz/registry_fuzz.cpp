@@ -36,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Place place{
         kRoots[input.ConsumeIntegralInRange<int>(0, 2)], input.ConsumeRandomLengthString(300), {}};
     RegistryKey key(registry);
-    if (key.Create(place.root, place.path, kKeyAllAccess) != kRegSuccess)
-      continue;
+    if (key.Create(place.root, place.path, kKeyAllAccess) != kRegSuccess) continue;
     for (int values = input.ConsumeIntegralInRange<int>(0, 4); values > 0; --values) {
       std::string name = input.ConsumeRandomLengthString(40);
       auto type = input.ConsumeIntegral<std::uint32_t>() % 12;
@@ -65,11 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NameArray names;
     std::int32_t count = 0;
     reg.EnumerateValues(names, count);
-    if (count != names.Count())
-      __builtin_trap();
+    if (count != names.Count()) __builtin_trap();
     reg.EnumerateSections(names, count);
-    if (count != names.Count())
-      __builtin_trap();
+    if (count != names.Count()) __builtin_trap();
   }
   return 0;
 }

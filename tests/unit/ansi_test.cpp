@@ -22,8 +22,7 @@ TEST(Ansi, UnspellableCharactersBecomeOneQuestionMark) {
 
 TEST(Ansi, EveryByteDecodesToOneCharacter) {
   std::string all;
-  for (int b = 1; b < 256; ++b)
-    all.push_back(static_cast<char>(b));
+  for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
   EXPECT_EQ(FromAnsi(all).size(), all.size());
 }
 

@@ -34,8 +34,7 @@ class RegistryClass : public RegistryTest {
   }
   std::pair<std::uint32_t, ByteArray> Stored(const char* name) {
     std::uint32_t type = 0, size = 0;
-    if (registry_->QueryValue(sandbox_, name, &type, nullptr, &size) != kRegSuccess)
-      return {};
+    if (registry_->QueryValue(sandbox_, name, &type, nullptr, &size) != kRegSuccess) return {};
     ByteArray data(size);
     registry_->QueryValue(sandbox_, name, &type, data.data(), &size);
     return {type, data};

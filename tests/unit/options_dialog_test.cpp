@@ -24,8 +24,7 @@ class OptionsDialogTest : public ::testing::Test {
   }
   std::string RunValue() {
     RegistryKey key(registry_);
-    if (key.Open(kHkeyLocalMachine, ToAnsi(kRunKey), kKeyQueryValue) != kRegSuccess)
-      return "-";
+    if (key.Open(kHkeyLocalMachine, ToAnsi(kRunKey), kKeyQueryValue) != kRegSuccess) return "-";
     char data[256] = {};
     std::uint32_t size = sizeof data;
     if (registry_.QueryValue(key.get(), "Corvalinde", nullptr,

@@ -20,7 +20,9 @@
 namespace corvalinde {
 namespace {
 
-std::string Padded(const std::string& text) { return text + std::string(50 - text.size(), ' '); }
+std::string Padded(const std::string& text) {
+  return text + std::string(50 - text.size(), ' ');
+}
 
 std::string Record(const std::string& field) {
   std::string record = field;
@@ -52,7 +54,9 @@ class OptionsFile : public ::testing::Test {
     return L"/";
 #endif
   }
-  static std::wstring Wide(const std::string& text) { return {text.begin(), text.end()}; }
+  static std::wstring Wide(const std::string& text) {
+    return {text.begin(), text.end()};
+  }
   static std::string Native(const std::wstring& path) {
 #ifdef _WIN32
     return std::string(path.begin(), path.end());
@@ -74,7 +78,9 @@ class OptionsFile : public ::testing::Test {
     rmdir(Native(path).c_str());
 #endif
   }
-  static void Remove(const std::wstring& path) { std::remove(Native(path).c_str()); }
+  static void Remove(const std::wstring& path) {
+    std::remove(Native(path).c_str());
+  }
 
   void Write(const std::string& bytes) {
     std::ofstream(Native(path_), std::ios::binary) << bytes;

@@ -24,8 +24,7 @@ TEST(SplitFileList, SeparatorsBlanksAndEmptyNames) {
 
 TEST(SplitFileList, ListsOfAnyLength) {
   std::wstring text;
-  for (int i = 0; i < 5000; ++i)
-    text += L"C:\\moduli\\modulo" + std::to_wstring(i) + L".dll;";
+  for (int i = 0; i < 5000; ++i) text += L"C:\\moduli\\modulo" + std::to_wstring(i) + L".dll;";
   ASSERT_GT(text.size(), 32767u);
   Items items = SplitFileList(text);
   ASSERT_EQ(items.size(), 5000u);

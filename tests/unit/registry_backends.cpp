@@ -32,16 +32,14 @@ std::string BackendName(const ::testing::TestParamInfo<RegistryBackend>& info) {
 
 void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::string& path) {
   platform::RegKey key = 0;
-  if (registry.OpenKey(root, path, platform::kKeyAllAccess, key) != platform::kRegSuccess)
-    return;
+  if (registry.OpenKey(root, path, platform::kKeyAllAccess, key) != platform::kRegSuccess) return;
   std::vector<std::string> children;
   char name[256];
   for (std::uint32_t i = 0; registry.EnumKey(key, i, name, sizeof name) == 0; ++i) {
     children.push_back(name);
   }
   registry.CloseKey(key);
-  for (const std::string& child : children)
-    DeleteTree(registry, root, path + "\\" + child);
+  for (const std::string& child : children) DeleteTree(registry, root, path + "\\" + child);
   registry.DeleteKey(root, path);
 }
 
@@ -50,8 +48,7 @@ void RegistryTest::SetUp() {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   sandboxPath_ = std::string("Software\\Corvalinde Tests\\") + test->name();
   for (char& c : sandboxPath_) {
-    if (c == '/')
-      c = '_';
+    if (c == '/') c = '_';
   }
   DeleteTree(*registry_, platform::kHkeyCurrentUser, sandboxPath_);
   ASSERT_EQ(registry_->CreateKey(platform::kHkeyCurrentUser, sandboxPath_, platform::kKeyAllAccess,
@@ -60,8 +57,7 @@ void RegistryTest::SetUp() {
 }
 
 void RegistryTest::TearDown() {
-  if (sandbox_)
-    registry_->CloseKey(sandbox_);
+  if (sandbox_) registry_->CloseKey(sandbox_);
   DeleteTree(*registry_, platform::kHkeyCurrentUser, sandboxPath_);
   DeleteTree(*registry_, platform::kHkeyCurrentUser, "Software\\Corvalinde Tests");
 }

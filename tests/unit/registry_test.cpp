@@ -37,8 +37,7 @@ class RegistryBehaviour : public RegistryTest {
     for (std::uint32_t i = 0;; ++i) {
       char name[256];
       std::uint32_t size = sizeof name;
-      if (registry_->EnumValue(key, i, name, &size) != 0)
-        break;
+      if (registry_->EnumValue(key, i, name, &size) != 0) break;
       names.emplace_back(name, size);
     }
     return names;

@@ -134,8 +134,7 @@ TEST(TrayMenu, ButtonPressesOpenAndTheItemsAreInOrder) {
     EXPECT_FALSE(TrayEventOpensMenu(quiet)) << quiet;
   }
   std::vector<std::wstring> captions;
-  for (const MenuItem& item : TrayMenuItems())
-    captions.emplace_back(item.caption);
+  for (const MenuItem& item : TrayMenuItems()) captions.emplace_back(item.caption);
   EXPECT_EQ(captions,
             (std::vector<std::wstring>{L"&Registra / Unregistra", L"&Lista moduli registrati", L"-",
                                        L"Opzioni", L"-", L"&About", L"-", L"Esci"}));

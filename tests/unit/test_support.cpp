@@ -62,8 +62,7 @@ ModuleFolderAsCurrent::~ModuleFolderAsCurrent() {
 #ifdef _WIN32
   SetCurrentDirectoryA(previous_.c_str());
 #else
-  if (chdir(previous_.c_str()) != 0)
-    std::perror("chdir");
+  if (chdir(previous_.c_str()) != 0) std::perror("chdir");
 #endif
 }
 
@@ -72,8 +71,7 @@ bool IsModuleLoaded(const std::wstring& path) {
   return GetModuleHandleW(path.c_str()) != nullptr;
 #else
   void* handle = dlopen(platform::portable::WideToUtf8(path).c_str(), RTLD_NOW | RTLD_NOLOAD);
-  if (handle)
-    dlclose(handle);
+  if (handle) dlclose(handle);
   return handle != nullptr;
 #endif
 }
@@ -101,8 +99,7 @@ MarkerFile::~MarkerFile() {
 std::vector<std::string> MarkerFile::Lines() const {
   std::vector<std::string> lines;
   std::ifstream in(path_);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 

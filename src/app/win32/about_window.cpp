@@ -34,8 +34,7 @@ AboutState* State(HWND window) {
 
 void SetUnderline(HWND about, bool underlined) {
   AboutState* state = State(about);
-  if (state->underlined == underlined)
-    return;
+  if (state->underlined == underlined) return;
   state->underlined = underlined;
   SendMessageW(state->lblMain, WM_SETFONT,
                reinterpret_cast<WPARAM>(underlined ? state->linkUnderlined : state->linkPlain),
@@ -45,8 +44,7 @@ void SetUnderline(HWND about, bool underlined) {
 // lblMain, the link: the pointer over it underlines it.
 LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND about = GetParent(label);
-  if (message == WM_MOUSEMOVE)
-    SetUnderline(about, true);
+  if (message == WM_MOUSEMOVE) SetUnderline(about, true);
   if (message == WM_SETCURSOR) {
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return TRUE;
@@ -125,8 +123,7 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wParam, LPARAM lPara
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_COMMAND:
-      if (LOWORD(wParam) == kLblMain && HIWORD(wParam) == STN_CLICKED)
-        OpenMakerSite();
+      if (LOWORD(wParam) == kLblMain && HIWORD(wParam) == STN_CLICKED) OpenMakerSite();
       return 0;
     case WM_DESTROY: {
       AboutState* state = State(about);
@@ -159,8 +156,7 @@ void ShowAboutBox(HWND owner) {
   HWND about =
       platform::win32::CreateCentredWindow(kAboutClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU,
                                            WS_EX_TOOLWINDOW, 450, 120, owner, nullptr);
-  if (about)
-    platform::win32::RunModal(about, owner);
+  if (about) platform::win32::RunModal(about, owner);
 }
 
 }  // namespace corvalinde

@@ -49,15 +49,13 @@ TrayState* g_tray = nullptr;
 UINT g_taskbarCreated = 0;
 
 CSysTray& Tray() {
-  if (!g_tray->tray)
-    g_tray->tray = std::make_unique<CSysTray>(g_tray->shell);
+  if (!g_tray->tray) g_tray->tray = std::make_unique<CSysTray>(g_tray->shell);
   return *g_tray->tray;
 }
 
 // "Esci", and any closing of the main window: icon away, settings saved, process ended at once.
 [[noreturn]] void ExitNow() {
-  if (g_tray)
-    PrepareExit(Tray(), g_tray->settings, g_tray->folder);
+  if (g_tray) PrepareExit(Tray(), g_tray->settings, g_tray->folder);
   ExitProcess(0);
 }
 
@@ -100,8 +98,7 @@ void ShowTrayMenu() {
   UINT chosen = TrackPopupMenu(g_tray->menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
                                at.y, 0, g_tray->mainWindow, nullptr);
   PostMessageW(g_tray->mainWindow, WM_NULL, 0, 0);
-  if (chosen > kFirstMenuId)
-    RunMenuCommand(static_cast<MenuCommand>(chosen - kFirstMenuId));
+  if (chosen > kFirstMenuId) RunMenuCommand(static_cast<MenuCommand>(chosen - kFirstMenuId));
 }
 
 // picTrayControl: the shell hands us each action on the icon as a mouse move whose lParam is
@@ -136,8 +133,7 @@ void FormLoad(HWND mainWindow) {
     platform::win32::SystemMessageBoxes boxes;
     CommandLineRun run = RunCommandLine(commandText, *loader, boxes);
     // Ending here is immediate: no unload step runs, settings and tray are never touched.
-    if (!run.goOnInTray)
-      ExitProcess(static_cast<UINT>(run.exitCode));
+    if (!run.goOnInTray) ExitProcess(static_cast<UINT>(run.exitCode));
   }
   StartTray(mainWindow);
 }
@@ -159,8 +155,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam)
-        ExitNow();
+      if (wParam) ExitNow();
       return 0;
     case WM_CLOSE:
     case WM_DESTROY:
@@ -195,14 +190,12 @@ bool RegisterClasses(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace corvalinde;
   g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-  if (!RegisterClasses(instance))
-    return 1;
+  if (!RegisterClasses(instance)) return 1;
   // Never shown: it hosts start-up and the tray machinery.
   HWND window =
       CreateWindowExW(0, kMainWindowClass, kMainWindowCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                       CW_USEDEFAULT, 320, 240, nullptr, nullptr, instance, nullptr);
-  if (!window)
-    return 1;
+  if (!window) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);

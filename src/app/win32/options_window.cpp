@@ -146,8 +146,7 @@ void ShowOptionsDialog(HWND owner, Opzioni& settings, platform::Registry& regist
   HWND window = platform::win32::CreateCentredWindow(kOptionsClass, texts::kOptionsCaption,
                                                      WS_POPUP | WS_CAPTION | WS_SYSMENU,
                                                      WS_EX_DLGMODALFRAME, 360, 256, owner, &view);
-  if (!window)
-    return;
+  if (!window) return;
   platform::win32::RunModal(window, owner, GetDlgItem(window, kChkAssocia));
 }
 

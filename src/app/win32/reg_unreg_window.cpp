@@ -70,8 +70,7 @@ LRESULT CALLBACK TextBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
       UINT length = DragQueryFileW(drop, i, nullptr, 0);
-      if (length == 0)
-        break;  // keep what was read so far
+      if (length == 0) break;  // keep what was read so far
       std::wstring path(length + 1, L'\0');
       path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
       paths.push_back(path);
@@ -162,8 +161,7 @@ void ShowRegUnregDialog(HWND owner) {
   HWND window = platform::win32::CreateCentredWindow(kRegUnregClass, texts::kRegUnregCaption,
                                                      WS_POPUP | WS_CAPTION | WS_SYSMENU,
                                                      WS_EX_DLGMODALFRAME, 440, 144, owner, &view);
-  if (!window)
-    return;
+  if (!window) return;
   platform::win32::RunModal(window, owner, view.text);
 }
 

@@ -12,11 +12,23 @@ struct MemoryRegistry::Node {
     std::vector<std::uint8_t> data;
   };
   std::string name;
+  std::string upperName;  // the sort and lookup key
   RegKey root = 0;
   Node* parent = nullptr;
   bool deleted = false;
-  std::vector<std::shared_ptr<Node>> children;  // sorted as Windows enumerates them
-  std::vector<Value> values;                    // in the order first set
+  std::vector<std::shared_ptr<Node>> children;  // sorted by upperName, as Windows enumerates
+
+  // The child of that name, found by binary search; null when there is none.
+  std::shared_ptr<Node> Child(const std::string& upper) const {
+    auto at = LowerBound(upper);
+    return at != children.end() && (*at)->upperName == upper ? *at : nullptr;
+  }
+  std::vector<std::shared_ptr<Node>>::const_iterator LowerBound(const std::string& upper) const {
+    return std::lower_bound(
+        children.begin(), children.end(), upper,
+        [](const auto& child, const std::string& key) { return child->upperName < key; });
+  }
+  std::vector<Value> values;  // in the order first set
 };
 
 namespace {
@@ -28,10 +40,8 @@ constexpr std::size_t kMaxKeyNameLength = 255;
 
 // Upper case as the registry compares names: ASCII and the letters of Windows-1252.
 unsigned char Upper(unsigned char c) {
-  if (c >= 'a' && c <= 'z')
-    return static_cast<unsigned char>(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-    return static_cast<unsigned char>(c - 32);
+  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
   switch (c) {
     case 0x9A:
       return 0x8A;
@@ -48,8 +58,7 @@ unsigned char Upper(unsigned char c) {
 
 std::string UpperName(const std::string& name) {
   std::string upper(name);
-  for (char& c : upper)
-    c = static_cast<char>(Upper(static_cast<unsigned char>(c)));
+  for (char& c : upper) c = static_cast<char>(Upper(static_cast<unsigned char>(c)));
   return upper;
 }
 
@@ -60,20 +69,17 @@ bool SameName(const std::string& a, const std::string& b) {
 // Splits "a\b\c"; false for an empty component inside a non-empty path.
 bool SplitPath(const std::string& path, std::vector<std::string>& parts) {
   parts.clear();
-  if (path.empty())
-    return true;
+  if (path.empty()) return true;
   std::size_t start = 0;
   for (;;) {
     std::size_t end = path.find('\\', start);
     std::string part = path.substr(start, end == std::string::npos ? end : end - start);
     if (end == std::string::npos) {
       // One trailing "\" is tolerated, as Windows does.
-      if (!part.empty())
-        parts.push_back(part);
+      if (!part.empty()) parts.push_back(part);
       return !parts.empty();
     }
-    if (part.empty())
-      return false;
+    if (part.empty()) return false;
     parts.push_back(part);
     start = end + 1;
   }
@@ -120,10 +126,8 @@ std::int32_t MemoryRegistry::Resolve(RegKey key, std::uint32_t rights, Handle& h
   } else {
     return kRegInvalidHandle;
   }
-  if (handle.node->deleted)
-    return kRegKeyDeleted;
-  if ((handle.access & rights) != rights)
-    return kRegAccessDenied;
+  if (handle.node->deleted) return kRegKeyDeleted;
+  if ((handle.access & rights) != rights) return kRegAccessDenied;
   return kRegSuccess;
 }
 
@@ -138,21 +142,15 @@ std::int32_t MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, s
                                      RegKey& opened) {
   opened = 0;
   Handle handle;
-  if (std::int32_t status = Resolve(parent, 0, handle))
-    return status;
+  if (std::int32_t status = Resolve(parent, 0, handle)) return status;
   std::vector<std::string> parts;
-  if (!SplitPath(subKey, parts))
-    return kRegNotFound;
+  if (!SplitPath(subKey, parts)) return kRegNotFound;
   std::shared_ptr<Node> node = handle.node;
   for (const std::string& part : parts) {
-    auto child = std::find_if(node->children.begin(), node->children.end(),
-                              [&](const auto& c) { return SameName(c->name, part); });
-    if (child == node->children.end())
-      return kRegNotFound;
-    node = *child;
+    node = node->Child(UpperName(part));
+    if (!node) return kRegNotFound;
   }
-  if ((access & kWriteRights) && IsReadOnly(*node))
-    return kRegAccessDenied;
+  if ((access & kWriteRights) && IsReadOnly(*node)) return kRegAccessDenied;
   opened = AddHandle(node, access);
   return kRegSuccess;
 }
@@ -161,65 +159,50 @@ std::int32_t MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey,
                                        std::uint32_t access, RegKey& opened) {
   opened = 0;
   Handle handle;
-  if (std::int32_t status = Resolve(parent, 0, handle))
-    return status;
+  if (std::int32_t status = Resolve(parent, 0, handle)) return status;
   std::vector<std::string> parts;
-  if (!SplitPath(subKey, parts))
-    return kRegBadPathName;
+  if (!SplitPath(subKey, parts)) return kRegBadPathName;
   for (const std::string& part : parts) {
-    if (part.size() > kMaxKeyNameLength)
-      return kRegInvalidParameter;
+    if (part.size() > kMaxKeyNameLength) return kRegInvalidParameter;
   }
   std::shared_ptr<Node> node = handle.node;
   std::size_t depth = 0;
   for (const std::string& part : parts) {
-    auto& children = node->children;
-    auto child = std::find_if(children.begin(), children.end(),
-                              [&](const auto& c) { return SameName(c->name, part); });
-    if (child != children.end()) {
-      node = *child;
+    std::string upper = UpperName(part);
+    if (std::shared_ptr<Node> child = node->Child(upper)) {
+      node = child;
     } else {
-      if (IsReadOnly(*node))
-        return kRegAccessDenied;
-      if (depth == 0 && !(handle.access & kKeyCreateSubKey))
-        return kRegAccessDenied;
+      if (IsReadOnly(*node)) return kRegAccessDenied;
+      if (depth == 0 && !(handle.access & kKeyCreateSubKey)) return kRegAccessDenied;
       auto created = std::make_shared<Node>();
       created->name = part;
+      created->upperName = upper;
       created->root = node->root;
       created->parent = node.get();
-      std::string upper = UpperName(part);
-      auto at = std::find_if(children.begin(), children.end(),
-                             [&](const auto& c) { return UpperName(c->name) > upper; });
-      children.insert(at, created);
+      node->children.insert(node->LowerBound(upper), created);
       node = created;
     }
     ++depth;
   }
-  if ((access & kWriteRights) && IsReadOnly(*node))
-    return kRegAccessDenied;
+  if ((access & kWriteRights) && IsReadOnly(*node)) return kRegAccessDenied;
   opened = AddHandle(node, access);
   return kRegSuccess;
 }
 
 std::int32_t MemoryRegistry::CloseKey(RegKey key) {
-  if (roots_.count(key))
-    return kRegSuccess;
+  if (roots_.count(key)) return kRegSuccess;
   return handles_.erase(key) ? kRegSuccess : kRegInvalidHandle;
 }
 
 std::int32_t MemoryRegistry::SetValue(RegKey key, const char* name, std::uint32_t type,
                                       const std::uint8_t* data, std::uint32_t size) {
   Handle handle;
-  if (std::int32_t status = Resolve(key, kKeySetValue, handle))
-    return status;
-  if (IsReadOnly(*handle.node))
-    return kRegAccessDenied;
-  if (size && !data)
-    return kRegInvalidParameter;
+  if (std::int32_t status = Resolve(key, kKeySetValue, handle)) return status;
+  if (IsReadOnly(*handle.node)) return kRegAccessDenied;
+  if (size && !data) return kRegInvalidParameter;
   // Like Windows' 8-bit call: a string whose NUL was left out of the count, though it follows
   // the data, is stored with its NUL.
-  if (IsStringType(type) && size && data[size - 1] && !data[size])
-    ++size;
+  if (IsStringType(type) && size && data[size - 1] && !data[size]) ++size;
   std::string valueName = name ? name : "";
   auto& values = handle.node->values;
   auto value = std::find_if(values.begin(), values.end(),
@@ -237,55 +220,44 @@ std::int32_t MemoryRegistry::SetValue(RegKey key, const char* name, std::uint32_
 std::int32_t MemoryRegistry::QueryValue(RegKey key, const char* name, std::uint32_t* type,
                                         std::uint8_t* data, std::uint32_t* size) {
   Handle handle;
-  if (std::int32_t status = Resolve(key, kKeyQueryValue, handle))
-    return status;
-  if (data && !size)
-    return kRegInvalidParameter;
+  if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
+  if (data && !size) return kRegInvalidParameter;
   std::string valueName = name ? name : "";
   const auto& values = handle.node->values;
   auto value = std::find_if(values.begin(), values.end(),
                             [&](const auto& v) { return SameName(v.name, valueName); });
-  if (value == values.end())
-    return kRegNotFound;
-  if (type)
-    *type = value->type;
+  if (value == values.end()) return kRegNotFound;
+  if (type) *type = value->type;
   auto needed = static_cast<std::uint32_t>(value->data.size());
-  if (!size)
-    return kRegSuccess;
+  if (!size) return kRegSuccess;
   if (data && *size < needed) {
     *size = needed;
     return kRegMoreData;
   }
-  if (data && needed)
-    std::memcpy(data, value->data.data(), needed);
+  if (data && needed) std::memcpy(data, value->data.data(), needed);
   *size = needed;
   return kRegSuccess;
 }
 
 std::int32_t MemoryRegistry::DeleteValue(RegKey key, const char* name) {
   Handle handle;
-  if (std::int32_t status = Resolve(key, kKeySetValue, handle))
-    return status;
-  if (IsReadOnly(*handle.node))
-    return kRegAccessDenied;
+  if (std::int32_t status = Resolve(key, kKeySetValue, handle)) return status;
+  if (IsReadOnly(*handle.node)) return kRegAccessDenied;
   std::string valueName = name ? name : "";
   auto& values = handle.node->values;
   auto value = std::find_if(values.begin(), values.end(),
                             [&](const auto& v) { return SameName(v.name, valueName); });
-  if (value == values.end())
-    return kRegNotFound;
+  if (value == values.end()) return kRegNotFound;
   values.erase(value);
   return kRegSuccess;
 }
 
 std::int32_t MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey) {
   RegKey target = 0;
-  if (std::int32_t status = OpenKey(parent, subKey, kKeyDelete, target))
-    return status;
+  if (std::int32_t status = OpenKey(parent, subKey, kKeyDelete, target)) return status;
   std::shared_ptr<Node> node = handles_[target].node;
   CloseKey(target);
-  if (!node->parent || !node->children.empty())
-    return kRegAccessDenied;
+  if (!node->parent || !node->children.empty()) return kRegAccessDenied;
   auto& siblings = node->parent->children;
   siblings.erase(std::find(siblings.begin(), siblings.end(), node));
   node->deleted = true;
@@ -296,14 +268,11 @@ std::int32_t MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey)
 std::int32_t MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
                                      std::uint32_t nameSize) {
   Handle handle;
-  if (std::int32_t status = Resolve(key, kKeyEnumerateSubKeys, handle))
-    return status;
+  if (std::int32_t status = Resolve(key, kKeyEnumerateSubKeys, handle)) return status;
   const auto& children = handle.node->children;
-  if (index >= children.size())
-    return kRegNoMoreItems;
+  if (index >= children.size()) return kRegNoMoreItems;
   const std::string& childName = children[index]->name;
-  if (!name || childName.size() + 1 > nameSize)
-    return kRegMoreData;
+  if (!name || childName.size() + 1 > nameSize) return kRegMoreData;
   std::memcpy(name, childName.c_str(), childName.size() + 1);
   return kRegSuccess;
 }
@@ -311,16 +280,12 @@ std::int32_t MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name
 std::int32_t MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
                                        std::uint32_t* nameSize) {
   Handle handle;
-  if (std::int32_t status = Resolve(key, kKeyQueryValue, handle))
-    return status;
-  if (!nameSize)
-    return kRegInvalidParameter;
+  if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
+  if (!nameSize) return kRegInvalidParameter;
   const auto& values = handle.node->values;
-  if (index >= values.size())
-    return kRegNoMoreItems;
+  if (index >= values.size()) return kRegNoMoreItems;
   const std::string& valueName = values[index].name;
-  if (!name || valueName.size() + 1 > *nameSize)
-    return kRegMoreData;
+  if (!name || valueName.size() + 1 > *nameSize) return kRegMoreData;
   std::memcpy(name, valueName.c_str(), valueName.size() + 1);
   *nameSize = static_cast<std::uint32_t>(valueName.size());
   return kRegSuccess;
@@ -328,20 +293,16 @@ std::int32_t MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* na
 
 std::int32_t MemoryRegistry::QueryInfoKey(RegKey key, std::uint32_t* longestValueName) {
   Handle handle;
-  if (std::int32_t status = Resolve(key, kKeyQueryValue, handle))
-    return status;
+  if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
   std::size_t longest = 0;
-  for (const auto& value : handle.node->values)
-    longest = std::max(longest, value.name.size());
-  if (longestValueName)
-    *longestValueName = static_cast<std::uint32_t>(longest);
+  for (const auto& value : handle.node->values) longest = std::max(longest, value.name.size());
+  if (longestValueName) *longestValueName = static_cast<std::uint32_t>(longest);
   return kRegSuccess;
 }
 
 std::uint32_t MemoryRegistry::ExpandEnvironment(const char* source, char* destination,
                                                 std::uint32_t size) {
-  if (!source)
-    return 0;
+  if (!source) return 0;
   std::string text(source), expanded;
   std::size_t at = 0;
   while (at < text.size()) {
@@ -363,8 +324,7 @@ std::uint32_t MemoryRegistry::ExpandEnvironment(const char* source, char* destin
     }
   }
   auto needed = static_cast<std::uint32_t>(expanded.size() + 1);
-  if (destination && size >= needed)
-    std::memcpy(destination, expanded.c_str(), needed);
+  if (destination && size >= needed) std::memcpy(destination, expanded.c_str(), needed);
   return needed;
 }
 

@@ -31,8 +31,7 @@ class RecordingDialogs final : public CommonDialogs {
 
  private:
   static std::wstring Next(std::deque<std::wstring>& answers) {
-    if (answers.empty())
-      return {};
+    if (answers.empty()) return {};
     std::wstring answer = answers.front();
     answers.pop_front();
     return answer;

@@ -19,8 +19,7 @@ class RecordingTrayShell final : public TrayShell {
     calls.push_back({message, data});
     // Like the shell: changing or removing an icon that is not there fails.
     if (message == kNimAdd) {
-      if (accepting)
-        present = true;
+      if (accepting) present = true;
       return accepting;
     }
     if (message == kNimDelete) {

@@ -13,11 +13,9 @@ constexpr std::array<wchar_t, 32> kHighControls = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char ToCp1252(wchar_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-    return static_cast<char>(c);
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
   for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-    if (kHighControls[i] == c)
-      return static_cast<char>(0x80 + i);
+    if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
   }
   return '?';
 }
@@ -27,8 +25,7 @@ char ToCp1252(wchar_t c) {
 std::string ToAnsi(std::wstring_view text) {
   std::string bytes;
   bytes.reserve(text.size());
-  for (wchar_t c : text)
-    bytes.push_back(ToCp1252(c));
+  for (wchar_t c : text) bytes.push_back(ToCp1252(c));
   return bytes;
 }
 

@@ -24,8 +24,7 @@ bool FileExists(const std::wstring& path) {
 
 std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
   int fd = open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return std::nullopt;
+  if (fd < 0) return std::nullopt;
   std::string content;
   char buffer[65536];
   bool failed = false;
@@ -36,33 +35,28 @@ std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t m
       failed = true;
       break;
     }
-    if (got == 0)
-      break;
+    if (got == 0) break;
     content.append(buffer, static_cast<std::size_t>(got));
   }
   close(fd);
-  if (failed)
-    return std::nullopt;
+  if (failed) return std::nullopt;
   return content;
 }
 
 bool ReplaceFileContent(const std::wstring& path, std::string_view content) {
   std::string target = Native(path), fresh = target + ".new";
   int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0)
-    return false;
+  if (fd < 0) return false;
   bool ok = true;
   while (ok && !content.empty()) {
     ssize_t written = write(fd, content.data(), content.size());
     ok = written > 0;
-    if (ok)
-      content.remove_prefix(static_cast<std::size_t>(written));
+    if (ok) content.remove_prefix(static_cast<std::size_t>(written));
   }
   ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   ok = ok && std::rename(fresh.c_str(), target.c_str()) == 0;
-  if (!ok)
-    std::remove(fresh.c_str());
+  if (!ok) std::remove(fresh.c_str());
   return ok;
 }
 

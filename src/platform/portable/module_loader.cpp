@@ -23,8 +23,7 @@ class DlModule final : public LoadedModule {
  public:
   explicit DlModule(void* handle) : handle_(handle) {}
   ~DlModule() override {
-    if (handle_)
-      dlclose(handle_);
+    if (handle_) dlclose(handle_);
   }
   EntryPoint Find(const char* name) const override { return EntryPoint{dlsym(handle_, name)}; }
   void* Release() { return std::exchange(handle_, nullptr); }
@@ -54,8 +53,7 @@ class ThreadWorker final : public Worker {
     });
   }
   ~ThreadWorker() override {
-    if (thread_.joinable())
-      thread_.join();
+    if (thread_.joinable()) thread_.join();
   }
   WaitResult WaitFor(std::chrono::milliseconds limit) override {
     std::unique_lock lock(state_->mutex);
@@ -81,8 +79,7 @@ class DlModuleLoader final : public ModuleLoader {
     // Like Windows, look for a bare file name in the current folder too, not only in the
     // system's library folders.
     struct stat info {};
-    if (file.find('/') == std::string::npos && stat(file.c_str(), &info) == 0)
-      file = "./" + file;
+    if (file.find('/') == std::string::npos && stat(file.c_str(), &info) == 0) file = "./" + file;
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
       systemError = stat(file.c_str(), &info) == 0 ? kBadExeFormat : kFileNotFound;

@@ -18,10 +18,8 @@ std::wstring ArgumentText() {
   std::size_t end = all.find('\0');
   while (end != std::string::npos && end + 1 < all.size()) {
     std::size_t next = all.find('\0', end + 1);
-    if (next == std::string::npos)
-      next = all.size();
-    if (!args.empty())
-      args.push_back(' ');
+    if (next == std::string::npos) next = all.size();
+    if (!args.empty()) args.push_back(' ');
     args.append(all, end + 1, next - end - 1);
     end = next;
   }

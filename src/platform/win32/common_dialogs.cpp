@@ -65,8 +65,7 @@ std::wstring SystemDialogs::OpenFile(const OpenFileRequest& request) {
   // "Description|pattern" becomes the NUL-separated, double-NUL-ended list comdlg32 wants.
   std::wstring filter = request.filter;
   for (wchar_t& c : filter) {
-    if (c == L'|')
-      c = L'\0';
+    if (c == L'|') c = L'\0';
   }
   filter.append(2, L'\0');
   std::vector<wchar_t> file(32768, L'\0');
@@ -79,8 +78,7 @@ std::wstring SystemDialogs::OpenFile(const OpenFileRequest& request) {
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = request.title.c_str();
   dialog.Flags = request.flags;
-  if (!GetOpenFileNameW(&dialog))
-    return {};
+  if (!GetOpenFileNameW(&dialog)) return {};
   return file.data();
 }
 
@@ -91,8 +89,7 @@ std::wstring SystemDialogs::InputBox(const std::wstring& prompt, const std::wstr
   HWND owner = static_cast<HWND>(owner_);
   HWND box = CreateCentredWindow(kInputBoxClass, title, WS_POPUP | WS_CAPTION | WS_SYSMENU,
                                  WS_EX_DLGMODALFRAME, 360, 112, owner, &state);
-  if (!box)
-    return {};
+  if (!box) return {};
   CreateControl(box, L"STATIC", prompt, 0, 12, 12, 250, 40, kPrompt);
   CreateControl(box, L"BUTTON", ok_, WS_TABSTOP | BS_DEFPUSHBUTTON, 272, 10, 76, 24, IDOK);
   CreateControl(box, L"BUTTON", cancel_, WS_TABSTOP, 272, 40, 76, 24, IDCANCEL);

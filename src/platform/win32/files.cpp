@@ -19,8 +19,7 @@ bool WriteAll(HANDLE file, std::string_view content) {
   while (!content.empty()) {
     DWORD chunk = content.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(content.size());
     DWORD written = 0;
-    if (!WriteFile(file, content.data(), chunk, &written, nullptr) || written == 0)
-      return false;
+    if (!WriteFile(file, content.data(), chunk, &written, nullptr) || written == 0) return false;
     content.remove_prefix(written);
   }
   return FlushFileBuffers(file) != 0;
@@ -35,18 +34,15 @@ bool FileExists(const std::wstring& path) {
 
 std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
   UniqueKernelHandle file = OpenForAccess(path, GENERIC_READ, OPEN_EXISTING);
-  if (!file)
-    return std::nullopt;
+  if (!file) return std::nullopt;
   std::string content;
   char buffer[65536];
   while (content.size() < maxBytes) {
     DWORD want =
         static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, maxBytes - content.size()));
     DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, want, &got, nullptr))
-      return std::nullopt;
-    if (got == 0)
-      break;
+    if (!ReadFile(file.get(), buffer, want, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
     content.append(buffer, got);
   }
   return content;
@@ -56,8 +52,7 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view content) {
   std::wstring fresh = path + L".new";
   {
     UniqueKernelHandle file = OpenForAccess(fresh, GENERIC_WRITE, CREATE_ALWAYS);
-    if (!file)
-      return false;
+    if (!file) return false;
     if (!WriteAll(file.get(), content)) {
       file.reset();
       DeleteFileW(fresh.c_str());

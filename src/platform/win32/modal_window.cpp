@@ -47,21 +47,17 @@ HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view t
 }
 
 void RunModal(HWND window, HWND owner, HWND focus) {
-  if (owner)
-    EnableWindow(owner, FALSE);
+  if (owner) EnableWindow(owner, FALSE);
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
-  if (focus)
-    SetFocus(focus);
+  if (focus) SetFocus(focus);
   MSG message;
   while (IsWindow(window) && GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (IsDialogMessageW(window, &message))
-      continue;
+    if (IsDialogMessageW(window, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  if (owner)
-    EnableWindow(owner, TRUE);
+  if (owner) EnableWindow(owner, TRUE);
 }
 
 }  // namespace corvalinde::platform::win32
@@ -69,8 +65,7 @@ void RunModal(HWND window, HWND owner, HWND focus) {
 namespace corvalinde::platform::win32 {
 
 void EndModal(HWND window) {
-  if (HWND owner = GetWindow(window, GW_OWNER))
-    EnableWindow(owner, TRUE);
+  if (HWND owner = GetWindow(window, GW_OWNER)) EnableWindow(owner, TRUE);
   DestroyWindow(window);
 }
 

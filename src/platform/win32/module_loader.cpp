@@ -34,8 +34,7 @@ class Win32Module final : public LoadedModule {
 DWORD WINAPI RunEntryPoint(void* address) {
   HRESULT init = OleInitialize(nullptr);
   HRESULT status = reinterpret_cast<ComEntryPoint>(address)();
-  if (SUCCEEDED(init))
-    OleUninitialize();
+  if (SUCCEEDED(init)) OleUninitialize();
   return static_cast<DWORD>(status);
 }
 
@@ -67,16 +66,14 @@ class Win32ModuleLoader final : public ModuleLoader {
     HMODULE module = LoadLibraryW(path.c_str());
     systemError = module ? 0 : GetLastError();
     SetThreadErrorMode(previousMode, nullptr);
-    if (!module)
-      return nullptr;
+    if (!module) return nullptr;
     return std::make_unique<Win32Module>(UniqueModule(module));
   }
 
   std::unique_ptr<Worker> StartWorker(EntryPoint entry) override {
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 0, RunEntryPoint, entry.address, 0, &id);
-    if (!thread)
-      return nullptr;
+    if (!thread) return nullptr;
     return std::make_unique<Win32Worker>(UniqueKernelHandle(thread));
   }
 

@@ -9,16 +9,12 @@ std::wstring ArgumentText() {
   // The program's path comes first, quoted when it holds blanks; the arguments follow it.
   if (*p == L'"') {
     ++p;
-    while (*p && *p != L'"')
-      ++p;
-    if (*p == L'"')
-      ++p;
+    while (*p && *p != L'"') ++p;
+    if (*p == L'"') ++p;
   } else {
-    while (*p && *p != L' ' && *p != L'\t')
-      ++p;
+    while (*p && *p != L' ' && *p != L'\t') ++p;
   }
-  while (*p == L' ' || *p == L'\t')
-    ++p;
+  while (*p == L' ' || *p == L'\t') ++p;
   return p;
 }
 

@@ -42,10 +42,8 @@ class Win32Registry final : public Registry {
     DWORD valueType = 0, valueSize = size ? *size : 0;
     LONG status = RegQueryValueExA(ToHkey(key), name, nullptr, type ? &valueType : nullptr, data,
                                    size ? &valueSize : nullptr);
-    if (type)
-      *type = valueType;
-    if (size)
-      *size = valueSize;
+    if (type) *type = valueType;
+    if (size) *size = valueSize;
     return status;
   }
   std::int32_t DeleteValue(RegKey key, const char* name) override {
@@ -63,8 +61,7 @@ class Win32Registry final : public Registry {
     DWORD size = nameSize ? *nameSize : 0;
     LONG status = RegEnumValueA(ToHkey(key), index, name, nameSize ? &size : nullptr, nullptr,
                                 nullptr, nullptr, nullptr);
-    if (nameSize)
-      *nameSize = size;
+    if (nameSize) *nameSize = size;
     return status;
   }
   std::int32_t QueryInfoKey(RegKey key, std::uint32_t* longestValueName) override {
@@ -73,8 +70,7 @@ class Win32Registry final : public Registry {
     FILETIME lastWrite{};
     LONG status = RegQueryInfoKeyA(ToHkey(key), noClass, &classSize, nullptr, &scratch, &scratch,
                                    &scratch, &scratch, &longest, &scratch, &scratch, &lastWrite);
-    if (longestValueName)
-      *longestValueName = longest;
+    if (longestValueName) *longestValueName = longest;
     return status;
   }
   std::uint32_t ExpandEnvironment(const char* source, char* destination,

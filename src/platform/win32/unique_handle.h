@@ -25,8 +25,7 @@ class UniqueHandle {
   explicit operator bool() const { return handle_ != Traits::Invalid(); }
   Handle release() { return std::exchange(handle_, Traits::Invalid()); }
   void reset(Handle handle = Traits::Invalid()) {
-    if (handle_ != Traits::Invalid())
-      Traits::Close(handle_);
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
     handle_ = handle;
   }
 
