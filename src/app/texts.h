@@ -64,6 +64,38 @@ inline constexpr std::wstring_view kRunEntryRefused =
     L"Impossibile aggiornare l'avvio all'avvio di windows: servono i diritti di "
     L"amministratore. Le altre opzioni sono state salvate.";
 
+// Registered-module browser.
+inline constexpr std::wstring_view kProgramTitle = L"Corvalinde";
+inline constexpr std::wstring_view kBrowserCaption = L"Lista moduli registrati";
+inline constexpr std::wstring_view kBrowserCountCaption =
+    L"Lista moduli registrati ( Numero moduli :";
+inline constexpr std::wstring_view kBrowserCountEnd = L" )";
+inline constexpr std::wstring_view kColumnId = L"ID";
+inline constexpr std::wstring_view kColumnNome = L"Nome";
+inline constexpr std::wstring_view kColumnClassName = L"ClassName";
+inline constexpr std::wstring_view kColumnClassId = L"ClassID";
+inline constexpr std::wstring_view kColumnEseguibile = L"Eseguibile";
+inline constexpr std::wstring_view kColumnNomeModulo = L"Nome modulo";
+inline constexpr std::wstring_view kColumnThreading = L"Threding model";
+inline constexpr std::wstring_view kColumnVersione = L"Versione";
+inline constexpr std::wstring_view kColumnVindProgId = L"V.ind Prog ID";
+inline constexpr std::wstring_view kLoadingStart = L"Caricamento moduli in corso ...( ";
+inline constexpr std::wstring_view kLoadingEnd = L"% completato )";
+inline constexpr std::wstring_view kSearchingStart = L"Ricerca in corso... (";
+inline constexpr std::wstring_view kSearchingEnd = L"% completata)";
+inline constexpr std::wstring_view kFoundStart = L"Occorrenza trovata (Posizione ";
+inline constexpr std::wstring_view kFoundEnd = L")";
+inline constexpr std::wstring_view kNotFound = L"Nessuna occorrenza trovata";
+inline constexpr std::wstring_view kTitleSearchResult = L"Risultato ricerca";
+inline constexpr std::wstring_view kClassesRootUnreadable =
+    L"Impossibile ottenere le informazioni richieste da HKEY_CLASSES_ROOT";
+inline constexpr std::wstring_view kBrowserExit = L"Esci";
+inline constexpr std::wstring_view kBrowserRefresh = L"Refresh";
+inline constexpr std::wstring_view kSearchFrame = L"Ricerca per ";
+inline constexpr std::wstring_view kSearchExecutable = L"eseguibile";
+inline constexpr std::wstring_view kSearchModule = L"modulo (DLL)";
+inline constexpr std::wstring_view kSearchButton = L"Ricerca";
+
 // Input box.
 inline constexpr std::wstring_view kOk = L"OK";
 

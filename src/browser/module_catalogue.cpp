@@ -1,0 +1,165 @@
+#include "browser/module_catalogue.h"
+
+#include <cmath>
+
+#include "app/blanks.h"
+#include "app/letter_case.h"
+#include "app/texts.h"
+#include "registry/cls_registry.h"
+
+namespace corvalinde {
+namespace {
+
+constexpr std::int32_t kClassesRoot = static_cast<std::int32_t>(platform::kHkeyClassesRoot);
+
+// i * 100 / count, to the nearest integer, halves to even.
+long Percent(std::size_t done, std::size_t count) {
+  return count ? std::lrint(static_cast<double>(done) * 100.0 / static_cast<double>(count)) : 0;
+}
+
+std::wstring TextAt(clsRegistry& reader, const std::wstring& section) {
+  reader.SetSectionKey(section);
+  return ToText(reader.Value());
+}
+
+std::wstring Trimmed(const std::wstring& text) {
+  return std::wstring(TrimBlanks(text));
+}
+
+// Ends the load the same way on every path: drawing back on, progress window hidden.
+class LoadEnd {
+ public:
+  LoadEnd(ProgressWindow& progress, ListDrawing& list) : progress_(progress), list_(list) {}
+  ~LoadEnd() {
+    list_.SetRedraw(true);
+    progress_.Hide();
+  }
+
+ private:
+  ProgressWindow& progress_;
+  ListDrawing& list_;
+};
+
+}  // namespace
+
+const std::array<ColumnSpec, kColumnCount>& CatalogueColumns() {
+  static const std::array<ColumnSpec, kColumnCount> columns = {{
+      {texts::kColumnId, 500},
+      {texts::kColumnNome, 1440},
+      {texts::kColumnClassName, 1440},
+      {texts::kColumnClassId, 1440},
+      {texts::kColumnEseguibile, 3000},
+      {texts::kColumnNomeModulo, 3000},
+      {texts::kColumnThreading, 300},
+      {texts::kColumnVersione, 500},
+      {texts::kColumnVindProgId, 1000},
+  }};
+  return columns;
+}
+
+void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progress,
+                           ListDrawing& list, platform::MessageBoxes& boxes) {
+  LoadEnd end(progress, list);
+  clsRegistry keyReader(registry);
+  clsRegistry classReader(registry);
+  keyReader.SetClassKey(kClassesRoot);
+  classReader.SetClassKey(kClassesRoot);
+  try {
+    NameArray keys;
+    std::int32_t count = 0;
+    keyReader.EnumerateSections(keys, count);
+
+    rows_.clear();
+    selected_.reset();
+    list.SetRedraw(false);
+    std::wstring caption =
+        std::wstring(texts::kLoadingStart) + L"0" + std::wstring(texts::kLoadingEnd);
+    progress.Show();
+    progress.SetCaption(caption);
+    progress.SetRange(0, count);
+    progress.Repaint();
+
+    const auto total = static_cast<std::size_t>(count);
+    for (std::size_t i = 1; i <= total; ++i) {
+      const std::wstring& key = keys(static_cast<std::int32_t>(i));
+      std::wstring name = TextAt(keyReader, key);
+      std::wstring clsid = Trimmed(TextAt(keyReader, key + L"\\CLSID"));
+      if (!clsid.empty()) {
+        CatalogueRow row;
+        row[kColumnId] = std::to_wstring(rows_.size() + 1);
+        row[kColumnNome] = name;
+        row[kColumnClassName] = Trimmed(key);
+        row[kColumnClassId] = clsid;
+        const std::wstring classKey = L"CLSID\\" + clsid;
+        row[kColumnEseguibile] = Trimmed(TextAt(classReader, classKey + L"\\LocalServer32"));
+        row[kColumnNomeModulo] = Trimmed(TextAt(classReader, classKey + L"\\InProcServer32"));
+        classReader.SetValueKey(L"ThreadingModel");
+        row[kColumnThreadingModel] = Trimmed(TextAt(classReader, classKey + L"\\InProcServer32"));
+        classReader.SetValueKey(L"");
+        row[kColumnVersione] = Trimmed(TextAt(classReader, classKey + L"\\Version"));
+        row[kColumnVindProgId] =
+            Trimmed(TextAt(classReader, classKey + L"\\VersionIndependentProgID"));
+        rows_.push_back(std::move(row));
+      }
+      progress.SetPosition(static_cast<std::int64_t>(i));
+      std::wstring next = std::wstring(texts::kLoadingStart) + std::to_wstring(Percent(i, total)) +
+                          std::wstring(texts::kLoadingEnd);
+      if (next != caption) {
+        caption = next;
+        progress.SetCaption(caption);
+      }
+    }
+    // The first row starts out selected, so a search right away covers the whole list.
+    if (!rows_.empty()) selected_ = 0;
+  } catch (const RegistryError& error) {
+    boxes.Show({std::wstring(texts::kClassesRootUnreadable) + std::wstring(texts::kCrLf) +
+                    error.Description(),
+                platform::MessageIcon::Information, platform::MessageButtons::Ok,
+                std::wstring(texts::kProgramTitle)});
+  }
+}
+
+std::wstring ModuleCatalogue::Caption() const {
+  return std::wstring(texts::kBrowserCountCaption) + std::to_wstring(rows_.size()) +
+         std::wstring(texts::kBrowserCountEnd);
+}
+
+void ModuleCatalogue::Find(SearchColumn column, const std::wstring& key, ProgressWindow& progress,
+                           platform::MessageBoxes& boxes) {
+  const std::size_t cell = column == SearchColumn::Module ? kColumnNomeModulo : kColumnEseguibile;
+  const std::size_t total = rows_.size();
+  std::wstring caption =
+      std::wstring(texts::kSearchingStart) + L"0" + std::wstring(texts::kSearchingEnd);
+  progress.SetCaption(caption);
+  progress.SetRange(1, static_cast<std::int64_t>(total));
+  progress.SetPosition(1);
+  progress.Show();
+  progress.Repaint();
+
+  const std::wstring wanted = ToUpperText(key);
+  // From the selected row's place in the list (the first row when none is selected).
+  for (std::size_t i = selected_.value_or(0); i < total; ++i) {
+    const std::wstring& text = rows_[i][cell];
+    if (!text.empty() && ToUpperText(text).find(wanted) != std::wstring::npos) {
+      boxes.Show(
+          {std::wstring(texts::kFoundStart) + rows_[i][kColumnId] + std::wstring(texts::kFoundEnd),
+           platform::MessageIcon::Information, platform::MessageButtons::Ok,
+           std::wstring(texts::kTitleSearchResult)});
+      selected_ = i;
+      progress.Hide();
+      return;
+    }
+    progress.SetPosition(static_cast<std::int64_t>(i + 1));
+    std::wstring next = std::wstring(texts::kSearchingStart) +
+                        std::to_wstring(Percent(i + 1, total)) + std::wstring(texts::kSearchingEnd);
+    if (next != caption) {
+      caption = next;
+      progress.SetCaption(caption);
+    }
+  }
+  progress.Hide();
+  boxes.Show({std::wstring(texts::kNotFound), platform::MessageIcon::Information,
+              platform::MessageButtons::Ok, std::wstring(texts::kTitleSearchResult)});
+}
+
+}  // namespace corvalinde

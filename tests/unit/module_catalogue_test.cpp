@@ -1,0 +1,308 @@
+#include "browser/module_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/ansi.h"
+#include "platform/inmemory/memory_registry.h"
+#include "platform/inmemory/recording_message_boxes.h"
+#include "platform/registry_key.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace corvalinde {
+namespace {
+
+using namespace platform;
+
+// frmProgress and the list, recording what the catalogue did to them.
+struct RecordingProgress final : ProgressWindow, ListDrawing {
+  void Show() override { visible = true; }
+  void Hide() override { visible = false; }
+  void SetCaption(const std::wstring& text) override { captions.push_back(text); }
+  std::wstring Caption() const override { return captions.empty() ? L"" : captions.back(); }
+  void SetRange(std::int64_t low, std::int64_t high) override { range = {low, high}; }
+  void SetPosition(std::int64_t at) override { position = at; }
+  void Repaint() override { ++repaints; }
+  void SetRedraw(bool on) override { redraw = on; }
+
+  bool visible = false, redraw = true;
+  std::vector<std::wstring> captions;
+  std::pair<std::int64_t, std::int64_t> range;
+  std::int64_t position = 0;
+  int repaints = 0;
+};
+
+class Catalogue : public ::testing::Test {
+ protected:
+  void Set(const std::string& path, const std::string& text, const char* name = nullptr,
+           std::uint32_t type = kRegSz) {
+    RegistryKey key(registry_);
+    ASSERT_EQ(key.Create(kHkeyClassesRoot, path, kKeyAllAccess), kRegSuccess);
+    registry_.SetValue(key.get(), name, type, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                       static_cast<std::uint32_t>(text.size() + 1));
+  }
+  void ProgId(const std::string& name, const std::string& clsid) {
+    Set(name, "Nome di " + name);
+    Set(name + "\\CLSID", clsid);
+  }
+  void Load() { catalogue_.Load(registry_, progress_, progress_, boxes_); }
+  std::vector<std::wstring> Column(CatalogueColumn column) {
+    std::vector<std::wstring> cells;
+    for (const CatalogueRow& row : catalogue_.Rows()) cells.push_back(row[column]);
+    return cells;
+  }
+
+  inmemory::MemoryRegistry registry_;
+  RecordingProgress progress_;
+  inmemory::RecordingMessageBoxes boxes_;
+  ModuleCatalogue catalogue_;
+};
+
+TEST_F(Catalogue, OneRowPerIdentifierThatNamesAClass) {
+  ProgId("Zeta.Server", "{B}");
+  Set("CLSID\\{B}\\LocalServer32", "  C:\\app\\server.exe /automation  ");
+  ProgId("alfa.Module", "{A}");
+  Set("CLSID\\{A}\\InProcServer32", "%SystemRoot%\\alfa.dll", nullptr, kRegExpandSz);
+  Set("CLSID\\{A}\\InProcServer32", "Apartment", "ThreadingModel");
+  Set("CLSID\\{A}\\Version", "1.0");
+  Set("CLSID\\{A}\\VersionIndependentProgID", "alfa.Module");
+  ProgId("Blank.Clsid", "   ");
+  Set("NoClsid", "nessuno");
+  ProgId("Orphan.Class", "{NON-REGISTRATA}");
+  registry_.DefineEnvironmentVariable("SystemRoot", "C:\\Windows");
+
+  Load();
+  ASSERT_EQ(catalogue_.Rows().size(), 3u);
+  EXPECT_EQ(Column(kColumnId), (std::vector<std::wstring>{L"1", L"2", L"3"}));
+  EXPECT_EQ(Column(kColumnClassName),
+            (std::vector<std::wstring>{L"alfa.Module", L"Orphan.Class", L"Zeta.Server"}));
+  const CatalogueRow& alfa = catalogue_.Rows()[0];
+  EXPECT_EQ(alfa[kColumnNome], L"Nome di alfa.Module");
+  EXPECT_EQ(alfa[kColumnClassId], L"{A}");
+  EXPECT_EQ(alfa[kColumnEseguibile], L"");
+  EXPECT_EQ(alfa[kColumnNomeModulo], L"C:\\Windows\\alfa.dll");
+  EXPECT_EQ(alfa[kColumnThreadingModel], L"Apartment");
+  EXPECT_EQ(alfa[kColumnVersione], L"1.0");
+  EXPECT_EQ(alfa[kColumnVindProgId], L"alfa.Module");
+  const CatalogueRow& orphan = catalogue_.Rows()[1];
+  for (std::size_t column = kColumnEseguibile; column < kColumnCount; ++column) {
+    EXPECT_EQ(orphan[column], L"") << column;
+  }
+  const CatalogueRow& server = catalogue_.Rows()[2];
+  EXPECT_EQ(server[kColumnEseguibile], L"C:\\app\\server.exe /automation");
+  EXPECT_EQ(server[kColumnNomeModulo], L"");
+  EXPECT_EQ(server[kColumnThreadingModel], L"");
+  EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :3 )");
+  EXPECT_EQ(catalogue_.Selected(), std::optional<std::size_t>(0));
+}
+
+TEST_F(Catalogue, TheProgressRunsOverEveryKeyAndTheLoadEndsClean) {
+  for (int i = 0; i < 7; ++i) ProgId("Chiave" + std::to_string(i), i % 2 ? "{X}" : "");
+  Load();
+  EXPECT_EQ(progress_.captions.front(), L"Caricamento moduli in corso ...( 0% completato )");
+  EXPECT_EQ(progress_.captions.back(), L"Caricamento moduli in corso ...( 100% completato )");
+  // Written only when the text changes: 0, then one per key here (14%, 29%, ... 100%).
+  EXPECT_EQ(progress_.captions.size(), 8u);
+  EXPECT_EQ(progress_.captions[1], L"Caricamento moduli in corso ...( 14% completato )");
+  EXPECT_EQ(progress_.range, (std::pair<std::int64_t, std::int64_t>{0, 7}));
+  EXPECT_EQ(progress_.position, 7);
+  EXPECT_EQ(progress_.repaints, 1);
+  EXPECT_FALSE(progress_.visible);
+  EXPECT_TRUE(progress_.redraw);
+
+  Load();  // Refresh: numbered from 1 again
+  EXPECT_EQ(Column(kColumnId), (std::vector<std::wstring>{L"1", L"2", L"3"}));
+}
+
+TEST_F(Catalogue, NoRowLimitOf32767) {
+  for (int i = 0; i < 32800; ++i) ProgId("P" + std::to_string(100000 + i), "{C}");
+  Load();
+  EXPECT_EQ(catalogue_.Rows().size(), 32800u);
+  EXPECT_EQ(catalogue_.Rows().back()[kColumnId], L"32800");
+  EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :32800 )");
+}
+
+// A registry whose enumeration breaks down part-way.
+class FailingEnumeration final : public Registry {
+ public:
+  explicit FailingEnumeration(Registry& inner) : inner_(inner) {}
+  std::int32_t OpenKey(RegKey p, const std::string& s, std::uint32_t a, RegKey& o) override {
+    return inner_.OpenKey(p, s, a, o);
+  }
+  std::int32_t CreateKey(RegKey p, const std::string& s, std::uint32_t a, RegKey& o) override {
+    return inner_.CreateKey(p, s, a, o);
+  }
+  std::int32_t CloseKey(RegKey k) override { return inner_.CloseKey(k); }
+  std::int32_t SetValue(RegKey k, const char* n, std::uint32_t t, const std::uint8_t* d,
+                        std::uint32_t s) override {
+    return inner_.SetValue(k, n, t, d, s);
+  }
+  std::int32_t QueryValue(RegKey k, const char* n, std::uint32_t* t, std::uint8_t* d,
+                          std::uint32_t* s) override {
+    return inner_.QueryValue(k, n, t, d, s);
+  }
+  std::int32_t DeleteValue(RegKey k, const char* n) override { return inner_.DeleteValue(k, n); }
+  std::int32_t DeleteKey(RegKey p, const std::string& s) override { return inner_.DeleteKey(p, s); }
+  std::int32_t EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t s) override {
+    if (i == 1) throw std::runtime_error("out of memory");
+    return inner_.EnumKey(k, i, n, s);
+  }
+  std::int32_t EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* s) override {
+    return inner_.EnumValue(k, i, n, s);
+  }
+  std::int32_t QueryInfoKey(RegKey k, std::uint32_t* l) override {
+    return inner_.QueryInfoKey(k, l);
+  }
+  std::uint32_t ExpandEnvironment(const char* s, char* d, std::uint32_t n) override {
+    return inner_.ExpandEnvironment(s, d, n);
+  }
+
+ private:
+  Registry& inner_;
+};
+
+TEST_F(Catalogue, ARegistryFailureIsShownAndTheListStaysAsItWas) {
+  ProgId("A.Uno", "{1}");
+  ProgId("B.Due", "{2}");
+  Load();
+  ASSERT_EQ(catalogue_.Rows().size(), 2u);
+  FailingEnumeration failing(registry_);
+  catalogue_.Load(failing, progress_, progress_, boxes_);
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(boxes_.Shown()[0].title, L"Corvalinde");
+  EXPECT_EQ(boxes_.Shown()[0].icon, MessageIcon::Information);
+  EXPECT_EQ(
+      boxes_.Shown()[0].text,
+      L"Impossibile ottenere le informazioni richieste da HKEY_CLASSES_ROOT\r\nout of memory");
+  EXPECT_EQ(catalogue_.Rows().size(), 2u);
+  EXPECT_FALSE(progress_.visible);
+  EXPECT_TRUE(progress_.redraw);
+}
+
+class Search : public Catalogue {
+ protected:
+  void SetUp() override {
+    const char* modules[] = {"C:\\a\\uno.dll", "", "C:\\b\\DUE.ocx", "C:\\c\\tre.dll"};
+    for (int i = 0; i < 4; ++i) {
+      std::string clsid = "{" + std::to_string(i) + "}";
+      ProgId("Mod" + std::to_string(i), clsid);
+      if (*modules[i]) Set("CLSID\\" + clsid + "\\InProcServer32", modules[i]);
+    }
+    Set("CLSID\\{3}\\LocalServer32", "C:\\c\\tre.exe");
+    Load();
+  }
+  std::wstring Find(SearchColumn column, const std::wstring& key) {
+    boxes_ = {};
+    catalogue_.Find(column, key, progress_, boxes_);
+    return boxes_.Shown().size() == 1
+               ? boxes_.Shown()[0].text
+               : L"(messages: " + std::to_wstring(boxes_.Shown().size()) + L")";
+  }
+};
+
+TEST_F(Search, FindsFromTheSelectedRowIgnoringLetterCase) {
+  EXPECT_EQ(Find(SearchColumn::Module, L"due"), L"Occorrenza trovata (Posizione 3)");
+  EXPECT_EQ(boxes_.Shown()[0].title, L"Risultato ricerca");
+  EXPECT_EQ(catalogue_.Selected(), std::optional<std::size_t>(2));
+  EXPECT_FALSE(progress_.visible);
+  // Again without moving: the same row; a match above the selection is not found.
+  EXPECT_EQ(Find(SearchColumn::Module, L"DUE"), L"Occorrenza trovata (Posizione 3)");
+  EXPECT_EQ(Find(SearchColumn::Module, L"uno"), L"Nessuna occorrenza trovata");
+  catalogue_.Select(0);
+  EXPECT_EQ(Find(SearchColumn::Module, L"UNO.DLL"), L"Occorrenza trovata (Posizione 1)");
+}
+
+TEST_F(Search, ColumnsEmptyKeysAndEmptyCells) {
+  EXPECT_EQ(Find(SearchColumn::Executable, L"uno"), L"Nessuna occorrenza trovata");
+  EXPECT_EQ(Find(SearchColumn::Executable, L"tre"), L"Occorrenza trovata (Posizione 4)");
+  catalogue_.Select(1);
+  // An empty key stops at the first non-empty cell; the empty module cell of row 2 is skipped.
+  EXPECT_EQ(Find(SearchColumn::Module, L""), L"Occorrenza trovata (Posizione 3)");
+  EXPECT_EQ(progress_.captions.back(), L"Ricerca in corso... (50% completata)");
+}
+
+TEST_F(Search, AnEmptyListFindsNothing) {
+  ModuleCatalogue empty;
+  boxes_ = {};
+  empty.Find(SearchColumn::Module, L"x", progress_, boxes_);
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(boxes_.Shown()[0].text, L"Nessuna occorrenza trovata");
+  EXPECT_FALSE(progress_.visible);
+}
+
+TEST(CatalogueColumns, HeadersAndWidthsAsTheWindowShowsThem) {
+  std::vector<std::wstring> headers;
+  int width = 0;
+  for (const ColumnSpec& column : CatalogueColumns()) {
+    headers.emplace_back(column.header);
+    width += column.widthTwips;
+  }
+  EXPECT_EQ(headers, (std::vector<std::wstring>{L"ID", L"Nome", L"ClassName", L"ClassID",
+                                                L"Eseguibile", L"Nome modulo", L"Threding model",
+                                                L"Versione", L"V.ind Prog ID"}));
+  EXPECT_EQ(width, 12620);
+}
+
+#ifdef _WIN32
+// An independent reading of the real HKEY_CLASSES_ROOT with the wide registry calls.
+std::wstring ReadText(const std::wstring& path, const wchar_t* name = nullptr) {
+  DWORD type = 0, size = 0;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_ANY, &type, nullptr, &size)) {
+    return L"";
+  }
+  std::vector<BYTE> data(size + sizeof(wchar_t));
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_ANY, &type, data.data(), &size)) {
+    return L"";
+  }
+  if (type == REG_SZ || type == REG_EXPAND_SZ) return reinterpret_cast<const wchar_t*>(data.data());
+  if (type == REG_DWORD)
+    return std::to_wstring(*reinterpret_cast<const std::int32_t*>(data.data()));
+  return L"(other)";
+}
+
+std::wstring Trim(const std::wstring& text) {
+  std::size_t first = text.find_first_not_of(L' ');
+  return first == std::wstring::npos ? L""
+                                     : text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+TEST(RealCatalogue, MatchesAnIndependentReadingRowForRow) {
+  std::vector<CatalogueRow> expected;
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    if (RegEnumKeyExW(HKEY_CLASSES_ROOT, i, name, &length, nullptr, nullptr, nullptr, nullptr)) {
+      break;
+    }
+    std::wstring key = name;
+    std::wstring clsid = Trim(ReadText(key + L"\\CLSID"));
+    if (clsid.empty()) continue;
+    std::wstring cls = L"CLSID\\" + clsid;
+    expected.push_back(
+        {std::to_wstring(expected.size() + 1), ReadText(key), Trim(key), clsid,
+         Trim(ReadText(cls + L"\\LocalServer32")), Trim(ReadText(cls + L"\\InProcServer32")),
+         Trim(ReadText(cls + L"\\InProcServer32", L"ThreadingModel")),
+         Trim(ReadText(cls + L"\\Version")), Trim(ReadText(cls + L"\\VersionIndependentProgID"))});
+  }
+  ASSERT_GT(expected.size(), 10u) << "a Wine prefix registers many classes";
+
+  auto registry = MakeSystemRegistry();
+  RecordingProgress progress;
+  inmemory::RecordingMessageBoxes boxes;
+  ModuleCatalogue catalogue;
+  catalogue.Load(*registry, progress, progress, boxes);
+  EXPECT_TRUE(boxes.Shown().empty());
+  ASSERT_EQ(catalogue.Rows().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(catalogue.Rows()[i], expected[i]) << "row " << i + 1;
+  }
+}
+#endif
+
+}  // namespace
+}  // namespace corvalinde
