@@ -9,6 +9,7 @@
 #include "app/sys_tray.h"
 #include "app/tray_mode.h"
 #include "app/win32/about_window.h"
+#include "app/win32/modules_window.h"
 #include "app/win32/options_window.h"
 #include "app/win32/reg_unreg_window.h"
 #include "app/win32/resource_ids.h"
@@ -77,6 +78,9 @@ void RunMenuCommand(MenuCommand command) {
     case MenuCommand::RegUnReg:
       ShowRegUnregDialog(g_tray->mainWindow);
       break;
+    case MenuCommand::ListaModuli:
+      ShowModulesWindow(*g_tray->registry);
+      break;
     case MenuCommand::Opz:
       ShowOptionsDialog(g_tray->mainWindow, g_tray->settings, *g_tray->registry, g_tray->folder);
       break;
@@ -85,8 +89,8 @@ void RunMenuCommand(MenuCommand command) {
       break;
     case MenuCommand::Esci:
       ExitNow();
-    default:
-      break;  // the browser has no window yet
+    case MenuCommand::Separator:
+      break;
   }
 }
 
@@ -181,7 +185,7 @@ bool RegisterClasses(HINSTANCE instance) {
   trayClass.lpszClassName = kTrayControlClass;
   return RegisterClassExW(&mainClass) && RegisterClassExW(&trayClass) &&
          RegisterAboutClass(instance) && RegisterRegUnregClass(instance) &&
-         RegisterOptionsClass(instance);
+         RegisterOptionsClass(instance) && RegisterModulesClass(instance);
 }
 
 }  // namespace
@@ -198,6 +202,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!window) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (ModulesWindowMessage(&message)) continue;  // the modeless browser's keyboard
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -1,0 +1,271 @@
+#include "app/win32/modules_window.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/texts.h"
+#include "app/win32/progress_window.h"
+#include "app/win32/resource_ids.h"
+#include "browser/module_catalogue.h"
+#include "platform/win32/message_boxes.h"
+#include "platform/win32/modal_window.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::win32::CreateControl;
+using platform::win32::Scaled;
+
+constexpr wchar_t kModulesClass[] = L"CorvalindeModuli";
+enum ControlId {
+  kLstControl = 100,
+  kCmdEsci,
+  kCmdRefresh,
+  kFrame1,
+  kFrame1Caption,
+  kOptFindEXE,
+  kTxtFindEXE,
+  kOptFindDLL,
+  kTxtFindDLL,
+  kCmdFind
+};
+constexpr COLORREF kLightYellow = RGB(255, 255, 192);
+
+struct View final : ListDrawing {
+  explicit View(platform::Registry& registry) : registry(registry) {}
+  ~View() override {
+    DeleteObject(bold);
+    DeleteObject(yellow);
+  }
+
+  void SetRedraw(bool on) override {
+    SendMessageW(list, WM_SETREDRAW, on, 0);
+    if (on) InvalidateRect(list, nullptr, TRUE);
+  }
+
+  HWND Item(int id) const { return GetDlgItem(window, id); }
+
+  // Form_Load and Refresh: build the catalogue, then the rows and the caption.
+  void LoadCatalogue() {
+    catalogue.Load(registry, SharedProgressWindow(), *this, boxes);
+    ListView_SetItemCountEx(list, static_cast<int>(catalogue.Rows().size()), 0);
+    ShowSelection();
+    SetWindowTextW(window, catalogue.Caption().c_str());
+  }
+
+  void ShowSelection() {
+    auto row = catalogue.Selected();  // read first: clearing the list's selection reports back
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    catalogue.Select(row);
+    if (row) {
+      ListView_SetItemState(list, static_cast<int>(*row), LVIS_SELECTED | LVIS_FOCUSED,
+                            LVIS_SELECTED | LVIS_FOCUSED);
+    }
+  }
+
+  // The selected option's box is usable and yellow; the other is emptied, disabled and grey.
+  void ChooseColumn(bool module) {
+    // The two options are not neighbours in the tab order, so they are kept exclusive here.
+    CheckDlgButton(window, kOptFindDLL, module ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(window, kOptFindEXE, module ? BST_UNCHECKED : BST_CHECKED);
+    HWND off = Item(module ? kTxtFindEXE : kTxtFindDLL);
+    SetWindowTextW(off, L"");
+    EnableWindow(off, FALSE);
+    EnableWindow(Item(module ? kTxtFindDLL : kTxtFindEXE), TRUE);
+    InvalidateRect(window, nullptr, TRUE);
+  }
+
+  void Find() {
+    bool module = IsDlgButtonChecked(window, kOptFindDLL) == BST_CHECKED;
+    HWND box = Item(module ? kTxtFindDLL : kTxtFindEXE);
+    std::wstring key(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+    key.resize(
+        static_cast<std::size_t>(GetWindowTextW(box, key.data(), static_cast<int>(key.size()))));
+    catalogue.Find(module ? SearchColumn::Module : SearchColumn::Executable, key,
+                   SharedProgressWindow(), boxes);
+    ShowSelection();
+  }
+
+  platform::Registry& registry;
+  platform::win32::SystemMessageBoxes boxes;
+  ModuleCatalogue catalogue;
+  HWND window = nullptr;
+  HWND list = nullptr;
+  HFONT bold = nullptr;
+  HBRUSH yellow = CreateSolidBrush(kLightYellow);
+};
+
+HWND g_modules = nullptr;
+
+View* ViewOf(HWND window) {
+  return reinterpret_cast<View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+HFONT BoldSansSerif() {
+  HDC screen = GetDC(nullptr);
+  int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  return CreateFontW(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                     L"MS Sans Serif");
+}
+
+void Build(HWND window, View* view) {
+  view->window = window;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+  view->bold = BoldSansSerif();
+  auto boldControl = [&](const wchar_t* cls, std::wstring_view text, DWORD style, int x, int y,
+                         int w, int h, int id) {
+    HWND control = CreateControl(window, cls, text, style, x, y, w, h, id);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(view->bold), FALSE);
+    return control;
+  };
+
+  // Created in tab order. 11910 x 5355 twips of client area: 794 x 357 pixels.
+  view->list = CreateControl(
+      window, WC_LISTVIEWW, L"",
+      WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
+      794, 250, kLstControl);
+  ListView_SetExtendedListViewStyle(view->list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  ListView_SetBkColor(view->list, kLightYellow);
+  ListView_SetTextBkColor(view->list, kLightYellow);
+  ListView_SetTextColor(view->list, GetSysColor(COLOR_WINDOWTEXT));
+  int index = 0;
+  for (const ColumnSpec& spec : CatalogueColumns()) {
+    std::wstring header(spec.header);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = header.data();
+    column.cx = Scaled(spec.widthTwips / 15);
+    column.iSubItem = index;
+    ListView_InsertColumn(view->list, index++, &column);
+  }
+  boldControl(L"BUTTON", texts::kBrowserExit, WS_TABSTOP, 690, 312, 96, 30, kCmdEsci);
+  boldControl(L"BUTTON", texts::kBrowserRefresh, WS_TABSTOP, 690, 270, 96, 30, kCmdRefresh);
+  // The frame's caption is a label of its own: a themed group box draws its text in the theme's
+  // colour, and this one is blue.
+  boldControl(L"BUTTON", L"", BS_GROUPBOX, 8, 258, 600, 92, kFrame1);
+  boldControl(L"STATIC", texts::kSearchFrame, SS_LEFT, 16, 256, 80, 16, kFrame1Caption);
+  HWND exe = boldControl(L"BUTTON", texts::kSearchExecutable,
+                         WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 20, 282, 100, 20, kOptFindEXE);
+  SendMessageW(exe, BM_SETCHECK, BST_CHECKED, 0);
+  CreateControl(window, L"EDIT", L"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, 124, 280,
+                170, 22, kTxtFindEXE);
+  boldControl(L"BUTTON", texts::kSearchModule, WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 312, 282,
+              116, 20, kOptFindDLL);
+  HWND dll = CreateControl(window, L"EDIT", L"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL,
+                           430, 280, 170, 22, kTxtFindDLL);
+  EnableWindow(dll, FALSE);
+  boldControl(L"BUTTON", texts::kSearchButton, WS_TABSTOP | WS_GROUP, 254, 314, 100, 28, kCmdFind);
+}
+
+LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  View* view = ViewOf(window);
+  switch (message) {
+    case WM_CREATE:
+      Build(window, static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+      return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->idFrom != kLstControl) break;
+      if (header->code == LVN_GETDISPINFOW) {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+        const auto& rows = view->catalogue.Rows();
+        if ((info->item.mask & LVIF_TEXT) && info->item.iItem >= 0 &&
+            static_cast<std::size_t>(info->item.iItem) < rows.size() && info->item.iSubItem >= 0 &&
+            info->item.iSubItem < static_cast<int>(kColumnCount)) {
+          const std::wstring& cell = rows[static_cast<std::size_t>(info->item.iItem)]
+                                         [static_cast<std::size_t>(info->item.iSubItem)];
+          lstrcpynW(info->item.pszText, cell.c_str(), info->item.cchTextMax);
+        }
+        return 0;
+      }
+      if (header->code == LVN_ITEMCHANGED) {
+        int selected = ListView_GetNextItem(view->list, -1, LVNI_SELECTED);
+        view->catalogue.Select(selected >= 0 ? std::optional<std::size_t>(selected) : std::nullopt);
+        return 0;
+      }
+      break;
+    }
+    case WM_CTLCOLOREDIT:
+      SetBkColor(reinterpret_cast<HDC>(wParam), kLightYellow);
+      return reinterpret_cast<LRESULT>(view->yellow);
+    case WM_CTLCOLORSTATIC:
+      if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kFrame1Caption) {
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 255));
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kCmdEsci:
+          DestroyWindow(window);
+          return 0;
+        case kCmdRefresh:
+          view->LoadCatalogue();
+          return 0;
+        case kOptFindDLL:
+          view->ChooseColumn(true);
+          return 0;
+        case kOptFindEXE:
+          view->ChooseColumn(false);
+          return 0;
+        case kCmdFind:
+          view->Find();
+          return 0;
+      }
+      break;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      delete view;  // the catalogue goes with the window
+      g_modules = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool RegisterModulesClass(HINSTANCE instance) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = ModulesProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVALINDE));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kModulesClass;
+  return RegisterClassExW(&windowClass) != 0 && RegisterProgressClass(instance);
+}
+
+void ShowModulesWindow(platform::Registry& registry) {
+  if (g_modules) {
+    ShowWindow(g_modules, SW_SHOW);
+    SetForegroundWindow(g_modules);
+    return;
+  }
+  auto* view = new View(registry);
+  g_modules = platform::win32::CreateCentredWindow(
+      kModulesClass, texts::kBrowserCaption,
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 794, 357, nullptr, view);
+  if (!g_modules) {
+    delete view;
+    return;
+  }
+  // The catalogue is built, under its progress window, before the window is first shown.
+  view->LoadCatalogue();
+  ShowWindow(g_modules, SW_SHOW);
+  SetForegroundWindow(g_modules);
+}
+
+bool ModulesWindowMessage(MSG* message) {
+  return g_modules && IsDialogMessageW(g_modules, message);
+}
+
+}  // namespace corvalinde

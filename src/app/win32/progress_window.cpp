@@ -1,0 +1,86 @@
+#include "app/win32/progress_window.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "platform/win32/modal_window.h"
+
+namespace corvalinde {
+namespace {
+
+constexpr wchar_t kProgressClass[] = L"CorvalindeProgress";
+
+class Win32ProgressWindow final : public ProgressWindow {
+ public:
+  Win32ProgressWindow() {
+    // 6435 x 465 twips.
+    window_ = platform::win32::CreateCentredWindow(kProgressClass, L"", WS_POPUP | WS_CAPTION,
+                                                   WS_EX_TOOLWINDOW, 429, 31, nullptr, nullptr);
+    RECT client{};
+    GetClientRect(window_, &client);
+    bar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0,
+                           client.right, client.bottom, window_, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
+  }
+  void Show() override {
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  void Hide() override { ShowWindow(window_, SW_HIDE); }
+  void SetCaption(const std::wstring& caption) override {
+    SetWindowTextW(window_, caption.c_str());
+  }
+  std::wstring Caption() const override {
+    std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
+    caption.resize(static_cast<std::size_t>(
+        GetWindowTextW(window_, caption.data(), static_cast<int>(caption.size()))));
+    return caption;
+  }
+  void SetRange(std::int64_t minimum, std::int64_t maximum) override {
+    SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(Clamp(minimum)),
+                 static_cast<LPARAM>(Clamp(maximum)));
+  }
+  void SetPosition(std::int64_t position) override {
+    SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(Clamp(position)), 0);
+  }
+  void Repaint() override {
+    UpdateWindow(window_);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        break;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+
+ private:
+  static int Clamp(std::int64_t value) {
+    return static_cast<int>(std::min<std::int64_t>(std::max<std::int64_t>(value, 0), 0x7FFFFFFF));
+  }
+  HWND window_ = nullptr;
+  HWND bar_ = nullptr;
+};
+
+}  // namespace
+
+bool RegisterProgressClass(HINSTANCE instance) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_WAIT);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kProgressClass;
+  return RegisterClassExW(&windowClass) != 0;
+}
+
+ProgressWindow& SharedProgressWindow() {
+  static Win32ProgressWindow window;  // loaded on first use, hidden between runs
+  return window;
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,13 @@
+// frmProgress: the one progress window, created on first use and then only shown and hidden.
+#pragma once
+
+#include <windows.h>
+
+#include "browser/progress_window.h"
+
+namespace corvalinde {
+
+bool RegisterProgressClass(HINSTANCE instance);
+ProgressWindow& SharedProgressWindow();
+
+}  // namespace corvalinde
