@@ -17,8 +17,8 @@ long Percent(std::size_t done, std::size_t count) {
   return count ? std::lrint(static_cast<double>(done) * 100.0 / static_cast<double>(count)) : 0;
 }
 
-std::wstring TextAt(clsRegistry& reader, const std::wstring& section) {
-  reader.SetSectionKey(section);
+std::wstring TextAt(clsRegistry& reader, std::wstring section) {
+  reader.SetSectionKey(std::move(section));
   return ToText(reader.Value());
 }
 

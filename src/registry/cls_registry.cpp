@@ -21,9 +21,10 @@ bool NamesAVariable(const std::wstring& text) {
   return first != std::wstring::npos && text.find(L'%', first + 2) != std::wstring::npos;
 }
 
-std::int32_t LittleEndian(const ByteArray& bytes) {
+std::int32_t LittleEndian(std::string_view bytes) {
   std::uint8_t low[4] = {};
-  std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 4), low);
+  std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+              std::min<std::size_t>(bytes.size(), 4), low);
   return static_cast<std::int32_t>(
       static_cast<std::uint32_t>(low[0]) | static_cast<std::uint32_t>(low[1]) << 8 |
       static_cast<std::uint32_t>(low[2]) << 16 | static_cast<std::uint32_t>(low[3]) << 24);
@@ -77,33 +78,42 @@ RegistryValue clsRegistry::Value() {
   RegistryKey key(registry_);
   key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyQueryValue);  // a failure fails the query
   std::string name = ToAnsi(valueKey_);
-  std::uint32_t type = 0, size = 0;
-  std::uint8_t scratch[4];
-  std::int32_t status = registry_.QueryValue(key.get(), name.c_str(), &type, scratch, &size);
+  // Most values fit a small buffer and arrive with the first query; a larger one is asked for
+  // again with a buffer of exactly the size the registry reports, and only those bytes are
+  // looked at, whatever size and type it claims.
+  std::uint8_t small[256];
+  std::uint32_t type = 0, size = sizeof small;
+  std::int32_t status = registry_.QueryValue(key.get(), name.c_str(), &type, small, &size);
   if (status != platform::kRegSuccess && status != platform::kRegMoreData) return default_;
   valueType_ = static_cast<std::int32_t>(type);
-
-  // Whatever size and type the registry reports, the data lands in a buffer of exactly that
-  // many bytes, and only those bytes are looked at.
-  ByteArray data(size);
-  std::uint32_t read = size;
-  registry_.QueryValue(key.get(), name.c_str(), nullptr, data.empty() ? scratch : data.data(),
-                       &read);
+  ByteArray large;
+  std::string_view bytes(reinterpret_cast<const char*>(small),
+                         std::min<std::size_t>(size, sizeof small));
+  if (status == platform::kRegMoreData) {
+    large.resize(size);
+    std::uint32_t read = size;
+    if (registry_.QueryValue(key.get(), name.c_str(), nullptr, large.data(), &read) !=
+        platform::kRegSuccess) {
+      large.assign(large.size(), 0);  // changed in between: the bytes are not the value's
+      read = size;
+    }
+    bytes = std::string_view(reinterpret_cast<const char*>(large.data()), std::min(read, size));
+  }
   switch (type) {
     case platform::kRegSz:
     case platform::kRegMultiSz:
     case platform::kRegExpandSz: {
       // The stored text less its last byte (normally its NUL); a multi-string keeps its NULs.
-      std::string bytes(data.begin(), data.end() - (data.empty() ? 0 : 1));
-      std::wstring text = FromAnsi(bytes);
-      return type == platform::kRegExpandSz ? ExpandEnvironmentText(text) : text;
+      std::wstring text = FromAnsi(bytes.substr(0, bytes.empty() ? 0 : bytes.size() - 1));
+      if (type == platform::kRegExpandSz) return ExpandEnvironmentText(text);
+      return text;
     }
     case platform::kRegDword:
-      return LittleEndian(data);
+      return LittleEndian(bytes);
     case platform::kRegDwordBigEndian:
-      return SwapByteOrder(LittleEndian(data));
+      return SwapByteOrder(LittleEndian(bytes));
     default:
-      return data;
+      return ByteArray(bytes.begin(), bytes.end());
   }
 }
 

@@ -30,4 +30,9 @@ std::wstring ToText(const RegistryValue& value) {
   return std::visit(Visitor{}, value);
 }
 
+std::wstring ToText(RegistryValue&& value) {
+  if (auto* text = std::get_if<std::wstring>(&value)) return std::move(*text);
+  return ToText(static_cast<const RegistryValue&>(value));
+}
+
 }  // namespace corvalinde

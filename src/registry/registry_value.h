@@ -17,5 +17,7 @@ using RegistryValue =
 // The value as text: texts as they are, numbers in decimal, booleans as "True"/"False", a byte
 // array as its bytes in hexadecimal separated by blanks, nothing as an empty text.
 std::wstring ToText(const RegistryValue& value);
+// The same for a value that is not needed afterwards: a text is moved out, not copied.
+std::wstring ToText(RegistryValue&& value);
 
 }  // namespace corvalinde

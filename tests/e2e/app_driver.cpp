@@ -196,9 +196,9 @@ std::string RunAndCapture(const std::wstring& commandLine) {
   return output;
 }
 
-HWND FindChild(HWND parent, const std::wstring& windowClass) {
+HWND FindChild(HWND parent, const std::wstring& windowClass, int index) {
   for (HWND child : Children(parent)) {
-    if (_wcsicmp(ClassName(child).c_str(), windowClass.c_str()) == 0) return child;
+    if (_wcsicmp(ClassName(child).c_str(), windowClass.c_str()) == 0 && index-- == 0) return child;
   }
   return nullptr;
 }

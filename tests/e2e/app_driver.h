@@ -60,8 +60,9 @@ MessageBoxSeen ReadMessageBox(HWND box);
 // Clicks the button whose caption, without "&", equals `caption` ("OK", "Sì", ...).
 bool PressButton(HWND dialog, const std::wstring& caption);
 
-// The first child of `parent` with this window class, or nothing.
-HWND FindChild(HWND parent, const std::wstring& windowClass);
+// The `index`-th child (from 0, in creation order) of `parent` with this window class, or
+// nothing.
+HWND FindChild(HWND parent, const std::wstring& windowClass, int index = 0);
 // Sets a control's text as typing would leave it (WM_SETTEXT).
 void SetText(HWND control, const std::wstring& text);
 // A list box's lines, in order.

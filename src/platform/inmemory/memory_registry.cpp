@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 namespace corvalinde::platform::inmemory {
 
-struct MemoryRegistry::Node {
+struct MemoryRegistry::Node : std::enable_shared_from_this<MemoryRegistry::Node> {
   struct Value {
     std::string name;
     std::uint32_t type;
@@ -18,10 +19,30 @@ struct MemoryRegistry::Node {
   bool deleted = false;
   std::vector<std::shared_ptr<Node>> children;  // sorted by upperName, as Windows enumerates
 
-  // The child of that name, found by binary search; null when there is none.
-  std::shared_ptr<Node> Child(const std::string& upper) const {
+  // Keys with many sub-keys (the roots hold thousands) also find them by hash.
+  static constexpr std::size_t kIndexedFrom = 64;
+  std::unordered_map<std::string, Node*> index;  // upperName -> child, once there are many
+
+  // The child of that (upper-cased) name; null when there is none.
+  Node* Child(const std::string& upper) const {
+    if (!index.empty()) {
+      auto found = index.find(upper);
+      return found == index.end() ? nullptr : found->second;
+    }
     auto at = LowerBound(upper);
-    return at != children.end() && (*at)->upperName == upper ? *at : nullptr;
+    return at != children.end() && (*at)->upperName == upper ? at->get() : nullptr;
+  }
+  void Insert(const std::shared_ptr<Node>& child) {
+    children.insert(LowerBound(child->upperName), child);
+    if (!index.empty()) {
+      index.emplace(child->upperName, child.get());
+    } else if (children.size() >= kIndexedFrom) {
+      for (const auto& each : children) index.emplace(each->upperName, each.get());
+    }
+  }
+  void Erase(const Node& child) {
+    index.erase(child.upperName);
+    children.erase(LowerBound(child.upperName));
   }
   std::vector<std::shared_ptr<Node>>::const_iterator LowerBound(const std::string& upper) const {
     return std::lower_bound(
@@ -39,7 +60,7 @@ constexpr std::uint32_t kWriteRights = kKeySetValue | kKeyCreateSubKey | kKeyCre
 constexpr std::size_t kMaxKeyNameLength = 255;
 
 // Upper case as the registry compares names: ASCII and the letters of Windows-1252.
-unsigned char Upper(unsigned char c) {
+constexpr unsigned char UpperOf(unsigned char c) {
   if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
   switch (c) {
@@ -56,6 +77,18 @@ unsigned char Upper(unsigned char c) {
   }
 }
 
+struct UpperTable {
+  unsigned char of[256];
+  constexpr UpperTable() : of() {
+    for (int c = 0; c < 256; ++c) of[c] = UpperOf(static_cast<unsigned char>(c));
+  }
+};
+constexpr UpperTable kUpper;
+
+unsigned char Upper(unsigned char c) {
+  return kUpper.of[c];
+}
+
 std::string UpperName(const std::string& name) {
   std::string upper(name);
   for (char& c : upper) c = static_cast<char>(Upper(static_cast<unsigned char>(c)));
@@ -63,26 +96,31 @@ std::string UpperName(const std::string& name) {
 }
 
 bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && UpperName(a) == UpperName(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Upper(static_cast<unsigned char>(a[i])) != Upper(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
 }
 
-// Splits "a\b\c"; false for an empty component inside a non-empty path.
-bool SplitPath(const std::string& path, std::vector<std::string>& parts) {
-  parts.clear();
-  if (path.empty()) return true;
+// Walks "a\b\c" one upper-cased name at a time; false for an empty name inside a non-empty
+// path (one trailing "\" is tolerated, as Windows does).
+template <typename Visit>
+bool ForEachName(const std::string& path, Visit visit) {
+  std::string upper;
   std::size_t start = 0;
-  for (;;) {
+  while (start < path.size()) {
     std::size_t end = path.find('\\', start);
-    std::string part = path.substr(start, end == std::string::npos ? end : end - start);
-    if (end == std::string::npos) {
-      // One trailing "\" is tolerated, as Windows does.
-      if (!part.empty()) parts.push_back(part);
-      return !parts.empty();
-    }
-    if (part.empty()) return false;
-    parts.push_back(part);
+    if (end == std::string::npos) end = path.size();
+    if (end == start) return false;
+    upper.assign(path, start, end - start);
+    for (char& c : upper) c = static_cast<char>(Upper(static_cast<unsigned char>(c)));
+    if (!visit(std::string_view(path).substr(start, end - start), upper)) return true;
     start = end + 1;
   }
+  return true;
 }
 
 bool IsStringType(std::uint32_t type) {
@@ -96,7 +134,7 @@ MemoryRegistry::MemoryRegistry() {
        {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig}) {
     auto node = std::make_shared<Node>();
     node->root = root;
-    roots_[root] = node;
+    roots_[root] = Handle{node, kKeyAllAccess};
   }
 }
 
@@ -118,93 +156,116 @@ bool MemoryRegistry::IsReadOnly(const Node& node) const {
   return readOnlyRoots_.count(node.root) != 0;
 }
 
-std::int32_t MemoryRegistry::Resolve(RegKey key, std::uint32_t rights, Handle& handle) const {
+std::int32_t MemoryRegistry::Resolve(RegKey key, std::uint32_t rights,
+                                     const Handle*& handle) const {
   if (auto root = roots_.find(key); root != roots_.end()) {
-    handle = Handle{root->second, kKeyAllAccess};
-  } else if (auto open = handles_.find(key); open != handles_.end()) {
-    handle = open->second;
+    handle = &root->second;
+  } else if (const Handle* open = FindHandle(key)) {
+    handle = open;
   } else {
     return kRegInvalidHandle;
   }
-  if (handle.node->deleted) return kRegKeyDeleted;
-  if ((handle.access & rights) != rights) return kRegAccessDenied;
+  if (handle->node->deleted) return kRegKeyDeleted;
+  if ((handle->access & rights) != rights) return kRegAccessDenied;
   return kRegSuccess;
 }
 
+// Handles are 0x100 + 4 * slot, like the small multiples of 4 Windows hands out; freed slots
+// are used again.
+const MemoryRegistry::Handle* MemoryRegistry::FindHandle(RegKey key) const {
+  if (key < kFirstHandle || (key - kFirstHandle) % 4) return nullptr;
+  auto slot = static_cast<std::size_t>((key - kFirstHandle) / 4);
+  return slot < handles_.size() && handles_[slot].node ? &handles_[slot] : nullptr;
+}
+
 RegKey MemoryRegistry::AddHandle(std::shared_ptr<Node> node, std::uint32_t access) {
-  RegKey key = nextHandle_;
-  nextHandle_ += 4;
-  handles_[key] = Handle{std::move(node), access};
-  return key;
+  std::size_t slot = handles_.size();
+  if (!freeSlots_.empty()) {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
+  } else {
+    handles_.emplace_back();
+  }
+  handles_[slot] = Handle{std::move(node), access};
+  return kFirstHandle + static_cast<RegKey>(slot) * 4;
 }
 
 std::int32_t MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
                                      RegKey& opened) {
   opened = 0;
-  Handle handle;
+  const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(parent, 0, handle)) return status;
-  std::vector<std::string> parts;
-  if (!SplitPath(subKey, parts)) return kRegNotFound;
-  std::shared_ptr<Node> node = handle.node;
-  for (const std::string& part : parts) {
-    node = node->Child(UpperName(part));
-    if (!node) return kRegNotFound;
-  }
+  Node* node = handle->node.get();
+  bool valid = ForEachName(subKey, [&](std::string_view, const std::string& upper) {
+    node = node->Child(upper);
+    return node != nullptr;
+  });
+  if (!valid || !node) return kRegNotFound;
   if ((access & kWriteRights) && IsReadOnly(*node)) return kRegAccessDenied;
-  opened = AddHandle(node, access);
+  opened = AddHandle(node->shared_from_this(), access);
   return kRegSuccess;
 }
 
 std::int32_t MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey,
                                        std::uint32_t access, RegKey& opened) {
   opened = 0;
-  Handle handle;
+  const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(parent, 0, handle)) return status;
-  std::vector<std::string> parts;
-  if (!SplitPath(subKey, parts)) return kRegBadPathName;
-  for (const std::string& part : parts) {
-    if (part.size() > kMaxKeyNameLength) return kRegInvalidParameter;
+  bool tooLong = false;
+  if (!ForEachName(subKey, [&](std::string_view name, const std::string&) {
+        tooLong = tooLong || name.size() > kMaxKeyNameLength;
+        return true;
+      })) {
+    return kRegBadPathName;
   }
-  std::shared_ptr<Node> node = handle.node;
+  if (tooLong) return kRegInvalidParameter;
+  Node* node = handle->node.get();
   std::size_t depth = 0;
-  for (const std::string& part : parts) {
-    std::string upper = UpperName(part);
-    if (std::shared_ptr<Node> child = node->Child(upper)) {
+  std::int32_t refused = kRegSuccess;
+  ForEachName(subKey, [&](std::string_view name, const std::string& upper) {
+    if (Node* child = node->Child(upper)) {
       node = child;
+    } else if (IsReadOnly(*node) || (depth == 0 && !(handle->access & kKeyCreateSubKey))) {
+      refused = kRegAccessDenied;
+      return false;
     } else {
-      if (IsReadOnly(*node)) return kRegAccessDenied;
-      if (depth == 0 && !(handle.access & kKeyCreateSubKey)) return kRegAccessDenied;
       auto created = std::make_shared<Node>();
-      created->name = part;
+      created->name = std::string(name);
       created->upperName = upper;
       created->root = node->root;
-      created->parent = node.get();
-      node->children.insert(node->LowerBound(upper), created);
-      node = created;
+      created->parent = node;
+      node->Insert(created);
+      node = created.get();
     }
     ++depth;
-  }
+    return true;
+  });
+  if (refused) return refused;
   if ((access & kWriteRights) && IsReadOnly(*node)) return kRegAccessDenied;
-  opened = AddHandle(node, access);
+  opened = AddHandle(node->shared_from_this(), access);
   return kRegSuccess;
 }
 
 std::int32_t MemoryRegistry::CloseKey(RegKey key) {
   if (roots_.count(key)) return kRegSuccess;
-  return handles_.erase(key) ? kRegSuccess : kRegInvalidHandle;
+  if (!FindHandle(key)) return kRegInvalidHandle;
+  auto slot = static_cast<std::size_t>((key - kFirstHandle) / 4);
+  handles_[slot] = Handle{};
+  freeSlots_.push_back(slot);
+  return kRegSuccess;
 }
 
 std::int32_t MemoryRegistry::SetValue(RegKey key, const char* name, std::uint32_t type,
                                       const std::uint8_t* data, std::uint32_t size) {
-  Handle handle;
+  const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeySetValue, handle)) return status;
-  if (IsReadOnly(*handle.node)) return kRegAccessDenied;
+  if (IsReadOnly(*handle->node)) return kRegAccessDenied;
   if (size && !data) return kRegInvalidParameter;
   // Like Windows' 8-bit call: a string whose NUL was left out of the count, though it follows
   // the data, is stored with its NUL.
   if (IsStringType(type) && size && data[size - 1] && !data[size]) ++size;
   std::string valueName = name ? name : "";
-  auto& values = handle.node->values;
+  auto& values = handle->node->values;
   auto value = std::find_if(values.begin(), values.end(),
                             [&](const auto& v) { return SameName(v.name, valueName); });
   std::vector<std::uint8_t> bytes(data, data + size);
@@ -219,11 +280,11 @@ std::int32_t MemoryRegistry::SetValue(RegKey key, const char* name, std::uint32_
 
 std::int32_t MemoryRegistry::QueryValue(RegKey key, const char* name, std::uint32_t* type,
                                         std::uint8_t* data, std::uint32_t* size) {
-  Handle handle;
+  const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
   if (data && !size) return kRegInvalidParameter;
   std::string valueName = name ? name : "";
-  const auto& values = handle.node->values;
+  const auto& values = handle->node->values;
   auto value = std::find_if(values.begin(), values.end(),
                             [&](const auto& v) { return SameName(v.name, valueName); });
   if (value == values.end()) return kRegNotFound;
@@ -240,11 +301,11 @@ std::int32_t MemoryRegistry::QueryValue(RegKey key, const char* name, std::uint3
 }
 
 std::int32_t MemoryRegistry::DeleteValue(RegKey key, const char* name) {
-  Handle handle;
+  const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeySetValue, handle)) return status;
-  if (IsReadOnly(*handle.node)) return kRegAccessDenied;
+  if (IsReadOnly(*handle->node)) return kRegAccessDenied;
   std::string valueName = name ? name : "";
-  auto& values = handle.node->values;
+  auto& values = handle->node->values;
   auto value = std::find_if(values.begin(), values.end(),
                             [&](const auto& v) { return SameName(v.name, valueName); });
   if (value == values.end()) return kRegNotFound;
@@ -255,11 +316,10 @@ std::int32_t MemoryRegistry::DeleteValue(RegKey key, const char* name) {
 std::int32_t MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey) {
   RegKey target = 0;
   if (std::int32_t status = OpenKey(parent, subKey, kKeyDelete, target)) return status;
-  std::shared_ptr<Node> node = handles_[target].node;
+  std::shared_ptr<Node> node = FindHandle(target)->node;
   CloseKey(target);
   if (!node->parent || !node->children.empty()) return kRegAccessDenied;
-  auto& siblings = node->parent->children;
-  siblings.erase(std::find(siblings.begin(), siblings.end(), node));
+  node->parent->Erase(*node);
   node->deleted = true;
   node->parent = nullptr;
   return kRegSuccess;
@@ -267,9 +327,9 @@ std::int32_t MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey)
 
 std::int32_t MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
                                      std::uint32_t nameSize) {
-  Handle handle;
+  const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyEnumerateSubKeys, handle)) return status;
-  const auto& children = handle.node->children;
+  const auto& children = handle->node->children;
   if (index >= children.size()) return kRegNoMoreItems;
   const std::string& childName = children[index]->name;
   if (!name || childName.size() + 1 > nameSize) return kRegMoreData;
@@ -279,10 +339,10 @@ std::int32_t MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name
 
 std::int32_t MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
                                        std::uint32_t* nameSize) {
-  Handle handle;
+  const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
   if (!nameSize) return kRegInvalidParameter;
-  const auto& values = handle.node->values;
+  const auto& values = handle->node->values;
   if (index >= values.size()) return kRegNoMoreItems;
   const std::string& valueName = values[index].name;
   if (!name || valueName.size() + 1 > *nameSize) return kRegMoreData;
@@ -292,10 +352,10 @@ std::int32_t MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* na
 }
 
 std::int32_t MemoryRegistry::QueryInfoKey(RegKey key, std::uint32_t* longestValueName) {
-  Handle handle;
+  const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
   std::size_t longest = 0;
-  for (const auto& value : handle.node->values) longest = std::max(longest, value.name.size());
+  for (const auto& value : handle->node->values) longest = std::max(longest, value.name.size());
   if (longestValueName) *longestValueName = static_cast<std::uint32_t>(longest);
   return kRegSuccess;
 }

@@ -54,15 +54,17 @@ class MemoryRegistry final : public Registry {
   };
 
   // The open handle or root behind `key`, checked for `rights`; status on failure.
-  std::int32_t Resolve(RegKey key, std::uint32_t rights, Handle& handle) const;
+  std::int32_t Resolve(RegKey key, std::uint32_t rights, const Handle*& handle) const;
   bool IsReadOnly(const Node& node) const;
   RegKey AddHandle(std::shared_ptr<Node> node, std::uint32_t access);
+  const Handle* FindHandle(RegKey key) const;
 
-  std::map<RegKey, std::shared_ptr<Node>> roots_;
-  std::map<RegKey, Handle> handles_;
+  std::map<RegKey, Handle> roots_;  // full access
+  static constexpr RegKey kFirstHandle = 0x100;
+  std::vector<Handle> handles_;  // by slot; an empty node marks a free slot
+  std::vector<std::size_t> freeSlots_;
   std::set<RegKey> readOnlyRoots_;
   std::map<std::string, std::string> environment_;  // keys upper-cased
-  RegKey nextHandle_ = 0x100;
 };
 
 }  // namespace corvalinde::platform::inmemory

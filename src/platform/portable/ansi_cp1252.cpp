@@ -13,7 +13,7 @@ constexpr std::array<wchar_t, 32> kHighControls = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char ToCp1252(wchar_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);  // ASCII and Latin-1
   for (std::size_t i = 0; i < kHighControls.size(); ++i) {
     if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
   }
@@ -23,18 +23,16 @@ char ToCp1252(wchar_t c) {
 }  // namespace
 
 std::string ToAnsi(std::wstring_view text) {
-  std::string bytes;
-  bytes.reserve(text.size());
-  for (wchar_t c : text) bytes.push_back(ToCp1252(c));
+  std::string bytes(text.size(), '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) bytes[i] = ToCp1252(text[i]);
   return bytes;
 }
 
 std::wstring FromAnsi(std::string_view bytes) {
-  std::wstring text;
-  text.reserve(bytes.size());
-  for (char b : bytes) {
-    auto u = static_cast<unsigned char>(b);
-    text.push_back(u >= 0x80 && u < 0xA0 ? kHighControls[u - 0x80] : static_cast<wchar_t>(u));
+  std::wstring text(bytes.size(), L'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    auto u = static_cast<unsigned char>(bytes[i]);
+    text[i] = u >= 0x80 && u < 0xA0 ? kHighControls[u - 0x80] : static_cast<wchar_t>(u);
   }
   return text;
 }
