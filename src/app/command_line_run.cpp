@@ -1,8 +1,8 @@
 #include "app/command_line_run.h"
 
-#include <cstdio>
-
+#include "app/architecture_handoff.h"
 #include "app/command_line_args.h"
+#include "app/error_text.h"
 #include "app/exit_codes.h"
 #include "app/texts.h"
 
@@ -16,12 +16,6 @@ std::wstring Join(std::initializer_list<std::wstring_view> parts) {
   std::wstring text;
   for (std::wstring_view part : parts) text += part;
   return text;
-}
-
-std::wstring Hex8(std::int32_t value) {
-  wchar_t digits[9];
-  std::swprintf(digits, 9, L"%08X", static_cast<unsigned>(value));
-  return digits;
 }
 
 MessageRequest Error(std::wstring text) {
@@ -38,6 +32,7 @@ int ExitCodeFor(RegOutcome outcome) {
     case RegTimeout:
       return kExitTimeout;
     case RegModuleInvalid:
+    case RegWrongArchitecture:
       return kExitModuleInvalid;
     case RegEntryFailed:
       return kExitEntryPointFailed;
@@ -65,17 +60,21 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
     case RegTimeout:
       return Error(std::wstring(texts::kTimeout));
     case RegModuleInvalid:
-      return Error(
-          Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf, texts::kModuleInvalid}));
+      return Error(Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf,
+                         texts::kModuleInvalid, ReasonLine(result.loadError)}));
     case RegEntryFailed:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kOperationFailed,
-                         Hex8(result.entryStatus), L")"}));
+                         Hex8(result.entryStatus), L")",
+                         ReasonLine(static_cast<std::uint32_t>(result.entryStatus))}));
+    case RegWrongArchitecture:
+      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf,
+                         WrongArchitectureText(result.architecture)}));
   }
   return std::nullopt;
 }
 
-CommandLineRun RunCommandLine(std::wstring_view commandText, platform::ModuleLoader& loader,
-                              platform::MessageBoxes& boxes) {
+CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services) {
+  platform::MessageBoxes& boxes = services.boxes;
   std::wstring fileName = GetFilenameArg(commandText);
   std::wstring mode = GetModalArg(commandText);
   if (mode.empty() || fileName.empty()) {
@@ -84,7 +83,15 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, platform::ModuleLoa
   }
   bool visible = GetVisibleArg(commandText);
 
-  RegistrationResult result = RegUnregModule(fileName, mode, loader);
+  RegistrationResult result = RegUnregModule(fileName, mode, services.loader);
+  if (result.outcome == RegWrongArchitecture) {
+    // The build beside us that can load it does the whole run, with the same switches.
+    if (auto twin = FindTwin(result.architecture, services.executablePath)) {
+      if (auto code = services.launcher.RunAndWait(*twin, std::wstring(commandText))) {
+        return CommandLineRun{visible, static_cast<int>(*code)};
+      }
+    }
+  }
   if (auto message = CommandLineMessage(result, fileName, mode)) boxes.Show(*message);
   return CommandLineRun{visible, ExitCodeFor(result.outcome)};
 }

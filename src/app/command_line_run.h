@@ -9,6 +9,7 @@
 
 #include "platform/message_boxes.h"
 #include "platform/module_loader.h"
+#include "platform/program_launcher.h"
 #include "registration/reg_unreg_module.h"
 
 namespace corvalinde {
@@ -23,8 +24,17 @@ std::optional<platform::MessageRequest> CommandLineMessage(const RegistrationRes
                                                            const std::wstring& fileName,
                                                            const std::wstring& mode);
 
-// Expects non-empty argument text (empty text means tray mode, which needs no run).
-CommandLineRun RunCommandLine(std::wstring_view commandText, platform::ModuleLoader& loader,
-                              platform::MessageBoxes& boxes);
+// What a command-line run works with.
+struct CommandLineServices {
+  platform::ModuleLoader& loader;
+  platform::MessageBoxes& boxes;
+  platform::ProgramLauncher& launcher;  // for the build of the other architecture
+  std::wstring executablePath;          // the running program, whose folder holds that build
+};
+
+// Expects non-empty argument text (empty text means tray mode, which needs no run). A module of
+// the other architecture goes to the twin build beside the program when there is one; its exit
+// code becomes the run's.
+CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services);
 
 }  // namespace corvalinde

@@ -25,6 +25,21 @@ inline constexpr std::wstring_view kModuleInvalidLabel = L"Modulo :";
 inline constexpr std::wstring_view kModuleInvalid = L"è mancante o non valido";
 inline constexpr std::wstring_view kOperationFailed = L"Operazione non riuscita (codice 0x";
 
+// A module built for another processor.
+inline constexpr std::wstring_view kArchitecture32 = L"a 32 bit";
+inline constexpr std::wstring_view kArchitecture64 = L"a 64 bit";
+inline constexpr std::wstring_view kArchitectureArm64 = L"per ARM64";
+inline constexpr std::wstring_view kArchitectureArm = L"per ARM";
+inline constexpr std::wstring_view kWrongArchitectureStart = L"Il modulo è ";
+inline constexpr std::wstring_view kWrongArchitectureMiddle =
+    L": questa versione di Corvalinde, ";
+inline constexpr std::wstring_view kWrongArchitectureEnd = L", non può caricarlo.";
+inline constexpr std::wstring_view kUseTwinStart = L"Usare ";
+inline constexpr std::wstring_view kUseTwinEnd = L", nella stessa cartella di Corvalinde.exe.";
+inline constexpr std::wstring_view kLineWrongArchitecture = L" è ";
+inline constexpr std::wstring_view kLineUseTwin = L": usare ";
+inline constexpr std::wstring_view kLineNoBuild = L": Corvalinde non può caricarlo.";
+
 // Register/unregister dialog.
 inline constexpr std::wstring_view kTitleInfo = L"Info";
 inline constexpr std::wstring_view kRegUnregCaption = L"Registra / Unregistra";

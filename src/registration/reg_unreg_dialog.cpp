@@ -1,18 +1,12 @@
 #include "registration/reg_unreg_dialog.h"
 
-#include <cstdio>
-
+#include "app/architecture_handoff.h"
 #include "app/blanks.h"
+#include "app/error_text.h"
 #include "app/texts.h"
 
 namespace corvalinde {
 namespace {
-
-std::wstring Hex8(std::int32_t value) {
-  wchar_t digits[9];
-  std::swprintf(digits, 9, L"%08X", static_cast<unsigned>(value));
-  return digits;
-}
 
 }  // namespace
 
@@ -43,10 +37,13 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
       return std::wstring(texts::kLineTimeout) + file + crlf;
     case RegModuleInvalid:
       return std::wstring(texts::kLineInvalidLabel) + file + std::wstring(texts::kLineInvalid) +
-             crlf;
+             ReasonLine(result.loadError) + crlf;
     case RegEntryFailed:
       return std::wstring(texts::kLineFailed) + file + std::wstring(texts::kLineFailedCode) +
-             Hex8(result.entryStatus) + L")" + crlf;
+             Hex8(result.entryStatus) + L")" +
+             ReasonLine(static_cast<std::uint32_t>(result.entryStatus)) + crlf;
+    case RegWrongArchitecture:
+      return WrongArchitectureLine(result.architecture, file);
   }
   return {};
 }

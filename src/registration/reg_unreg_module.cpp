@@ -16,6 +16,12 @@ const char* EntryPointName(const std::wstring& mode) {
 RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
                                   platform::ModuleLoader& loader, std::chrono::milliseconds limit) {
   RegistrationResult result;
+  ModuleArchitecture architecture = ReadModuleArchitecture(fileName);
+  if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
+    result.outcome = RegWrongArchitecture;
+    result.architecture = architecture;
+    return result;
+  }
   std::unique_ptr<platform::LoadedModule> module = loader.Load(fileName, result.loadError);
   if (!module) {
     result.outcome = RegModuleInvalid;

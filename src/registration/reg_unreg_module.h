@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/module_loader.h"
+#include "registration/module_architecture.h"
 
 namespace corvalinde {
 
@@ -16,18 +17,21 @@ enum RegOutcome : std::int32_t {
   RegTimeout = 1,        // the worker did not end in time; the module stays loaded
   RegModuleInvalid = 2,  // the module cannot be loaded
   RegEntryFailed = 3,    // the entry point ran and returned a failure HRESULT
+  RegWrongArchitecture = 4,  // the module is built for another processor: not even loaded
 };
 
 struct RegistrationResult {
   RegOutcome outcome = RegEntryMissing;
   std::int32_t entryStatus = 0;  // the entry point's HRESULT, for RegDone and RegEntryFailed
   std::uint32_t loadError = 0;   // the platform's reason, for RegModuleInvalid
+  ModuleArchitecture architecture = ModuleArchitecture::Unknown;  // for RegWrongArchitecture
 };
 
 inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
 
 // Mode "R" or empty registers, "U" or "u" unregisters; anything else (even "r") runs nothing.
-// The file name goes to the loader unchanged.
+// The file name goes to the loader unchanged. A module whose header names another processor
+// than this build's is not loaded at all.
 RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
                                   platform::ModuleLoader& loader,
                                   std::chrono::milliseconds limit = kRegistrationTimeLimit);

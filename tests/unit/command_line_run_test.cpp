@@ -4,6 +4,8 @@
 
 #include "app/exit_codes.h"
 #include "platform/inmemory/recording_message_boxes.h"
+#include "platform/process.h"
+#include "platform/system_errors.h"
 #include "test_support.h"
 
 namespace corvalinde {
@@ -13,9 +15,17 @@ using platform::MessageIcon;
 using platform::MessageRequest;
 using testing::TestModuleFileName;
 
+// The second line the system adds under a failure, when it has words for it.
+std::wstring Reason(std::uint32_t code) {
+  std::wstring text = platform::SystemErrorText(code);
+  return text.empty() ? text : L"\r\n" + text;
+}
+
 class CommandLine : public ::testing::Test {
  protected:
-  CommandLineRun Run(const std::wstring& text) { return RunCommandLine(text, *loader_, boxes_); }
+  CommandLineRun Run(const std::wstring& text) {
+    return RunCommandLine(text, {*loader_, boxes_, *launcher_, platform::ExecutablePath()});
+  }
   std::wstring Args(const std::string& module, const std::wstring& rest) {
     return L"/filename " + TestModuleFileName(module) + L" " + rest;
   }
@@ -37,6 +47,7 @@ class CommandLine : public ::testing::Test {
   testing::ModuleFolderAsCurrent inModuleFolder_;
   testing::MarkerFile marker_;
   std::unique_ptr<platform::ModuleLoader> loader_ = platform::MakeSystemModuleLoader();
+  std::unique_ptr<platform::ProgramLauncher> launcher_ = platform::MakeSystemProgramLauncher();
   platform::inmemory::RecordingMessageBoxes boxes_;
 };
 
@@ -90,10 +101,13 @@ TEST_F(CommandLine, EachFailureHasItsMessageAndExitCode) {
   const Case cases[] = {
       {"testmod_good", L"r", L"Entrypoint del modulo mancante", kExitEntryPointMissing},
       {"testmod_noexports", L"R", L"Entrypoint del modulo mancante", kExitEntryPointMissing},
-      {"testmod_missing", L"R", L"Modulo :" + missing + L"\r\nè mancante o non valido",
+      {"testmod_missing", L"R",
+       L"Modulo :" + missing + L"\r\nè mancante o non valido\r\n" +
+           platform::SystemErrorText(2),
        kExitModuleInvalid},
       {"testmod_failing", L"U",
-       L"Modulo : " + failing + L"\r\nOperazione non riuscita (codice 0x80070005)",
+       L"Modulo : " + failing + L"\r\nOperazione non riuscita (codice 0x80070005)" +
+           Reason(0x80070005),
        kExitEntryPointFailed},
   };
   for (const Case& c : cases) {

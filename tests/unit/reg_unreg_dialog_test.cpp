@@ -4,6 +4,7 @@
 
 #include "platform/inmemory/recording_dialogs.h"
 #include "platform/inmemory/recording_message_boxes.h"
+#include "platform/system_errors.h"
 #include "test_support.h"
 
 namespace corvalinde {
@@ -38,10 +39,27 @@ TEST(SummaryLines, OnePerOutcomeWordForWord) {
             L"Entrypoint del modulo mancante per a.dll\r\n");
   EXPECT_EQ(SummaryLine({RegTimeout, 0, 0}, L"a.dll"),
             L"Errore di timeout del modulo per a.dll\r\n");
+  // The system's words for the failure follow on a line of their own.
   EXPECT_EQ(SummaryLine({RegModuleInvalid, 0, 2}, L"a.dll"),
+            L"Modulo :a.dll è mancante o non valido.\r\n" + platform::SystemErrorText(2) +
+                L"\r\n");
+  EXPECT_EQ(SummaryLine({RegModuleInvalid, 0, 0}, L"a.dll"),
             L"Modulo :a.dll è mancante o non valido.\r\n");
+  std::wstring denied = platform::SystemErrorText(0x80070005);
   EXPECT_EQ(SummaryLine({RegEntryFailed, static_cast<std::int32_t>(0x80070005u), 0}, L"a.dll"),
-            L"Operazione non riuscita per a.dll (codice 0x80070005)\r\n");
+            L"Operazione non riuscita per a.dll (codice 0x80070005)" +
+                (denied.empty() ? L"" : L"\r\n" + denied) + L"\r\n");
+  RegistrationResult wrong{RegWrongArchitecture, 0, 0, ModuleArchitecture::X86};
+  wrong.architecture = RunningArchitecture() == ModuleArchitecture::X86 ? ModuleArchitecture::X64
+                                                                        : ModuleArchitecture::X86;
+  std::wstring twin = wrong.architecture == ModuleArchitecture::X86 ? L"Corvalinde32.exe"
+                                                                    : L"Corvalinde64.exe";
+  std::wstring bits = wrong.architecture == ModuleArchitecture::X86 ? L"32" : L"64";
+  EXPECT_EQ(SummaryLine(wrong, L"a.dll"),
+            L"Modulo :a.dll è a " + bits + L" bit: usare " + twin + L".\r\n");
+  wrong.architecture = ModuleArchitecture::Arm64;
+  EXPECT_EQ(SummaryLine(wrong, L"a.dll"),
+            L"Modulo :a.dll è per ARM64: Corvalinde non può caricarlo.\r\n");
 }
 
 class RegUnregDialogTest : public ::testing::Test {
@@ -65,6 +83,7 @@ TEST_F(RegUnregDialogTest, AvviaRunsEveryFileInOrderAndSumsUpOnce) {
   EXPECT_EQ(shown.icon, platform::MessageIcon::Information);
   EXPECT_EQ(shown.text, L"Operazione conclusa con successo per " + good + L"\r\n" +
                             L"Modulo :missing.dll è mancante o non valido.\r\n" +
+                            platform::SystemErrorText(2) + L"\r\n" +
                             L"Entrypoint del modulo mancante per " + none + L"\r\n" +
                             L"Operazione conclusa con successo per " + good + L"\r\n");
   EXPECT_EQ(marker_.Lines(), (std::vector<std::string>{"register", "register"}));

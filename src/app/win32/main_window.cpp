@@ -134,8 +134,10 @@ void FormLoad(HWND mainWindow) {
   std::wstring commandText = platform::ArgumentText();
   if (!commandText.empty()) {
     auto loader = platform::MakeSystemModuleLoader();
+    auto launcher = platform::MakeSystemProgramLauncher();
     platform::win32::SystemMessageBoxes boxes;
-    CommandLineRun run = RunCommandLine(commandText, *loader, boxes);
+    CommandLineRun run =
+        RunCommandLine(commandText, {*loader, boxes, *launcher, platform::ExecutablePath()});
     // Ending here is immediate: no unload step runs, settings and tray are never touched.
     if (!run.goOnInTray) ExitProcess(static_cast<UINT>(run.exitCode));
   }

@@ -1,0 +1,80 @@
+#include "app/architecture_handoff.h"
+
+#include "app/texts.h"
+#include "platform/files.h"
+
+namespace corvalinde {
+namespace {
+
+std::wstring FolderOf(const std::wstring& path) {
+  std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+std::wstring TwinName(ModuleArchitecture architecture) {
+  switch (architecture) {
+    case ModuleArchitecture::X86:
+      return L"Corvalinde32.exe";
+    case ModuleArchitecture::X64:
+      return L"Corvalinde64.exe";
+    default:
+      return {};
+  }
+}
+
+std::optional<std::wstring> FindTwin(ModuleArchitecture architecture,
+                                     const std::wstring& executablePath) {
+  std::wstring name = TwinName(architecture);
+  if (name.empty() || architecture == RunningArchitecture()) return std::nullopt;
+  std::wstring folder = FolderOf(executablePath);
+  if (platform::FileExists(folder + name)) return folder + name;
+  // The release ships the 64-bit build as Corvalinde.exe beside Corvalinde32.exe.
+  std::wstring main = folder + L"Corvalinde.exe";
+  if (architecture == ModuleArchitecture::X64 && main != executablePath &&
+      platform::FileExists(main) && ReadModuleArchitecture(main) == ModuleArchitecture::X64) {
+    return main;
+  }
+  return std::nullopt;
+}
+
+std::wstring ArchitectureWords(ModuleArchitecture architecture) {
+  switch (architecture) {
+    case ModuleArchitecture::X86:
+      return std::wstring(texts::kArchitecture32);
+    case ModuleArchitecture::X64:
+      return std::wstring(texts::kArchitecture64);
+    case ModuleArchitecture::Arm64:
+      return std::wstring(texts::kArchitectureArm64);
+    case ModuleArchitecture::Arm:
+      return std::wstring(texts::kArchitectureArm);
+    default:
+      return {};
+  }
+}
+
+std::wstring WrongArchitectureText(ModuleArchitecture architecture) {
+  std::wstring text = std::wstring(texts::kWrongArchitectureStart) +
+                      ArchitectureWords(architecture) +
+                      std::wstring(texts::kWrongArchitectureMiddle) +
+                      ArchitectureWords(RunningArchitecture()) +
+                      std::wstring(texts::kWrongArchitectureEnd);
+  std::wstring twin = TwinName(architecture);
+  if (!twin.empty()) {
+    text += std::wstring(texts::kCrLf) + std::wstring(texts::kUseTwinStart) + twin +
+            std::wstring(texts::kUseTwinEnd);
+  }
+  return text;
+}
+
+std::wstring WrongArchitectureLine(ModuleArchitecture architecture, const std::wstring& file) {
+  std::wstring line = std::wstring(texts::kLineInvalidLabel) + file +
+                      std::wstring(texts::kLineWrongArchitecture) + ArchitectureWords(architecture);
+  std::wstring twin = TwinName(architecture);
+  line += twin.empty() ? std::wstring(texts::kLineNoBuild)
+                       : std::wstring(texts::kLineUseTwin) + twin + L".";
+  return line + std::wstring(texts::kCrLf);
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,17 @@
+#include "platform/system_errors.h"
+
+namespace corvalinde::platform {
+
+// The portable loader reports only these two Win32 codes; their texts are Windows' own.
+std::wstring SystemErrorText(std::uint32_t code) {
+  switch (code) {
+    case 2:
+      return L"The system cannot find the file specified.";
+    case 193:
+      return L"%1 is not a valid Win32 application.";
+    default:
+      return {};
+  }
+}
+
+}  // namespace corvalinde::platform
