@@ -55,11 +55,10 @@ std::wstring ArchitectureWords(ModuleArchitecture architecture) {
 }
 
 std::wstring WrongArchitectureText(ModuleArchitecture architecture) {
-  std::wstring text = std::wstring(texts::kWrongArchitectureStart) +
-                      ArchitectureWords(architecture) +
-                      std::wstring(texts::kWrongArchitectureMiddle) +
-                      ArchitectureWords(RunningArchitecture()) +
-                      std::wstring(texts::kWrongArchitectureEnd);
+  std::wstring text =
+      std::wstring(texts::kWrongArchitectureStart) + ArchitectureWords(architecture) +
+      std::wstring(texts::kWrongArchitectureMiddle) + ArchitectureWords(RunningArchitecture()) +
+      std::wstring(texts::kWrongArchitectureEnd);
   std::wstring twin = TwinName(architecture);
   if (!twin.empty()) {
     text += std::wstring(texts::kCrLf) + std::wstring(texts::kUseTwinStart) + twin +

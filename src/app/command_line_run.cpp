@@ -60,8 +60,8 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
     case RegTimeout:
       return Error(std::wstring(texts::kTimeout));
     case RegModuleInvalid:
-      return Error(Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf,
-                         texts::kModuleInvalid, ReasonLine(result.loadError)}));
+      return Error(Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf, texts::kModuleInvalid,
+                         ReasonLine(result.loadError)}));
     case RegEntryFailed:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kOperationFailed,
                          Hex8(result.entryStatus), L")",

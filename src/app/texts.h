@@ -31,8 +31,7 @@ inline constexpr std::wstring_view kArchitecture64 = L"a 64 bit";
 inline constexpr std::wstring_view kArchitectureArm64 = L"per ARM64";
 inline constexpr std::wstring_view kArchitectureArm = L"per ARM";
 inline constexpr std::wstring_view kWrongArchitectureStart = L"Il modulo è ";
-inline constexpr std::wstring_view kWrongArchitectureMiddle =
-    L": questa versione di Corvalinde, ";
+inline constexpr std::wstring_view kWrongArchitectureMiddle = L": questa versione di Corvalinde, ";
 inline constexpr std::wstring_view kWrongArchitectureEnd = L", non può caricarlo.";
 inline constexpr std::wstring_view kUseTwinStart = L"Usare ";
 inline constexpr std::wstring_view kUseTwinEnd = L", nella stessa cartella di Corvalinde.exe.";

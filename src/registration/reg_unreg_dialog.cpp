@@ -6,9 +6,7 @@
 #include "app/texts.h"
 
 namespace corvalinde {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<std::wstring> SplitFileList(std::wstring_view text) {
   std::vector<std::wstring> items;

@@ -12,11 +12,11 @@
 namespace corvalinde {
 
 enum RegOutcome : std::int32_t {
-  RegDone = -1,          // the entry point ran and returned a success code (S_FALSE included)
-  RegEntryMissing = 0,   // the mode names no action, the export is missing, or no thread
-  RegTimeout = 1,        // the worker did not end in time; the module stays loaded
-  RegModuleInvalid = 2,  // the module cannot be loaded
-  RegEntryFailed = 3,    // the entry point ran and returned a failure HRESULT
+  RegDone = -1,              // the entry point ran and returned a success code (S_FALSE included)
+  RegEntryMissing = 0,       // the mode names no action, the export is missing, or no thread
+  RegTimeout = 1,            // the worker did not end in time; the module stays loaded
+  RegModuleInvalid = 2,      // the module cannot be loaded
+  RegEntryFailed = 3,        // the entry point ran and returned a failure HRESULT
   RegWrongArchitecture = 4,  // the module is built for another processor: not even loaded
 };
 

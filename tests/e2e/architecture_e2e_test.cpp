@@ -13,9 +13,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring Program() { return ProgramFolder() + L"\\Corvalinde.exe"; }
-std::wstring Twin() { return ProgramFolder() + L"\\Corvalinde32.exe"; }
-std::wstring Module32() { return ProgramFolder() + L"\\testmod_arch_i686.dll"; }
+std::wstring Program() {
+  return ProgramFolder() + L"\\Corvalinde.exe";
+}
+std::wstring Twin() {
+  return ProgramFolder() + L"\\Corvalinde32.exe";
+}
+std::wstring Module32() {
+  return ProgramFolder() + L"\\testmod_arch_i686.dll";
+}
 
 class OtherArchitecture : public ::testing::Test {
  protected:
@@ -40,8 +46,8 @@ TEST_F(OtherArchitecture, WithoutTheTwinTheMessageNamesTheBuildToUse) {
 }
 
 TEST_F(OtherArchitecture, TheTwinIsStartedWithTheSameSwitchesAndItsCodeIsOurs) {
-  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\corvalinde_stand_in.exe").c_str(), Twin().c_str(),
-                        FALSE));
+  ASSERT_TRUE(
+      CopyFileW((ProgramFolder() + L"\\corvalinde_stand_in.exe").c_str(), Twin().c_str(), FALSE));
   std::wstring switches = L"/filename " + Module32() + L" /modal U /visible 0";
   AppProcess app(Program(), switches);
   EXPECT_EQ(app.WaitForExit(20s), std::optional<DWORD>(42));

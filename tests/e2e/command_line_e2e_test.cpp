@@ -31,7 +31,9 @@ std::wstring RegisteredServer() {
   return data;
 }
 
-std::wstring Reason(DWORD code) { return L"\r\n" + platform::SystemErrorText(code); }
+std::wstring Reason(DWORD code) {
+  return L"\r\n" + platform::SystemErrorText(code);
+}
 
 std::string Narrow(const std::wstring& text) {
   std::string out;
@@ -109,14 +111,14 @@ TEST(CommandLineRun, EachFailureIsReportedWithItsExitCode) {
   EXPECT_TRUE(ShowsThenEnds(L"/filename " + Module(L"testmod_noexports") + L" /modal U",
                             L"Entrypoint del modulo mancante", SeenIcon::Error, L"Errore", 4));
   // The system's own words for the failure follow on a line of their own.
-  EXPECT_TRUE(ShowsThenEnds(L"/filename " + missing + L" /modal R",
-                            L"Modulo :" + missing + L"\r\nè mancante o non valido" +
-                                Reason(ERROR_MOD_NOT_FOUND),
-                            SeenIcon::Error, L"Errore", 3));
-  EXPECT_TRUE(ShowsThenEnds(L"/filename " + text + L" /modal R",
-                            L"Modulo :" + text + L"\r\nè mancante o non valido" +
-                                Reason(ERROR_BAD_EXE_FORMAT),
-                            SeenIcon::Error, L"Errore", 3));
+  EXPECT_TRUE(ShowsThenEnds(
+      L"/filename " + missing + L" /modal R",
+      L"Modulo :" + missing + L"\r\nè mancante o non valido" + Reason(ERROR_MOD_NOT_FOUND),
+      SeenIcon::Error, L"Errore", 3));
+  EXPECT_TRUE(ShowsThenEnds(
+      L"/filename " + text + L" /modal R",
+      L"Modulo :" + text + L"\r\nè mancante o non valido" + Reason(ERROR_BAD_EXE_FORMAT),
+      SeenIcon::Error, L"Errore", 3));
   EXPECT_TRUE(ShowsThenEnds(L"/filename " + failing + L" /modal R /visible 0",
                             L"Modulo : " + failing +
                                 L"\r\nOperazione non riuscita (codice 0x80070005)" +

@@ -102,8 +102,7 @@ TEST_F(CommandLine, EachFailureHasItsMessageAndExitCode) {
       {"testmod_good", L"r", L"Entrypoint del modulo mancante", kExitEntryPointMissing},
       {"testmod_noexports", L"R", L"Entrypoint del modulo mancante", kExitEntryPointMissing},
       {"testmod_missing", L"R",
-       L"Modulo :" + missing + L"\r\nè mancante o non valido\r\n" +
-           platform::SystemErrorText(2),
+       L"Modulo :" + missing + L"\r\nè mancante o non valido\r\n" + platform::SystemErrorText(126),
        kExitModuleInvalid},
       {"testmod_failing", L"U",
        L"Modulo : " + failing + L"\r\nOperazione non riuscita (codice 0x80070005)" +

@@ -37,8 +37,7 @@ TEST(ModuleArchitecture, RealImagesOfBothKinds) {
   EXPECT_EQ(ReadModuleArchitecture(ArchModule("i686")), ModuleArchitecture::X86);
   EXPECT_EQ(ReadModuleArchitecture(ArchModule("x86_64")), ModuleArchitecture::X64);
   EXPECT_EQ(ReadModuleArchitecture(TestModulePath("testmod_text")), ModuleArchitecture::Unknown);
-  EXPECT_EQ(ReadModuleArchitecture(TestModulePath("testmod_missing")),
-            ModuleArchitecture::Unknown);
+  EXPECT_EQ(ReadModuleArchitecture(TestModulePath("testmod_missing")), ModuleArchitecture::Unknown);
 }
 
 TEST(ModuleArchitecture, HeadersThatAreShortOrPointOutside) {
@@ -88,7 +87,8 @@ class WrongArchitectureRun : public ::testing::Test {
   platform::inmemory::RecordingMessageBoxes boxes_;
   RecordingLauncher launcher_;
   // The program runs from the test modules' folder; a twin beside it is a file of that name.
-  std::wstring folder_ = TestModulePath("x").substr(0, TestModulePath("x").find_last_of(L"\\/") + 1);
+  std::wstring folder_ =
+      TestModulePath("x").substr(0, TestModulePath("x").find_last_of(L"\\/") + 1);
   std::wstring program_ = folder_ + L"Corvalinde.exe";
   testing::ModuleFolderAsCurrent inModuleFolder_;
 };
@@ -107,9 +107,7 @@ TEST_F(WrongArchitectureRun, WithoutTheOtherBuildItSaysWhichOneCanDoIt) {
 
 TEST_F(WrongArchitectureRun, TheOtherBuildBesideUsDoesTheRunAndItsCodeIsOurs) {
   std::wstring twin = folder_ + L"Corvalinde32.exe";
-  {
-    std::ofstream(std::string(twin.begin(), twin.end())) << "stand-in";
-  }
+  { std::ofstream(std::string(twin.begin(), twin.end())) << "stand-in"; }
   CommandLineRun run = Run(L"/filename testmod_arch_i686.dll /modal U /visible 1");
   std::remove(std::string(twin.begin(), twin.end()).c_str());
   ASSERT_EQ(launcher_.started.size(), 1u);

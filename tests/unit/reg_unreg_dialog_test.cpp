@@ -40,9 +40,9 @@ TEST(SummaryLines, OnePerOutcomeWordForWord) {
   EXPECT_EQ(SummaryLine({RegTimeout, 0, 0}, L"a.dll"),
             L"Errore di timeout del modulo per a.dll\r\n");
   // The system's words for the failure follow on a line of their own.
-  EXPECT_EQ(SummaryLine({RegModuleInvalid, 0, 2}, L"a.dll"),
-            L"Modulo :a.dll è mancante o non valido.\r\n" + platform::SystemErrorText(2) +
-                L"\r\n");
+  EXPECT_EQ(
+      SummaryLine({RegModuleInvalid, 0, 126}, L"a.dll"),
+      L"Modulo :a.dll è mancante o non valido.\r\n" + platform::SystemErrorText(126) + L"\r\n");
   EXPECT_EQ(SummaryLine({RegModuleInvalid, 0, 0}, L"a.dll"),
             L"Modulo :a.dll è mancante o non valido.\r\n");
   std::wstring denied = platform::SystemErrorText(0x80070005);
@@ -52,8 +52,8 @@ TEST(SummaryLines, OnePerOutcomeWordForWord) {
   RegistrationResult wrong{RegWrongArchitecture, 0, 0, ModuleArchitecture::X86};
   wrong.architecture = RunningArchitecture() == ModuleArchitecture::X86 ? ModuleArchitecture::X64
                                                                         : ModuleArchitecture::X86;
-  std::wstring twin = wrong.architecture == ModuleArchitecture::X86 ? L"Corvalinde32.exe"
-                                                                    : L"Corvalinde64.exe";
+  std::wstring twin =
+      wrong.architecture == ModuleArchitecture::X86 ? L"Corvalinde32.exe" : L"Corvalinde64.exe";
   std::wstring bits = wrong.architecture == ModuleArchitecture::X86 ? L"32" : L"64";
   EXPECT_EQ(SummaryLine(wrong, L"a.dll"),
             L"Modulo :a.dll è a " + bits + L" bit: usare " + twin + L".\r\n");
@@ -83,7 +83,7 @@ TEST_F(RegUnregDialogTest, AvviaRunsEveryFileInOrderAndSumsUpOnce) {
   EXPECT_EQ(shown.icon, platform::MessageIcon::Information);
   EXPECT_EQ(shown.text, L"Operazione conclusa con successo per " + good + L"\r\n" +
                             L"Modulo :missing.dll è mancante o non valido.\r\n" +
-                            platform::SystemErrorText(2) + L"\r\n" +
+                            platform::SystemErrorText(126) + L"\r\n" +
                             L"Entrypoint del modulo mancante per " + none + L"\r\n" +
                             L"Operazione conclusa con successo per " + good + L"\r\n");
   EXPECT_EQ(marker_.Lines(), (std::vector<std::string>{"register", "register"}));

@@ -15,8 +15,9 @@
 namespace corvalinde::platform {
 namespace {
 
-// Win32 codes for the two reasons a load fails here, so callers see the same numbers.
-constexpr std::uint32_t kFileNotFound = 2;
+// The Win32 codes LoadLibrary gives for the two reasons a load fails here, so callers see the
+// same numbers.
+constexpr std::uint32_t kModuleNotFound = 126;
 constexpr std::uint32_t kBadExeFormat = 193;
 
 class DlModule final : public LoadedModule {
@@ -82,7 +83,7 @@ class DlModuleLoader final : public ModuleLoader {
     if (file.find('/') == std::string::npos && stat(file.c_str(), &info) == 0) file = "./" + file;
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-      systemError = stat(file.c_str(), &info) == 0 ? kBadExeFormat : kFileNotFound;
+      systemError = stat(file.c_str(), &info) == 0 ? kBadExeFormat : kModuleNotFound;
       return nullptr;
     }
     systemError = 0;

@@ -13,7 +13,8 @@ class ShellProgramLauncher final : public ProgramLauncher {
  public:
   std::optional<std::uint32_t> RunAndWait(const std::wstring& program,
                                           const std::wstring& arguments) override {
-    std::string command = "'" + portable::WideToUtf8(program) + "' " + portable::WideToUtf8(arguments);
+    std::string command =
+        "'" + portable::WideToUtf8(program) + "' " + portable::WideToUtf8(arguments);
     int status = std::system(command.c_str());
     if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) == 127) return std::nullopt;
     return static_cast<std::uint32_t>(WEXITSTATUS(status));

@@ -5,8 +5,8 @@ namespace corvalinde::platform {
 // The portable loader reports only these two Win32 codes; their texts are Windows' own.
 std::wstring SystemErrorText(std::uint32_t code) {
   switch (code) {
-    case 2:
-      return L"The system cannot find the file specified.";
+    case 126:
+      return L"The specified module could not be found.";
     case 193:
       return L"%1 is not a valid Win32 application.";
     default:
