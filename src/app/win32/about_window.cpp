@@ -141,15 +141,8 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-bool RegisterAboutClass(HINSTANCE instance) {
-  WNDCLASSEXW aboutClass{};
-  aboutClass.cbSize = sizeof aboutClass;
-  aboutClass.lpfnWndProc = AboutProc;
-  aboutClass.hInstance = instance;
-  aboutClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  aboutClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  aboutClass.lpszClassName = kAboutClass;
-  return RegisterClassExW(&aboutClass) != 0;
+bool RegisterAboutClass() {
+  return platform::win32::RegisterWindowClass(kAboutClass, AboutProc);
 }
 
 void ShowAboutBox(HWND owner) {

@@ -5,7 +5,7 @@
 
 namespace corvalinde {
 
-bool RegisterAboutClass(HINSTANCE instance);
+bool RegisterAboutClass();
 void ShowAboutBox(HWND owner);
 
 }  // namespace corvalinde

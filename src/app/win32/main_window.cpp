@@ -17,6 +17,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/win32/message_boxes.h"
+#include "platform/win32/modal_window.h"
 #include "platform/win32/tray_shell.h"
 
 namespace corvalinde {
@@ -172,22 +173,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 bool RegisterClasses(HINSTANCE instance) {
-  WNDCLASSEXW mainClass{};
-  mainClass.cbSize = sizeof mainClass;
-  mainClass.lpfnWndProc = MainWindowProc;
-  mainClass.hInstance = instance;
-  mainClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVALINDE));
-  mainClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  mainClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  mainClass.lpszClassName = kMainWindowClass;
-  WNDCLASSEXW trayClass{};
-  trayClass.cbSize = sizeof trayClass;
-  trayClass.lpfnWndProc = TrayControlProc;
-  trayClass.hInstance = instance;
-  trayClass.lpszClassName = kTrayControlClass;
-  return RegisterClassExW(&mainClass) && RegisterClassExW(&trayClass) &&
-         RegisterAboutClass(instance) && RegisterRegUnregClass(instance) &&
-         RegisterOptionsClass(instance) && RegisterModulesClass(instance);
+  using platform::win32::RegisterWindowClass;
+  return RegisterWindowClass(kMainWindowClass, MainWindowProc,
+                             LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVALINDE))) &&
+         RegisterWindowClass(kTrayControlClass, TrayControlProc) && RegisterAboutClass() &&
+         RegisterRegUnregClass() && RegisterOptionsClass() && RegisterModulesClass(instance);
 }
 
 }  // namespace

@@ -79,9 +79,7 @@ struct View final : ListDrawing {
   void Find() {
     bool module = IsDlgButtonChecked(window, kOptFindDLL) == BST_CHECKED;
     HWND box = Item(module ? kTxtFindDLL : kTxtFindEXE);
-    std::wstring key(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-    key.resize(
-        static_cast<std::size_t>(GetWindowTextW(box, key.data(), static_cast<int>(key.size()))));
+    std::wstring key = platform::win32::TextOf(box);
     catalogue.Find(module ? SearchColumn::Module : SearchColumn::Executable, key,
                    SharedProgressWindow(), boxes);
     ShowSelection();
@@ -233,15 +231,9 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 bool RegisterModulesClass(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = ModulesProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVALINDE));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kModulesClass;
-  return RegisterClassExW(&windowClass) != 0 && RegisterProgressClass(instance);
+  return platform::win32::RegisterWindowClass(
+             kModulesClass, ModulesProc, LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVALINDE))) &&
+         RegisterProgressClass();
 }
 
 void ShowModulesWindow(platform::Registry& registry) {

@@ -129,15 +129,8 @@ LRESULT CALLBACK OptionsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-bool RegisterOptionsClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = OptionsProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kOptionsClass;
-  return RegisterClassExW(&windowClass) != 0;
+bool RegisterOptionsClass() {
+  return platform::win32::RegisterWindowClass(kOptionsClass, OptionsProc);
 }
 
 void ShowOptionsDialog(HWND owner, Opzioni& settings, platform::Registry& registry,

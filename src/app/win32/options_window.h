@@ -8,7 +8,7 @@
 
 namespace corvalinde {
 
-bool RegisterOptionsClass(HINSTANCE instance);
+bool RegisterOptionsClass();
 void ShowOptionsDialog(HWND owner, Opzioni& settings, platform::Registry& registry,
                        const std::wstring& executableFolder);
 

@@ -31,12 +31,7 @@ class Win32ProgressWindow final : public ProgressWindow {
   void SetCaption(const std::wstring& caption) override {
     SetWindowTextW(window_, caption.c_str());
   }
-  std::wstring Caption() const override {
-    std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
-    caption.resize(static_cast<std::size_t>(
-        GetWindowTextW(window_, caption.data(), static_cast<int>(caption.size()))));
-    return caption;
-  }
+  std::wstring Caption() const override { return platform::win32::TextOf(window_); }
   void SetRange(std::int64_t minimum, std::int64_t maximum) override {
     SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(Clamp(minimum)),
                  static_cast<LPARAM>(Clamp(maximum)));
@@ -67,15 +62,8 @@ class Win32ProgressWindow final : public ProgressWindow {
 
 }  // namespace
 
-bool RegisterProgressClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_WAIT);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kProgressClass;
-  return RegisterClassExW(&windowClass) != 0;
+bool RegisterProgressClass() {
+  return platform::win32::RegisterWindowClass(kProgressClass, DefWindowProcW, nullptr, IDC_WAIT);
 }
 
 ProgressWindow& SharedProgressWindow() {

@@ -7,7 +7,7 @@
 
 namespace corvalinde {
 
-bool RegisterProgressClass(HINSTANCE instance);
+bool RegisterProgressClass();
 ProgressWindow& SharedProgressWindow();
 
 }  // namespace corvalinde

@@ -49,10 +49,7 @@ struct View {
 
   void ShowList() { SetWindowTextW(text, model.fileList.c_str()); }
   void ReadList() {
-    std::wstring list(static_cast<std::size_t>(GetWindowTextLengthW(text)) + 1, L'\0');
-    list.resize(
-        static_cast<std::size_t>(GetWindowTextW(text, list.data(), static_cast<int>(list.size()))));
-    model.fileList = list;
+    model.fileList = platform::win32::TextOf(text);
     model.unregister = IsDlgButtonChecked(window, kOptUnReg) == BST_CHECKED;
   }
 };
@@ -144,15 +141,8 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-bool RegisterRegUnregClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = RegUnregProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kRegUnregClass;
-  return RegisterClassExW(&windowClass) != 0;
+bool RegisterRegUnregClass() {
+  return platform::win32::RegisterWindowClass(kRegUnregClass, RegUnregProc);
 }
 
 void ShowRegUnregDialog(HWND owner) {

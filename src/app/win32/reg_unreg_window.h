@@ -5,7 +5,7 @@
 
 namespace corvalinde {
 
-bool RegisterRegUnregClass(HINSTANCE instance);
+bool RegisterRegUnregClass();
 void ShowRegUnregDialog(HWND owner);
 
 }  // namespace corvalinde

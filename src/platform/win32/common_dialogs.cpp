@@ -28,10 +28,7 @@ LRESULT CALLBACK InputBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
         HWND edit = GetDlgItem(box, kAnswer);
-        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(
-            GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-        state->answer = text;
+        state->answer = TextOf(edit);
         EndModal(box);
       } else if (LOWORD(wParam) == IDCANCEL) {
         EndModal(box);
@@ -46,16 +43,7 @@ LRESULT CALLBACK InputBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void RegisterInputBoxClass() {
-  static bool registered = [] {
-    WNDCLASSEXW boxClass{};
-    boxClass.cbSize = sizeof boxClass;
-    boxClass.lpfnWndProc = InputBoxProc;
-    boxClass.hInstance = GetModuleHandleW(nullptr);
-    boxClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    boxClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    boxClass.lpszClassName = kInputBoxClass;
-    return RegisterClassExW(&boxClass) != 0;
-  }();
+  static bool registered = RegisterWindowClass(kInputBoxClass, InputBoxProc);
   (void)registered;
 }
 

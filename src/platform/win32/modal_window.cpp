@@ -4,6 +4,25 @@
 
 namespace corvalinde::platform::win32 {
 
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon, LPCWSTR cursor) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hIcon = icon;
+  windowClass.hCursor = LoadCursorW(nullptr, cursor);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = name;
+  return RegisterClassExW(&windowClass) != 0;
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 HFONT DialogFont() {
   static HFONT font = [] {
     NONCLIENTMETRICSW metrics{};

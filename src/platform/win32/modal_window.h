@@ -4,9 +4,17 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace corvalinde::platform::win32 {
+
+// Registers a window class of the program with the usual background and cursor.
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr,
+                         LPCWSTR cursor = IDC_ARROW);
+
+// A window's text (a caption, an edit box's content).
+std::wstring TextOf(HWND window);
 
 // The font Windows uses for message boxes; one for the whole process, never freed.
 HFONT DialogFont();
