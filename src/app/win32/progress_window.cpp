@@ -41,15 +41,7 @@ class Win32ProgressWindow final : public ProgressWindow {
   }
   void Repaint() override {
     UpdateWindow(window_);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(message.wParam));
-        break;
-      }
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
+    platform::win32::ProcessPendingMessages();
   }
 
  private:

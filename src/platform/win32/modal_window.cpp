@@ -65,6 +65,18 @@ HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view t
   return control;
 }
 
+void ProcessPendingMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
 void RunModal(HWND window, HWND owner, HWND focus) {
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(window, SW_SHOW);

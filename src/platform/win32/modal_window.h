@@ -32,6 +32,10 @@ HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view t
 // Pixels at 96 DPI scaled to the screen's resolution.
 int Scaled(int pixels);
 
+// Runs the messages waiting for this thread, once (VB's DoEvents); a quit request is kept for
+// the main loop.
+void ProcessPendingMessages();
+
 // Shows `window`, gives `focus` the keyboard, and runs messages (with dialog keyboard handling)
 // until the window is destroyed; the owner is disabled meanwhile.
 void RunModal(HWND window, HWND owner, HWND focus = nullptr);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/ansi.h"
+#include "platform/win32/modal_window.h"
 
 namespace corvalinde::platform::win32 {
 
@@ -24,15 +25,7 @@ bool SystemTrayShell::NotifyIcon(NotifyMessage message, const NotifyIconData& da
 }
 
 void SystemTrayShell::ProcessPendingMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  win32::ProcessPendingMessages();
 }
 
 }  // namespace corvalinde::platform::win32
