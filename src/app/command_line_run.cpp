@@ -85,9 +85,14 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
 
   RegistrationResult result = RegUnregModule(fileName, mode, services.loader);
   if (result.outcome == RegWrongArchitecture) {
-    // The build beside us that can load it does the whole run, with the same switches.
+    // The build beside us that can load it does the whole run, with the same switches; after a
+    // "/visible 1" run, though, this process is the one that stays in the tray, so the twin is
+    // asked to end after its message (waiting for a twin that stays would wait for ever).
+    std::wstring twinSwitches = visible ? L"/filename " + fileName + L" /modal " + mode +
+                                              L" /visible 0"
+                                        : std::wstring(commandText);
     if (auto twin = FindTwin(result.architecture, services.executablePath)) {
-      if (auto code = services.launcher.RunAndWait(*twin, std::wstring(commandText))) {
+      if (auto code = services.launcher.RunAndWait(*twin, twinSwitches)) {
         return CommandLineRun{visible, static_cast<int>(*code)};
       }
     }

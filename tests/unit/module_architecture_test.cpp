@@ -108,14 +108,18 @@ TEST_F(WrongArchitectureRun, WithoutTheOtherBuildItSaysWhichOneCanDoIt) {
 TEST_F(WrongArchitectureRun, TheOtherBuildBesideUsDoesTheRunAndItsCodeIsOurs) {
   std::wstring twin = folder_ + L"Corvalinde32.exe";
   { std::ofstream(std::string(twin.begin(), twin.end())) << "stand-in"; }
-  CommandLineRun run = Run(L"/filename testmod_arch_i686.dll /modal U /visible 1");
+  CommandLineRun run = Run(L" /MODAL U /filename testmod_arch_i686.dll");
+  CommandLineRun staying = Run(L"/filename testmod_arch_i686.dll /modal R /visible 1");
   std::remove(std::string(twin.begin(), twin.end()).c_str());
-  ASSERT_EQ(launcher_.started.size(), 1u);
+  ASSERT_EQ(launcher_.started.size(), 2u);
   EXPECT_EQ(launcher_.started[0].first, twin);
-  EXPECT_EQ(launcher_.started[0].second, L"/filename testmod_arch_i686.dll /modal U /visible 1");
+  EXPECT_EQ(launcher_.started[0].second, L" /MODAL U /filename testmod_arch_i686.dll");
   EXPECT_TRUE(boxes_.Shown().empty());
   EXPECT_EQ(run.exitCode, 42);
-  EXPECT_TRUE(run.goOnInTray);
+  EXPECT_FALSE(run.goOnInTray);
+  // This process goes on into the tray; the twin must not stay there too.
+  EXPECT_EQ(launcher_.started[1].second, L"/filename testmod_arch_i686.dll /modal R /visible 0");
+  EXPECT_TRUE(staying.goOnInTray);
 }
 
 }  // namespace
