@@ -13,7 +13,6 @@ class ProgressWindow {
   virtual void Show() = 0;
   virtual void Hide() = 0;
   virtual void SetCaption(const std::wstring& caption) = 0;
-  virtual std::wstring Caption() const = 0;
   virtual void SetRange(std::int64_t minimum, std::int64_t maximum) = 0;
   virtual void SetPosition(std::int64_t position) = 0;
   // Lets the user-interface thread paint what is waiting, once.

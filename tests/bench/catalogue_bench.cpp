@@ -32,7 +32,6 @@ struct Quiet final : ProgressWindow, ListDrawing {
   void Show() override {}
   void Hide() override {}
   void SetCaption(const std::wstring& text) override { caption = text; }
-  std::wstring Caption() const override { return caption; }
   void SetRange(std::int64_t, std::int64_t) override {}
   void SetPosition(std::int64_t) override {}
   void Repaint() override {}

@@ -21,15 +21,8 @@ class Association : public RegistryTest {
   }
   // The default value of a key under HKEY_CLASSES_ROOT and its type; "(no key)" when absent.
   std::pair<std::string, std::uint32_t> Default(const std::string& path) {
-    RegistryKey key(*registry_);
-    if (key.Open(kHkeyClassesRoot, path, kKeyQueryValue) != kRegSuccess) return {"(no key)", 0};
-    char data[512] = {};
-    std::uint32_t size = sizeof data - 1, type = 0;
-    if (registry_->QueryValue(key.get(), nullptr, &type, reinterpret_cast<std::uint8_t*>(data),
-                              &size)) {
-      return {"(none)", 0};
-    }
-    return {data, type};
+    StoredText stored = ReadText(*registry_, kHkeyClassesRoot, path);
+    return {stored.text, stored.type};
   }
   std::string Text(const std::string& path) { return Default(path).first; }
   void Minimal(clsRegistry& reg, bool install, std::int32_t icon) {

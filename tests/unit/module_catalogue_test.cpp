@@ -24,7 +24,6 @@ struct RecordingProgress final : ProgressWindow, ListDrawing {
   void Show() override { visible = true; }
   void Hide() override { visible = false; }
   void SetCaption(const std::wstring& text) override { captions.push_back(text); }
-  std::wstring Caption() const override { return captions.empty() ? L"" : captions.back(); }
   void SetRange(std::int64_t low, std::int64_t high) override { range = {low, high}; }
   void SetPosition(std::int64_t at) override { position = at; }
   void Repaint() override { ++repaints; }

@@ -1,6 +1,7 @@
 #include "registry_backends.h"
 
 #include "platform/inmemory/memory_registry.h"
+#include "platform/registry_key.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -28,6 +29,18 @@ bool RunningOnWine() {
 
 std::string BackendName(const ::testing::TestParamInfo<RegistryBackend>& info) {
   return info.param.name;
+}
+
+StoredText ReadText(platform::Registry& registry, platform::RegKey root, const std::string& path,
+                    const char* name) {
+  platform::RegistryKey key(registry);
+  if (key.Open(root, path, platform::kKeyQueryValue) != platform::kRegSuccess) return {"(no key)"};
+  char data[512] = {};
+  std::uint32_t size = sizeof data - 1, type = 0;
+  if (registry.QueryValue(key.get(), name, &type, reinterpret_cast<std::uint8_t*>(data), &size)) {
+    return {"(none)"};
+  }
+  return {std::string(data, size && data[size - 1] == '\0' ? size - 1 : size), type};
 }
 
 void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::string& path) {

@@ -26,6 +26,15 @@ std::string BackendName(const ::testing::TestParamInfo<RegistryBackend>& info);
 // True under Wine, whose registry differs from Windows' in a few documented ways.
 bool RunningOnWine();
 
+// A value under root\path as text, with its type: "(no key)" when the key cannot be opened,
+// "(none)" when the value is not there. A text's NUL is not part of it.
+struct StoredText {
+  std::string text;
+  std::uint32_t type = 0;
+};
+StoredText ReadText(platform::Registry& registry, platform::RegKey root, const std::string& path,
+                    const char* name = nullptr);
+
 // Deletes a key and everything below it, through the interface itself.
 void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::string& path);
 

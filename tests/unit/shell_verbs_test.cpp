@@ -12,17 +12,9 @@ namespace {
 
 using namespace platform;
 
-// The default value of root\path as text, or "(none)" / "(no key)".
 std::string DefaultOf(Registry& registry, RegKey root, const std::string& path,
                       const char* name = nullptr) {
-  RegistryKey key(registry);
-  if (key.Open(root, path, kKeyQueryValue) != kRegSuccess) return "(no key)";
-  char data[512] = {};
-  std::uint32_t size = sizeof data - 1, type = 0;
-  if (registry.QueryValue(key.get(), name, &type, reinterpret_cast<std::uint8_t*>(data), &size)) {
-    return "(none)";
-  }
-  return std::string(data, size && data[size - 1] == '\0' ? size - 1 : size);
+  return ReadText(registry, root, path, name).text;
 }
 
 class RegistryHelpers : public RegistryTest {

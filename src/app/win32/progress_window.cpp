@@ -31,7 +31,6 @@ class Win32ProgressWindow final : public ProgressWindow {
   void SetCaption(const std::wstring& caption) override {
     SetWindowTextW(window_, caption.c_str());
   }
-  std::wstring Caption() const override { return platform::win32::TextOf(window_); }
   void SetRange(std::int64_t minimum, std::int64_t maximum) override {
     SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(Clamp(minimum)),
                  static_cast<LPARAM>(Clamp(maximum)));
