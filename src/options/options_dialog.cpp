@@ -6,7 +6,6 @@
 #include "app/texts.h"
 #include "options/reg_func.h"
 #include "options/shell_verbs.h"
-#include "platform/ansi.h"
 #include "platform/registry_key.h"
 
 namespace corvalinde {
@@ -62,10 +61,10 @@ bool OptionsDialog::ApplyRunEntry() {
   }
   // Switching off an entry that is not there is no failure.
   platform::RegistryKey run(registry_);
-  if (run.Open(platform::kHkeyLocalMachine, platform::ToAnsi(kRunKey), platform::kKeyQueryValue) !=
+  if (run.Open(platform::kHkeyLocalMachine, kRunKey, platform::kKeyQueryValue) !=
           platform::kRegSuccess ||
-      registry_.QueryValue(run.get(), platform::ToAnsi(kRunValue).c_str(), nullptr, nullptr,
-                           nullptr) != platform::kRegSuccess) {
+      registry_.QueryValue(run.get(), kRunValue, nullptr, nullptr, nullptr) !=
+          platform::kRegSuccess) {
     return true;
   }
   run.Close();

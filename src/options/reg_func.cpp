@@ -1,23 +1,25 @@
 #include "options/reg_func.h"
 
-#include "platform/ansi.h"
 #include "platform/registry_key.h"
+#include "platform/registry_text.h"
 
 namespace corvalinde {
 
 using platform::RegistryKey;
-using platform::ToAnsi;
+
+namespace {
+// "*" stands for the default value, which the registry names with an empty name.
+std::wstring_view RegistryName(const std::wstring& valueName) {
+  return valueName == L"*" ? std::wstring_view() : std::wstring_view(valueName);
+}
+}  // namespace
 
 bool RegWriteString(platform::Registry& registry, platform::RegKey root, const std::wstring& subKey,
                     const std::wstring& valueName, const std::wstring& data) {
   RegistryKey key(registry);
-  if (key.Create(root, ToAnsi(subKey), platform::kKeyAllAccess) != platform::kRegSuccess) {
-    return false;
-  }
-  std::string name = ToAnsi(valueName), bytes = ToAnsi(data);
-  // The size counts the characters only; the registry adds the NUL that follows them.
-  return registry.SetValue(key.get(), valueName == L"*" ? nullptr : name.c_str(), platform::kRegSz,
-                           reinterpret_cast<const std::uint8_t*>(bytes.c_str()),
+  if (key.Create(root, subKey, platform::kKeyAllAccess) != platform::kRegSuccess) return false;
+  std::vector<std::uint8_t> bytes = platform::ToRegistryText(data);
+  return registry.SetValue(key.get(), RegistryName(valueName), platform::kRegSz, bytes.data(),
                            static_cast<std::uint32_t>(bytes.size())) == platform::kRegSuccess;
 }
 
@@ -25,15 +27,11 @@ bool RegDeleteEntry(platform::Registry& registry, platform::RegKey root, const s
                     const std::wstring& valueName) {
   RegistryKey key(registry);
   if (!valueName.empty()) {
-    if (key.Open(root, ToAnsi(subKey), platform::kKeyAllAccess) != platform::kRegSuccess) {
-      return false;
-    }
-    std::string name = ToAnsi(valueName);
-    return registry.DeleteValue(key.get(), valueName == L"*" ? nullptr : name.c_str()) ==
-           platform::kRegSuccess;
+    if (key.Open(root, subKey, platform::kKeyAllAccess) != platform::kRegSuccess) return false;
+    return registry.DeleteValue(key.get(), RegistryName(valueName)) == platform::kRegSuccess;
   }
-  if (key.Open(root, "", platform::kKeyAllAccess) != platform::kRegSuccess) return false;
-  return registry.DeleteKey(key.get(), ToAnsi(subKey)) == platform::kRegSuccess;
+  if (key.Open(root, L"", platform::kKeyAllAccess) != platform::kRegSuccess) return false;
+  return registry.DeleteKey(key.get(), subKey) == platform::kRegSuccess;
 }
 
 }  // namespace corvalinde

@@ -1,5 +1,6 @@
-// The registry, as the program uses it: the 8-bit ("A") Win32 registry calls, with their
-// statuses. Names, paths and text data are ANSI bytes (see ansi.h).
+// The registry, as the program uses it: the wide ("W") Win32 registry calls, with their
+// statuses. Names and paths are wide text; text data is stored as Windows stores it, UTF-16LE
+// bytes with a terminating NUL (see registry_text.h).
 //
 // Contract, as on Windows:
 // - A RegKey is a predefined root (its signed 32-bit number, sign-extended) or a handle that
@@ -7,18 +8,20 @@
 //   registry_key.h for an owner). Root 0 is no key: every call fails with kInvalidHandle.
 // - Paths are names separated by "\"; an empty path names the key itself. Names compare
 //   without regard to letter case.
-// - A null value name and an empty one both name the key's default value.
+// - An empty value name names the key's default value.
+// - A path or value name holding a NUL is refused (kInvalidParameter), never cut short there.
 // - QueryValue with `data` null or too small answers kMoreData (or kSuccess without data) and
 //   sets `size` to the bytes needed.
-// - EnumKey answers kMoreData when the name and its NUL do not fit `nameSize`, kNoMoreItems
-//   past the last key. EnumValue takes the buffer size in characters (NUL included) and sets
-//   it to the name's length (NUL excluded).
+// - EnumKey and EnumValue take the buffer size in characters (NUL included) and set it to the
+//   name's length (NUL excluded); kMoreData when the name and its NUL do not fit, kNoMoreItems
+//   past the last item. QueryInfoKey gives the longest names, so a buffer can be sized first.
 // - DeleteKey refuses a key that has sub-keys (kAccessDenied).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace corvalinde::platform {
 
@@ -68,34 +71,44 @@ enum RegType : std::uint32_t {
   kRegMultiSz = 7,
 };
 
+// What QueryInfoKey tells of a key; lengths in characters, NUL excluded.
+struct RegKeyInfo {
+  std::uint32_t subKeys = 0;
+  std::uint32_t longestSubKeyName = 0;
+  std::uint32_t values = 0;
+  std::uint32_t longestValueName = 0;
+};
+
+// The longest key name Windows allows, in characters.
+inline constexpr std::uint32_t kMaxKeyNameLength = 255;
+
 class Registry {
  public:
   virtual ~Registry() = default;
 
-  virtual std::int32_t OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+  virtual std::int32_t OpenKey(RegKey parent, std::wstring_view subKey, std::uint32_t access,
                                RegKey& opened) = 0;
   // Opens the key, creating it and every missing key on the path (non-volatile).
-  virtual std::int32_t CreateKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+  virtual std::int32_t CreateKey(RegKey parent, std::wstring_view subKey, std::uint32_t access,
                                  RegKey& opened) = 0;
   virtual std::int32_t CloseKey(RegKey key) = 0;
 
-  virtual std::int32_t SetValue(RegKey key, const char* name, std::uint32_t type,
+  virtual std::int32_t SetValue(RegKey key, std::wstring_view name, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t size) = 0;
-  virtual std::int32_t QueryValue(RegKey key, const char* name, std::uint32_t* type,
+  virtual std::int32_t QueryValue(RegKey key, std::wstring_view name, std::uint32_t* type,
                                   std::uint8_t* data, std::uint32_t* size) = 0;
-  virtual std::int32_t DeleteValue(RegKey key, const char* name) = 0;
-  virtual std::int32_t DeleteKey(RegKey parent, const std::string& subKey) = 0;
+  virtual std::int32_t DeleteValue(RegKey key, std::wstring_view name) = 0;
+  virtual std::int32_t DeleteKey(RegKey parent, std::wstring_view subKey) = 0;
 
-  virtual std::int32_t EnumKey(RegKey key, std::uint32_t index, char* name,
-                               std::uint32_t nameSize) = 0;
-  virtual std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name,
+  virtual std::int32_t EnumKey(RegKey key, std::uint32_t index, wchar_t* name,
+                               std::uint32_t* nameSize) = 0;
+  virtual std::int32_t EnumValue(RegKey key, std::uint32_t index, wchar_t* name,
                                  std::uint32_t* nameSize) = 0;
-  // Only the longest value name's length (characters, NUL excluded) is given back.
-  virtual std::int32_t QueryInfoKey(RegKey key, std::uint32_t* longestValueName) = 0;
+  virtual std::int32_t QueryInfoKey(RegKey key, RegKeyInfo& info) = 0;
 
   // Replaces %NAME% references; returns the characters the result needs, NUL included (0 on
   // failure). Writes nothing when `size` is too small.
-  virtual std::uint32_t ExpandEnvironment(const char* source, char* destination,
+  virtual std::uint32_t ExpandEnvironment(const wchar_t* source, wchar_t* destination,
                                           std::uint32_t size) = 0;
 };
 

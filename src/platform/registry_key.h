@@ -18,11 +18,11 @@ class RegistryKey {
     if (key_) registry_->CloseKey(key_);
   }
 
-  std::int32_t Open(RegKey parent, const std::string& subKey, std::uint32_t access) {
+  std::int32_t Open(RegKey parent, std::wstring_view subKey, std::uint32_t access) {
     Close();
     return registry_->OpenKey(parent, subKey, access, key_);
   }
-  std::int32_t Create(RegKey parent, const std::string& subKey, std::uint32_t access) {
+  std::int32_t Create(RegKey parent, std::wstring_view subKey, std::uint32_t access) {
     Close();
     return registry_->CreateKey(parent, subKey, access, key_);
   }

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/ansi.h"
 #include "platform/registry_key.h"
+#include "platform/registry_text.h"
 
 namespace corvalinde {
 namespace {
 
-using platform::FromAnsi;
 using platform::RegistryKey;
-using platform::ToAnsi;
 
 constexpr std::uint32_t kSixKeyRights = 0x3F;  // KEY_QUERY_VALUE through KEY_CREATE_LINK
 
@@ -39,19 +37,19 @@ std::wstring clsRegistry::WriteFailureText(const RegistryValue& value) const {
 
 bool clsRegistry::KeyExists() {
   RegistryKey key(registry_);
-  return key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyQueryValue) == platform::kRegSuccess;
+  return key.Open(Root(), sectionKey_, platform::kKeyQueryValue) == platform::kRegSuccess;
 }
 
 bool clsRegistry::CreateKey() {
   RegistryKey key(registry_);
-  if (key.Create(Root(), ToAnsi(sectionKey_), kSixKeyRights) != platform::kRegSuccess) {
+  if (key.Create(Root(), sectionKey_, kSixKeyRights) != platform::kRegSuccess) {
     throw RegistryError(kErrRegistryKey, L"Failed to create registry Key: '" + sectionKey_);
   }
   return true;
 }
 
 bool clsRegistry::DeleteKey() {
-  if (registry_.DeleteKey(Root(), ToAnsi(sectionKey_)) != platform::kRegSuccess) {
+  if (registry_.DeleteKey(Root(), sectionKey_) != platform::kRegSuccess) {
     throw RegistryError(kErrRegistryKey, L"Failed to delete registry Key: '" +
                                              std::to_wstring(classKey_) + L"',Section: '" +
                                              sectionKey_);
@@ -61,12 +59,12 @@ bool clsRegistry::DeleteKey() {
 
 bool clsRegistry::DeleteValue() {
   RegistryKey key(registry_);
-  if (key.Open(Root(), ToAnsi(sectionKey_), kSixKeyRights) != platform::kRegSuccess) {
+  if (key.Open(Root(), sectionKey_, kSixKeyRights) != platform::kRegSuccess) {
     throw RegistryError(kErrRegistryKey, L"Failed to open key '" + std::to_wstring(classKey_) +
                                              L"',Section: '" + sectionKey_ +
                                              L"' for delete access");
   }
-  if (registry_.DeleteValue(key.get(), ToAnsi(valueKey_).c_str()) != platform::kRegSuccess) {
+  if (registry_.DeleteValue(key.get(), valueKey_) != platform::kRegSuccess) {
     throw RegistryError(kErrRegistryKey, L"Failed to delete registry Key: '" +
                                              std::to_wstring(classKey_) + L"',Section: '" +
                                              sectionKey_ + L"',Key: '" + valueKey_);
@@ -76,14 +74,13 @@ bool clsRegistry::DeleteValue() {
 
 RegistryValue clsRegistry::Value() {
   RegistryKey key(registry_);
-  key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyQueryValue);  // a failure fails the query
-  std::string name = ToAnsi(valueKey_);
+  key.Open(Root(), sectionKey_, platform::kKeyQueryValue);  // a failure fails the query
   // Most values fit a small buffer and arrive with the first query; a larger one is asked for
   // again with a buffer of exactly the size the registry reports, and only those bytes are
   // looked at, whatever size and type it claims.
   std::uint8_t small[256];
   std::uint32_t type = 0, size = sizeof small;
-  std::int32_t status = registry_.QueryValue(key.get(), name.c_str(), &type, small, &size);
+  std::int32_t status = registry_.QueryValue(key.get(), valueKey_, &type, small, &size);
   if (status != platform::kRegSuccess && status != platform::kRegMoreData) return default_;
   valueType_ = static_cast<std::int32_t>(type);
   ByteArray large;
@@ -92,7 +89,7 @@ RegistryValue clsRegistry::Value() {
   if (status == platform::kRegMoreData) {
     large.resize(size);
     std::uint32_t read = size;
-    if (registry_.QueryValue(key.get(), name.c_str(), nullptr, large.data(), &read) !=
+    if (registry_.QueryValue(key.get(), valueKey_, nullptr, large.data(), &read) !=
         platform::kRegSuccess) {
       large.assign(large.size(), 0);  // changed in between: the bytes are not the value's
       read = size;
@@ -103,8 +100,9 @@ RegistryValue clsRegistry::Value() {
     case platform::kRegSz:
     case platform::kRegMultiSz:
     case platform::kRegExpandSz: {
-      // The stored text less its last byte (normally its NUL); a multi-string keeps its NULs.
-      std::wstring text = FromAnsi(bytes.substr(0, bytes.empty() ? 0 : bytes.size() - 1));
+      // The stored text without its NUL; a multi-string keeps the NULs inside it.
+      std::wstring text = platform::FromRegistryText(
+          reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
       if (type == platform::kRegExpandSz) return ExpandEnvironmentText(text);
       return text;
     }
@@ -119,27 +117,26 @@ RegistryValue clsRegistry::Value() {
 
 void clsRegistry::SetValue(const RegistryValue& value) {
   RegistryKey key(registry_);
-  if (key.Create(Root(), ToAnsi(sectionKey_), kSixKeyRights) != platform::kRegSuccess) {
+  if (key.Create(Root(), sectionKey_, kSixKeyRights) != platform::kRegSuccess) {
     throw RegistryError(kErrRegistryKey, WriteFailureText(value));
   }
-  std::string name = ToAnsi(valueKey_);
+  const std::wstring& name = valueKey_;
   std::int32_t status = platform::kRegInvalidParameter;  // types that store nothing
   switch (valueType_) {
     case platform::kRegSz:
     case platform::kRegExpandSz: {
       std::wstring text = ToText(value);
-      std::string bytes = ToAnsi(text);
-      status = registry_.SetValue(key.get(), name.c_str(),
+      std::vector<std::uint8_t> bytes = platform::ToRegistryText(text);
+      status = registry_.SetValue(key.get(), name,
                                   NamesAVariable(text) ? platform::kRegExpandSz : platform::kRegSz,
-                                  reinterpret_cast<const std::uint8_t*>(bytes.c_str()),
-                                  static_cast<std::uint32_t>(bytes.size() + 1));
+                                  bytes.data(), static_cast<std::uint32_t>(bytes.size()));
       break;
     }
     case platform::kRegBinary: {
       const auto* bytes = std::get_if<ByteArray>(&value);
       if (!bytes)
         throw RegistryError(kErrRegistryKey, L"Application-defined or object-defined error");
-      status = registry_.SetValue(key.get(), name.c_str(), platform::kRegBinary, bytes->data(),
+      status = registry_.SetValue(key.get(), name, platform::kRegBinary, bytes->data(),
                                   static_cast<std::uint32_t>(bytes->size()));
       break;
     }
@@ -156,7 +153,7 @@ void clsRegistry::SetValue(const RegistryValue& value) {
       std::uint8_t bytes[4] = {
           static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
           static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
-      status = registry_.SetValue(key.get(), name.c_str(), platform::kRegDword, bytes, 4);
+      status = registry_.SetValue(key.get(), name, platform::kRegDword, bytes, 4);
       break;
     }
     default:
@@ -174,33 +171,56 @@ std::int32_t clsRegistry::SwapByteOrder(std::int32_t value) {
 }
 
 std::wstring clsRegistry::ExpandEnvironmentText(const std::wstring& text) {
-  std::string source = ToAnsi(text);
-  std::uint32_t needed = registry_.ExpandEnvironment(source.c_str(), nullptr, 0);
+  std::uint32_t needed = registry_.ExpandEnvironment(text.c_str(), nullptr, 0);
   if (needed == 0) return text;
-  std::string expanded(needed, '\0');
-  std::uint32_t written = registry_.ExpandEnvironment(source.c_str(), expanded.data(), needed);
+  std::wstring expanded(needed, L'\0');
+  std::uint32_t written = registry_.ExpandEnvironment(text.c_str(), expanded.data(), needed);
   if (written == 0 || written > needed) return text;
   expanded.resize(written - 1);
-  return FromAnsi(expanded);
+  return expanded;
 }
+
+namespace {
+
+// Lists names with a buffer sized from the longest one the key reported, grown when a name
+// arrives that is longer still (the key changed in between): every name the registry allows
+// is listed whole.
+template <typename EnumerateAt>
+void ListNames(std::uint32_t longest, EnumerateAt enumerateAt, NameArray& names,
+               std::int32_t& count) {
+  constexpr std::size_t kLongestName = 32768;  // value names go to 16,383 characters
+  std::vector<wchar_t> buffer(std::min<std::size_t>(longest + 1, kLongestName));
+  for (std::uint32_t index = 0;;) {
+    auto size = static_cast<std::uint32_t>(buffer.size());
+    std::int32_t status = enumerateAt(index, buffer.data(), &size);
+    if (status == platform::kRegMoreData && buffer.size() < kLongestName) {
+      buffer.resize(std::min(buffer.size() * 2, kLongestName));
+      continue;
+    }
+    if (status != platform::kRegSuccess) break;
+    names.Append(std::wstring(buffer.data(), std::min<std::size_t>(size, buffer.size())));
+    ++count;
+    ++index;
+  }
+}
+
+}  // namespace
 
 bool clsRegistry::EnumerateValues(NameArray& sKeyNames, std::int32_t& iKeyCount) {
   iKeyCount = 0;
   sKeyNames.Clear();
   RegistryKey key(registry_);
-  if (key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyQueryValue) != platform::kRegSuccess) {
+  if (key.Open(Root(), sectionKey_, platform::kKeyQueryValue) != platform::kRegSuccess) {
     return true;
   }
-  std::uint32_t longest = 0;
-  if (registry_.QueryInfoKey(key.get(), &longest) != platform::kRegSuccess) return true;
-  for (std::uint32_t index = 0;; ++index) {
-    std::string name(longest + 1, '\0');
-    std::uint32_t size = longest + 1;
-    if (registry_.EnumValue(key.get(), index, name.data(), &size) != platform::kRegSuccess) break;
-    name.resize(std::min(size, longest + 1));
-    sKeyNames.Append(FromAnsi(name));
-    ++iKeyCount;
-  }
+  platform::RegKeyInfo info;
+  if (registry_.QueryInfoKey(key.get(), info) != platform::kRegSuccess) return true;
+  ListNames(
+      info.longestValueName,
+      [&](std::uint32_t index, wchar_t* name, std::uint32_t* size) {
+        return registry_.EnumValue(key.get(), index, name, size);
+      },
+      sKeyNames, iKeyCount);
   return true;
 }
 
@@ -209,19 +229,21 @@ bool clsRegistry::EnumerateSections(NameArray& sSect, std::int32_t& iSectCount) 
   sSect.Clear();
   try {
     RegistryKey key(registry_);
-    if (key.Open(Root(), ToAnsi(sectionKey_), platform::kKeyEnumerateSubKeys) !=
-        platform::kRegSuccess) {
+    if (key.Open(Root(), sectionKey_, platform::kKeyEnumerateSubKeys) != platform::kRegSuccess) {
       return true;
     }
-    constexpr std::uint32_t kNameBuffer = 255;
-    char name[kNameBuffer];
-    for (std::uint32_t index = 0;; ++index) {
-      std::memset(name, 0, sizeof name);
-      // A name of 255 characters does not fit with its NUL: the listing ends there.
-      if (registry_.EnumKey(key.get(), index, name, kNameBuffer) != platform::kRegSuccess) break;
-      sSect.Append(FromAnsi(std::string(name, std::find(name, name + kNameBuffer, '\0'))));
-      ++iSectCount;
-    }
+    // Opened for listing only, the key may not answer QueryInfoKey: then the longest name a
+    // key can have sizes the buffer.
+    platform::RegKeyInfo info;
+    std::uint32_t longest = registry_.QueryInfoKey(key.get(), info) == platform::kRegSuccess
+                                ? info.longestSubKeyName
+                                : platform::kMaxKeyNameLength;
+    ListNames(
+        longest,
+        [&](std::uint32_t index, wchar_t* name, std::uint32_t* size) {
+          return registry_.EnumKey(key.get(), index, name, size);
+        },
+        sSect, iSectCount);
   } catch (const std::exception& failure) {
     std::string what = failure.what();
     throw RegistryError(kErrEnumeration, std::wstring(what.begin(), what.end()));

@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "browser/module_catalogue.h"
-#include "platform/ansi.h"
+#include "platform/registry_text.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/registry_key.h"
 
@@ -39,69 +40,71 @@ struct Quiet final : ProgressWindow, ListDrawing {
   std::wstring caption;
 };
 
-std::string KeyName(int i) {
+std::wstring Widened(const char* text) {
+  return std::wstring(text, text + std::strlen(text));
+}
+
+std::wstring KeyName(int i) {
   char name[32];
   std::snprintf(name, sizeof name, "CvBench.K%05d", i);
-  return name;
+  return Widened(name);
 }
 
-std::string ClassId(int i) {
+std::wstring ClassId(int i) {
   char id[64];
   std::snprintf(id, sizeof id, "{CB000000-0000-0000-0000-%012d}", i);
-  return id;
+  return Widened(id);
 }
 
-void SetText(Registry& registry, const std::string& path, const char* name,
-             const std::string& text) {
+void SetText(Registry& registry, const std::wstring& path, std::wstring_view name,
+             const std::wstring& text) {
   RegistryKey key(registry);
   key.Create(kHkeyClassesRoot, path, kKeyAllAccess);
-  registry.SetValue(key.get(), name, kRegSz, reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                    static_cast<std::uint32_t>(text.size() + 1));
+  std::vector<std::uint8_t> bytes = ToRegistryText(text);
+  registry.SetValue(key.get(), name, kRegSz, bytes.data(),
+                    static_cast<std::uint32_t>(bytes.size()));
 }
 
 void Populate(Registry& registry) {
   for (int i = 0; i < kKeys; ++i) {
-    std::string key = KeyName(i);
+    std::wstring key = KeyName(i);
     if (i % kEveryProgId) {
-      SetText(registry, key, nullptr, "file type " + std::to_string(i));
+      SetText(registry, key, {}, L"file type " + std::to_wstring(i));
       continue;
     }
-    std::string clsid = ClassId(i), cls = "CLSID\\" + clsid;
-    SetText(registry, key, nullptr, "Bench class " + std::to_string(i));
-    SetText(registry, key + "\\CLSID", nullptr, clsid);
-    if (i % 2) SetText(registry, cls + "\\LocalServer32", nullptr, "C:\\bench\\server.exe");
-    SetText(registry, cls + "\\InProcServer32", nullptr,
-            "C:\\bench\\module" + std::to_string(i) + ".dll");
-    SetText(registry, cls + "\\InProcServer32", "ThreadingModel", "Both");
-    SetText(registry, cls + "\\Version", nullptr, "1.0");
-    SetText(registry, cls + "\\VersionIndependentProgID", nullptr, key);
+    std::wstring clsid = ClassId(i), cls = L"CLSID\\" + clsid;
+    SetText(registry, key, {}, L"Bench class " + std::to_wstring(i));
+    SetText(registry, key + L"\\CLSID", {}, clsid);
+    if (i % 2) SetText(registry, cls + L"\\LocalServer32", {}, L"C:\\bench\\server.exe");
+    SetText(registry, cls + L"\\InProcServer32", {},
+            L"C:\\bench\\module" + std::to_wstring(i) + L".dll");
+    SetText(registry, cls + L"\\InProcServer32", L"ThreadingModel", L"Both");
+    SetText(registry, cls + L"\\Version", {}, L"1.0");
+    SetText(registry, cls + L"\\VersionIndependentProgID", {}, key);
   }
 }
 
 void Cleanup(Registry& registry) {
   for (int i = 0; i < kKeys; ++i) {
-    std::string key = KeyName(i), cls = "CLSID\\" + ClassId(i);
-    for (const std::string& path :
-         {key + "\\CLSID", key, cls + "\\LocalServer32", cls + "\\InProcServer32",
-          cls + "\\Version", cls + "\\VersionIndependentProgID", cls}) {
+    std::wstring key = KeyName(i), cls = L"CLSID\\" + ClassId(i);
+    for (const std::wstring& path :
+         {key + L"\\CLSID", key, cls + L"\\LocalServer32", cls + L"\\InProcServer32",
+          cls + L"\\Version", cls + L"\\VersionIndependentProgID", cls}) {
       registry.DeleteKey(kHkeyClassesRoot, path);
     }
   }
 }
 
 // A default (or named) value as text, read once from an open key.
-std::string Read(Registry& registry, RegKey key, const char* name = nullptr) {
-  char data[1024];
-  std::uint32_t size = sizeof data - 1, type = 0;
-  if (registry.QueryValue(key, name, &type, reinterpret_cast<std::uint8_t*>(data), &size)) {
-    return {};
-  }
-  data[size] = '\0';
-  return data;
+std::wstring Read(Registry& registry, RegKey key, std::wstring_view name = {}) {
+  std::uint8_t data[1024];
+  std::uint32_t size = sizeof data, type = 0;
+  if (registry.QueryValue(key, name, &type, data, &size)) return {};
+  return FromRegistryText(data, size);
 }
 
-std::string ReadSub(Registry& registry, RegKey parent, const char* sub,
-                    const char* name = nullptr) {
+std::wstring ReadSub(Registry& registry, RegKey parent, const wchar_t* sub,
+                     std::wstring_view name = {}) {
   RegistryKey key(registry);
   if (key.Open(parent, sub, kKeyQueryValue)) return {};
   return Read(registry, key.get(), name);
@@ -109,28 +112,30 @@ std::string ReadSub(Registry& registry, RegKey parent, const char* sub,
 
 // The floor: the same rows, read with each key opened once.
 std::size_t Floor(Registry& registry) {
-  std::vector<std::string> names;
-  char name[256];
-  for (std::uint32_t i = 0; registry.EnumKey(kHkeyClassesRoot, i, name, sizeof name) == 0; ++i) {
-    names.emplace_back(name);
+  std::vector<std::wstring> names;
+  wchar_t name[kMaxKeyNameLength + 1];
+  for (std::uint32_t i = 0;; ++i) {
+    std::uint32_t size = std::size(name);
+    if (registry.EnumKey(kHkeyClassesRoot, i, name, &size) != kRegSuccess) break;
+    names.emplace_back(name, size);
   }
   RegistryKey classes(registry);
-  classes.Open(kHkeyClassesRoot, "CLSID", kKeyEnumerateSubKeys | kKeyQueryValue);
-  std::vector<std::array<std::string, 9>> rows;
-  for (const std::string& keyName : names) {
+  classes.Open(kHkeyClassesRoot, L"CLSID", kKeyEnumerateSubKeys | kKeyQueryValue);
+  std::vector<std::array<std::wstring, 9>> rows;
+  for (const std::wstring& keyName : names) {
     RegistryKey key(registry);
     if (key.Open(kHkeyClassesRoot, keyName, kKeyQueryValue)) continue;
-    std::string title = Read(registry, key.get());
-    std::string clsid = ReadSub(registry, key.get(), "CLSID");
+    std::wstring title = Read(registry, key.get());
+    std::wstring clsid = ReadSub(registry, key.get(), L"CLSID");
     if (clsid.empty()) continue;
     RegistryKey cls(registry);
     cls.Open(classes.get(), clsid, kKeyQueryValue);
-    rows.push_back({std::to_string(rows.size() + 1), title, keyName, clsid,
-                    ReadSub(registry, cls.get(), "LocalServer32"),
-                    ReadSub(registry, cls.get(), "InProcServer32"),
-                    ReadSub(registry, cls.get(), "InProcServer32", "ThreadingModel"),
-                    ReadSub(registry, cls.get(), "Version"),
-                    ReadSub(registry, cls.get(), "VersionIndependentProgID")});
+    rows.push_back({std::to_wstring(rows.size() + 1), title, keyName, clsid,
+                    ReadSub(registry, cls.get(), L"LocalServer32"),
+                    ReadSub(registry, cls.get(), L"InProcServer32"),
+                    ReadSub(registry, cls.get(), L"InProcServer32", L"ThreadingModel"),
+                    ReadSub(registry, cls.get(), L"Version"),
+                    ReadSub(registry, cls.get(), L"VersionIndependentProgID")});
   }
   return rows.size();
 }

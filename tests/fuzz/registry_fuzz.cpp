@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/ansi.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/registry_key.h"
 #include "registry/cls_registry.h"
@@ -18,34 +17,39 @@ using namespace corvalinde::platform;
 
 constexpr RegKey kRoots[] = {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine};
 
+// A text of up to `most` characters, each from two input bytes: any UTF-16 unit, NUL included.
+std::wstring WideText(FuzzedDataProvider& input, std::size_t most) {
+  std::wstring text;
+  std::size_t length = input.ConsumeIntegralInRange<std::size_t>(0, most);
+  for (std::size_t i = 0; i < length && input.remaining_bytes() >= 2; ++i) {
+    text.push_back(static_cast<wchar_t>(input.ConsumeIntegral<std::uint16_t>()));
+  }
+  return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   inmemory::MemoryRegistry registry;
-  registry.DefineEnvironmentVariable(input.ConsumeRandomLengthString(16),
-                                     input.ConsumeRandomLengthString(64));
+  registry.DefineEnvironmentVariable(WideText(input, 16), WideText(input, 64));
   struct Place {
     RegKey root;
-    std::string path;
-    std::vector<std::string> names;
+    std::wstring path;
+    std::vector<std::wstring> names;
   };
   std::vector<Place> places;
 
   while (input.remaining_bytes() > 0 && places.size() < 64) {
-    Place place{
-        kRoots[input.ConsumeIntegralInRange<int>(0, 2)], input.ConsumeRandomLengthString(300), {}};
+    Place place{kRoots[input.ConsumeIntegralInRange<int>(0, 2)], WideText(input, 300), {}};
     RegistryKey key(registry);
     if (key.Create(place.root, place.path, kKeyAllAccess) != kRegSuccess) continue;
     for (int values = input.ConsumeIntegralInRange<int>(0, 4); values > 0; --values) {
-      std::string name = input.ConsumeRandomLengthString(40);
+      std::wstring name = WideText(input, 40);
       auto type = input.ConsumeIntegral<std::uint32_t>() % 12;
       std::vector<std::uint8_t> bytes =
           input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange<std::size_t>(0, 24));
-      // The 8-bit call may look at the byte after a string: give it one that is ours.
-      std::vector<std::uint8_t> padded = bytes;
-      padded.push_back(input.ConsumeIntegral<std::uint8_t>());
-      registry.SetValue(key.get(), name.c_str(), type, padded.data(),
+      registry.SetValue(key.get(), name, type, bytes.data(),
                         static_cast<std::uint32_t>(bytes.size()));
       place.names.push_back(name);
     }
@@ -55,10 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const Place& place : places) {
     clsRegistry reg(registry);
     reg.SetClassKey(static_cast<std::int32_t>(place.root));
-    reg.SetSectionKey(FromAnsi(place.path));
+    reg.SetSectionKey(place.path);
     reg.KeyExists();
-    for (const std::string& name : place.names) {
-      reg.SetValueKey(FromAnsi(name));
+    for (const std::wstring& name : place.names) {
+      reg.SetValueKey(name);
       ToText(reg.Value());
     }
     NameArray names;

@@ -2,8 +2,8 @@
 // reads of values whose stored size does not fit their type.
 #include "registry/cls_registry.h"
 
-#include "platform/ansi.h"
 #include "platform/registry_key.h"
+#include "platform/registry_text.h"
 #include "registry_backends.h"
 
 namespace corvalinde::testing {
@@ -20,31 +20,27 @@ class RegistryClass : public RegistryTest {
     RegistryTest::SetUp();
     object_.emplace(*registry_);
     reg().SetClassKey(kCurrentUser);
-    reg().SetSectionKey(FromAnsi(sandboxPath_));
+    reg().SetSectionKey(sandboxPath_);
   }
   // Stores exactly these bytes under the sandbox, as another program might have.
-  void Store(const char* name, std::uint32_t type, const ByteArray& bytes) {
-    // The 8-bit call looks one byte past a string for a NUL left out of the count; a byte that
-    // is not NUL there keeps the count as given.
-    ByteArray padded = bytes;
-    padded.push_back('#');
-    ASSERT_EQ(registry_->SetValue(sandbox_, name, type, padded.data(),
+  void Store(std::wstring_view name, std::uint32_t type, const ByteArray& bytes) {
+    ASSERT_EQ(registry_->SetValue(sandbox_, name, type, bytes.data(),
                                   static_cast<std::uint32_t>(bytes.size())),
               kRegSuccess);
   }
-  std::pair<std::uint32_t, ByteArray> Stored(const char* name) {
+  std::pair<std::uint32_t, ByteArray> Stored(std::wstring_view name) {
     std::uint32_t type = 0, size = 0;
     if (registry_->QueryValue(sandbox_, name, &type, nullptr, &size) != kRegSuccess) return {};
     ByteArray data(size);
     registry_->QueryValue(sandbox_, name, &type, data.data(), &size);
     return {type, data};
   }
-  RegistryValue Read(const char* name) {
-    reg().SetValueKey(FromAnsi(name));
+  RegistryValue Read(const wchar_t* name) {
+    reg().SetValueKey(name);
     return reg().Value();
   }
-  void Write(const char* name, std::int32_t type, const RegistryValue& value) {
-    reg().SetValueKey(FromAnsi(name));
+  void Write(const wchar_t* name, std::int32_t type, const RegistryValue& value) {
+    reg().SetValueKey(name);
     reg().SetValueType(type);
     reg().SetValue(value);
   }
@@ -54,6 +50,13 @@ class RegistryClass : public RegistryTest {
  private:
   std::optional<clsRegistry> object_;  // made in SetUp, once the registry is there
 };
+
+// A text's UTF-16LE bytes as they are, with no NUL added (put one in the text to store it).
+ByteArray Utf16(std::wstring_view text) {
+  ByteArray bytes = ToRegistryText(text);
+  bytes.resize(bytes.size() - 2);
+  return bytes;
+}
 
 // The error a call raised, or none.
 template <typename Call>
@@ -88,68 +91,74 @@ TEST_P(RegistryClass, AnEmptySectionIsTheRootItself) {
 TEST_P(RegistryClass, AFailedReadGivesTheDefaultAndKeepsTheType) {
   reg().SetDefault(std::wstring(L"riserva"));
   reg().SetValueType(kRegBinary);
-  EXPECT_EQ(Read("manca"), RegistryValue{std::wstring(L"riserva")});
+  EXPECT_EQ(Read(L"manca"), RegistryValue{std::wstring(L"riserva")});
   reg().SetSectionKey(reg().SectionKey() + L"\\manca");
-  EXPECT_EQ(Read(""), RegistryValue{std::wstring(L"riserva")});
+  EXPECT_EQ(Read(L""), RegistryValue{std::wstring(L"riserva")});
   EXPECT_EQ(reg().ValueType(), kRegBinary);
 }
 
-TEST_P(RegistryClass, TextsLoseTheirLastByteAndMultiStringsKeepTheirNuls) {
-  Store("sz", kRegSz, {'a', 'b', 'c', 0});
-  Store("vuoto", kRegSz, {});
-  Store("multi", kRegMultiSz, {'a', 0, 'b', 0, 0});
-  EXPECT_EQ(Read("sz"), RegistryValue{std::wstring(L"abc")});
+TEST_P(RegistryClass, TextsLoseTheirNulAndMultiStringsKeepTheInnerOnes) {
+  Store(L"sz", kRegSz, Utf16({L"abc\0", 4}));
+  Store(L"senza", kRegSz, Utf16(L"abc"));  // written without its NUL by another program
+  Store(L"vuoto", kRegSz, {});
+  Store(L"multi", kRegMultiSz, Utf16({L"a\0b\0\0", 5}));
+  Store(L"cirillico", kRegSz, Utf16({L"\x0414\x0430\0", 3}));
+  EXPECT_EQ(Read(L"sz"), RegistryValue{std::wstring(L"abc")});
   EXPECT_EQ(reg().ValueType(), kRegSz);
-  EXPECT_EQ(Read("vuoto"), RegistryValue{std::wstring()});
-  EXPECT_EQ(Read("multi"), RegistryValue{std::wstring(L"a\0b\0", 4)});
+  EXPECT_EQ(Read(L"senza"), RegistryValue{std::wstring(L"abc")});
+  EXPECT_EQ(Read(L"cirillico"), RegistryValue{std::wstring(L"\x0414\x0430")});
+  EXPECT_EQ(Read(L"vuoto"), RegistryValue{std::wstring()});
+  EXPECT_EQ(Read(L"multi"), RegistryValue{std::wstring(L"a\0b\0", 4)});
   EXPECT_EQ(reg().ValueType(), kRegMultiSz);
 }
 
 TEST_P(RegistryClass, NumbersAndBigEndianNumbers) {
-  Store("dword", kRegDword, {0x0C, 0, 0, 0});
-  Store("big", kRegDwordBigEndian, {0, 0, 1, 2});
-  EXPECT_EQ(Read("dword"), RegistryValue{std::int32_t{12}});
-  EXPECT_EQ(Read("big"), RegistryValue{std::int32_t{258}});
+  Store(L"dword", kRegDword, {0x0C, 0, 0, 0});
+  Store(L"big", kRegDwordBigEndian, {0, 0, 1, 2});
+  EXPECT_EQ(Read(L"dword"), RegistryValue{std::int32_t{12}});
+  EXPECT_EQ(Read(L"big"), RegistryValue{std::int32_t{258}});
   EXPECT_EQ(reg().ValueType(), kRegDwordBigEndian);
   // Written back with the type the read left: stored as an ordinary DWORD.
   reg().SetValue(std::int32_t{258});
-  EXPECT_EQ(Stored("big"), (std::pair<std::uint32_t, ByteArray>{kRegDword, {2, 1, 0, 0}}));
+  EXPECT_EQ(Stored(L"big"), (std::pair<std::uint32_t, ByteArray>{kRegDword, {2, 1, 0, 0}}));
 }
 
 TEST_P(RegistryClass, ReadsStayInsideTheirBuffersWhateverTheStoredSize) {
-  Store("corto", kRegDword, {0x7F});
-  Store("lungo", kRegDword, {1, 2, 3, 4, 5, 6, 7, 8, 9});
-  Store("un byte", kRegSz, {'x'});
-  Store("dispari", kRegBinary, {1, 2, 3, 4, 5, 6, 7});
-  Store("vuoto", kRegDwordBigEndian, {});
-  EXPECT_EQ(Read("corto"), RegistryValue{std::int32_t{0x7F}});
-  EXPECT_EQ(Read("lungo"), RegistryValue{std::int32_t{0x04030201}});
-  EXPECT_EQ(Read("un byte"), RegistryValue{std::wstring()});
-  EXPECT_EQ(Read("dispari"), (RegistryValue{ByteArray{1, 2, 3, 4, 5, 6, 7}}));
-  EXPECT_EQ(Read("vuoto"), RegistryValue{std::int32_t{0}});
+  Store(L"corto", kRegDword, {0x7F});
+  Store(L"lungo", kRegDword, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+  Store(L"un byte", kRegSz, {'x'});
+  Store(L"tre byte", kRegSz, {'x', 0, 'y'});
+  Store(L"dispari", kRegBinary, {1, 2, 3, 4, 5, 6, 7});
+  Store(L"vuoto", kRegDwordBigEndian, {});
+  EXPECT_EQ(Read(L"corto"), RegistryValue{std::int32_t{0x7F}});
+  EXPECT_EQ(Read(L"lungo"), RegistryValue{std::int32_t{0x04030201}});
+  EXPECT_EQ(Read(L"un byte"), RegistryValue{std::wstring()});
+  EXPECT_EQ(Read(L"tre byte"), RegistryValue{std::wstring(L"x")});
+  EXPECT_EQ(Read(L"dispari"), (RegistryValue{ByteArray{1, 2, 3, 4, 5, 6, 7}}));
+  EXPECT_EQ(Read(L"vuoto"), RegistryValue{std::int32_t{0}});
 }
 
 TEST_P(RegistryClass, TextWritesChooseExpandableOnlyForAVariable) {
-  Write("var", kRegSz, std::wstring(L"%SystemRoot%\\x"));
-  Write("uno", kRegExpandSz, std::wstring(L"100%"));
-  Write("due", kRegExpandSz, std::wstring(L"a%%b"));
-  Write("num", kRegSz, std::int32_t{-5});
-  EXPECT_EQ(Stored("var").first, kRegExpandSz);
-  EXPECT_EQ(Stored("uno"), (std::pair<std::uint32_t, ByteArray>{kRegSz, {'1', '0', '0', '%', 0}}));
-  EXPECT_EQ(Stored("due").first, kRegSz);
-  EXPECT_EQ(Stored("num").second, (ByteArray{'-', '5', 0}));
+  Write(L"var", kRegSz, std::wstring(L"%SystemRoot%\\x"));
+  Write(L"uno", kRegExpandSz, std::wstring(L"100%"));
+  Write(L"due", kRegExpandSz, std::wstring(L"a%%b"));
+  Write(L"num", kRegSz, std::int32_t{-5});
+  EXPECT_EQ(Stored(L"var").first, kRegExpandSz);
+  EXPECT_EQ(Stored(L"uno"), (std::pair<std::uint32_t, ByteArray>{kRegSz, ToRegistryText(L"100%")}));
+  EXPECT_EQ(Stored(L"due").first, kRegSz);
+  EXPECT_EQ(Stored(L"num").second, ToRegistryText(L"-5"));
 }
 
 TEST_P(RegistryClass, NumbersAndBytesAreStoredOnlyFromTheirKinds) {
-  Write("testo", kRegDword, std::wstring(L"12"));
-  EXPECT_EQ(Stored("testo").second, ByteArray{});
-  Write("corto", kRegDword, std::int16_t{-2});
-  EXPECT_EQ(Stored("corto"),
+  Write(L"testo", kRegDword, std::wstring(L"12"));
+  EXPECT_EQ(Stored(L"testo").second, ByteArray{});
+  Write(L"corto", kRegDword, std::int16_t{-2});
+  EXPECT_EQ(Stored(L"corto"),
             (std::pair<std::uint32_t, ByteArray>{kRegDword, {0xFE, 0xFF, 0xFF, 0xFF}}));
-  Write("bin", kRegBinary, ByteArray{7, 8, 9});
-  EXPECT_EQ(Stored("bin"), (std::pair<std::uint32_t, ByteArray>{kRegBinary, {7, 8, 9}}));
-  EXPECT_EQ(Read("bin"), (RegistryValue{ByteArray{7, 8, 9}}));
-  auto error = Raised([&] { Write("bin", kRegBinary, std::wstring(L"no")); });
+  Write(L"bin", kRegBinary, ByteArray{7, 8, 9});
+  EXPECT_EQ(Stored(L"bin"), (std::pair<std::uint32_t, ByteArray>{kRegBinary, {7, 8, 9}}));
+  EXPECT_EQ(Read(L"bin"), (RegistryValue{ByteArray{7, 8, 9}}));
+  auto error = Raised([&] { Write(L"bin", kRegBinary, std::wstring(L"no")); });
   ASSERT_TRUE(error);
   EXPECT_EQ(error->Number(), 26001);
 }
@@ -157,19 +166,18 @@ TEST_P(RegistryClass, NumbersAndBytesAreStoredOnlyFromTheirKinds) {
 TEST_P(RegistryClass, TypesThatStoreNothingFailWithTheWriteText) {
   for (std::int32_t type : {0, 6, 7}) {
     SCOPED_TRACE(type);
-    reg().SetSectionKey(FromAnsi(sandboxPath_ + "\\nuova"));
-    auto error = Raised([&] { Write("v", type, std::wstring(L"dati")); });
+    reg().SetSectionKey(sandboxPath_ + L"\\nuova");
+    auto error = Raised([&] { Write(L"v", type, std::wstring(L"dati")); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->Number(), -2147194455);
     EXPECT_EQ(error->Description(), L"Failed to set registry value Key: '-2147483647',Section: '" +
-                                        FromAnsi(sandboxPath_) +
-                                        L"\\nuova',Key: 'v' to value: 'dati'");
+                                        sandboxPath_ + L"\\nuova',Key: 'v' to value: 'dati'");
     EXPECT_TRUE(reg().KeyExists());  // the key was created all the same
   }
 }
 
 TEST_P(RegistryClass, DeletingKeysAndValuesAndTheirErrors) {
-  reg().SetSectionKey(FromAnsi(sandboxPath_ + "\\x\\y"));
+  reg().SetSectionKey(sandboxPath_ + L"\\x\\y");
   EXPECT_TRUE(reg().CreateKey());
   reg().SetValueType(kRegSz);
   reg().SetValue(std::wstring(L"default"));
@@ -195,30 +203,30 @@ TEST_P(RegistryClass, DeletingKeysAndValuesAndTheirErrors) {
 }
 
 TEST_P(RegistryClass, ExpandableTextsComeBackExpanded) {
-  Store("vuoto", kRegExpandSz, {0});
-  EXPECT_EQ(Read("vuoto"), RegistryValue{std::wstring()});
-  Store("resta", kRegExpandSz, {'%', 'N', 'O', 'N', 'E', 'S', 'I', 'S', 'T', 'E', '%', 0});
-  EXPECT_EQ(Read("resta"), RegistryValue{std::wstring(L"%NONESISTE%")});
+  Store(L"vuoto", kRegExpandSz, {0});
+  EXPECT_EQ(Read(L"vuoto"), RegistryValue{std::wstring()});
+  Store(L"resta", kRegExpandSz, ToRegistryText(L"%NONESISTE%"));
+  EXPECT_EQ(Read(L"resta"), RegistryValue{std::wstring(L"%NONESISTE%")});
 }
 
 TEST_P(RegistryClass, EnumerationsResetAndCountFromOne) {
   NameArray names;
   std::int32_t count = 99;
-  reg().SetSectionKey(FromAnsi(sandboxPath_ + "\\manca"));
+  reg().SetSectionKey(sandboxPath_ + L"\\manca");
   EXPECT_TRUE(reg().EnumerateSections(names, count));
   EXPECT_EQ(count, 0);
   EXPECT_TRUE(names.Empty());
   EXPECT_TRUE(reg().EnumerateValues(names, count));
   EXPECT_EQ(count, 0);
 
-  reg().SetSectionKey(FromAnsi(sandboxPath_));
-  for (const char* section : {"x", "y"}) {
+  reg().SetSectionKey(sandboxPath_);
+  for (const wchar_t* section : {L"x", L"y"}) {
     RegistryKey key(*registry_);
     key.Create(sandbox_, section, kKeyAllAccess);
   }
-  Store("", kRegSz, {'d', 0});
-  Store("a", kRegSz, {'1', 0});
-  Store("b", kRegSz, {'2', 0});
+  Store(L"", kRegSz, {'d', 0});
+  Store(L"a", kRegSz, {'1', 0});
+  Store(L"b", kRegSz, {'2', 0});
   EXPECT_TRUE(reg().EnumerateSections(names, count));
   ASSERT_EQ(count, 2);
   EXPECT_EQ(names(1), L"x");
@@ -233,16 +241,23 @@ TEST_P(RegistryClass, EnumerationsResetAndCountFromOne) {
   EXPECT_EQ(names.Count(), 2);
 }
 
-TEST_P(RegistryClass, ANameOf255CharactersEndsTheSectionListing) {
-  for (const std::string& section : {std::string("a"), std::string(255, 'b'), std::string("c")}) {
+TEST_P(RegistryClass, NamesOfEveryAllowedLengthAreListedWhole) {
+  const std::wstring longest(kMaxKeyNameLength, L'b');
+  for (const std::wstring& section : {std::wstring(L"a"), longest, std::wstring(L"c")}) {
     RegistryKey key(*registry_);
     ASSERT_EQ(key.Create(sandbox_, section, kKeyAllAccess), kRegSuccess) << section.size();
   }
+  const std::wstring longValue(2000, L'v');
+  Store(L"corto", kRegSz, {});
+  Store(longValue, kRegSz, {});
   NameArray names;
   std::int32_t count = 0;
   EXPECT_TRUE(reg().EnumerateSections(names, count));
-  ASSERT_EQ(count, 1);
-  EXPECT_EQ(names(1), L"a");
+  ASSERT_EQ(count, 3);
+  EXPECT_EQ(names(2), longest);
+  EXPECT_TRUE(reg().EnumerateValues(names, count));
+  ASSERT_EQ(count, 2);
+  EXPECT_TRUE(names(1) == longValue || names(2) == longValue);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryClass, ::testing::ValuesIn(AllRegistryBackends()),

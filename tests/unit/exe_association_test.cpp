@@ -1,6 +1,5 @@
 // The association builder against every registry backend, under HKEY_CLASSES_ROOT with class
 // names of our own that are removed again.
-#include "platform/ansi.h"
 #include "platform/registry_key.h"
 #include "registry/cls_registry.h"
 #include "platform/inmemory/memory_registry.h"
@@ -14,17 +13,17 @@ using namespace platform;
 class Association : public RegistryTest {
  protected:
   void TearDown() override {
-    for (const char* key : {"CorvalindeDoc", ".cvdoc", "CorvalindeAltro"}) {
+    for (const wchar_t* key : {L"CorvalindeDoc", L".cvdoc", L"CorvalindeAltro"}) {
       DeleteTree(*registry_, kHkeyClassesRoot, key);
     }
     RegistryTest::TearDown();
   }
-  // The default value of a key under HKEY_CLASSES_ROOT and its type; "(no key)" when absent.
-  std::pair<std::string, std::uint32_t> Default(const std::string& path) {
+  // The default value of a key under HKEY_CLASSES_ROOT and its type; L"(no key)" when absent.
+  std::pair<std::wstring, std::uint32_t> Default(const std::wstring& path) {
     StoredText stored = ReadText(*registry_, kHkeyClassesRoot, path);
     return {stored.text, stored.type};
   }
-  std::string Text(const std::string& path) { return Default(path).first; }
+  std::wstring Text(const std::wstring& path) { return Default(path).first; }
   void Minimal(clsRegistry& reg, bool install, std::int32_t icon) {
     reg.CreateEXEAssociation(L"C:\\a.exe", L"CorvalindeDoc", L"Documento", L"cvdoc", L"", false,
                              L"", false, L"", install, L"", icon);
@@ -34,13 +33,13 @@ class Association : public RegistryTest {
 TEST_P(Association, TheMinimalCallWritesFourKeys) {
   clsRegistry reg(*registry_);
   Minimal(reg, false, -1);
-  EXPECT_EQ(Text(".cvdoc"), "CorvalindeDoc");
-  EXPECT_EQ(Text("CorvalindeDoc"), "Documento");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\open"), "&Open");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\open\\command"), "\"C:\\a.exe\" \"%1\"");
-  for (const char* absent : {"CorvalindeDoc\\shell\\print", "CorvalindeDoc\\shell\\add",
-                             "CorvalindeDoc\\shell\\new", "CorvalindeDoc\\DefaultIcon"}) {
-    EXPECT_EQ(Text(absent), "(no key)") << absent;
+  EXPECT_EQ(Text(L".cvdoc"), L"CorvalindeDoc");
+  EXPECT_EQ(Text(L"CorvalindeDoc"), L"Documento");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\open"), L"&Open");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\open\\command"), L"\"C:\\a.exe\" \"%1\"");
+  for (const wchar_t* absent : {L"CorvalindeDoc\\shell\\print", L"CorvalindeDoc\\shell\\add",
+                                L"CorvalindeDoc\\shell\\new", L"CorvalindeDoc\\DefaultIcon"}) {
+    EXPECT_EQ(Text(absent), L"(no key)") << absent;
   }
   // The object is left at the last key written.
   EXPECT_EQ(reg.SectionKey(), L"CorvalindeDoc\\shell\\open\\command");
@@ -52,15 +51,15 @@ TEST_P(Association, EveryVerbTheIconAndTheirDefaults) {
   clsRegistry reg(*registry_);
   reg.CreateEXEAssociation(L"  \"C:\\Program Files\\app.exe\"  ", L"CorvalindeDoc", L"Doc",
                            L"cvdoc", L"Apri", true, L"", true, L"", true, L"", 0);
-  const std::string quoted = "\"C:\\Program Files\\app.exe\"";
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\open"), "Apri");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\print"), "&Print");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\print\\command"), quoted + " /p \"%1\"");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\add"), "&Install cvdoc");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\add\\command"), quoted + " /a \"%1\"");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\new"), "&New");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\new\\command"), quoted + " /n \"%1\"");
-  EXPECT_EQ(Text("CorvalindeDoc\\DefaultIcon"), quoted + ",0");
+  const std::wstring quoted = L"\"C:\\Program Files\\app.exe\"";
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\open"), L"Apri");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\print"), L"&Print");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\print\\command"), quoted + L" /p \"%1\"");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\add"), L"&Install cvdoc");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\add\\command"), quoted + L" /a \"%1\"");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\new"), L"&New");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\new\\command"), quoted + L" /n \"%1\"");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\DefaultIcon"), quoted + L",0");
   EXPECT_EQ(reg.SectionKey(), L"CorvalindeDoc\\DefaultIcon");
 }
 
@@ -68,11 +67,11 @@ TEST_P(Association, APathWithAVariableIsStoredExpandable) {
   clsRegistry reg(*registry_);
   reg.CreateEXEAssociation(L"%ProgramFiles%\\app.exe", L"CorvalindeDoc", L"Doc", L"cvdoc", L"",
                            false, L"", false, L"", false, L"", 3);
-  EXPECT_EQ(
-      Default("CorvalindeDoc\\shell\\open\\command"),
-      (std::pair<std::string, std::uint32_t>{"\"%ProgramFiles%\\app.exe\" \"%1\"", kRegExpandSz}));
-  EXPECT_EQ(Default("CorvalindeDoc\\DefaultIcon").second, kRegExpandSz);
-  EXPECT_EQ(Default("CorvalindeDoc").second, kRegSz);
+  EXPECT_EQ(Default(L"CorvalindeDoc\\shell\\open\\command"),
+            (std::pair<std::wstring, std::uint32_t>{L"\"%ProgramFiles%\\app.exe\" \"%1\"",
+                                                    kRegExpandSz}));
+  EXPECT_EQ(Default(L"CorvalindeDoc\\DefaultIcon").second, kRegExpandSz);
+  EXPECT_EQ(Default(L"CorvalindeDoc").second, kRegSz);
 }
 
 TEST_P(Association, AdditionalVerbsCheckTheirListAndTheirClass) {
@@ -95,12 +94,12 @@ TEST_P(Association, AdditionalVerbsCheckTheirListAndTheirClass) {
               L"Invalid parameter list passed to CreateAdditionalEXEAssociations - expected "
               L"Name/Text/Command");
   }
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\x"), "(no key)");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\x"), L"(no key)");
   EXPECT_FALSE(reg.CreateAdditionalEXEAssociations(L"CorvalindeDoc", {}));
   EXPECT_FALSE(reg.CreateAdditionalEXEAssociations(
       L"CorvalindeDoc", {std::wstring(L"v"), std::wstring(L"T"), std::wstring(L"X %1")}));
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\v"), "T");
-  EXPECT_EQ(Text("CorvalindeDoc\\shell\\v\\command"), "X %1");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\v"), L"T");
+  EXPECT_EQ(Text(L"CorvalindeDoc\\shell\\v\\command"), L"X %1");
   auto missing = reg.CreateAdditionalEXEAssociations(
       L"CorvalindeAltro", {std::wstring(L"v"), std::wstring(L"T"), std::wstring(L"X")});
   ASSERT_TRUE(missing);
@@ -132,7 +131,7 @@ TEST(AssociationFailures, AFailedWriteStopsTheBuilderButNotTheAdditionalVerbs) {
   try {
     refused.CreateEXEAssociation(L"C:\\b.exe", L"CorvalindeAltro", L"Doc", L"cvaltro", L"", false,
                                  L"", false, L"", false, L"", -1);
-    FAIL() << "a refused write must raise";
+    FAIL() << L"a refused write must raise";
   } catch (const RegistryError& raised) {
     EXPECT_EQ(raised.Number(), 26001);
     EXPECT_EQ(raised.Description(),

@@ -9,6 +9,7 @@
 #include "platform/inmemory/memory_registry.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/registry_key.h"
+#include "platform/registry_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -38,16 +39,17 @@ struct RecordingProgress final : ProgressWindow, ListDrawing {
 
 class Catalogue : public ::testing::Test {
  protected:
-  void Set(const std::string& path, const std::string& text, const char* name = nullptr,
+  void Set(const std::wstring& path, const std::wstring& text, std::wstring_view name = {},
            std::uint32_t type = kRegSz) {
     RegistryKey key(registry_);
     ASSERT_EQ(key.Create(kHkeyClassesRoot, path, kKeyAllAccess), kRegSuccess);
-    registry_.SetValue(key.get(), name, type, reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                       static_cast<std::uint32_t>(text.size() + 1));
+    std::vector<std::uint8_t> bytes = ToRegistryText(text);
+    registry_.SetValue(key.get(), name, type, bytes.data(),
+                       static_cast<std::uint32_t>(bytes.size()));
   }
-  void ProgId(const std::string& name, const std::string& clsid) {
-    Set(name, "Nome di " + name);
-    Set(name + "\\CLSID", clsid);
+  void ProgId(const std::wstring& name, const std::wstring& clsid) {
+    Set(name, L"Nome di " + name);
+    Set(name + L"\\CLSID", clsid);
   }
   void Load() { catalogue_.Load(registry_, progress_, progress_, boxes_); }
   std::vector<std::wstring> Column(CatalogueColumn column) {
@@ -63,17 +65,17 @@ class Catalogue : public ::testing::Test {
 };
 
 TEST_F(Catalogue, OneRowPerIdentifierThatNamesAClass) {
-  ProgId("Zeta.Server", "{B}");
-  Set("CLSID\\{B}\\LocalServer32", "  C:\\app\\server.exe /automation  ");
-  ProgId("alfa.Module", "{A}");
-  Set("CLSID\\{A}\\InProcServer32", "%SystemRoot%\\alfa.dll", nullptr, kRegExpandSz);
-  Set("CLSID\\{A}\\InProcServer32", "Apartment", "ThreadingModel");
-  Set("CLSID\\{A}\\Version", "1.0");
-  Set("CLSID\\{A}\\VersionIndependentProgID", "alfa.Module");
-  ProgId("Blank.Clsid", "   ");
-  Set("NoClsid", "nessuno");
-  ProgId("Orphan.Class", "{NON-REGISTRATA}");
-  registry_.DefineEnvironmentVariable("SystemRoot", "C:\\Windows");
+  ProgId(L"Zeta.Server", L"{B}");
+  Set(L"CLSID\\{B}\\LocalServer32", L"  C:\\app\\server.exe /automation  ");
+  ProgId(L"alfa.Module", L"{A}");
+  Set(L"CLSID\\{A}\\InProcServer32", L"%SystemRoot%\\alfa.dll", {}, kRegExpandSz);
+  Set(L"CLSID\\{A}\\InProcServer32", L"Apartment", L"ThreadingModel");
+  Set(L"CLSID\\{A}\\Version", L"1.0");
+  Set(L"CLSID\\{A}\\VersionIndependentProgID", L"alfa.Module");
+  ProgId(L"Blank.Clsid", L"   ");
+  Set(L"NoClsid", L"nessuno");
+  ProgId(L"Orphan.Class", L"{NON-REGISTRATA}");
+  registry_.DefineEnvironmentVariable(L"SystemRoot", L"C:\\Windows");
 
   Load();
   ASSERT_EQ(catalogue_.Rows().size(), 3u);
@@ -101,7 +103,7 @@ TEST_F(Catalogue, OneRowPerIdentifierThatNamesAClass) {
 }
 
 TEST_F(Catalogue, TheProgressRunsOverEveryKeyAndTheLoadEndsClean) {
-  for (int i = 0; i < 7; ++i) ProgId("Chiave" + std::to_string(i), i % 2 ? "{X}" : "");
+  for (int i = 0; i < 7; ++i) ProgId(L"Chiave" + std::to_wstring(i), i % 2 ? L"{X}" : L"");
   Load();
   EXPECT_EQ(progress_.captions.front(), L"Caricamento moduli in corso ...( 0% completato )");
   EXPECT_EQ(progress_.captions.back(), L"Caricamento moduli in corso ...( 100% completato )");
@@ -119,7 +121,7 @@ TEST_F(Catalogue, TheProgressRunsOverEveryKeyAndTheLoadEndsClean) {
 }
 
 TEST_F(Catalogue, NoRowLimitOf32767) {
-  for (int i = 0; i < 32800; ++i) ProgId("P" + std::to_string(100000 + i), "{C}");
+  for (int i = 0; i < 32800; ++i) ProgId(L"P" + std::to_wstring(100000 + i), L"{C}");
   Load();
   EXPECT_EQ(catalogue_.Rows().size(), 32800u);
   EXPECT_EQ(catalogue_.Rows().back()[kColumnId], L"32800");
@@ -130,34 +132,36 @@ TEST_F(Catalogue, NoRowLimitOf32767) {
 class FailingEnumeration final : public Registry {
  public:
   explicit FailingEnumeration(Registry& inner) : inner_(inner) {}
-  std::int32_t OpenKey(RegKey p, const std::string& s, std::uint32_t a, RegKey& o) override {
+  std::int32_t OpenKey(RegKey p, std::wstring_view s, std::uint32_t a, RegKey& o) override {
     return inner_.OpenKey(p, s, a, o);
   }
-  std::int32_t CreateKey(RegKey p, const std::string& s, std::uint32_t a, RegKey& o) override {
+  std::int32_t CreateKey(RegKey p, std::wstring_view s, std::uint32_t a, RegKey& o) override {
     return inner_.CreateKey(p, s, a, o);
   }
   std::int32_t CloseKey(RegKey k) override { return inner_.CloseKey(k); }
-  std::int32_t SetValue(RegKey k, const char* n, std::uint32_t t, const std::uint8_t* d,
+  std::int32_t SetValue(RegKey k, std::wstring_view n, std::uint32_t t, const std::uint8_t* d,
                         std::uint32_t s) override {
     return inner_.SetValue(k, n, t, d, s);
   }
-  std::int32_t QueryValue(RegKey k, const char* n, std::uint32_t* t, std::uint8_t* d,
+  std::int32_t QueryValue(RegKey k, std::wstring_view n, std::uint32_t* t, std::uint8_t* d,
                           std::uint32_t* s) override {
     return inner_.QueryValue(k, n, t, d, s);
   }
-  std::int32_t DeleteValue(RegKey k, const char* n) override { return inner_.DeleteValue(k, n); }
-  std::int32_t DeleteKey(RegKey p, const std::string& s) override { return inner_.DeleteKey(p, s); }
-  std::int32_t EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t s) override {
+  std::int32_t DeleteValue(RegKey k, std::wstring_view n) override {
+    return inner_.DeleteValue(k, n);
+  }
+  std::int32_t DeleteKey(RegKey p, std::wstring_view s) override { return inner_.DeleteKey(p, s); }
+  std::int32_t EnumKey(RegKey k, std::uint32_t i, wchar_t* n, std::uint32_t* s) override {
     if (i == 1) throw std::runtime_error("out of memory");
     return inner_.EnumKey(k, i, n, s);
   }
-  std::int32_t EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* s) override {
+  std::int32_t EnumValue(RegKey k, std::uint32_t i, wchar_t* n, std::uint32_t* s) override {
     return inner_.EnumValue(k, i, n, s);
   }
-  std::int32_t QueryInfoKey(RegKey k, std::uint32_t* l) override {
-    return inner_.QueryInfoKey(k, l);
+  std::int32_t QueryInfoKey(RegKey k, RegKeyInfo& info) override {
+    return inner_.QueryInfoKey(k, info);
   }
-  std::uint32_t ExpandEnvironment(const char* s, char* d, std::uint32_t n) override {
+  std::uint32_t ExpandEnvironment(const wchar_t* s, wchar_t* d, std::uint32_t n) override {
     return inner_.ExpandEnvironment(s, d, n);
   }
 
@@ -166,8 +170,8 @@ class FailingEnumeration final : public Registry {
 };
 
 TEST_F(Catalogue, ARegistryFailureIsShownAndTheListStaysAsItWas) {
-  ProgId("A.Uno", "{1}");
-  ProgId("B.Due", "{2}");
+  ProgId(L"A.Uno", L"{1}");
+  ProgId(L"B.Due", L"{2}");
   Load();
   ASSERT_EQ(catalogue_.Rows().size(), 2u);
   FailingEnumeration failing(registry_);
@@ -186,13 +190,13 @@ TEST_F(Catalogue, ARegistryFailureIsShownAndTheListStaysAsItWas) {
 class Search : public Catalogue {
  protected:
   void SetUp() override {
-    const char* modules[] = {"C:\\a\\uno.dll", "", "C:\\b\\DUE.ocx", "C:\\c\\tre.dll"};
+    const wchar_t* modules[] = {L"C:\\a\\uno.dll", L"", L"C:\\b\\DUE.ocx", L"C:\\c\\tre.dll"};
     for (int i = 0; i < 4; ++i) {
-      std::string clsid = "{" + std::to_string(i) + "}";
-      ProgId("Mod" + std::to_string(i), clsid);
-      if (*modules[i]) Set("CLSID\\" + clsid + "\\InProcServer32", modules[i]);
+      std::wstring clsid = L"{" + std::to_wstring(i) + L"}";
+      ProgId(L"Mod" + std::to_wstring(i), clsid);
+      if (*modules[i]) Set(L"CLSID\\" + clsid + L"\\InProcServer32", modules[i]);
     }
-    Set("CLSID\\{3}\\LocalServer32", "C:\\c\\tre.exe");
+    Set(L"CLSID\\{3}\\LocalServer32", L"C:\\c\\tre.exe");
     Load();
   }
   std::wstring Find(SearchColumn column, const std::wstring& key) {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "options/shell_verbs.h"
-#include "platform/ansi.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/inmemory/recording_dialogs.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/registry_key.h"
+#include "platform/registry_text.h"
 
 namespace corvalinde {
 namespace {
@@ -18,20 +18,17 @@ using Names = std::vector<std::wstring>;
 class OptionsDialogTest : public ::testing::Test {
  protected:
   OptionsDialog Open() { return OptionsDialog(settings_, registry_, boxes_, dialogs_, L"C:\\Cv"); }
-  bool KeyExists(const std::string& path) {
+  bool KeyExists(const std::wstring& path) {
     RegistryKey key(registry_);
     return key.Open(kHkeyClassesRoot, path, kKeyQueryValue) == kRegSuccess;
   }
-  std::string RunValue() {
+  std::wstring RunValue() {
     RegistryKey key(registry_);
-    if (key.Open(kHkeyLocalMachine, ToAnsi(kRunKey), kKeyQueryValue) != kRegSuccess) return "-";
-    char data[256] = {};
+    if (key.Open(kHkeyLocalMachine, kRunKey, kKeyQueryValue) != kRegSuccess) return L"-";
+    std::uint8_t data[512] = {};
     std::uint32_t size = sizeof data;
-    if (registry_.QueryValue(key.get(), "Corvalinde", nullptr,
-                             reinterpret_cast<std::uint8_t*>(data), &size)) {
-      return "-";
-    }
-    return data;
+    if (registry_.QueryValue(key.get(), L"Corvalinde", nullptr, data, &size)) return L"-";
+    return FromRegistryText(data, size);
   }
 
   Opzioni settings_ = DefaultOpzioni();
@@ -96,9 +93,9 @@ TEST_F(OptionsDialogTest, ConfirmAppliesTheRunEntryVerbsAndRecord) {
   dialog.winStart = true;
   dialog.extensions = {L"OCX", L"XYZ"};
   dialog.Conferma();
-  EXPECT_EQ(RunValue(), "\"C:\\Cv\\Corvalinde.exe\"");
-  EXPECT_FALSE(KeyExists("dllfile\\shell\\Registra"));
-  EXPECT_TRUE(KeyExists("xyzfile\\shell\\Registra\\command"));
+  EXPECT_EQ(RunValue(), L"\"C:\\Cv\\Corvalinde.exe\"");
+  EXPECT_FALSE(KeyExists(L"dllfile\\shell\\Registra"));
+  EXPECT_TRUE(KeyExists(L"xyzfile\\shell\\Registra\\command"));
   EXPECT_EQ(settings_.WinStart, -1);
   EXPECT_EQ(settings_.NumExt, 2);
   EXPECT_EQ(settings_.Ext[1], FixedExtension(L"XYZ"));
@@ -108,8 +105,8 @@ TEST_F(OptionsDialogTest, ConfirmAppliesTheRunEntryVerbsAndRecord) {
   off.winStart = false;
   off.associa = false;
   off.Conferma();
-  EXPECT_EQ(RunValue(), "-");
-  EXPECT_FALSE(KeyExists("xyzfile\\shell\\Registra"));
+  EXPECT_EQ(RunValue(), L"-");
+  EXPECT_FALSE(KeyExists(L"xyzfile\\shell\\Registra"));
   EXPECT_EQ(settings_.Associa, 0);
   EXPECT_EQ(settings_.NumExt, 2);  // the list is stored all the same
   OptionsDialog again = Open();
@@ -125,7 +122,7 @@ TEST_F(OptionsDialogTest, ARefusedRunEntryIsSaidOnceAndTheRestStillApplies) {
   dialog.Conferma();
   ASSERT_EQ(boxes_.Shown().size(), 1u);
   EXPECT_EQ(boxes_.Shown()[0].icon, MessageIcon::Exclamation);
-  EXPECT_TRUE(KeyExists("xyzfile\\shell\\Registra\\command"));
+  EXPECT_TRUE(KeyExists(L"xyzfile\\shell\\Registra\\command"));
   EXPECT_EQ(settings_.NumExt, 3);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/inmemory/memory_registry.h"
 #include "platform/registry_key.h"
+#include "platform/registry_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -31,37 +32,43 @@ std::string BackendName(const ::testing::TestParamInfo<RegistryBackend>& info) {
   return info.param.name;
 }
 
-StoredText ReadText(platform::Registry& registry, platform::RegKey root, const std::string& path,
-                    const char* name) {
+StoredText ReadText(platform::Registry& registry, platform::RegKey root, std::wstring_view path,
+                    std::wstring_view name) {
   platform::RegistryKey key(registry);
-  if (key.Open(root, path, platform::kKeyQueryValue) != platform::kRegSuccess) return {"(no key)"};
-  char data[512] = {};
-  std::uint32_t size = sizeof data - 1, type = 0;
-  if (registry.QueryValue(key.get(), name, &type, reinterpret_cast<std::uint8_t*>(data), &size)) {
-    return {"(none)"};
-  }
-  return {std::string(data, size && data[size - 1] == '\0' ? size - 1 : size), type};
+  if (key.Open(root, path, platform::kKeyQueryValue) != platform::kRegSuccess) return {L"(no key)"};
+  std::uint8_t data[1024] = {};
+  std::uint32_t size = sizeof data, type = 0;
+  if (registry.QueryValue(key.get(), name, &type, data, &size)) return {L"(none)"};
+  return {platform::FromRegistryText(data, size), type};
 }
 
-void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::string& path) {
+std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::RegKey key) {
+  std::vector<std::wstring> names;
+  wchar_t name[platform::kMaxKeyNameLength + 1];
+  for (std::uint32_t i = 0;; ++i) {
+    std::uint32_t size = std::size(name);
+    if (registry.EnumKey(key, i, name, &size) != platform::kRegSuccess) break;
+    names.emplace_back(name, size);
+  }
+  return names;
+}
+
+void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::wstring& path) {
   platform::RegKey key = 0;
   if (registry.OpenKey(root, path, platform::kKeyAllAccess, key) != platform::kRegSuccess) return;
-  std::vector<std::string> children;
-  char name[256];
-  for (std::uint32_t i = 0; registry.EnumKey(key, i, name, sizeof name) == 0; ++i) {
-    children.push_back(name);
-  }
+  std::vector<std::wstring> children = SubKeyNames(registry, key);
   registry.CloseKey(key);
-  for (const std::string& child : children) DeleteTree(registry, root, path + "\\" + child);
+  for (const std::wstring& child : children) DeleteTree(registry, root, path + L"\\" + child);
   registry.DeleteKey(root, path);
 }
 
 void RegistryTest::SetUp() {
   registry_ = GetParam().make();
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  sandboxPath_ = std::string("Software\\Corvalinde Tests\\") + test->name();
-  for (char& c : sandboxPath_) {
-    if (c == '/') c = '_';
+  std::string testName = test->name();
+  sandboxPath_ = L"Software\\Corvalinde Tests\\" + std::wstring(testName.begin(), testName.end());
+  for (wchar_t& c : sandboxPath_) {
+    if (c == L'/') c = L'_';
   }
   DeleteTree(*registry_, platform::kHkeyCurrentUser, sandboxPath_);
   ASSERT_EQ(registry_->CreateKey(platform::kHkeyCurrentUser, sandboxPath_, platform::kKeyAllAccess,
@@ -72,7 +79,7 @@ void RegistryTest::SetUp() {
 void RegistryTest::TearDown() {
   if (sandbox_) registry_->CloseKey(sandbox_);
   DeleteTree(*registry_, platform::kHkeyCurrentUser, sandboxPath_);
-  DeleteTree(*registry_, platform::kHkeyCurrentUser, "Software\\Corvalinde Tests");
+  DeleteTree(*registry_, platform::kHkeyCurrentUser, L"Software\\Corvalinde Tests");
 }
 
 }  // namespace corvalinde::testing

@@ -29,14 +29,17 @@ bool RunningOnWine();
 // A value under root\path as text, with its type: "(no key)" when the key cannot be opened,
 // "(none)" when the value is not there. A text's NUL is not part of it.
 struct StoredText {
-  std::string text;
+  std::wstring text;
   std::uint32_t type = 0;
 };
-StoredText ReadText(platform::Registry& registry, platform::RegKey root, const std::string& path,
-                    const char* name = nullptr);
+StoredText ReadText(platform::Registry& registry, platform::RegKey root, std::wstring_view path,
+                    std::wstring_view name = {});
+
+// The names of a key's sub-keys, listed through the interface.
+std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::RegKey key);
 
 // Deletes a key and everything below it, through the interface itself.
-void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::string& path);
+void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::wstring& path);
 
 // Fixture: `registry_` from the backend, and `sandbox_`, an open key
 // (HKEY_CURRENT_USER\Software\Corvalinde Tests\<test>) that is emptied and removed at the end.
@@ -46,7 +49,7 @@ class RegistryTest : public ::testing::TestWithParam<RegistryBackend> {
   void TearDown() override;
 
   std::unique_ptr<platform::Registry> registry_;
-  std::string sandboxPath_;
+  std::wstring sandboxPath_;
   platform::RegKey sandbox_ = 0;
 };
 

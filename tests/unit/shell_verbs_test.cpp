@@ -2,7 +2,6 @@
 
 #include "options/opzioni.h"
 #include "options/reg_func.h"
-#include "platform/ansi.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/registry_key.h"
 #include "registry_backends.h"
@@ -12,58 +11,58 @@ namespace {
 
 using namespace platform;
 
-std::string DefaultOf(Registry& registry, RegKey root, const std::string& path,
-                      const char* name = nullptr) {
+std::wstring DefaultOf(Registry& registry, RegKey root, const std::wstring& path,
+                       std::wstring_view name = {}) {
   return ReadText(registry, root, path, name).text;
 }
 
 class RegistryHelpers : public RegistryTest {
  protected:
-  std::wstring Path(const std::string& rest) {
-    return FromAnsi(sandboxPath_ + (rest.empty() ? "" : "\\" + rest));
+  std::wstring Path(const std::wstring& rest) {
+    return sandboxPath_ + (rest.empty() ? L"" : L"\\" + rest);
   }
 };
 
 TEST_P(RegistryHelpers, WriteCreatesThePathAndStarOrEmptyIsTheDefault) {
-  EXPECT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path("a\\b\\c"), L"nome", L"uno"));
-  EXPECT_EQ(DefaultOf(*registry_, sandbox_, "a\\b\\c", "nome"), "uno");
-  EXPECT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path("a"), L"*", L"stella"));
-  EXPECT_EQ(DefaultOf(*registry_, sandbox_, "a"), "stella");
-  EXPECT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path("a"), L"", L"vuoto"));
-  EXPECT_EQ(DefaultOf(*registry_, sandbox_, "a"), "vuoto");
-  // The size counted no NUL; the registry adds it, so the text reads back whole.
+  EXPECT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path(L"a\\b\\c"), L"nome", L"uno"));
+  EXPECT_EQ(DefaultOf(*registry_, sandbox_, L"a\\b\\c", L"nome"), L"uno");
+  EXPECT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path(L"a"), L"*", L"stella"));
+  EXPECT_EQ(DefaultOf(*registry_, sandbox_, L"a"), L"stella");
+  EXPECT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path(L"a"), L"", L"vuoto"));
+  EXPECT_EQ(DefaultOf(*registry_, sandbox_, L"a"), L"vuoto");
+  // Stored with its NUL, as Windows' own tools store texts.
   std::uint32_t size = 0;
   RegistryKey key(*registry_);
-  ASSERT_EQ(key.Open(sandbox_, "a", kKeyQueryValue), kRegSuccess);
-  EXPECT_EQ(registry_->QueryValue(key.get(), nullptr, nullptr, nullptr, &size), kRegSuccess);
-  EXPECT_EQ(size, 6u);
+  ASSERT_EQ(key.Open(sandbox_, L"a", kKeyQueryValue), kRegSuccess);
+  EXPECT_EQ(registry_->QueryValue(key.get(), L"", nullptr, nullptr, &size), kRegSuccess);
+  EXPECT_EQ(size, 12u);
 }
 
 TEST_P(RegistryHelpers, DeleteTakesValuesTheDefaultOrTheKeyItself) {
-  ASSERT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path("k\\sotto"), L"v", L"1"));
-  ASSERT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path("k"), L"*", L"2"));
-  EXPECT_TRUE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path("k\\sotto"), L"v"));
-  EXPECT_FALSE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path("k\\sotto"), L"v"));
-  EXPECT_TRUE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path("k"), L"*"));
-  EXPECT_EQ(DefaultOf(*registry_, sandbox_, "k"), "(none)");
-  EXPECT_FALSE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path("k"), L""));  // has a sub-key
-  EXPECT_TRUE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path("k\\sotto"), L""));
-  EXPECT_TRUE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path("k"), L""));
-  EXPECT_EQ(DefaultOf(*registry_, sandbox_, "k"), "(no key)");
-  EXPECT_FALSE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path("k"), L""));
+  ASSERT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path(L"k\\sotto"), L"v", L"1"));
+  ASSERT_TRUE(RegWriteString(*registry_, kHkeyCurrentUser, Path(L"k"), L"*", L"2"));
+  EXPECT_TRUE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path(L"k\\sotto"), L"v"));
+  EXPECT_FALSE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path(L"k\\sotto"), L"v"));
+  EXPECT_TRUE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path(L"k"), L"*"));
+  EXPECT_EQ(DefaultOf(*registry_, sandbox_, L"k"), L"(none)");
+  EXPECT_FALSE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path(L"k"), L""));  // has a sub-key
+  EXPECT_TRUE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path(L"k\\sotto"), L""));
+  EXPECT_TRUE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path(L"k"), L""));
+  EXPECT_EQ(DefaultOf(*registry_, sandbox_, L"k"), L"(no key)");
+  EXPECT_FALSE(RegDeleteEntry(*registry_, kHkeyCurrentUser, Path(L"k"), L""));
 }
 
 // The verbs go under HKEY_CLASSES_ROOT; these tests use extensions no system has.
 class ShellVerbs : public RegistryTest {
  protected:
   void TearDown() override {
-    for (const char* name : {"cvprovafile", "cvaltrafile", ".cvpuntofile"}) {
+    for (const wchar_t* name : {L"cvprovafile", L"cvaltrafile", L".cvpuntofile"}) {
       DeleteTree(*registry_, kHkeyClassesRoot, name);
     }
     RegistryTest::TearDown();
   }
-  std::string Command(const std::string& fileClass, const std::string& verb) {
-    return DefaultOf(*registry_, kHkeyClassesRoot, fileClass + "\\shell\\" + verb + "\\command");
+  std::wstring Command(const std::wstring& fileClass, const std::wstring& verb) {
+    return DefaultOf(*registry_, kHkeyClassesRoot, fileClass + L"\\shell\\" + verb + L"\\command");
   }
   const std::wstring program_ = L"C:\\Program Files\\Corvalinde\\Corvalinde.exe";
 };
@@ -71,23 +70,25 @@ class ShellVerbs : public RegistryTest {
 TEST_P(ShellVerbs, EveryExtensionGetsBothVerbsWithTheQuotedProgramPath) {
   std::vector<std::wstring> list = {FixedExtension(L"CVPROVA"), FixedExtension(L"  CvAltra ")};
   CreateShellVerbs(*registry_, list, program_);
-  const std::string quoted = "\"C:\\Program Files\\Corvalinde\\Corvalinde.exe\"";
-  for (const char* fileClass : {"cvprovafile", "cvaltrafile"}) {
+  const std::wstring quoted = L"\"C:\\Program Files\\Corvalinde\\Corvalinde.exe\"";
+  for (const wchar_t* fileClass : {L"cvprovafile", L"cvaltrafile"}) {
     SCOPED_TRACE(fileClass);
-    EXPECT_EQ(Command(fileClass, "Registra"), quoted + " /filename %1 /modal R /visible 0");
-    EXPECT_EQ(Command(fileClass, "Unregistra"), quoted + " /filename %1 /modal U /visible 0");
-    EXPECT_EQ(DefaultOf(*registry_, kHkeyClassesRoot, std::string(fileClass) + "\\shell\\Registra"),
-              "(none)");
+    EXPECT_EQ(Command(fileClass, L"Registra"), quoted + L" /filename %1 /modal R /visible 0");
+    EXPECT_EQ(Command(fileClass, L"Unregistra"), quoted + L" /filename %1 /modal U /visible 0");
+    EXPECT_EQ(
+        DefaultOf(*registry_, kHkeyClassesRoot, std::wstring(fileClass) + L"\\shell\\Registra"),
+        L"(none)");
   }
 
   RemoveShellVerbs(*registry_, list);
-  for (const char* fileClass : {"cvprovafile", "cvaltrafile"}) {
-    EXPECT_EQ(Command(fileClass, "Registra"), "(no key)");
-    EXPECT_EQ(DefaultOf(*registry_, kHkeyClassesRoot, std::string(fileClass) + "\\shell\\Registra"),
-              "(no key)");
+  for (const wchar_t* fileClass : {L"cvprovafile", L"cvaltrafile"}) {
+    EXPECT_EQ(Command(fileClass, L"Registra"), L"(no key)");
+    EXPECT_EQ(
+        DefaultOf(*registry_, kHkeyClassesRoot, std::wstring(fileClass) + L"\\shell\\Registra"),
+        L"(no key)");
     // The class and its shell key stay, even when the verbs made them.
     RegistryKey shell(*registry_);
-    EXPECT_EQ(shell.Open(kHkeyClassesRoot, std::string(fileClass) + "\\shell", kKeyQueryValue),
+    EXPECT_EQ(shell.Open(kHkeyClassesRoot, std::wstring(fileClass) + L"\\shell", kKeyQueryValue),
               kRegSuccess);
   }
   RemoveShellVerbs(*registry_, list);  // nothing left to remove: nothing happens
@@ -95,7 +96,7 @@ TEST_P(ShellVerbs, EveryExtensionGetsBothVerbsWithTheQuotedProgramPath) {
 
 TEST_P(ShellVerbs, ADotStaysAndABlankEntryWritesUnderFile) {
   CreateShellVerbs(*registry_, {FixedExtension(L".CVPUNTO")}, program_);
-  EXPECT_NE(Command(".cvpuntofile", "Registra"), "(no key)");
+  EXPECT_NE(Command(L".cvpuntofile", L"Registra"), L"(no key)");
   EXPECT_EQ(FileClassName(FixedExtension(L"")), L"file");
   EXPECT_EQ(FileClassName(L" Ocx "), L"ocxfile");
 }
@@ -109,7 +110,7 @@ TEST(ShellVerbsRefused, AReadOnlyClassesRootChangesNothingAndRaisesNothing) {
   inmemory::MemoryRegistry registry;
   registry.SetReadOnly(kHkeyClassesRoot, true);
   CreateShellVerbs(registry, {FixedExtension(L"DLL")}, L"C:\\x\\Corvalinde.exe");
-  EXPECT_EQ(DefaultOf(registry, kHkeyClassesRoot, "dllfile"), "(no key)");
+  EXPECT_EQ(DefaultOf(registry, kHkeyClassesRoot, L"dllfile"), L"(no key)");
   EXPECT_FALSE(RegWriteString(registry, kHkeyClassesRoot, L"x", L"", L"y"));
 }
 

@@ -150,7 +150,7 @@ TEST(TrayStartUp, RebuildsTheVerbsWhateverTheSettingAndAddsTheIcon) {
   StartTrayMode(settings, registry, tray, icon, owner, L"/percorso/che/non/esiste");
   EXPECT_EQ(settings.Ext, DefaultOpzioni().Ext);  // no file: the defaults
   platform::RegistryKey key(registry);
-  EXPECT_EQ(key.Open(platform::kHkeyClassesRoot, "ocxfile\\shell\\Unregistra\\command",
+  EXPECT_EQ(key.Open(platform::kHkeyClassesRoot, L"ocxfile\\shell\\Unregistra\\command",
                      platform::kKeyQueryValue),
             platform::kRegSuccess);
   EXPECT_EQ(tray.ToolTipText(), Tip(std::wstring(L" Oska Corvalinde 0.03.1 ") + L'\0'));

@@ -8,12 +8,12 @@ namespace corvalinde::platform::inmemory {
 
 struct MemoryRegistry::Node : std::enable_shared_from_this<MemoryRegistry::Node> {
   struct Value {
-    std::string name;
+    std::wstring name;
     std::uint32_t type;
     std::vector<std::uint8_t> data;
   };
-  std::string name;
-  std::string upperName;  // the sort and lookup key
+  std::wstring name;
+  std::wstring upperName;  // the sort and lookup key
   RegKey root = 0;
   Node* parent = nullptr;
   bool deleted = false;
@@ -21,10 +21,10 @@ struct MemoryRegistry::Node : std::enable_shared_from_this<MemoryRegistry::Node>
 
   // Keys with many sub-keys (the roots hold thousands) also find them by hash.
   static constexpr std::size_t kIndexedFrom = 64;
-  std::unordered_map<std::string, Node*> index;  // upperName -> child, once there are many
+  std::unordered_map<std::wstring, Node*> index;  // upperName -> child, once there are many
 
   // The child of that (upper-cased) name; null when there is none.
-  Node* Child(const std::string& upper) const {
+  Node* Child(const std::wstring& upper) const {
     if (!index.empty()) {
       auto found = index.find(upper);
       return found == index.end() ? nullptr : found->second;
@@ -44,10 +44,10 @@ struct MemoryRegistry::Node : std::enable_shared_from_this<MemoryRegistry::Node>
     index.erase(child.upperName);
     children.erase(LowerBound(child.upperName));
   }
-  std::vector<std::shared_ptr<Node>>::const_iterator LowerBound(const std::string& upper) const {
+  std::vector<std::shared_ptr<Node>>::const_iterator LowerBound(const std::wstring& upper) const {
     return std::lower_bound(
         children.begin(), children.end(), upper,
-        [](const auto& child, const std::string& key) { return child->upperName < key; });
+        [](const auto& child, const std::wstring& key) { return child->upperName < key; });
   }
   std::vector<Value> values;  // in the order first set
 };
@@ -57,74 +57,71 @@ namespace {
 constexpr std::uint32_t kWriteRights = kKeySetValue | kKeyCreateSubKey | kKeyCreateLink |
                                        kKeyDelete | 0x00040000 /* WRITE_DAC */ |
                                        0x00080000 /* WRITE_OWNER */;
-constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::uint32_t kMaxValueNameLength = 16383;
 
-// Upper case as the registry compares names: ASCII and the letters of Windows-1252.
-constexpr unsigned char UpperOf(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
-  switch (c) {
-    case 0x9A:
-      return 0x8A;
-    case 0x9C:
-      return 0x8C;
-    case 0x9E:
-      return 0x8E;
-    case 0xFF:
-      return 0x9F;
-    default:
-      return c;
+// Upper case as the registry compares names, for the scripts the program and its tests meet.
+wchar_t Upper(wchar_t c) {
+  auto u = static_cast<std::uint32_t>(c);
+  if (u < 0x80) return (u >= 'a' && u <= 'z') ? static_cast<wchar_t>(u - 32) : c;
+  if ((u >= 0xE0 && u <= 0xFE && u != 0xF7) ||     // Latin-1
+      (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) ||  // Greek
+      (u >= 0x430 && u <= 0x44F)) {                // Cyrillic
+    return static_cast<wchar_t>(u - 32);
   }
+  if (u == 0xFF) return static_cast<wchar_t>(0x178);
+  if (u >= 0x450 && u <= 0x45F) return static_cast<wchar_t>(u - 80);
+  if (u >= 0x100 && u <= 0x17F && u != 0x131 && u != 0x138 && u != 0x149 && u != 0x17F) {
+    // Latin Extended-A pairs: upper on even code points, except in the two runs that start odd.
+    bool oddRun = (u >= 0x139 && u <= 0x148) || (u >= 0x179 && u <= 0x17E);
+    if ((u % 2 == 0) == oddRun) return static_cast<wchar_t>(u - 1);
+  }
+  return c;
 }
 
-struct UpperTable {
-  unsigned char of[256];
-  constexpr UpperTable() : of() {
-    for (int c = 0; c < 256; ++c) of[c] = UpperOf(static_cast<unsigned char>(c));
-  }
-};
-constexpr UpperTable kUpper;
-
-unsigned char Upper(unsigned char c) {
-  return kUpper.of[c];
-}
-
-std::string UpperName(const std::string& name) {
-  std::string upper(name);
-  for (char& c : upper) c = static_cast<char>(Upper(static_cast<unsigned char>(c)));
+std::wstring UpperName(std::wstring_view name) {
+  std::wstring upper(name);
+  for (wchar_t& c : upper) c = Upper(c);
   return upper;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Upper(static_cast<unsigned char>(a[i])) != Upper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
+    if (Upper(a[i]) != Upper(b[i])) return false;
   }
   return true;
+}
+
+bool HoldsNul(std::wstring_view text) {
+  return text.find(L'\0') != std::wstring_view::npos;
 }
 
 // Walks "a\b\c" one upper-cased name at a time; false for an empty name inside a non-empty
 // path (one trailing "\" is tolerated, as Windows does).
 template <typename Visit>
-bool ForEachName(const std::string& path, Visit visit) {
-  std::string upper;
+bool ForEachName(std::wstring_view path, Visit visit) {
+  std::wstring upper;
   std::size_t start = 0;
   while (start < path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
+    std::size_t end = path.find(L'\\', start);
+    if (end == std::wstring_view::npos) end = path.size();
     if (end == start) return false;
-    upper.assign(path, start, end - start);
-    for (char& c : upper) c = static_cast<char>(Upper(static_cast<unsigned char>(c)));
-    if (!visit(std::string_view(path).substr(start, end - start), upper)) return true;
+    upper.assign(path.substr(start, end - start));
+    for (wchar_t& c : upper) c = Upper(c);
+    if (!visit(path.substr(start, end - start), upper)) return true;
     start = end + 1;
   }
   return true;
 }
 
-bool IsStringType(std::uint32_t type) {
-  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+// Copies a name into a caller's buffer of `*size` characters, as the W enumerations do.
+std::int32_t GiveName(const std::wstring& name, wchar_t* buffer, std::uint32_t* size) {
+  if (!size) return kRegInvalidParameter;
+  if (!buffer || name.size() + 1 > *size) return kRegMoreData;
+  std::copy(name.begin(), name.end(), buffer);
+  buffer[name.size()] = L'\0';
+  *size = static_cast<std::uint32_t>(name.size());
+  return kRegSuccess;
 }
 
 }  // namespace
@@ -148,7 +145,8 @@ void MemoryRegistry::SetReadOnly(RegKey root, bool readOnly) {
   }
 }
 
-void MemoryRegistry::DefineEnvironmentVariable(const std::string& name, const std::string& value) {
+void MemoryRegistry::DefineEnvironmentVariable(const std::wstring& name,
+                                               const std::wstring& value) {
   environment_[UpperName(name)] = value;
 }
 
@@ -190,13 +188,14 @@ RegKey MemoryRegistry::AddHandle(std::shared_ptr<Node> node, std::uint32_t acces
   return kFirstHandle + static_cast<RegKey>(slot) * 4;
 }
 
-std::int32_t MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+std::int32_t MemoryRegistry::OpenKey(RegKey parent, std::wstring_view subKey, std::uint32_t access,
                                      RegKey& opened) {
   opened = 0;
+  if (HoldsNul(subKey)) return kRegInvalidParameter;
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(parent, 0, handle)) return status;
   Node* node = handle->node.get();
-  bool valid = ForEachName(subKey, [&](std::string_view, const std::string& upper) {
+  bool valid = ForEachName(subKey, [&](std::wstring_view, const std::wstring& upper) {
     node = node->Child(upper);
     return node != nullptr;
   });
@@ -206,13 +205,14 @@ std::int32_t MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, s
   return kRegSuccess;
 }
 
-std::int32_t MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey,
+std::int32_t MemoryRegistry::CreateKey(RegKey parent, std::wstring_view subKey,
                                        std::uint32_t access, RegKey& opened) {
   opened = 0;
+  if (HoldsNul(subKey)) return kRegInvalidParameter;
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(parent, 0, handle)) return status;
   bool tooLong = false;
-  if (!ForEachName(subKey, [&](std::string_view name, const std::string&) {
+  if (!ForEachName(subKey, [&](std::wstring_view name, const std::wstring&) {
         tooLong = tooLong || name.size() > kMaxKeyNameLength;
         return true;
       })) {
@@ -222,7 +222,7 @@ std::int32_t MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey,
   Node* node = handle->node.get();
   std::size_t depth = 0;
   std::int32_t refused = kRegSuccess;
-  ForEachName(subKey, [&](std::string_view name, const std::string& upper) {
+  ForEachName(subKey, [&](std::wstring_view name, const std::wstring& upper) {
     if (Node* child = node->Child(upper)) {
       node = child;
     } else if (IsReadOnly(*node) || (depth == 0 && !(handle->access & kKeyCreateSubKey))) {
@@ -230,7 +230,7 @@ std::int32_t MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey,
       return false;
     } else {
       auto created = std::make_shared<Node>();
-      created->name = std::string(name);
+      created->name = std::wstring(name);
       created->upperName = upper;
       created->root = node->root;
       created->parent = node;
@@ -255,38 +255,35 @@ std::int32_t MemoryRegistry::CloseKey(RegKey key) {
   return kRegSuccess;
 }
 
-std::int32_t MemoryRegistry::SetValue(RegKey key, const char* name, std::uint32_t type,
+std::int32_t MemoryRegistry::SetValue(RegKey key, std::wstring_view name, std::uint32_t type,
                                       const std::uint8_t* data, std::uint32_t size) {
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeySetValue, handle)) return status;
   if (IsReadOnly(*handle->node)) return kRegAccessDenied;
-  if (size && !data) return kRegInvalidParameter;
-  // Like Windows' 8-bit call: a string whose NUL was left out of the count, though it follows
-  // the data, is stored with its NUL.
-  if (IsStringType(type) && size && data[size - 1] && !data[size]) ++size;
-  std::string valueName = name ? name : "";
+  if ((size && !data) || HoldsNul(name) || name.size() > kMaxValueNameLength) {
+    return kRegInvalidParameter;
+  }
   auto& values = handle->node->values;
   auto value = std::find_if(values.begin(), values.end(),
-                            [&](const auto& v) { return SameName(v.name, valueName); });
+                            [&](const auto& v) { return SameName(v.name, name); });
   std::vector<std::uint8_t> bytes(data, data + size);
   if (value != values.end()) {
     value->type = type;
     value->data = std::move(bytes);
   } else {
-    values.push_back({valueName, type, std::move(bytes)});
+    values.push_back({std::wstring(name), type, std::move(bytes)});
   }
   return kRegSuccess;
 }
 
-std::int32_t MemoryRegistry::QueryValue(RegKey key, const char* name, std::uint32_t* type,
+std::int32_t MemoryRegistry::QueryValue(RegKey key, std::wstring_view name, std::uint32_t* type,
                                         std::uint8_t* data, std::uint32_t* size) {
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
-  if (data && !size) return kRegInvalidParameter;
-  std::string valueName = name ? name : "";
+  if ((data && !size) || HoldsNul(name)) return kRegInvalidParameter;
   const auto& values = handle->node->values;
   auto value = std::find_if(values.begin(), values.end(),
-                            [&](const auto& v) { return SameName(v.name, valueName); });
+                            [&](const auto& v) { return SameName(v.name, name); });
   if (value == values.end()) return kRegNotFound;
   if (type) *type = value->type;
   auto needed = static_cast<std::uint32_t>(value->data.size());
@@ -300,20 +297,20 @@ std::int32_t MemoryRegistry::QueryValue(RegKey key, const char* name, std::uint3
   return kRegSuccess;
 }
 
-std::int32_t MemoryRegistry::DeleteValue(RegKey key, const char* name) {
+std::int32_t MemoryRegistry::DeleteValue(RegKey key, std::wstring_view name) {
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeySetValue, handle)) return status;
   if (IsReadOnly(*handle->node)) return kRegAccessDenied;
-  std::string valueName = name ? name : "";
+  if (HoldsNul(name)) return kRegInvalidParameter;
   auto& values = handle->node->values;
   auto value = std::find_if(values.begin(), values.end(),
-                            [&](const auto& v) { return SameName(v.name, valueName); });
+                            [&](const auto& v) { return SameName(v.name, name); });
   if (value == values.end()) return kRegNotFound;
   values.erase(value);
   return kRegSuccess;
 }
 
-std::int32_t MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey) {
+std::int32_t MemoryRegistry::DeleteKey(RegKey parent, std::wstring_view subKey) {
   RegKey target = 0;
   if (std::int32_t status = OpenKey(parent, subKey, kKeyDelete, target)) return status;
   std::shared_ptr<Node> node = FindHandle(target)->node;
@@ -325,51 +322,51 @@ std::int32_t MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey)
   return kRegSuccess;
 }
 
-std::int32_t MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
-                                     std::uint32_t nameSize) {
+std::int32_t MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, wchar_t* name,
+                                     std::uint32_t* nameSize) {
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyEnumerateSubKeys, handle)) return status;
   const auto& children = handle->node->children;
   if (index >= children.size()) return kRegNoMoreItems;
-  const std::string& childName = children[index]->name;
-  if (!name || childName.size() + 1 > nameSize) return kRegMoreData;
-  std::memcpy(name, childName.c_str(), childName.size() + 1);
-  return kRegSuccess;
+  return GiveName(children[index]->name, name, nameSize);
 }
 
-std::int32_t MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
+std::int32_t MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, wchar_t* name,
                                        std::uint32_t* nameSize) {
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
-  if (!nameSize) return kRegInvalidParameter;
   const auto& values = handle->node->values;
   if (index >= values.size()) return kRegNoMoreItems;
-  const std::string& valueName = values[index].name;
-  if (!name || valueName.size() + 1 > *nameSize) return kRegMoreData;
-  std::memcpy(name, valueName.c_str(), valueName.size() + 1);
-  *nameSize = static_cast<std::uint32_t>(valueName.size());
-  return kRegSuccess;
+  return GiveName(values[index].name, name, nameSize);
 }
 
-std::int32_t MemoryRegistry::QueryInfoKey(RegKey key, std::uint32_t* longestValueName) {
+std::int32_t MemoryRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
-  std::size_t longest = 0;
-  for (const auto& value : handle->node->values) longest = std::max(longest, value.name.size());
-  if (longestValueName) *longestValueName = static_cast<std::uint32_t>(longest);
+  info = RegKeyInfo{};
+  for (const auto& child : handle->node->children) {
+    info.longestSubKeyName =
+        std::max(info.longestSubKeyName, static_cast<std::uint32_t>(child->name.size()));
+  }
+  for (const auto& value : handle->node->values) {
+    info.longestValueName =
+        std::max(info.longestValueName, static_cast<std::uint32_t>(value.name.size()));
+  }
+  info.subKeys = static_cast<std::uint32_t>(handle->node->children.size());
+  info.values = static_cast<std::uint32_t>(handle->node->values.size());
   return kRegSuccess;
 }
 
-std::uint32_t MemoryRegistry::ExpandEnvironment(const char* source, char* destination,
+std::uint32_t MemoryRegistry::ExpandEnvironment(const wchar_t* source, wchar_t* destination,
                                                 std::uint32_t size) {
   if (!source) return 0;
-  std::string text(source), expanded;
+  std::wstring text(source), expanded;
   std::size_t at = 0;
   while (at < text.size()) {
-    std::size_t open = text.find('%', at);
-    std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) {
-      expanded.append(text, at, std::string::npos);
+    std::size_t open = text.find(L'%', at);
+    std::size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
+    if (close == std::wstring::npos) {
+      expanded.append(text, at, std::wstring::npos);
       break;
     }
     expanded.append(text, at, open - at);
@@ -384,7 +381,8 @@ std::uint32_t MemoryRegistry::ExpandEnvironment(const char* source, char* destin
     }
   }
   auto needed = static_cast<std::uint32_t>(expanded.size() + 1);
-  if (destination && size >= needed) std::memcpy(destination, expanded.c_str(), needed);
+  if (destination && size >= needed)
+    std::copy(expanded.c_str(), expanded.c_str() + needed, destination);
   return needed;
 }
 

@@ -2,9 +2,11 @@
 // build, and a sandbox for tests on every platform.
 //
 // Sub-keys enumerate in the order Windows gives them (names compared upper-cased), values in
-// the order they were first set. Roots made read-only refuse every change and every opening
-// with write rights (kRegAccessDenied), as HKEY_LOCAL_MACHINE does for a user without rights.
-// Handles are checked against the rights they were opened with.
+// the order they were first set. Letter case is folded for ASCII, Latin-1, Latin Extended-A,
+// Greek and Cyrillic, which covers the names tests and the portable build meet. Roots made
+// read-only refuse every change and every opening with write rights (kRegAccessDenied), as
+// HKEY_LOCAL_MACHINE does for a user without rights. Handles are checked against the rights they
+// were opened with.
 #pragma once
 
 #include <cstdint>
@@ -25,25 +27,25 @@ class MemoryRegistry final : public Registry {
 
   void SetReadOnly(RegKey root, bool readOnly);
   // The variables ExpandEnvironment knows (none at first).
-  void DefineEnvironmentVariable(const std::string& name, const std::string& value);
+  void DefineEnvironmentVariable(const std::wstring& name, const std::wstring& value);
 
-  std::int32_t OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+  std::int32_t OpenKey(RegKey parent, std::wstring_view subKey, std::uint32_t access,
                        RegKey& opened) override;
-  std::int32_t CreateKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+  std::int32_t CreateKey(RegKey parent, std::wstring_view subKey, std::uint32_t access,
                          RegKey& opened) override;
   std::int32_t CloseKey(RegKey key) override;
-  std::int32_t SetValue(RegKey key, const char* name, std::uint32_t type, const std::uint8_t* data,
-                        std::uint32_t size) override;
-  std::int32_t QueryValue(RegKey key, const char* name, std::uint32_t* type, std::uint8_t* data,
-                          std::uint32_t* size) override;
-  std::int32_t DeleteValue(RegKey key, const char* name) override;
-  std::int32_t DeleteKey(RegKey parent, const std::string& subKey) override;
-  std::int32_t EnumKey(RegKey key, std::uint32_t index, char* name,
-                       std::uint32_t nameSize) override;
-  std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name,
+  std::int32_t SetValue(RegKey key, std::wstring_view name, std::uint32_t type,
+                        const std::uint8_t* data, std::uint32_t size) override;
+  std::int32_t QueryValue(RegKey key, std::wstring_view name, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* size) override;
+  std::int32_t DeleteValue(RegKey key, std::wstring_view name) override;
+  std::int32_t DeleteKey(RegKey parent, std::wstring_view subKey) override;
+  std::int32_t EnumKey(RegKey key, std::uint32_t index, wchar_t* name,
+                       std::uint32_t* nameSize) override;
+  std::int32_t EnumValue(RegKey key, std::uint32_t index, wchar_t* name,
                          std::uint32_t* nameSize) override;
-  std::int32_t QueryInfoKey(RegKey key, std::uint32_t* longestValueName) override;
-  std::uint32_t ExpandEnvironment(const char* source, char* destination,
+  std::int32_t QueryInfoKey(RegKey key, RegKeyInfo& info) override;
+  std::uint32_t ExpandEnvironment(const wchar_t* source, wchar_t* destination,
                                   std::uint32_t size) override;
 
  private:
@@ -64,7 +66,7 @@ class MemoryRegistry final : public Registry {
   std::vector<Handle> handles_;  // by slot; an empty node marks a free slot
   std::vector<std::size_t> freeSlots_;
   std::set<RegKey> readOnlyRoots_;
-  std::map<std::string, std::string> environment_;  // keys upper-cased
+  std::map<std::wstring, std::wstring> environment_;  // keys upper-cased
 };
 
 }  // namespace corvalinde::platform::inmemory

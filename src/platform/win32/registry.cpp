@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace corvalinde::platform {
 namespace {
 
@@ -12,70 +14,97 @@ RegKey FromHkey(HKEY key) {
   return reinterpret_cast<RegKey>(key);
 }
 
+// The W calls read up to the first NUL: a text holding one would name something shorter than
+// what the caller asked for, so it is refused before it gets there.
+bool HoldsNul(std::wstring_view text) {
+  return text.find(L'\0') != std::wstring_view::npos;
+}
+
+// The call's name argument: null for the default value.
+class Name {
+ public:
+  explicit Name(std::wstring_view name) : text_(name) {}
+  const wchar_t* get() const { return text_.empty() ? nullptr : text_.c_str(); }
+
+ private:
+  std::wstring text_;
+};
+
 class Win32Registry final : public Registry {
  public:
-  std::int32_t OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+  std::int32_t OpenKey(RegKey parent, std::wstring_view subKey, std::uint32_t access,
                        RegKey& opened) override {
+    opened = 0;
+    if (HoldsNul(subKey)) return ERROR_INVALID_PARAMETER;
     HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(ToHkey(parent), subKey.c_str(), 0, access, &key);
-    opened = status == ERROR_SUCCESS ? FromHkey(key) : 0;
+    LONG status = RegOpenKeyExW(ToHkey(parent), std::wstring(subKey).c_str(), 0, access, &key);
+    if (status == ERROR_SUCCESS) opened = FromHkey(key);
     return status;
   }
-  std::int32_t CreateKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+  std::int32_t CreateKey(RegKey parent, std::wstring_view subKey, std::uint32_t access,
                          RegKey& opened) override {
+    opened = 0;
+    if (HoldsNul(subKey)) return ERROR_INVALID_PARAMETER;
     HKEY key = nullptr;
     SECURITY_ATTRIBUTES security{};
     security.nLength = sizeof security;
-    char noClass[] = "";
-    LONG status = RegCreateKeyExA(ToHkey(parent), subKey.c_str(), 0, noClass,
+    LONG status = RegCreateKeyExW(ToHkey(parent), std::wstring(subKey).c_str(), 0, nullptr,
                                   REG_OPTION_NON_VOLATILE, access, &security, &key, nullptr);
-    opened = status == ERROR_SUCCESS ? FromHkey(key) : 0;
+    if (status == ERROR_SUCCESS) opened = FromHkey(key);
     return status;
   }
   std::int32_t CloseKey(RegKey key) override { return RegCloseKey(ToHkey(key)); }
-  std::int32_t SetValue(RegKey key, const char* name, std::uint32_t type, const std::uint8_t* data,
-                        std::uint32_t size) override {
-    return RegSetValueExA(ToHkey(key), name, 0, type, data, size);
+  std::int32_t SetValue(RegKey key, std::wstring_view name, std::uint32_t type,
+                        const std::uint8_t* data, std::uint32_t size) override {
+    if (HoldsNul(name)) return ERROR_INVALID_PARAMETER;
+    return RegSetValueExW(ToHkey(key), Name(name).get(), 0, type, data, size);
   }
-  std::int32_t QueryValue(RegKey key, const char* name, std::uint32_t* type, std::uint8_t* data,
-                          std::uint32_t* size) override {
+  std::int32_t QueryValue(RegKey key, std::wstring_view name, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* size) override {
+    if (HoldsNul(name)) return ERROR_INVALID_PARAMETER;
     DWORD valueType = 0, valueSize = size ? *size : 0;
-    LONG status = RegQueryValueExA(ToHkey(key), name, nullptr, type ? &valueType : nullptr, data,
-                                   size ? &valueSize : nullptr);
+    LONG status = RegQueryValueExW(ToHkey(key), Name(name).get(), nullptr,
+                                   type ? &valueType : nullptr, data, size ? &valueSize : nullptr);
     if (type) *type = valueType;
     if (size) *size = valueSize;
     return status;
   }
-  std::int32_t DeleteValue(RegKey key, const char* name) override {
-    return RegDeleteValueA(ToHkey(key), name);
+  std::int32_t DeleteValue(RegKey key, std::wstring_view name) override {
+    if (HoldsNul(name)) return ERROR_INVALID_PARAMETER;
+    return RegDeleteValueW(ToHkey(key), Name(name).get());
   }
-  std::int32_t DeleteKey(RegKey parent, const std::string& subKey) override {
-    return RegDeleteKeyA(ToHkey(parent), subKey.c_str());
+  std::int32_t DeleteKey(RegKey parent, std::wstring_view subKey) override {
+    if (HoldsNul(subKey)) return ERROR_INVALID_PARAMETER;
+    return RegDeleteKeyW(ToHkey(parent), std::wstring(subKey).c_str());
   }
-  std::int32_t EnumKey(RegKey key, std::uint32_t index, char* name,
-                       std::uint32_t nameSize) override {
-    return RegEnumKeyA(ToHkey(key), index, name, nameSize);
+  std::int32_t EnumKey(RegKey key, std::uint32_t index, wchar_t* name,
+                       std::uint32_t* nameSize) override {
+    if (!nameSize) return ERROR_INVALID_PARAMETER;
+    DWORD size = *nameSize;
+    LONG status =
+        RegEnumKeyExW(ToHkey(key), index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) *nameSize = size;
+    return status;
   }
-  std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name,
+  std::int32_t EnumValue(RegKey key, std::uint32_t index, wchar_t* name,
                          std::uint32_t* nameSize) override {
-    DWORD size = nameSize ? *nameSize : 0;
-    LONG status = RegEnumValueA(ToHkey(key), index, name, nameSize ? &size : nullptr, nullptr,
-                                nullptr, nullptr, nullptr);
-    if (nameSize) *nameSize = size;
+    if (!nameSize) return ERROR_INVALID_PARAMETER;
+    DWORD size = *nameSize;
+    LONG status =
+        RegEnumValueW(ToHkey(key), index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) *nameSize = size;
     return status;
   }
-  std::int32_t QueryInfoKey(RegKey key, std::uint32_t* longestValueName) override {
-    char noClass[1] = "";
-    DWORD classSize = 0, scratch = 0, longest = 0;
-    FILETIME lastWrite{};
-    LONG status = RegQueryInfoKeyA(ToHkey(key), noClass, &classSize, nullptr, &scratch, &scratch,
-                                   &scratch, &scratch, &longest, &scratch, &scratch, &lastWrite);
-    if (longestValueName) *longestValueName = longest;
+  std::int32_t QueryInfoKey(RegKey key, RegKeyInfo& info) override {
+    DWORD subKeys = 0, longestSubKey = 0, values = 0, longestValue = 0;
+    LONG status = RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, &subKeys, &longestSubKey,
+                                   nullptr, &values, &longestValue, nullptr, nullptr, nullptr);
+    info = {subKeys, longestSubKey, values, longestValue};
     return status;
   }
-  std::uint32_t ExpandEnvironment(const char* source, char* destination,
+  std::uint32_t ExpandEnvironment(const wchar_t* source, wchar_t* destination,
                                   std::uint32_t size) override {
-    return ExpandEnvironmentStringsA(source, destination, size);
+    return ExpandEnvironmentStringsW(source, destination, size);
   }
 };
 
