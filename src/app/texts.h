@@ -72,11 +72,16 @@ inline constexpr std::wstring_view kConfirm = L"Conferma";
 inline constexpr std::wstring_view kAskExtension = L"Inserire l'estensione";
 inline constexpr std::wstring_view kNewExtension = L"Nuova Estensione";
 inline constexpr std::wstring_view kDuplicateExtension = L"Estensione già inserita";
+inline constexpr std::wstring_view kInvalidExtension =
+    L"Estensione non valida: da 1 a 50 caratteri ASCII, senza \\ / : * ? \" < > |";
 inline constexpr std::wstring_view kAskDelete = L"Eliminare l'estensione : ";
 inline constexpr std::wstring_view kTitleRequest = L"Richiesta";
 inline constexpr std::wstring_view kRunEntryRefused =
     L"Impossibile aggiornare l'avvio all'avvio di windows: servono i diritti di "
     L"amministratore. Le altre opzioni sono state salvate.";
+
+// Settings.
+inline constexpr std::wstring_view kSaveFailed = L"Impossibile salvare le opzioni in ";
 
 // Registered-module browser.
 inline constexpr std::wstring_view kProgramTitle = L"Corvalinde";

@@ -1,7 +1,12 @@
 #include "app/tray_mode.h"
 
+#include <cwchar>
+
+#include "app/error_text.h"
+#include "app/letter_case.h"
 #include "app/texts.h"
 #include "options/shell_verbs.h"
+#include "platform/files.h"
 
 namespace corvalinde {
 
@@ -36,21 +41,44 @@ std::wstring SettingsPath(const std::wstring& executableFolder) {
 #endif
 }
 
-void StartTrayMode(Opzioni& settings, platform::Registry& registry, CSysTray& tray,
+bool StartTrayMode(Opzioni& settings, platform::Registry& registry, CSysTray& tray,
                    const TrayPicture& icon, const TrayOwner& owner,
                    const std::wstring& executableFolder) {
-  LoadOpz(SettingsPath(executableFolder), settings);
-  RemoveShellVerbs(registry, settings.Ext);
-  CreateShellVerbs(registry, settings.Ext, ProgramPath(executableFolder));
+  bool whole = LoadOpz(SettingsPath(executableFolder), settings);
+  RefreshShellVerbs(registry, settings, ProgramPath(executableFolder));
   tray.SetIcon(&icon);
   tray.SetToolTipText(std::wstring(texts::kToolTip));
   tray.SetOwnerControl(&owner);
   tray.Add();
+  return whole;
 }
 
-void PrepareExit(CSysTray& tray, const Opzioni& settings, const std::wstring& executableFolder) {
+void PrepareExit(CSysTray& tray, const Opzioni& settings, const std::wstring& executableFolder,
+                 bool settingsWereDamaged, platform::MessageBoxes& boxes) {
   tray.Remove();
-  SaveOpz(SettingsPath(executableFolder), settings);
+  std::wstring path = SettingsPath(executableFolder);
+  // What could not be read may still matter to its owner: it is not overwritten unkept.
+  if (settingsWereDamaged && platform::FileExists(path)) {
+    platform::CopyFileOver(path, path + L".bak");
+  }
+  std::uint32_t error = 0;
+  while (!SaveOpz(path, settings, &error)) {
+    platform::MessageAnswer answer = boxes.Show(
+        {std::wstring(texts::kSaveFailed) + path + ReasonLine(error), platform::MessageIcon::Error,
+         platform::MessageButtons::RetryCancel, std::wstring(texts::kProgramTitle)});
+    if (answer != platform::MessageAnswer::Retry) break;
+  }
+}
+
+std::wstring TrayInstanceName(const std::wstring& executableFolder) {
+  // FNV-1a over the folder in upper case: the same folder however it was spelt.
+  std::uint64_t hash = 0xCBF29CE484222325ull;
+  for (wchar_t c : ToUpperText(executableFolder)) {
+    hash = (hash ^ static_cast<std::uint16_t>(c)) * 0x100000001B3ull;
+  }
+  wchar_t digits[17];
+  std::swprintf(digits, 17, L"%016llX", static_cast<unsigned long long>(hash));
+  return L"Corvalinde-" + std::wstring(digits);
 }
 
 }  // namespace corvalinde

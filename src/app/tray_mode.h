@@ -9,6 +9,7 @@
 
 #include "app/sys_tray.h"
 #include "options/opzioni.h"
+#include "platform/message_boxes.h"
 #include "platform/registry.h"
 
 namespace corvalinde {
@@ -31,13 +32,22 @@ bool TrayEventOpensMenu(std::uint32_t mouseMessage);
 // The settings file: opz.dat in the executable's folder.
 std::wstring SettingsPath(const std::wstring& executableFolder);
 
-// Loads the settings, rebuilds the verbs for every listed extension (whatever the association
-// setting says) and adds the icon with its tooltip. The caller minimises the main window.
-void StartTrayMode(Opzioni& settings, platform::Registry& registry, CSysTray& tray,
+// Loads the settings, removes the verbs of every listed extension and writes them again when
+// the association setting is set (unticked, they stay removed), and adds the icon with its
+// tooltip. The caller minimises the main window. False when the settings file was there but
+// could not be read whole (PrepareExit then keeps it as opz.dat.bak).
+bool StartTrayMode(Opzioni& settings, platform::Registry& registry, CSysTray& tray,
                    const TrayPicture& icon, const TrayOwner& owner,
                    const std::wstring& executableFolder);
 
-// Removes the icon and writes the settings, changed or not. The caller then ends the process.
-void PrepareExit(CSysTray& tray, const Opzioni& settings, const std::wstring& executableFolder);
+// Removes the icon and writes the settings, changed or not; a damaged file is first copied to
+// opz.dat.bak. A save that fails says so, with the system's reason, and offers to try again.
+// The caller then ends the process.
+void PrepareExit(CSysTray& tray, const Opzioni& settings, const std::wstring& executableFolder,
+                 bool settingsWereDamaged, platform::MessageBoxes& boxes);
+
+// The name that tells a tray instance of this program folder from those of other folders
+// (for a named mutex: no "\").
+std::wstring TrayInstanceName(const std::wstring& executableFolder);
 
 }  // namespace corvalinde

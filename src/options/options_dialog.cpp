@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/letter_case.h"
 #include "app/texts.h"
+#include "options/extension_name.h"
 #include "options/reg_func.h"
 #include "options/shell_verbs.h"
 #include "platform/registry_key.h"
@@ -33,13 +33,20 @@ void OptionsDialog::Aggiungi() {
   std::wstring answer = dialogs_.InputBox(std::wstring(texts::kAskExtension),
                                           std::wstring(texts::kNewExtension), L"");
   if (answer.empty()) return;
-  std::wstring upper = ToUpperText(answer);
-  if (std::find(extensions.begin(), extensions.end(), upper) != extensions.end()) {
+  if (!IsValidExtensionName(answer)) {
+    boxes_.Show({std::wstring(texts::kInvalidExtension), platform::MessageIcon::Exclamation,
+                 platform::MessageButtons::Ok, std::wstring(texts::kTitleError)});
+    return;
+  }
+  // Compared as stored, so " dll" and ".DLL" are the DLL already there.
+  std::wstring name = StoredExtensionName(answer);
+  if (std::any_of(extensions.begin(), extensions.end(),
+                  [&](const std::wstring& entry) { return StoredExtensionName(entry) == name; })) {
     boxes_.Show({std::wstring(texts::kDuplicateExtension), platform::MessageIcon::None,
                  platform::MessageButtons::Ok, std::wstring(texts::kTitleError)});
     return;
   }
-  extensions.push_back(TrimmedExtension(upper.substr(0, kExtensionLength)));
+  extensions.push_back(name);
 }
 
 void OptionsDialog::Elimina() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/blanks.h"
+#include "options/extension_name.h"
 #include "platform/ansi.h"
 #include "platform/files.h"
 
@@ -71,12 +72,21 @@ bool ParseOpz(const std::string& bytes, Opzioni& record) {
   if (!GetInt16(bytes, 2 * kRecordSize, count) || count < 0) return false;
 
   std::vector<std::wstring> entries;
+  bool whole = true;
   for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
     std::size_t at = (kHeaderRecords + i) * kRecordSize;
-    if (bytes.size() < at + kExtensionLength) break;  // a short file: keep the whole entries
-    entries.push_back(platform::FromAnsi(std::string_view(bytes).substr(at, kExtensionLength)));
+    if (bytes.size() < at + kExtensionLength) {  // a short file: keep the whole entries
+      whole = false;
+      break;
+    }
+    std::wstring entry = platform::FromAnsi(std::string_view(bytes).substr(at, kExtensionLength));
+    // A name that is not an extension would become a registry path of someone else's choosing.
+    if (IsValidExtensionName(entry)) {
+      entries.push_back(std::move(entry));
+    } else {
+      whole = false;
+    }
   }
-  bool whole = entries.size() == static_cast<std::size_t>(count);
   record.Ext = std::move(entries);
   record.NumExt = static_cast<std::int16_t>(record.Ext.size());
   return whole;
@@ -91,8 +101,8 @@ bool LoadOpz(const std::wstring& path, Opzioni& record) {
   return bytes && ParseOpz(*bytes, record);
 }
 
-bool SaveOpz(const std::wstring& path, const Opzioni& record) {
-  return platform::ReplaceFileContent(path, SerializeOpz(record));
+bool SaveOpz(const std::wstring& path, const Opzioni& record, std::uint32_t* error) {
+  return platform::ReplaceFileContent(path, SerializeOpz(record), error);
 }
 
 }  // namespace corvalinde

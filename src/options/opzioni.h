@@ -27,14 +27,16 @@ Opzioni DefaultOpzioni();
 
 // The file's bytes for a record, and back. Parsing keeps whatever it cannot read from `record`
 // and says false: a file shorter than its count gives the entries that are whole; a negative
-// count leaves the list as it was. The record always stays one that SerializeOpz can write.
+// count leaves the list as it was; an entry that is not a valid extension name is left out.
+// The record always stays one that SerializeOpz can write.
 std::string SerializeOpz(const Opzioni& record);
 bool ParseOpz(const std::string& bytes, Opzioni& record);
 
 // Fills `record` from the file, or with the defaults when there is no file (true). False when
-// the file cannot be read whole. Nothing is written.
+// the file cannot be read whole or held names that were left out. Nothing is written.
 bool LoadOpz(const std::wstring& path, Opzioni& record);
-// Replaces the file with the record; a failure leaves the earlier file whole.
-bool SaveOpz(const std::wstring& path, const Opzioni& record);
+// Replaces the file with the record; a failure leaves the earlier file whole and gives the
+// system's error code in `error` (when given).
+bool SaveOpz(const std::wstring& path, const Opzioni& record, std::uint32_t* error = nullptr);
 
 }  // namespace corvalinde

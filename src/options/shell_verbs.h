@@ -1,11 +1,14 @@
 // The "Registra" and "Unregistra" verbs of Explorer's context menu, for every extension of the
 // settings: HKEY_CLASSES_ROOT\<ext>file\shell\<verb>\command starts this program's command-line
-// mode on the file. Failures are ignored entry by entry; nothing is reported.
+// mode on the file. Failures are ignored entry by entry; nothing is reported. An entry that is
+// not a valid extension name (extension_name.h) is passed over: nothing is written or deleted
+// for it.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "options/opzioni.h"
 #include "platform/registry.h"
 
 namespace corvalinde {
@@ -25,5 +28,11 @@ std::wstring VerbCommand(const std::wstring& programPath, wchar_t mode);
 void CreateShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions,
                       const std::wstring& programPath);
 void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions);
+
+// What a start in tray mode does with the settings: removes the verbs of every listed extension
+// and writes them again when the association is set (-1, as the options dialog reads it), so
+// an unticked association stays unticked.
+void RefreshShellVerbs(platform::Registry& registry, const Opzioni& settings,
+                       const std::wstring& programPath);
 
 }  // namespace corvalinde

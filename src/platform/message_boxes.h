@@ -9,8 +9,8 @@
 namespace corvalinde::platform {
 
 enum class MessageIcon { None = 0, Error = 16, Exclamation = 48, Information = 64 };
-enum class MessageButtons { Ok = 0, YesNo = 4 };
-enum class MessageAnswer { Ok = 1, Yes = 6, No = 7 };
+enum class MessageButtons { Ok = 0, YesNo = 4, RetryCancel = 5 };
+enum class MessageAnswer { Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7 };
 
 struct MessageRequest {
   std::wstring text;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/texts.h"
 #include "options/shell_verbs.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/inmemory/recording_dialogs.h"
@@ -52,17 +53,21 @@ TEST_F(OptionsDialogTest, OpensWithTheRecordAndItsEnablingRules) {
   EXPECT_FALSE(cleared.DeleteEnabled());
 }
 
-TEST_F(OptionsDialogTest, AddingRefusesDuplicatesAndUpperCasesCutsAndTrims) {
+TEST_F(OptionsDialogTest, AddingRefusesDuplicatesAsStoredAndInvalidNames) {
   OptionsDialog dialog = Open();
-  dialogs_.inputAnswers = {L"dll", L"xyz", L"", L" " + std::wstring(60, L'q')};
-  dialog.Aggiungi();
-  ASSERT_EQ(boxes_.Shown().size(), 1u);
-  EXPECT_EQ(boxes_.Shown()[0].text, L"Estensione già inserita");
+  dialogs_.inputAnswers = {L"dll",        L" dll",  L".Ocx ",
+                           L"xyz",        L"",      L" " + std::wstring(50, L'q'),
+                           L"txt\\shell", L"a\tb",  std::wstring(51, L'q'),
+                           L".",          L"\x0444"};
+  for (std::size_t asked = dialogs_.inputAnswers.size(); asked > 0; --asked) dialog.Aggiungi();
+  std::vector<std::wstring> shown;
+  for (const auto& box : boxes_.Shown()) shown.push_back(box.text);
+  const std::wstring duplicate = L"Estensione già inserita";
+  const std::wstring invalid(texts::kInvalidExtension);
+  EXPECT_EQ(shown,
+            (Names{duplicate, duplicate, duplicate, invalid, invalid, invalid, invalid, invalid}));
   EXPECT_EQ(boxes_.Shown()[0].title, L"Errore");
-  dialog.Aggiungi();
-  dialog.Aggiungi();  // cancelled
-  dialog.Aggiungi();
-  EXPECT_EQ(dialog.extensions, (Names{L"DLL", L"OCX", L"XYZ", std::wstring(49, L'Q')}));
+  EXPECT_EQ(dialog.extensions, (Names{L"DLL", L"OCX", L"XYZ", std::wstring(50, L'Q')}));
   EXPECT_EQ(dialogs_.inputRequests[0].prompt, L"Inserire l'estensione");
   EXPECT_EQ(dialogs_.inputRequests[0].title, L"Nuova Estensione");
 }

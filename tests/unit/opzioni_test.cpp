@@ -6,8 +6,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/tray_mode.h"
+#include "options/shell_verbs.h"
 #include "platform/files.h"
+#include "platform/inmemory/memory_registry.h"
+#include "platform/inmemory/recording_message_boxes.h"
+#include "platform/inmemory/recording_tray_shell.h"
 #include "platform/process.h"
+#include "platform/registry_key.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -114,11 +120,11 @@ TEST_F(OptionsFile, TheDefaultsSaveAsTheWorkedExample) {
   EXPECT_EQ(Read(), expected);
 }
 
-TEST_F(OptionsFile, ARecordRoundTripsWithOddFlagsAndItalianLetters) {
+TEST_F(OptionsFile, ARecordRoundTripsWithOddFlagsAndNamesAsStored) {
   Opzioni record;
   record.Associa = 7;
   record.WinStart = -1;
-  record.Ext = {FixedExtension(L"ocx"), FixedExtension(L"più"), FixedExtension(L"")};
+  record.Ext = {FixedExtension(L"ocx"), FixedExtension(L".xyz"), FixedExtension(L" A B")};
   record.NumExt = 3;
   ASSERT_TRUE(SaveOpz(path_, record));
   EXPECT_EQ(Read().size(), 6u * 128);
@@ -128,7 +134,28 @@ TEST_F(OptionsFile, ARecordRoundTripsWithOddFlagsAndItalianLetters) {
   EXPECT_EQ(loaded.WinStart, -1);
   EXPECT_EQ(loaded.NumExt, 3);
   EXPECT_EQ(loaded.Ext, record.Ext);
-  EXPECT_EQ(static_cast<unsigned char>(Read()[4 * 128 + 2]), 0xF9);  // "ù" of record 5, one byte
+}
+
+// A crafted file must not name registry paths: only extension names are kept, and the load
+// says the file was damaged.
+TEST_F(OptionsFile, NamesThatAreNotExtensionsAreLeftOut) {
+  std::string names[] = {std::string("exefile\\shell\\open\\command\0", 26) + std::string(24, 'x'),
+                         Padded("TXT\\shell"),
+                         Padded("DLL"),
+                         Padded("pi\xF9"),
+                         Padded(""),
+                         Padded("a\tb"),
+                         Padded("OCX")};
+  std::string file =
+      Record("\xFF\xFF") + Record(std::string(2, '\0')) + Record(std::string("\x07\x00", 2));
+  for (const std::string& name : names) file += Record(name);
+  Write(file);
+  Opzioni loaded;
+  EXPECT_FALSE(LoadOpz(path_, loaded));
+  EXPECT_EQ(loaded.Associa, -1);
+  EXPECT_EQ(loaded.Ext,
+            (std::vector<std::wstring>{FixedExtension(L"DLL"), FixedExtension(L"OCX")}));
+  EXPECT_EQ(loaded.NumExt, 2);
 }
 
 TEST_F(OptionsFile, SavingOverALongerFileLeavesNoTrace) {
@@ -182,6 +209,64 @@ TEST_F(OptionsFile, AFailedSaveLeavesThePreviousFileWhole) {
   changed.Ext.push_back(FixedExtension(L"XYZ"));
   changed.NumExt = 3;
   EXPECT_FALSE(SaveOpz(path_, changed));
+  EXPECT_EQ(Read(), before);
+}
+
+// The tray's start and end over a real settings file.
+class TrayLife : public OptionsFile {
+ protected:
+  bool VerbExists(const std::wstring& fileClass) {
+    platform::RegistryKey key(registry_);
+    return key.Open(platform::kHkeyClassesRoot, fileClass + L"\\shell\\Registra\\command",
+                    platform::kKeyQueryValue) == platform::kRegSuccess;
+  }
+  bool Start() { return StartTrayMode(settings_, registry_, tray_, icon_, owner_, folder_); }
+  void Exit(bool damaged) { PrepareExit(tray_, settings_, folder_, damaged, boxes_); }
+
+  struct Owner final : TrayOwner {
+    std::uintptr_t hWnd() const override { return 1; }
+  } owner_;
+  TrayPicture icon_{7};
+  platform::inmemory::RecordingTrayShell shell_;
+  CSysTray tray_{shell_};
+  platform::inmemory::MemoryRegistry registry_;
+  platform::inmemory::RecordingMessageBoxes boxes_;
+  Opzioni settings_;
+};
+
+TEST_F(TrayLife, AnUntickedAssociationRemovesTheVerbsAndADamagedFileIsKept) {
+  CreateShellVerbs(registry_, {FixedExtension(L"DLL")}, L"C:\\vecchio\\Corvalinde.exe");
+  std::string damaged = Record(std::string(2, '\0')) + Record(std::string(2, '\0')) +
+                        Record(std::string("\x02\x00", 2)) + Record(Padded("DLL")) +
+                        Record(Padded("TXT\\shell"));
+  Write(damaged);
+  EXPECT_FALSE(Start());
+  EXPECT_FALSE(VerbExists(L"dllfile"));  // removed, and not written again
+  EXPECT_FALSE(VerbExists(L"txt\\shellfile"));
+  Exit(true);
+  EXPECT_TRUE(boxes_.Shown().empty());
+  std::ifstream kept(Native(path_ + L".bak"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), damaged);
+  EXPECT_EQ(Read().size(), 4u * 128);  // the record as loaded: DLL only
+  Remove(path_ + L".bak");
+
+  settings_.Associa = -1;
+  Exit(false);
+  EXPECT_TRUE(Start());
+  EXPECT_TRUE(VerbExists(L"dllfile"));
+}
+
+TEST_F(TrayLife, AFailedSaveSaysWhereAndOffersToTryAgain) {
+  ASSERT_TRUE(SaveOpz(path_, DefaultOpzioni()));
+  std::string before = Read();
+  MakeFolder(path_ + L".new");
+  settings_ = DefaultOpzioni();
+  settings_.WinStart = -1;
+  boxes_.QueueAnswer(platform::MessageAnswer::Retry);
+  Exit(false);  // tried, asked, tried again, asked, given up
+  ASSERT_EQ(boxes_.Shown().size(), 2u);
+  EXPECT_EQ(boxes_.Shown()[0].text.rfind(L"Impossibile salvare le opzioni in " + path_, 0), 0u);
+  EXPECT_EQ(boxes_.Shown()[0].buttons, platform::MessageButtons::RetryCancel);
   EXPECT_EQ(Read(), before);
 }
 

@@ -27,6 +27,8 @@ constexpr wchar_t kMainWindowClass[] = L"CorvalindeMain";
 constexpr wchar_t kMainWindowCaption[] = L"Form1";
 constexpr wchar_t kTrayControlClass[] = L"CorvalindeTrayControl";
 constexpr UINT kFirstMenuId = 100;
+// Sent by a second start in the same folder: the tray that runs opens its menu instead.
+constexpr UINT kOpenMenuMessage = WM_APP + 1;
 
 class TrayControl final : public TrayOwner {
  public:
@@ -45,6 +47,7 @@ struct TrayState {
   Opzioni settings;
   std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
   std::wstring folder = platform::ExecutableFolder();
+  bool settingsDamaged = false;
 };
 
 TrayState* g_tray = nullptr;
@@ -57,7 +60,10 @@ CSysTray& Tray() {
 
 // "Esci", and any closing of the main window: icon away, settings saved, process ended at once.
 [[noreturn]] void ExitNow() {
-  if (g_tray) PrepareExit(Tray(), g_tray->settings, g_tray->folder);
+  if (g_tray) {
+    platform::win32::SystemMessageBoxes boxes;
+    PrepareExit(Tray(), g_tray->settings, g_tray->folder, g_tray->settingsDamaged, boxes);
+  }
   ExitProcess(0);
 }
 
@@ -126,13 +132,57 @@ void StartTray(HWND mainWindow) {
                       GetModuleHandleW(nullptr), nullptr);
   g_tray->icon.handle = reinterpret_cast<std::uintptr_t>(
       LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINDE)));
-  StartTrayMode(g_tray->settings, *g_tray->registry, Tray(), g_tray->icon, g_tray->picTrayControl,
-                g_tray->folder);
+  g_tray->settingsDamaged = !StartTrayMode(g_tray->settings, *g_tray->registry, Tray(),
+                                           g_tray->icon, g_tray->picTrayControl, g_tray->folder);
   // The window stays hidden: it is minimised and never restored.
+}
+
+// The tray window of another instance in this folder: it carries the instance name as a
+// property, as the same program in another folder does not.
+HWND FindTrayWindow(const std::wstring& instance) {
+  struct Search {
+    const std::wstring* instance;
+    HWND found;
+  } search{&instance, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(lParam);
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        if (lstrcmpW(className, kMainWindowClass) == 0 &&
+            GetPropW(window, search->instance->c_str())) {
+          search->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// One tray per program folder: two would show two icons, and the one that exits last would
+// overwrite the other's settings. True when this process is the folder's tray (it keeps the
+// folder's mutex until it ends); otherwise the tray that runs is asked to open its menu.
+bool ClaimTray(HWND mainWindow, bool openOthersMenu) {
+  std::wstring instance = TrayInstanceName(platform::ExecutableFolder());
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, (L"Local\\" + instance).c_str());
+  if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) {
+    SetPropW(mainWindow, instance.c_str(), reinterpret_cast<HANDLE>(1));
+    return true;  // held (or, if it could not be made, no worse than having none)
+  }
+  CloseHandle(mutex);
+  if (HWND other = openOthersMenu ? FindTrayWindow(instance) : nullptr) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(other, &process);
+    AllowSetForegroundWindow(process);  // its menu must be able to take the foreground
+    PostMessageW(other, kOpenMenuMessage, 0, 0);
+  }
+  return false;
 }
 
 void FormLoad(HWND mainWindow) {
   std::wstring commandText = platform::ArgumentText();
+  if (commandText.empty() && !ClaimTray(mainWindow, true)) ExitProcess(0);
   if (!commandText.empty()) {
     auto loader = platform::MakeSystemModuleLoader();
     auto launcher = platform::MakeSystemProgramLauncher();
@@ -140,7 +190,9 @@ void FormLoad(HWND mainWindow) {
     CommandLineRun run =
         RunCommandLine(commandText, {*loader, boxes, *launcher, platform::ExecutablePath()});
     // Ending here is immediate: no unload step runs, settings and tray are never touched.
-    if (!run.goOnInTray) ExitProcess(static_cast<UINT>(run.exitCode));
+    if (!run.goOnInTray || !ClaimTray(mainWindow, false)) {
+      ExitProcess(static_cast<UINT>(run.exitCode));
+    }
   }
   StartTray(mainWindow);
 }
@@ -153,6 +205,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE:
       FormLoad(window);
+      return 0;
+    case kOpenMenuMessage:
+      if (g_tray) ShowTrayMenu();
       return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) > kFirstMenuId) {

@@ -9,7 +9,14 @@ MessageAnswer RecordingMessageBoxes::Show(const MessageRequest& request) {
     answers_.pop_front();
     return answer;
   }
-  return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  switch (request.buttons) {
+    case MessageButtons::YesNo:
+      return MessageAnswer::No;
+    case MessageButtons::RetryCancel:
+      return MessageAnswer::Cancel;
+    default:
+      return MessageAnswer::Ok;
+  }
 }
 
 }  // namespace corvalinde::platform::inmemory

@@ -1,5 +1,6 @@
 // Message boxes that show nothing: each request is recorded for the test to read, and answered
-// from a queue the test fills (OK, or No for a Yes/No box, when the queue is empty).
+// from a queue the test fills (when it is empty: OK, No for a Yes/No box, Cancel for a
+// Retry/Cancel box).
 #pragma once
 
 #include <deque>

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/portable/utf8.h"
@@ -43,10 +44,13 @@ std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t m
   return content;
 }
 
-bool ReplaceFileContent(const std::wstring& path, std::string_view content) {
+bool ReplaceFileContent(const std::wstring& path, std::string_view content, std::uint32_t* error) {
   std::string target = Native(path), fresh = target + ".new";
   int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    if (error) *error = static_cast<std::uint32_t>(errno);
+    return false;
+  }
   bool ok = true;
   while (ok && !content.empty()) {
     ssize_t written = write(fd, content.data(), content.size());
@@ -56,8 +60,16 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view content) {
   ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   ok = ok && std::rename(fresh.c_str(), target.c_str()) == 0;
-  if (!ok) std::remove(fresh.c_str());
+  if (!ok) {
+    if (error) *error = static_cast<std::uint32_t>(errno);
+    std::remove(fresh.c_str());
+  }
   return ok;
+}
+
+bool CopyFileOver(const std::wstring& from, const std::wstring& to) {
+  std::optional<std::string> content = ReadFileStart(from, std::size_t(1) << 30);
+  return content && ReplaceFileContent(to, *content);
 }
 
 }  // namespace corvalinde::platform

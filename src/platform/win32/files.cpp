@@ -48,23 +48,33 @@ std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t m
   return content;
 }
 
-bool ReplaceFileContent(const std::wstring& path, std::string_view content) {
+bool ReplaceFileContent(const std::wstring& path, std::string_view content, std::uint32_t* error) {
   std::wstring fresh = path + L".new";
+  auto fail = [&](bool created) {
+    DWORD code = GetLastError();
+    if (created) DeleteFileW(fresh.c_str());
+    if (error) *error = code;
+    return false;
+  };
   {
     UniqueKernelHandle file = OpenForAccess(fresh, GENERIC_WRITE, CREATE_ALWAYS);
-    if (!file) return false;
+    if (!file) return fail(false);
     if (!WriteAll(file.get(), content)) {
+      DWORD code = GetLastError();
       file.reset();
-      DeleteFileW(fresh.c_str());
-      return false;
+      SetLastError(code);
+      return fail(true);
     }
   }
   if (!MoveFileExW(fresh.c_str(), path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(fresh.c_str());
-    return false;
+    return fail(true);
   }
   return true;
+}
+
+bool CopyFileOver(const std::wstring& from, const std::wstring& to) {
+  return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
 }  // namespace corvalinde::platform

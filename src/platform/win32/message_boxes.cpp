@@ -13,6 +13,10 @@ MessageAnswer SystemMessageBoxes::Show(const MessageRequest& request) {
       return MessageAnswer::Yes;
     case IDNO:
       return MessageAnswer::No;
+    case IDRETRY:
+      return MessageAnswer::Retry;
+    case IDCANCEL:
+      return MessageAnswer::Cancel;
     default:
       return MessageAnswer::Ok;
   }
