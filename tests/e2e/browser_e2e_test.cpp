@@ -28,6 +28,13 @@ long RowCount(HWND browser) {
   return std::stol(caption.substr(prefix.size(), caption.size() - prefix.size() - 2));
 }
 
+HKEY CreateKey(const std::wstring& name) {
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                  nullptr);
+  return key;
+}
+
 class Browser : public ::testing::Test {
  protected:
   // Searches the module column for `name`; the result message's text.
@@ -51,6 +58,10 @@ class Browser : public ::testing::Test {
 };
 
 TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
+  // A key with the longest name Windows allows, listed among the first: it must not end the
+  // listing there.
+  const std::wstring longest = L"!" + std::wstring(254, L'x');
+  RegCloseKey(CreateKey(longest));
   RunCommandLine(L"/filename " + module_ + L" /modal R");
   HWND control = WaitForTrayControl(app_);
   ASSERT_TRUE(control);
@@ -78,6 +89,7 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   for (int tries = 0; tries < 50 && IsWindow(browser); ++tries) Sleep(100);
   EXPECT_FALSE(IsWindow(browser));
   EXPECT_TRUE(app_.IsRunning());
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, longest.c_str());
 }
 
 }  // namespace
