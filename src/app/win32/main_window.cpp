@@ -139,24 +139,25 @@ void StartTray(HWND mainWindow) {
 
 // The tray window of another instance in this folder: it carries the instance name as a
 // property, as the same program in another folder does not.
+struct TraySearch {
+  const std::wstring* instance;
+  HWND found;
+};
+
+BOOL CALLBACK CheckTrayWindow(HWND window, LPARAM lParam) {
+  auto* search = reinterpret_cast<TraySearch*>(lParam);
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (lstrcmpW(className, kMainWindowClass) == 0 && GetPropW(window, search->instance->c_str())) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindTrayWindow(const std::wstring& instance) {
-  struct Search {
-    const std::wstring* instance;
-    HWND found;
-  } search{&instance, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM lParam) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(lParam);
-        wchar_t className[64] = {};
-        GetClassNameW(window, className, 64);
-        if (lstrcmpW(className, kMainWindowClass) == 0 &&
-            GetPropW(window, search->instance->c_str())) {
-          search->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TraySearch search{&instance, nullptr};
+  EnumWindows(CheckTrayWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
