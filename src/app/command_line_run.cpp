@@ -1,10 +1,11 @@
 #include "app/command_line_run.h"
 
-#include "app/architecture_handoff.h"
+#include "registration/architecture_handoff.h"
 #include "app/command_line_args.h"
 #include "app/error_text.h"
 #include "app/exit_codes.h"
 #include "app/texts.h"
+#include "registration/host_protocol.h"
 
 namespace corvalinde {
 namespace {
@@ -23,6 +24,8 @@ MessageRequest Error(std::wstring text) {
                         std::wstring(texts::kTitleError)};
 }
 
+}  // namespace
+
 int ExitCodeFor(RegOutcome outcome) {
   switch (outcome) {
     case RegDone:
@@ -33,14 +36,15 @@ int ExitCodeFor(RegOutcome outcome) {
       return kExitTimeout;
     case RegModuleInvalid:
     case RegWrongArchitecture:
+    case RegWrongTwin:
       return kExitModuleInvalid;
     case RegEntryFailed:
       return kExitEntryPointFailed;
+    case RegCrashed:
+      return kExitCrashed;
   }
   return kExitEntryPointMissing;
 }
-
-}  // namespace
 
 std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& result,
                                                  const std::wstring& fileName,
@@ -69,6 +73,12 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
     case RegWrongArchitecture:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf,
                          WrongArchitectureText(result.architecture)}));
+    case RegCrashed:
+      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCrashed,
+                         Hex8(static_cast<std::int32_t>(result.crashCode)), L")"}));
+    case RegWrongTwin:
+      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf,
+                         WrongTwinText(result.twin, result.architecture)}));
   }
   return std::nullopt;
 }
@@ -77,26 +87,13 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
   platform::MessageBoxes& boxes = services.boxes;
   std::wstring fileName = GetFilenameArg(commandText);
   std::wstring mode = GetModalArg(commandText);
-  if (mode.empty() || fileName.empty()) {
+  if (mode.empty() || fileName.empty() || NamesHostSwitch(commandText)) {
     boxes.Show(Error(std::wstring(texts::kUsage)));
     return CommandLineRun{false, kExitInvalidParameters};
   }
   bool visible = GetVisibleArg(commandText);
 
-  RegistrationResult result = RegUnregModule(fileName, mode, services.loader);
-  if (result.outcome == RegWrongArchitecture) {
-    // The build beside us that can load it does the whole run, with the same switches; after a
-    // "/visible 1" run, though, this process is the one that stays in the tray, so the twin is
-    // asked to end after its message (waiting for a twin that stays would wait for ever).
-    std::wstring twinSwitches = visible ? L"/filename " + fileName + L" /modal " + mode +
-                                              L" /visible 0"
-                                        : std::wstring(commandText);
-    if (auto twin = FindTwin(result.architecture, services.executablePath)) {
-      if (auto code = services.launcher.RunAndWait(*twin, twinSwitches)) {
-        return CommandLineRun{visible, static_cast<int>(*code)};
-      }
-    }
-  }
+  RegistrationResult result = services.registrar.Run(fileName, mode);
   if (auto message = CommandLineMessage(result, fileName, mode)) boxes.Show(*message);
   return CommandLineRun{visible, ExitCodeFor(result.outcome)};
 }

@@ -8,8 +8,6 @@
 #include <string_view>
 
 #include "platform/message_boxes.h"
-#include "platform/module_loader.h"
-#include "platform/program_launcher.h"
 #include "registration/reg_unreg_module.h"
 
 namespace corvalinde {
@@ -26,15 +24,15 @@ std::optional<platform::MessageRequest> CommandLineMessage(const RegistrationRes
 
 // What a command-line run works with.
 struct CommandLineServices {
-  platform::ModuleLoader& loader;
+  Registrar& registrar;  // in the program: a host process per module (host_registrar.h)
   platform::MessageBoxes& boxes;
-  platform::ProgramLauncher& launcher;  // for the build of the other architecture
-  std::wstring executablePath;          // the running program, whose folder holds that build
 };
 
-// Expects non-empty argument text (empty text means tray mode, which needs no run). A module of
-// the other architecture goes to the twin build beside the program when there is one; its exit
-// code becomes the run's.
+// Expects non-empty argument text (empty text means tray mode, which needs no run). The
+// internal host switch is refused here like any invalid parameters.
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services);
+
+// The exit code of a run that ended with this outcome.
+int ExitCodeFor(RegOutcome outcome);
 
 }  // namespace corvalinde

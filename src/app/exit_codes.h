@@ -11,6 +11,7 @@ enum ExitCode : int {
   kExitEntryPointMissing = 4,
   kExitEntryPointFailed = 5,
   kExitTimeout = 6,  // regsvr32 has no time limit, so no code of its own for this
+  kExitCrashed = 8,  // the module crashed or ended the process while it was being run
 };
 
 }  // namespace corvalinde

@@ -24,6 +24,10 @@ inline constexpr std::wstring_view kTimeout = L"Errore di timeout del modulo";
 inline constexpr std::wstring_view kModuleInvalidLabel = L"Modulo :";
 inline constexpr std::wstring_view kModuleInvalid = L"è mancante o non valido";
 inline constexpr std::wstring_view kOperationFailed = L"Operazione non riuscita (codice 0x";
+inline constexpr std::wstring_view kCrashed =
+    L"Il modulo si è interrotto durante l'operazione (eccezione 0x";
+inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";
+inline constexpr std::wstring_view kWrongTwinEnd = L" di Corvalinde: non può caricare il modulo.";
 
 // A module built for another processor.
 inline constexpr std::wstring_view kArchitecture32 = L"a 32 bit";
@@ -59,6 +63,7 @@ inline constexpr std::wstring_view kLineInvalidLabel = L"Modulo :";
 inline constexpr std::wstring_view kLineInvalid = L" è mancante o non valido.";
 inline constexpr std::wstring_view kLineFailed = L"Operazione non riuscita per ";
 inline constexpr std::wstring_view kLineFailedCode = L" (codice 0x";
+inline constexpr std::wstring_view kLineCrashedCode = L" (eccezione 0x";
 
 // Options dialog.
 inline constexpr std::wstring_view kOptionsCaption = L"Opzioni";

@@ -1,6 +1,6 @@
 #include "registration/reg_unreg_dialog.h"
 
-#include "app/architecture_handoff.h"
+#include "registration/architecture_handoff.h"
 #include "app/blanks.h"
 #include "app/error_text.h"
 #include "app/texts.h"
@@ -42,6 +42,12 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
              ReasonLine(static_cast<std::uint32_t>(result.entryStatus)) + crlf;
     case RegWrongArchitecture:
       return WrongArchitectureLine(result.architecture, file);
+    case RegCrashed:
+      return std::wstring(texts::kLineFailed) + file + std::wstring(texts::kLineCrashedCode) +
+             Hex8(static_cast<std::int32_t>(result.crashCode)) + L")" + crlf;
+    case RegWrongTwin:
+      return std::wstring(texts::kLineInvalidLabel) + file + L": " +
+             WrongTwinText(result.twin, result.architecture) + crlf;
   }
   return {};
 }
@@ -58,7 +64,7 @@ void RegUnregDialog::Avvia() {
     // "a.dll; b.dll" is how people type lists: the blank after ";" belongs to no file name
     // (Windows drops trailing blanks itself, and a leading one would make the path relative).
     std::wstring file(TrimBlanks(item));
-    summary += SummaryLine(RegUnregModule(file, unregister ? L"U" : L"R", loader_), file);
+    summary += SummaryLine(registrar_.Run(file, unregister ? L"U" : L"R"), file);
   }
   boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,
                std::wstring(texts::kTitleInfo)});

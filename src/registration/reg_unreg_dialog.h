@@ -8,7 +8,6 @@
 
 #include "platform/common_dialogs.h"
 #include "platform/message_boxes.h"
-#include "platform/module_loader.h"
 #include "registration/reg_unreg_module.h"
 
 namespace corvalinde {
@@ -22,9 +21,9 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
 
 class RegUnregDialog {
  public:
-  RegUnregDialog(platform::ModuleLoader& loader, platform::MessageBoxes& boxes,
+  RegUnregDialog(Registrar& registrar, platform::MessageBoxes& boxes,
                  platform::CommonDialogs& dialogs)
-      : loader_(loader), boxes_(boxes), dialogs_(dialogs) {}
+      : registrar_(registrar), boxes_(boxes), dialogs_(dialogs) {}
 
   // txtFilename's text and the option group; a new dialog starts empty with "Registra".
   std::wstring fileList;
@@ -36,7 +35,7 @@ class RegUnregDialog {
   void Drop(const std::vector<std::wstring>& paths);  // replaces the list with the dropped files
 
  private:
-  platform::ModuleLoader& loader_;
+  Registrar& registrar_;
   platform::MessageBoxes& boxes_;
   platform::CommonDialogs& dialogs_;
 };

@@ -18,6 +18,8 @@ enum RegOutcome : std::int32_t {
   RegModuleInvalid = 2,      // the module cannot be loaded
   RegEntryFailed = 3,        // the entry point ran and returned a failure HRESULT
   RegWrongArchitecture = 4,  // the module is built for another processor: not even loaded
+  RegCrashed = 5,            // the host ended without a report: an exception, or ExitProcess
+  RegWrongTwin = 6,          // the build beside us that should host it is of another processor
 };
 
 struct RegistrationResult {
@@ -25,6 +27,15 @@ struct RegistrationResult {
   std::int32_t entryStatus = 0;  // the entry point's HRESULT, for RegDone and RegEntryFailed
   std::uint32_t loadError = 0;   // the platform's reason, for RegModuleInvalid
   ModuleArchitecture architecture = ModuleArchitecture::Unknown;  // for RegWrongArchitecture
+  std::uint32_t crashCode = 0;  // for RegCrashed: the exception code, or the process's exit code
+  std::wstring twin{};          // for RegWrongTwin: the program that is not the twin it seems
+};
+
+// Registers or unregisters one module and gives the outcome; shows nothing.
+class Registrar {
+ public:
+  virtual ~Registrar() = default;
+  virtual RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode) = 0;
 };
 
 inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
@@ -35,5 +46,17 @@ inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
 RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
                                   platform::ModuleLoader& loader,
                                   std::chrono::milliseconds limit = kRegistrationTimeLimit);
+
+// The engine in this very process: what the host runs, and what tests use.
+class InProcessRegistrar final : public Registrar {
+ public:
+  explicit InProcessRegistrar(platform::ModuleLoader& loader) : loader_(loader) {}
+  RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode) override {
+    return RegUnregModule(fileName, mode, loader_);
+  }
+
+ private:
+  platform::ModuleLoader& loader_;
+};
 
 }  // namespace corvalinde

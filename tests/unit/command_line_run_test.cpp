@@ -24,7 +24,7 @@ std::wstring Reason(std::uint32_t code) {
 class CommandLine : public ::testing::Test {
  protected:
   CommandLineRun Run(const std::wstring& text) {
-    return RunCommandLine(text, {*loader_, boxes_, *launcher_, platform::ExecutablePath()});
+    return RunCommandLine(text, {registrar_, boxes_});
   }
   std::wstring Args(const std::string& module, const std::wstring& rest) {
     return L"/filename " + TestModuleFileName(module) + L" " + rest;
@@ -47,12 +47,13 @@ class CommandLine : public ::testing::Test {
   testing::ModuleFolderAsCurrent inModuleFolder_;
   testing::MarkerFile marker_;
   std::unique_ptr<platform::ModuleLoader> loader_ = platform::MakeSystemModuleLoader();
-  std::unique_ptr<platform::ProgramLauncher> launcher_ = platform::MakeSystemProgramLauncher();
+  InProcessRegistrar registrar_{*loader_};
   platform::inmemory::RecordingMessageBoxes boxes_;
 };
 
 TEST_F(CommandLine, MissingFileNameOrModeShowsTheUsage) {
-  for (const wchar_t* text : {L"/filename a.dll", L"/modal R /visible 1", L"qualcosa"}) {
+  for (const wchar_t* text : {L"/filename a.dll", L"/modal R /visible 1", L"qualcosa",
+                              L"/filename a.dll /modal R /host", L"/host R /filename a.dll"}) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(text)));
     boxes_ = {};
     CommandLineRun run = Run(text);

@@ -2,12 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "app/command_line_run.h"
-#include "app/exit_codes.h"
-#include "platform/inmemory/recording_message_boxes.h"
-#include "platform/process.h"
 #include "registration/reg_unreg_module.h"
 #include "test_support.h"
 
@@ -62,64 +56,6 @@ TEST(ModuleArchitecture, TheEngineDoesNotLoadAModuleOfTheOtherKind) {
   EXPECT_EQ(result.architecture, ModuleArchitecture::X86);
   EXPECT_TRUE(marker.Lines().empty());
   EXPECT_FALSE(testing::IsModuleLoaded(ArchModule("i686")));
-}
-
-// A launcher that records what it was asked to start and ends with a chosen code.
-struct RecordingLauncher final : platform::ProgramLauncher {
-  std::optional<std::uint32_t> RunAndWait(const std::wstring& program,
-                                          const std::wstring& arguments) override {
-    started.push_back({program, arguments});
-    return exitCode;
-  }
-  std::vector<std::pair<std::wstring, std::wstring>> started;
-  std::optional<std::uint32_t> exitCode = 42;
-};
-
-class WrongArchitectureRun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (RunningArchitecture() != ModuleArchitecture::X64) GTEST_SKIP() << "a 64-bit build's case";
-  }
-  CommandLineRun Run(const std::wstring& text) {
-    return RunCommandLine(text, {*loader_, boxes_, launcher_, program_});
-  }
-  std::unique_ptr<platform::ModuleLoader> loader_ = platform::MakeSystemModuleLoader();
-  platform::inmemory::RecordingMessageBoxes boxes_;
-  RecordingLauncher launcher_;
-  // The program runs from the test modules' folder; a twin beside it is a file of that name.
-  std::wstring folder_ =
-      TestModulePath("x").substr(0, TestModulePath("x").find_last_of(L"\\/") + 1);
-  std::wstring program_ = folder_ + L"Corvalinde.exe";
-  testing::ModuleFolderAsCurrent inModuleFolder_;
-};
-
-TEST_F(WrongArchitectureRun, WithoutTheOtherBuildItSaysWhichOneCanDoIt) {
-  CommandLineRun run = Run(L"/filename testmod_arch_i686.dll /modal R /visible 0");
-  EXPECT_TRUE(launcher_.started.empty());
-  ASSERT_EQ(boxes_.Shown().size(), 1u);
-  EXPECT_EQ(boxes_.Shown()[0].text,
-            L"Modulo : testmod_arch_i686.dll\r\nIl modulo è a 32 bit: questa versione di "
-            L"Corvalinde, a 64 bit, non può caricarlo.\r\nUsare Corvalinde32.exe, nella stessa "
-            L"cartella di Corvalinde.exe.");
-  EXPECT_EQ(boxes_.Shown()[0].title, L"Errore");
-  EXPECT_EQ(run.exitCode, kExitModuleInvalid);
-}
-
-TEST_F(WrongArchitectureRun, TheOtherBuildBesideUsDoesTheRunAndItsCodeIsOurs) {
-  std::wstring twin = folder_ + L"Corvalinde32.exe";
-  { std::ofstream(std::string(twin.begin(), twin.end())) << "stand-in"; }
-  CommandLineRun run = Run(L" /MODAL U /filename testmod_arch_i686.dll");
-  CommandLineRun staying = Run(L"/filename testmod_arch_i686.dll /modal R /visible 1");
-  std::remove(std::string(twin.begin(), twin.end()).c_str());
-  ASSERT_EQ(launcher_.started.size(), 2u);
-  EXPECT_EQ(launcher_.started[0].first, twin);
-  EXPECT_EQ(launcher_.started[0].second, L" /MODAL U /filename testmod_arch_i686.dll");
-  EXPECT_TRUE(boxes_.Shown().empty());
-  EXPECT_EQ(run.exitCode, 42);
-  EXPECT_FALSE(run.goOnInTray);
-  // This process goes on into the tray; the twin must not stay there too.
-  EXPECT_EQ(launcher_.started[1].second, L"/filename testmod_arch_i686.dll /modal R /visible 0");
-  EXPECT_TRUE(staying.goOnInTray);
 }
 
 }  // namespace

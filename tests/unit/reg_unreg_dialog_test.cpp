@@ -69,7 +69,8 @@ class RegUnregDialogTest : public ::testing::Test {
   std::unique_ptr<platform::ModuleLoader> loader_ = platform::MakeSystemModuleLoader();
   platform::inmemory::RecordingMessageBoxes boxes_;
   platform::inmemory::RecordingDialogs dialogs_;
-  RegUnregDialog dialog_{*loader_, boxes_, dialogs_};
+  InProcessRegistrar registrar_{*loader_};
+  RegUnregDialog dialog_{registrar_, boxes_, dialogs_};
 };
 
 TEST_F(RegUnregDialogTest, AvviaRunsEveryFileInOrderAndSumsUpOnce) {

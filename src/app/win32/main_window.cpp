@@ -13,12 +13,15 @@
 #include "app/win32/options_window.h"
 #include "app/win32/reg_unreg_window.h"
 #include "app/win32/resource_ids.h"
+#include "platform/host_launcher.h"
 #include "platform/module_loader.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/modal_window.h"
 #include "platform/win32/tray_shell.h"
+#include "registration/host_registrar.h"
+#include "registration/host_side.h"
 
 namespace corvalinde {
 namespace {
@@ -185,11 +188,10 @@ void FormLoad(HWND mainWindow) {
   std::wstring commandText = platform::ArgumentText();
   if (commandText.empty() && !ClaimTray(mainWindow, true)) ExitProcess(0);
   if (!commandText.empty()) {
-    auto loader = platform::MakeSystemModuleLoader();
-    auto launcher = platform::MakeSystemProgramLauncher();
+    auto launcher = platform::MakeSystemHostLauncher();
+    HostRegistrar registrar(*launcher, platform::ExecutablePath());
     platform::win32::SystemMessageBoxes boxes;
-    CommandLineRun run =
-        RunCommandLine(commandText, {*loader, boxes, *launcher, platform::ExecutablePath()});
+    CommandLineRun run = RunCommandLine(commandText, {registrar, boxes});
     // Ending here is immediate: no unload step runs, settings and tray are never touched.
     if (!run.goOnInTray || !ClaimTray(mainWindow, false)) {
       ExitProcess(static_cast<UINT>(run.exitCode));
@@ -241,6 +243,14 @@ bool RegisterClasses(HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace corvalinde;
+  // A registration host: no window, the engine, the report, and the end of the process before
+  // any code of the module (its unloading included) can run again.
+  if (auto host = ParseHostCommand(platform::ArgumentText())) {
+    platform::PrepareHostProcess();
+    auto loader = platform::MakeSystemModuleLoader();
+    RunAsHost(*host, *loader, [](std::string_view text) { platform::WriteToParent(text); });
+    TerminateProcess(GetCurrentProcess(), 0);
+  }
   g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
   if (!RegisterClasses(instance)) return 1;
   // Never shown: it hosts start-up and the tray machinery.

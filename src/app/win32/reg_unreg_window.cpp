@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "app/texts.h"
-#include "platform/module_loader.h"
+#include "platform/host_launcher.h"
+#include "platform/process.h"
+#include "registration/host_registrar.h"
 #include "platform/win32/common_dialogs.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/modal_window.h"
@@ -33,7 +35,8 @@ enum ControlId {
 constexpr COLORREF kLightYellow = RGB(255, 255, 192);
 
 struct View {
-  std::unique_ptr<platform::ModuleLoader> loader = platform::MakeSystemModuleLoader();
+  std::unique_ptr<platform::HostLauncher> launcher = platform::MakeSystemHostLauncher();
+  HostRegistrar registrar{*launcher, platform::ExecutablePath()};
   platform::win32::SystemMessageBoxes boxes;
   platform::win32::SystemDialogs dialogs;
   RegUnregDialog model;
@@ -44,7 +47,7 @@ struct View {
 
   View()
       : dialogs(nullptr, std::wstring(texts::kOk), std::wstring(texts::kCancel)),
-        model(*loader, boxes, dialogs) {}
+        model(registrar, boxes, dialogs) {}
   ~View() { DeleteObject(yellow); }
 
   void ShowList() { SetWindowTextW(text, model.fileList.c_str()); }

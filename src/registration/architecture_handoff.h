@@ -27,4 +27,7 @@ std::wstring WrongArchitectureText(ModuleArchitecture architecture);
 // The register/unregister dialog's summary line for such a module, CRLF included.
 std::wstring WrongArchitectureLine(ModuleArchitecture architecture, const std::wstring& file);
 
+// What to say of a program under the twin's name that is not of the twin's architecture.
+std::wstring WrongTwinText(const std::wstring& twin, ModuleArchitecture architecture);
+
 }  // namespace corvalinde

@@ -1,4 +1,4 @@
-#include "app/architecture_handoff.h"
+#include "registration/architecture_handoff.h"
 
 #include "app/texts.h"
 #include "platform/files.h"
@@ -74,6 +74,11 @@ std::wstring WrongArchitectureLine(ModuleArchitecture architecture, const std::w
   line += twin.empty() ? std::wstring(texts::kLineNoBuild)
                        : std::wstring(texts::kLineUseTwin) + twin + L".";
   return line + std::wstring(texts::kCrLf);
+}
+
+std::wstring WrongTwinText(const std::wstring& twin, ModuleArchitecture architecture) {
+  return twin + std::wstring(texts::kWrongTwinStart) + ArchitectureWords(architecture) +
+         std::wstring(texts::kWrongTwinEnd);
 }
 
 }  // namespace corvalinde

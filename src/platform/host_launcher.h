@@ -1,0 +1,47 @@
+// Running a module's registration in a process of its own (the host), so that whatever the
+// module does (crash, hang while loading, end the process) cannot take the program down.
+//
+// Contract:
+// - Run starts `program` with `arguments`, its standard output a pipe that only it holds, and
+//   collects all it writes there. The host has `loadLimit` to write `loadedMark` (the module is
+//   loaded), then `entryLimit` more to end; past either it is terminated (timedOut), so nothing
+//   of the module stays loaded anywhere.
+// - HostRun says whether the host started (else startError, the system's reason), how it ended
+//   (its exit code, or the exception code that ended it) and what it wrote.
+// - On the host's side, PrepareHostProcess makes an unhandled exception end the process at
+//   once with the exception's code as exit code (no crash dialog), and WriteToParent writes to
+//   the pipe.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace corvalinde::platform {
+
+struct HostRun {
+  bool started = false;
+  std::uint32_t startError = 0;
+  bool timedOut = false;
+  std::uint32_t exitCode = 0;
+  std::string output;
+};
+
+class HostLauncher {
+ public:
+  virtual ~HostLauncher() = default;
+  virtual HostRun Run(const std::wstring& program, const std::wstring& arguments,
+                      std::string_view loadedMark, std::chrono::milliseconds loadLimit,
+                      std::chrono::milliseconds entryLimit) = 0;
+};
+
+// CreateProcess with an inherited pipe on Windows. The portable build has no program of its
+// own to start: its tests use a scripted launcher.
+std::unique_ptr<HostLauncher> MakeSystemHostLauncher();
+
+void PrepareHostProcess();
+bool WriteToParent(std::string_view text);
+
+}  // namespace corvalinde::platform

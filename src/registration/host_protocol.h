@@ -1,0 +1,35 @@
+// What the program and its registration host say to each other: the host's command line, the
+// line it writes once the module is loaded, and its report of the outcome.
+//
+// The command is "/host <mode> /filename <path>": the mode is one character (R, U or u, or
+// any other, which the engine refuses as it would in process) and the path runs to the end of
+// the text, so it may hold any character. The switch is internal; a
+// command text that names it in any other form is refused as invalid parameters.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "registration/reg_unreg_module.h"
+
+namespace corvalinde {
+
+struct HostCommand {
+  std::wstring mode;
+  std::wstring file;
+};
+
+std::wstring HostArguments(const HostCommand& command);
+std::optional<HostCommand> ParseHostCommand(std::wstring_view commandText);
+// True when the text names the host switch at all (well-formed or not).
+bool NamesHostSwitch(std::wstring_view commandText);
+
+inline constexpr std::string_view kHostLoadedMark = "loaded\n";
+
+// One line: the outcome, entry status, load error and architecture as numbers.
+std::string HostReport(const RegistrationResult& result);
+// The report in what the host wrote; nothing when there is none or it is malformed.
+std::optional<RegistrationResult> ParseHostReport(std::string_view output);
+
+}  // namespace corvalinde

@@ -1,0 +1,35 @@
+// Registration in a host process: the program never loads a module into the process that shows
+// windows. Each module is handed to a host (this program, or the build of the other
+// architecture beside it for a module of that kind), which runs the engine and reports; a host
+// that crashes, ends on its own or hangs becomes an outcome like the others.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "platform/host_launcher.h"
+#include "registration/reg_unreg_module.h"
+
+namespace corvalinde {
+
+// What the parent allows beyond the engine's own limits: the host's start.
+inline constexpr std::chrono::milliseconds kHostStartMargin{3000};
+
+// How a host's end reads as an outcome: its report when it wrote one; a time-out when it was
+// stopped; otherwise a crash carrying its exit code (an exception's code, or what a module
+// gave ExitProcess); a host that could not start is a module that cannot be loaded, with the
+// system's reason.
+RegistrationResult OutcomeOfHost(const platform::HostRun& run);
+
+class HostRegistrar final : public Registrar {
+ public:
+  HostRegistrar(platform::HostLauncher& launcher, std::wstring executablePath)
+      : launcher_(launcher), executablePath_(std::move(executablePath)) {}
+  RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode) override;
+
+ private:
+  platform::HostLauncher& launcher_;
+  std::wstring executablePath_;
+};
+
+}  // namespace corvalinde

@@ -1,0 +1,39 @@
+#include "registration/host_side.h"
+
+namespace corvalinde {
+namespace {
+
+// The loader the engine uses, telling the parent when the load is over: from then on the
+// entry point's own limit applies.
+class ReportingLoader final : public platform::ModuleLoader {
+ public:
+  ReportingLoader(platform::ModuleLoader& inner, const std::function<void(std::string_view)>& write)
+      : inner_(inner), write_(write) {}
+  std::unique_ptr<platform::LoadedModule> Load(const std::wstring& path,
+                                               std::uint32_t& systemError) override {
+    auto module = inner_.Load(path, systemError);
+    write_(kHostLoadedMark);
+    return module;
+  }
+  std::unique_ptr<platform::Worker> StartWorker(platform::EntryPoint entry) override {
+    return inner_.StartWorker(entry);
+  }
+  void Abandon(std::unique_ptr<platform::LoadedModule> module,
+               std::unique_ptr<platform::Worker> worker) override {
+    inner_.Abandon(std::move(module), std::move(worker));
+  }
+
+ private:
+  platform::ModuleLoader& inner_;
+  const std::function<void(std::string_view)>& write_;
+};
+
+}  // namespace
+
+void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
+               const std::function<void(std::string_view)>& writeToParent) {
+  ReportingLoader reporting(loader, writeToParent);
+  writeToParent(HostReport(RegUnregModule(command.file, command.mode, reporting)));
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,177 @@
+// Registration through a host process: how each way a host can end reads as an outcome, a
+// message and an exit code; which program hosts which module; and the host's own side.
+#include "registration/host_registrar.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/command_line_run.h"
+#include "app/exit_codes.h"
+#include "registration/host_protocol.h"
+#include "registration/host_side.h"
+#include "test_support.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::HostRun;
+
+std::wstring ArchModule(const char* arch) {
+  std::wstring path = testing::TestModulePath(std::string("testmod_arch_") + arch);
+  return path.substr(0, path.find_last_of(L'.')) + L".dll";
+}
+
+HostRun Ended(std::uint32_t exitCode, std::string output = {}, bool timedOut = false) {
+  HostRun run;
+  run.started = true;
+  run.exitCode = exitCode;
+  run.output = std::move(output);
+  run.timedOut = timedOut;
+  return run;
+}
+
+TEST(HostEnd, EveryWayAHostEndsHasItsMessageAndExitCode) {
+  RegistrationResult done;
+  done.outcome = RegDone;
+  RegistrationResult failed;
+  failed.outcome = RegEntryFailed;
+  failed.entryStatus = static_cast<std::int32_t>(0x80070005);
+  HostRun notStarted;
+  notStarted.startError = 2;
+  struct Case {
+    const char* what;
+    HostRun run;
+    int exitCode;
+    std::wstring text;  // empty: the engine's own message, not checked here
+  };
+  const std::wstring crash = L"Modulo : a.dll\r\nIl modulo si è interrotto durante l'operazione";
+  const Case cases[] = {
+      {"reported success", Ended(0, "loaded\n" + HostReport(done)), kExitSuccess, L""},
+      {"reported failure", Ended(0, "loaded\n" + HostReport(failed)), kExitEntryPointFailed, L""},
+      {"a report, then stopped in its end", Ended(1, HostReport(done), true), kExitSuccess, L""},
+      {"stopped while loading or running", Ended(1, "loaded\n", true), kExitTimeout,
+       L"Errore di timeout del modulo"},
+      {"access violation", Ended(0xC0000005, "loaded\n"), kExitCrashed,
+       crash + L" (eccezione 0xC0000005)"},
+      {"stack overflow in DllMain", Ended(0xC00000FD), kExitCrashed,
+       crash + L" (eccezione 0xC00000FD)"},
+      {"ExitProcess(7)", Ended(7, "loaded\n"), kExitCrashed, crash + L" (eccezione 0x00000007)"},
+      {"ExitProcess(0): no silent success", Ended(0, "loaded\n"), kExitCrashed,
+       crash + L" (eccezione 0x00000000)"},
+      {"a malformed report", Ended(0, "result nonsense\n"), kExitCrashed,
+       crash + L" (eccezione 0x00000000)"},
+      {"no host at all", notStarted, kExitModuleInvalid, L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegistrationResult result = OutcomeOfHost(c.run);
+    EXPECT_EQ(ExitCodeFor(result.outcome), c.exitCode);
+    if (c.text.empty()) continue;
+    auto message = CommandLineMessage(result, L"a.dll", L"R");
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->text, c.text);
+    EXPECT_EQ(message->title, L"Errore");
+    EXPECT_EQ(message->icon, platform::MessageIcon::Error);
+  }
+}
+
+TEST(HostProtocol, CommandsAndReportsRoundTrip) {
+  HostCommand command{L"u", L"C:\\a b/c;d\\/modal x.dll"};
+  auto parsed = ParseHostCommand(HostArguments(command));
+  ASSERT_TRUE(parsed.has_value());
+  EXPECT_EQ(parsed->mode, L"u");
+  EXPECT_EQ(parsed->file, command.file);
+  EXPECT_TRUE(ParseHostCommand(L"/HOST R /FILENAME x.dll").has_value());
+  for (const wchar_t* text : {L"/host", L"/host R", L"/host  /filename x", L"/hostR /filename x",
+                              L"/filename x.dll /host R"}) {
+    EXPECT_FALSE(ParseHostCommand(text).has_value()) << ::testing::PrintToString(text);
+  }
+  EXPECT_TRUE(NamesHostSwitch(L"/filename x /HOST"));
+  EXPECT_FALSE(NamesHostSwitch(L"/filename C:\\hostile\\x.dll /modal R"));
+
+  RegistrationResult result;
+  result.outcome = RegModuleInvalid;
+  result.entryStatus = -2147024891;
+  result.loadError = 193;
+  result.architecture = ModuleArchitecture::X86;
+  auto back = ParseHostReport("loaded\n" + HostReport(result));
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->outcome, result.outcome);
+  EXPECT_EQ(back->entryStatus, result.entryStatus);
+  EXPECT_EQ(back->loadError, result.loadError);
+  EXPECT_EQ(back->architecture, result.architecture);
+}
+
+// A launcher that records what it was asked to start and ends as scripted.
+struct ScriptedLauncher final : platform::HostLauncher {
+  HostRun Run(const std::wstring& program, const std::wstring& arguments, std::string_view,
+              std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit) override {
+    started.push_back({program, arguments});
+    limits = {loadLimit, entryLimit};
+    return Ended(0, HostReport(RegistrationResult{}));
+  }
+  std::vector<std::pair<std::wstring, std::wstring>> started;
+  std::pair<std::chrono::milliseconds, std::chrono::milliseconds> limits;
+};
+
+class HostChoice : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (RunningArchitecture() != ModuleArchitecture::X64) GTEST_SKIP() << "a 64-bit build's case";
+  }
+  void TearDown() override { std::remove(Narrow(twin_).c_str()); }
+  static std::string Narrow(const std::wstring& path) { return {path.begin(), path.end()}; }
+  void PlaceTwin(const char* imageOf) {
+    std::ifstream image(Narrow(ArchModule(imageOf)), std::ios::binary);
+    std::ofstream(Narrow(twin_), std::ios::binary) << image.rdbuf();
+  }
+
+  // The program runs from the test modules' folder; a twin beside it is a file of that name.
+  std::wstring folder_ = ArchModule("i686").substr(0, ArchModule("i686").find_last_of(L"\\/") + 1);
+  std::wstring program_ = folder_ + L"Corvalinde.exe";
+  std::wstring twin_ = folder_ + L"Corvalinde32.exe";
+  ScriptedLauncher launcher_;
+  HostRegistrar registrar_{launcher_, program_};
+};
+
+TEST_F(HostChoice, ThisBuildHostsItsOwnKindAndTheTwinTheOther) {
+  registrar_.Run(ArchModule("x86_64"), L"U");
+  PlaceTwin("i686");
+  registrar_.Run(ArchModule("i686"), L"R");
+  ASSERT_EQ(launcher_.started.size(), 2u);
+  EXPECT_EQ(launcher_.started[0].first, program_);
+  EXPECT_EQ(launcher_.started[0].second, L"/host U /filename " + ArchModule("x86_64"));
+  EXPECT_EQ(launcher_.started[1].first, twin_);
+  // The engine's limit, and room for the host to start.
+  EXPECT_EQ(launcher_.limits.second, kRegistrationTimeLimit + kHostStartMargin);
+}
+
+TEST_F(HostChoice, NoTwinOrAMisnamedOneIsRefusedWithoutStartingIt) {
+  EXPECT_EQ(registrar_.Run(ArchModule("i686"), L"R").outcome, RegWrongArchitecture);
+  PlaceTwin("x86_64");  // a copy of a 64-bit build under the 32-bit one's name
+  RegistrationResult result = registrar_.Run(ArchModule("i686"), L"R");
+  EXPECT_TRUE(launcher_.started.empty());
+  EXPECT_EQ(result.outcome, RegWrongTwin);
+  EXPECT_EQ(ExitCodeFor(result.outcome), kExitModuleInvalid);
+  EXPECT_EQ(CommandLineMessage(result, L"m.dll", L"R")->text,
+            L"Modulo : m.dll\r\n" + twin_ +
+                L" non è la versione a 32 bit di Corvalinde: non può caricare il modulo.");
+}
+
+TEST(HostSide, SaysLoadedThenReportsTheEngineOutcome) {
+  testing::ModuleFolderAsCurrent inModuleFolder;
+  testing::MarkerFile marker;
+  auto loader = platform::MakeSystemModuleLoader();
+  std::string written;
+  RunAsHost({L"u", testing::TestModuleFileName("testmod_good")}, *loader,
+            [&](std::string_view text) { written += text; });
+  EXPECT_EQ(written.rfind("loaded\n", 0), 0u);
+  auto report = ParseHostReport(written);
+  ASSERT_TRUE(report.has_value());
+  EXPECT_EQ(report->outcome, RegDone);
+  EXPECT_EQ(marker.Lines(), std::vector<std::string>{"unregister"});
+}
+
+}  // namespace
+}  // namespace corvalinde
