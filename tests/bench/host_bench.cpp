@@ -1,0 +1,57 @@
+// What isolation costs: the same registration of the sample module run in this process and
+// through a host process, side by side in one run (Windows only: the host is Corvalinde.exe).
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "platform/host_launcher.h"
+#include "platform/module_loader.h"
+#include "registration/host_registrar.h"
+
+namespace {
+
+using namespace corvalinde;
+using Clock = std::chrono::steady_clock;
+
+std::wstring Folder() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, n);
+  return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+// The median of `rounds` register-and-unregister pairs, in milliseconds per registration.
+double Median(Registrar& registrar, const std::wstring& module, int rounds, bool& allDone) {
+  std::vector<double> times;
+  for (int i = 0; i < rounds; ++i) {
+    for (const wchar_t* mode : {L"R", L"U"}) {
+      auto start = Clock::now();
+      allDone = registrar.Run(module, mode).outcome == RegDone && allDone;
+      times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+  std::wstring module = Folder() + L"\\testmod_good.dll";
+  auto loader = platform::MakeSystemModuleLoader();
+  auto launcher = platform::MakeSystemHostLauncher();
+  InProcessRegistrar inProcess(*loader);
+  HostRegistrar hosted(*launcher, Folder() + L"\\Corvalinde.exe");
+  bool allDone = true;
+  Median(hosted, module, 2, allDone);  // warm-up: the first start loads the program's DLLs
+  double local = Median(inProcess, module, 10, allDone);
+  double host = Median(hosted, module, 10, allDone);
+  std::printf("registration in process: %.1f ms (median of 20)\n", local);
+  std::printf("registration through a host process: %.1f ms (median of 20)\n", host);
+  std::printf("host - in process: %.1f ms (target: 150 ms or less); host / in process: %.1f\n",
+              host - local, host / local);
+  return allDone ? 0 : 1;
+}
