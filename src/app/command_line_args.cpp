@@ -67,6 +67,20 @@ std::wstring GetModalArg(std::wstring_view commandText) {
   return ReadSwitch(commandText, L"/modal");
 }
 
+bool GetUserArg(std::wstring_view commandText) {
+  constexpr std::wstring_view kUser = L"/user";
+  for (std::size_t from = 0; from < commandText.size();) {
+    std::size_t at = FindIgnoringCase(commandText.substr(from), kUser);
+    if (at == std::wstring_view::npos) return false;
+    std::size_t after = from + at + kUser.size();
+    if (after == commandText.size() || commandText[after] == L' ' || commandText[after] == L'/') {
+      return true;
+    }
+    from = after;
+  }
+  return false;
+}
+
 bool GetVisibleArg(std::wstring_view commandText) {
   bool nonZero = false;
   return ParseNumberIsNonZero(ReadSwitch(commandText, L"/visible"), nonZero) && nonZero;

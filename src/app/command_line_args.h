@@ -12,5 +12,8 @@ std::wstring GetFilenameArg(std::wstring_view commandText);
 std::wstring GetModalArg(std::wstring_view commandText);
 // A number other than zero is true. A value that is not a number (or is missing) reads as false.
 bool GetVisibleArg(std::wstring_view commandText);
+// "/user" anywhere, in any letter case, as a switch of its own (followed by a blank, another
+// switch or the end); a value after it is ignored.
+bool GetUserArg(std::wstring_view commandText);
 
 }  // namespace corvalinde

@@ -42,6 +42,8 @@ int ExitCodeFor(RegOutcome outcome) {
       return kExitEntryPointFailed;
     case RegCrashed:
       return kExitCrashed;
+    case RegScopeFailed:
+      return kExitUserScopeFailed;
   }
   return kExitEntryPointMissing;
 }
@@ -79,6 +81,9 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
     case RegWrongTwin:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf,
                          WrongTwinText(result.twin, result.architecture)}));
+    case RegScopeFailed:
+      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kUserScopeFailed,
+                         ReasonLine(result.loadError)}));
   }
   return std::nullopt;
 }
@@ -93,7 +98,9 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
   }
   bool visible = GetVisibleArg(commandText);
 
-  RegistrationResult result = services.registrar.Run(fileName, mode);
+  RegistrationScope scope =
+      GetUserArg(commandText) ? RegistrationScope::User : RegistrationScope::Machine;
+  RegistrationResult result = services.registrar.Run(fileName, mode, scope);
   if (auto message = CommandLineMessage(result, fileName, mode)) boxes.Show(*message);
   return CommandLineRun{visible, ExitCodeFor(result.outcome)};
 }

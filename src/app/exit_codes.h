@@ -10,8 +10,9 @@ enum ExitCode : int {
   kExitModuleInvalid = 3,
   kExitEntryPointMissing = 4,
   kExitEntryPointFailed = 5,
-  kExitTimeout = 6,  // regsvr32 has no time limit, so no code of its own for this
-  kExitCrashed = 8,  // the module crashed or ended the process while it was being run
+  kExitTimeout = 6,          // regsvr32 has no time limit, so no code of its own for this
+  kExitCrashed = 8,          // the module crashed or ended the process while it was being run
+  kExitUserScopeFailed = 9,  // "/user": the user's classes could not stand in for the machine's
 };
 
 }  // namespace corvalinde

@@ -26,6 +26,8 @@ inline constexpr std::wstring_view kModuleInvalid = L"è mancante o non valido";
 inline constexpr std::wstring_view kOperationFailed = L"Operazione non riuscita (codice 0x";
 inline constexpr std::wstring_view kCrashed =
     L"Il modulo si è interrotto durante l'operazione (eccezione 0x";
+inline constexpr std::wstring_view kUserScopeFailed =
+    L"Impossibile registrare solo per l'utente corrente: nulla è stato registrato.";
 inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";
 inline constexpr std::wstring_view kWrongTwinEnd = L" di Corvalinde: non può caricare il modulo.";
 
@@ -64,6 +66,9 @@ inline constexpr std::wstring_view kLineInvalid = L" è mancante o non valido.";
 inline constexpr std::wstring_view kLineFailed = L"Operazione non riuscita per ";
 inline constexpr std::wstring_view kLineFailedCode = L" (codice 0x";
 inline constexpr std::wstring_view kLineCrashedCode = L" (eccezione 0x";
+inline constexpr std::wstring_view kLineUserScopeFailed =
+    L": impossibile registrare solo per l'utente corrente.";
+inline constexpr std::wstring_view kUserOnly = L"Solo per l'utente corrente";
 
 // Options dialog.
 inline constexpr std::wstring_view kOptionsCaption = L"Opzioni";

@@ -9,25 +9,44 @@ namespace {
 
 constexpr std::wstring_view kHostSwitch = L"/host ";
 constexpr std::wstring_view kFileSwitch = L" /filename ";
+constexpr std::wstring_view kUserSwitch = L" /user";
+constexpr std::wstring_view kResultSwitch = L" /result ";
 constexpr char kReportStart[] = "result ";
 
 }  // namespace
 
 std::wstring HostArguments(const HostCommand& command) {
-  return std::wstring(kHostSwitch) + command.mode + std::wstring(kFileSwitch) + command.file;
+  std::wstring text = std::wstring(kHostSwitch) + command.mode;
+  if (command.scope == RegistrationScope::User) text += kUserSwitch;
+  if (!command.resultFile.empty()) text += std::wstring(kResultSwitch) + command.resultFile;
+  return text + std::wstring(kFileSwitch) + command.file;
 }
 
 std::optional<HostCommand> ParseHostCommand(std::wstring_view text) {
   std::wstring upper = ToUpperText(text);
-  if (upper.rfind(ToUpperText(kHostSwitch), 0) != 0) return std::nullopt;
+  auto startsAt = [&](std::size_t at, std::wstring_view word) {
+    return upper.compare(at, word.size(), ToUpperText(word)) == 0;
+  };
+  if (!startsAt(0, kHostSwitch)) return std::nullopt;
   std::size_t at = kHostSwitch.size();
-  if (text.size() < at + 1 + kFileSwitch.size() + 1) return std::nullopt;
-  std::wstring mode(text.substr(at, 1));  // any letter: the engine decides what it means
-  if (mode == L" ") return std::nullopt;
-  if (upper.compare(at + 1, kFileSwitch.size(), ToUpperText(kFileSwitch)) != 0) {
-    return std::nullopt;
+  if (text.size() <= at || text[at] == L' ') return std::nullopt;
+  HostCommand command;
+  command.mode = std::wstring(text.substr(at, 1));  // any letter: the engine decides
+  ++at;
+  if (startsAt(at, kUserSwitch)) {
+    command.scope = RegistrationScope::User;
+    at += kUserSwitch.size();
   }
-  return HostCommand{mode, std::wstring(text.substr(at + 1 + kFileSwitch.size()))};
+  if (startsAt(at, kResultSwitch)) {
+    at += kResultSwitch.size();
+    std::size_t end = upper.find(ToUpperText(kFileSwitch), at);
+    if (end == std::wstring::npos || end == at) return std::nullopt;
+    command.resultFile = std::wstring(text.substr(at, end - at));
+    at = end;
+  }
+  if (!startsAt(at, kFileSwitch) || text.size() == at + kFileSwitch.size()) return std::nullopt;
+  command.file = std::wstring(text.substr(at + kFileSwitch.size()));
+  return command;
 }
 
 bool NamesHostSwitch(std::wstring_view text) {
@@ -58,7 +77,7 @@ std::optional<RegistrationResult> ParseHostReport(std::string_view output) {
   unsigned long error = 0;
   if (std::sscanf(line.c_str(), "result %d %ld %lu %d", &outcome, &status, &error, &architecture) !=
           4 ||
-      outcome < RegDone || outcome > RegWrongArchitecture) {
+      outcome < RegDone || outcome > RegScopeFailed) {
     return std::nullopt;
   }
   RegistrationResult result;

@@ -21,7 +21,8 @@ RegistrationResult OutcomeOfHost(const platform::HostRun& run) {
   return result;
 }
 
-RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::wstring& mode) {
+RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,
+                                      RegistrationScope scope) {
   std::wstring host = executablePath_;
   ModuleArchitecture architecture = ReadModuleArchitecture(fileName);
   if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
@@ -42,8 +43,8 @@ RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::w
   }
   // The engine takes no mode as "R"; any other text but one character names no entry point.
   std::wstring hostMode = mode.empty() ? L"R" : mode.size() == 1 ? mode : L"?";
-  platform::HostRun run = launcher_.Run(host, HostArguments({hostMode, fileName}), kHostLoadedMark,
-                                        kRegistrationTimeLimit + kHostStartMargin,
+  platform::HostRun run = launcher_.Run(host, HostArguments({hostMode, fileName, scope, {}}),
+                                        kHostLoadedMark, kRegistrationTimeLimit + kHostStartMargin,
                                         kRegistrationTimeLimit + kHostStartMargin);
   return OutcomeOfHost(run);
 }

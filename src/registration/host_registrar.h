@@ -25,7 +25,8 @@ class HostRegistrar final : public Registrar {
  public:
   HostRegistrar(platform::HostLauncher& launcher, std::wstring executablePath)
       : launcher_(launcher), executablePath_(std::move(executablePath)) {}
-  RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode) override;
+  RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
+                         RegistrationScope scope) override;
 
  private:
   platform::HostLauncher& launcher_;

@@ -33,7 +33,8 @@ class ReportingLoader final : public platform::ModuleLoader {
 void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
                const std::function<void(std::string_view)>& writeToParent) {
   ReportingLoader reporting(loader, writeToParent);
-  writeToParent(HostReport(RegUnregModule(command.file, command.mode, reporting)));
+  writeToParent(
+      HostReport(RegUnregModuleInScope(command.file, command.mode, command.scope, reporting)));
 }
 
 }  // namespace corvalinde

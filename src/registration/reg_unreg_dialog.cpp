@@ -48,6 +48,9 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
     case RegWrongTwin:
       return std::wstring(texts::kLineInvalidLabel) + file + L": " +
              WrongTwinText(result.twin, result.architecture) + crlf;
+    case RegScopeFailed:
+      return std::wstring(texts::kLineInvalidLabel) + file +
+             std::wstring(texts::kLineUserScopeFailed) + ReasonLine(result.loadError) + crlf;
   }
   return {};
 }
@@ -64,7 +67,10 @@ void RegUnregDialog::Avvia() {
     // "a.dll; b.dll" is how people type lists: the blank after ";" belongs to no file name
     // (Windows drops trailing blanks itself, and a leading one would make the path relative).
     std::wstring file(TrimBlanks(item));
-    summary += SummaryLine(registrar_.Run(file, unregister ? L"U" : L"R"), file);
+    summary +=
+        SummaryLine(registrar_.Run(file, unregister ? L"U" : L"R",
+                                   perUser ? RegistrationScope::User : RegistrationScope::Machine),
+                    file);
   }
   boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,
                std::wstring(texts::kTitleInfo)});

@@ -28,6 +28,7 @@ class RegUnregDialog {
   // txtFilename's text and the option group; a new dialog starts empty with "Registra".
   std::wstring fileList;
   bool unregister = false;
+  bool perUser = false;  // "Solo per l'utente corrente"
 
   // Runs the engine on every listed file (without the blanks around it), then shows one summary.
   void Avvia();

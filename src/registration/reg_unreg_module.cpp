@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/per_user_classes.h"
+
 namespace corvalinde {
 namespace {
 
@@ -44,6 +46,20 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
   result.entryStatus = worker->ExitStatus();
   result.outcome = result.entryStatus < 0 ? RegEntryFailed : RegDone;
   worker.reset();  // the thread handle goes before the module
+  return result;
+}
+
+RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
+                                         RegistrationScope scope, platform::ModuleLoader& loader) {
+  if (scope == RegistrationScope::Machine) return RegUnregModule(fileName, mode, loader);
+  RegistrationResult result;
+  if (std::uint32_t error = platform::MapClassesRootToCurrentUser()) {
+    result.outcome = RegScopeFailed;
+    result.loadError = error;
+    return result;
+  }
+  result = RegUnregModule(fileName, mode, loader);
+  platform::RestoreClassesRoot();  // whatever the module itself did to the predefined keys
   return result;
 }
 

@@ -20,12 +20,17 @@ enum RegOutcome : std::int32_t {
   RegWrongArchitecture = 4,  // the module is built for another processor: not even loaded
   RegCrashed = 5,            // the host ended without a report: an exception, or ExitProcess
   RegWrongTwin = 6,          // the build beside us that should host it is of another processor
+  RegScopeFailed = 7,        // HKEY_CLASSES_ROOT could not be mapped to the user's classes
 };
+
+// Where a registration writes: HKEY_CLASSES_ROOT as it is (for every user, which needs
+// administrator rights), or mapped to HKEY_CURRENT_USER\Software\Classes (this user only).
+enum class RegistrationScope { Machine, User };
 
 struct RegistrationResult {
   RegOutcome outcome = RegEntryMissing;
   std::int32_t entryStatus = 0;  // the entry point's HRESULT, for RegDone and RegEntryFailed
-  std::uint32_t loadError = 0;   // the platform's reason, for RegModuleInvalid
+  std::uint32_t loadError = 0;   // the platform's reason, for RegModuleInvalid, RegScopeFailed
   ModuleArchitecture architecture = ModuleArchitecture::Unknown;  // for RegWrongArchitecture
   std::uint32_t crashCode = 0;  // for RegCrashed: the exception code, or the process's exit code
   std::wstring twin{};          // for RegWrongTwin: the program that is not the twin it seems
@@ -35,7 +40,8 @@ struct RegistrationResult {
 class Registrar {
  public:
   virtual ~Registrar() = default;
-  virtual RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode) = 0;
+  virtual RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
+                                 RegistrationScope scope) = 0;
 };
 
 inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
@@ -47,12 +53,20 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
                                   platform::ModuleLoader& loader,
                                   std::chrono::milliseconds limit = kRegistrationTimeLimit);
 
-// The engine in this very process: what the host runs, and what tests use.
+// The engine in the scope asked for: for this user only, HKEY_CLASSES_ROOT is mapped to the
+// user's classes (and type libraries registered per user) from before the module is loaded
+// until the engine is done. The mapping is process-wide: only a host that ends right after
+// uses it, so the program's own process never has it.
+RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
+                                         RegistrationScope scope, platform::ModuleLoader& loader);
+
+// The engine in this very process: what tests and benchmarks use.
 class InProcessRegistrar final : public Registrar {
  public:
   explicit InProcessRegistrar(platform::ModuleLoader& loader) : loader_(loader) {}
-  RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode) override {
-    return RegUnregModule(fileName, mode, loader_);
+  RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
+                         RegistrationScope scope) override {
+    return RegUnregModuleInScope(fileName, mode, scope, loader_);
   }
 
  private:

@@ -70,5 +70,18 @@ TEST(CommandLineArgs, VisibleIsANumberAndNotANumberIsFalse) {
   EXPECT_FALSE(GetVisibleArg(L"/visible 1e"));
 }
 
+TEST(CommandLineArgs, UserIsASwitchOfItsOwnAnywhere) {
+  for (const wchar_t* text :
+       {L"/USER /filename a.dll /modal R", L"/filename a.dll /modal R /user",
+        L"/user 1 /filename a.dll", L"/user /User /filename a.dll", L"/filename a.dll/user"}) {
+    EXPECT_TRUE(GetUserArg(text)) << ::testing::PrintToString(text);
+  }
+  for (const wchar_t* text :
+       {L"/filename C:\\users\\a.dll", L"/users /filename a.dll", L"/filename a.dll /modal R"}) {
+    EXPECT_FALSE(GetUserArg(text)) << ::testing::PrintToString(text);
+  }
+  EXPECT_EQ(GetFilenameArg(L"/user 1 /filename a.dll /modal R"), L"a.dll");
+}
+
 }  // namespace
 }  // namespace corvalinde

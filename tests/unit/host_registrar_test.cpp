@@ -82,9 +82,16 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->mode, L"u");
   EXPECT_EQ(parsed->file, command.file);
+  EXPECT_EQ(parsed->scope, RegistrationScope::Machine);
+  HostCommand everything{L"R", L"x.dll", RegistrationScope::User, L"C:\\Temp dir\\r.txt"};
+  parsed = ParseHostCommand(HostArguments(everything));
+  ASSERT_TRUE(parsed.has_value());
+  EXPECT_EQ(parsed->scope, RegistrationScope::User);
+  EXPECT_EQ(parsed->resultFile, everything.resultFile);
+  EXPECT_EQ(parsed->file, L"x.dll");
   EXPECT_TRUE(ParseHostCommand(L"/HOST R /FILENAME x.dll").has_value());
   for (const wchar_t* text : {L"/host", L"/host R", L"/host  /filename x", L"/hostR /filename x",
-                              L"/filename x.dll /host R"}) {
+                              L"/filename x.dll /host R", L"/host R /result /filename x"}) {
     EXPECT_FALSE(ParseHostCommand(text).has_value()) << ::testing::PrintToString(text);
   }
   EXPECT_TRUE(NamesHostSwitch(L"/filename x /HOST"));
@@ -136,21 +143,22 @@ class HostChoice : public ::testing::Test {
 };
 
 TEST_F(HostChoice, ThisBuildHostsItsOwnKindAndTheTwinTheOther) {
-  registrar_.Run(ArchModule("x86_64"), L"U");
+  registrar_.Run(ArchModule("x86_64"), L"U", RegistrationScope::User);
   PlaceTwin("i686");
-  registrar_.Run(ArchModule("i686"), L"R");
+  registrar_.Run(ArchModule("i686"), L"R", RegistrationScope::Machine);
   ASSERT_EQ(launcher_.started.size(), 2u);
   EXPECT_EQ(launcher_.started[0].first, program_);
-  EXPECT_EQ(launcher_.started[0].second, L"/host U /filename " + ArchModule("x86_64"));
+  EXPECT_EQ(launcher_.started[0].second, L"/host U /user /filename " + ArchModule("x86_64"));
   EXPECT_EQ(launcher_.started[1].first, twin_);
   // The engine's limit, and room for the host to start.
   EXPECT_EQ(launcher_.limits.second, kRegistrationTimeLimit + kHostStartMargin);
 }
 
 TEST_F(HostChoice, NoTwinOrAMisnamedOneIsRefusedWithoutStartingIt) {
-  EXPECT_EQ(registrar_.Run(ArchModule("i686"), L"R").outcome, RegWrongArchitecture);
+  EXPECT_EQ(registrar_.Run(ArchModule("i686"), L"R", RegistrationScope::Machine).outcome,
+            RegWrongArchitecture);
   PlaceTwin("x86_64");  // a copy of a 64-bit build under the 32-bit one's name
-  RegistrationResult result = registrar_.Run(ArchModule("i686"), L"R");
+  RegistrationResult result = registrar_.Run(ArchModule("i686"), L"R", RegistrationScope::Machine);
   EXPECT_TRUE(launcher_.started.empty());
   EXPECT_EQ(result.outcome, RegWrongTwin);
   EXPECT_EQ(ExitCodeFor(result.outcome), kExitModuleInvalid);
@@ -164,8 +172,8 @@ TEST(HostSide, SaysLoadedThenReportsTheEngineOutcome) {
   testing::MarkerFile marker;
   auto loader = platform::MakeSystemModuleLoader();
   std::string written;
-  RunAsHost({L"u", testing::TestModuleFileName("testmod_good")}, *loader,
-            [&](std::string_view text) { written += text; });
+  RunAsHost({L"u", testing::TestModuleFileName("testmod_good"), RegistrationScope::Machine, {}},
+            *loader, [&](std::string_view text) { written += text; });
   EXPECT_EQ(written.rfind("loaded\n", 0), 0u);
   auto report = ParseHostReport(written);
   ASSERT_TRUE(report.has_value());

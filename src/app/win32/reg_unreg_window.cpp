@@ -30,7 +30,8 @@ enum ControlId {
   kCmdCerca,
   kPicSB,
   kCmdBack,
-  kCmdOk
+  kCmdOk,
+  kChkUser
 };
 constexpr COLORREF kLightYellow = RGB(255, 255, 192);
 
@@ -54,6 +55,7 @@ struct View {
   void ReadList() {
     model.fileList = platform::win32::TextOf(text);
     model.unregister = IsDlgButtonChecked(window, kOptUnReg) == BST_CHECKED;
+    model.perUser = IsDlgButtonChecked(window, kChkUser) == BST_CHECKED;
   }
 };
 
@@ -102,6 +104,8 @@ void Build(HWND window, View* view) {
   DragAcceptFiles(view->text, TRUE);
   view->editProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(view->text, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextBoxProc)));
+  CreateControl(window, L"BUTTON", texts::kUserOnly, WS_TABSTOP | BS_AUTOCHECKBOX, 138, 60, 196, 20,
+                kChkUser);
   CreateControl(window, L"BUTTON", texts::kBrowse, WS_TABSTOP, 342, 56, 80, 26, kCmdCerca);
   CreateControl(window, L"STATIC", L"", SS_ETCHEDHORZ, 0, 98, 440, 2, kPicSB);
   CreateControl(window, L"BUTTON", texts::kBack, WS_TABSTOP, 8, 108, 96, 28, kCmdBack);
