@@ -101,6 +101,20 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
   RegistrationScope scope =
       GetUserArg(commandText) ? RegistrationScope::User : RegistrationScope::Machine;
   RegistrationResult result = services.registrar.Run(fileName, mode, scope);
+  if (!services.elevated && mode != L"u" && scope == RegistrationScope::Machine &&
+      NeedsAdministrator(result)) {
+    MessageRequest question = *CommandLineMessage(result, fileName, mode);
+    question.text += texts::kAskElevation;
+    question.icon = MessageIcon::Exclamation;
+    question.buttons = platform::MessageButtons::YesNo;
+    if (boxes.Show(question) != platform::MessageAnswer::Yes) {
+      return CommandLineRun{visible, kExitEntryPointFailed};
+    }
+    std::optional<RegistrationResult> elevated =
+        services.registrar.RunAsAdministrator(fileName, mode, scope);
+    if (!elevated) return CommandLineRun{visible, kExitEntryPointFailed};
+    result = *elevated;
+  }
   if (auto message = CommandLineMessage(result, fileName, mode)) boxes.Show(*message);
   return CommandLineRun{visible, ExitCodeFor(result.outcome)};
 }

@@ -26,10 +26,14 @@ std::optional<platform::MessageRequest> CommandLineMessage(const RegistrationRes
 struct CommandLineServices {
   Registrar& registrar;  // in the program: a host process per module (host_registrar.h)
   platform::MessageBoxes& boxes;
+  bool elevated = true;  // false: a refusal that rights would lift offers to try as administrator
 };
 
 // Expects non-empty argument text (empty text means tray mode, which needs no run). The
-// internal host switch is refused here like any invalid parameters.
+// internal host switch is refused here like any invalid parameters. Without administrator
+// rights, an entry point refused for want of them gets its message with the question whether
+// to try again as administrator (never in silent mode "u", nor with /user); yes runs it
+// elevated and that outcome is the run's; no, or a refused elevation prompt, ends with 5.
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services);
 
 // The exit code of a run that ended with this outcome.

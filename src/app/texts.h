@@ -28,6 +28,10 @@ inline constexpr std::wstring_view kCrashed =
     L"Il modulo si è interrotto durante l'operazione (eccezione 0x";
 inline constexpr std::wstring_view kUserScopeFailed =
     L"Impossibile registrare solo per l'utente corrente: nulla è stato registrato.";
+inline constexpr std::wstring_view kAskElevation =
+    L"\r\n\r\nIl modulo richiede i diritti di amministratore: riprovare come amministratore?"
+    L"\r\n(Per registrarlo solo per l'utente corrente, senza diritti di amministratore, usare "
+    L"/user.)";
 inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";
 inline constexpr std::wstring_view kWrongTwinEnd = L" di Corvalinde: non può caricare il modulo.";
 
@@ -69,6 +73,10 @@ inline constexpr std::wstring_view kLineCrashedCode = L" (eccezione 0x";
 inline constexpr std::wstring_view kLineUserScopeFailed =
     L": impossibile registrare solo per l'utente corrente.";
 inline constexpr std::wstring_view kUserOnly = L"Solo per l'utente corrente";
+inline constexpr std::wstring_view kNeedsAdministratorMark = L"* ";
+inline constexpr std::wstring_view kAskElevationForMarked =
+    L"\r\n* Servono i diritti di amministratore. Riprovare come amministratore i moduli "
+    L"segnati? (Senza diritti: \"Solo per l'utente corrente\".)";
 
 // Options dialog.
 inline constexpr std::wstring_view kOptionsCaption = L"Opzioni";

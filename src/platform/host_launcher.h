@@ -10,7 +10,7 @@
 //   (its exit code, or the exception code that ended it) and what it wrote.
 // - On the host's side, PrepareHostProcess makes an unhandled exception end the process at
 //   once with the exception's code as exit code (no crash dialog), and WriteToParent writes to
-//   the pipe.
+//   the pipe (or the result file of a host started through the shell).
 #pragma once
 
 #include <chrono>
@@ -35,13 +35,27 @@ class HostLauncher {
   virtual HostRun Run(const std::wstring& program, const std::wstring& arguments,
                       std::string_view loadedMark, std::chrono::milliseconds loadLimit,
                       std::chrono::milliseconds entryLimit) = 0;
+  // A new, empty file in the user's temporary folder for an elevated host to write to.
+  virtual std::wstring NewResultFile() = 0;
+  // The same through the shell's "runas" verb (the elevation prompt), the host writing to
+  // `resultFile`, which is removed afterwards. Not started with startError 1223
+  // (ERROR_CANCELLED) when the user refused the prompt.
+  virtual HostRun RunElevated(const std::wstring& program, const std::wstring& arguments,
+                              const std::wstring& resultFile, std::string_view loadedMark,
+                              std::chrono::milliseconds loadLimit,
+                              std::chrono::milliseconds entryLimit) = 0;
 };
 
 // CreateProcess with an inherited pipe on Windows. The portable build has no program of its
 // own to start: its tests use a scripted launcher.
 std::unique_ptr<HostLauncher> MakeSystemHostLauncher();
 
-void PrepareHostProcess();
+// `resultFile` empty: the host writes to its standard output.
+void PrepareHostProcess(const std::wstring& resultFile);
+
+// Whether this process runs with a full administrator token (a test may say it does not, by
+// setting CORVALINDE_TEST_NOT_ELEVATED=1 in the environment).
+bool ProcessIsElevated();
 bool WriteToParent(std::string_view text);
 
 }  // namespace corvalinde::platform

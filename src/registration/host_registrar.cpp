@@ -23,6 +23,20 @@ RegistrationResult OutcomeOfHost(const platform::HostRun& run) {
 
 RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,
                                       RegistrationScope scope) {
+  return RunHost(fileName, mode, scope, false);
+}
+
+std::optional<RegistrationResult> HostRegistrar::RunAsAdministrator(const std::wstring& fileName,
+                                                                    const std::wstring& mode,
+                                                                    RegistrationScope scope) {
+  RegistrationResult result = RunHost(fileName, mode, scope, true);
+  constexpr std::uint32_t kCancelled = 1223;  // the user said no to the elevation prompt
+  if (result.outcome == RegModuleInvalid && result.loadError == kCancelled) return std::nullopt;
+  return result;
+}
+
+RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const std::wstring& mode,
+                                          RegistrationScope scope, bool elevated) {
   std::wstring host = executablePath_;
   ModuleArchitecture architecture = ReadModuleArchitecture(fileName);
   if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
@@ -42,11 +56,15 @@ RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::w
     host = *twin;
   }
   // The engine takes no mode as "R"; any other text but one character names no entry point.
-  std::wstring hostMode = mode.empty() ? L"R" : mode.size() == 1 ? mode : L"?";
-  platform::HostRun run = launcher_.Run(host, HostArguments({hostMode, fileName, scope, {}}),
-                                        kHostLoadedMark, kRegistrationTimeLimit + kHostStartMargin,
-                                        kRegistrationTimeLimit + kHostStartMargin);
-  return OutcomeOfHost(run);
+  HostCommand command{mode.empty() ? L"R" : mode.size() == 1 ? mode : L"?", fileName, scope, {}};
+  constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
+  if (!elevated) {
+    return OutcomeOfHost(
+        launcher_.Run(host, HostArguments(command), kHostLoadedMark, kLimit, kLimit));
+  }
+  command.resultFile = launcher_.NewResultFile();
+  return OutcomeOfHost(launcher_.RunElevated(host, HostArguments(command), command.resultFile,
+                                             kHostLoadedMark, kLimit, kLimit));
 }
 
 }  // namespace corvalinde

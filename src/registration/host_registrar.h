@@ -27,8 +27,15 @@ class HostRegistrar final : public Registrar {
       : launcher_(launcher), executablePath_(std::move(executablePath)) {}
   RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                          RegistrationScope scope) override;
+  // Only the host is started elevated; it writes to a file, the windows stay here.
+  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
+                                                       const std::wstring& mode,
+                                                       RegistrationScope scope) override;
 
  private:
+  RegistrationResult RunHost(const std::wstring& fileName, const std::wstring& mode,
+                             RegistrationScope scope, bool elevated);
+
   platform::HostLauncher& launcher_;
   std::wstring executablePath_;
 };

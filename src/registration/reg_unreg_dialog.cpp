@@ -62,17 +62,38 @@ void RegUnregDialog::Avvia() {
                  platform::MessageButtons::Ok, std::wstring(texts::kTitleError)});
     return;
   }
+  const std::wstring mode = unregister ? L"U" : L"R";
+  const RegistrationScope scope = perUser ? RegistrationScope::User : RegistrationScope::Machine;
   std::wstring summary;
+  std::vector<std::wstring> refused;  // for want of administrator rights
   for (const std::wstring& item : files) {
     // "a.dll; b.dll" is how people type lists: the blank after ";" belongs to no file name
     // (Windows drops trailing blanks itself, and a leading one would make the path relative).
     std::wstring file(TrimBlanks(item));
-    summary +=
-        SummaryLine(registrar_.Run(file, unregister ? L"U" : L"R",
-                                   perUser ? RegistrationScope::User : RegistrationScope::Machine),
-                    file);
+    RegistrationResult result = registrar_.Run(file, mode, scope);
+    if (!elevated_ && scope == RegistrationScope::Machine && NeedsAdministrator(result)) {
+      refused.push_back(file);
+      summary += texts::kNeedsAdministratorMark;
+    }
+    summary += SummaryLine(result, file);
   }
-  boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,
+  if (refused.empty()) {
+    boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,
+                 std::wstring(texts::kTitleInfo)});
+    return;
+  }
+  if (boxes_.Show({summary + std::wstring(texts::kAskElevationForMarked),
+                   platform::MessageIcon::Exclamation, platform::MessageButtons::YesNo,
+                   std::wstring(texts::kTitleInfo)}) != platform::MessageAnswer::Yes) {
+    return;
+  }
+  std::wstring retried;
+  for (const std::wstring& file : refused) {
+    std::optional<RegistrationResult> result = registrar_.RunAsAdministrator(file, mode, scope);
+    if (!result) return;  // the elevation prompt was refused: nothing more to say
+    retried += SummaryLine(*result, file);
+  }
+  boxes_.Show({retried, platform::MessageIcon::Information, platform::MessageButtons::Ok,
                std::wstring(texts::kTitleInfo)});
 }
 

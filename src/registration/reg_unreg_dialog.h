@@ -21,9 +21,11 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
 
 class RegUnregDialog {
  public:
+  // `elevated` false: files refused for want of administrator rights are marked in the summary,
+  // which offers one elevated retry for all of them.
   RegUnregDialog(Registrar& registrar, platform::MessageBoxes& boxes,
-                 platform::CommonDialogs& dialogs)
-      : registrar_(registrar), boxes_(boxes), dialogs_(dialogs) {}
+                 platform::CommonDialogs& dialogs, bool elevated = true)
+      : registrar_(registrar), boxes_(boxes), dialogs_(dialogs), elevated_(elevated) {}
 
   // txtFilename's text and the option group; a new dialog starts empty with "Registra".
   std::wstring fileList;
@@ -39,6 +41,7 @@ class RegUnregDialog {
   Registrar& registrar_;
   platform::MessageBoxes& boxes_;
   platform::CommonDialogs& dialogs_;
+  bool elevated_;
 };
 
 }  // namespace corvalinde

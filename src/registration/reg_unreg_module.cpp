@@ -49,6 +49,13 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
   return result;
 }
 
+bool NeedsAdministrator(const RegistrationResult& result) {
+  constexpr std::uint32_t kAccessDenied = 0x80070005, kTypeLibRegistryAccess = 0x8002801C;
+  auto status = static_cast<std::uint32_t>(result.entryStatus);
+  return result.outcome == RegEntryFailed &&
+         (status == kAccessDenied || status == kTypeLibRegistryAccess);
+}
+
 RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
                                          RegistrationScope scope, platform::ModuleLoader& loader) {
   if (scope == RegistrationScope::Machine) return RegUnregModule(fileName, mode, loader);

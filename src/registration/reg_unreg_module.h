@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/module_loader.h"
@@ -42,7 +43,16 @@ class Registrar {
   virtual ~Registrar() = default;
   virtual RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                                  RegistrationScope scope) = 0;
+  // The same with administrator rights (Windows asks the user first); nothing when the user
+  // refused.
+  virtual std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
+                                                               const std::wstring& mode,
+                                                               RegistrationScope scope) = 0;
 };
+
+// A refusal that administrator rights would lift: the entry point failed with access denied
+// (E_ACCESSDENIED, also what a refused registry call gives) or TYPE_E_REGISTRYACCESS.
+bool NeedsAdministrator(const RegistrationResult& result);
 
 inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
 
@@ -67,6 +77,12 @@ class InProcessRegistrar final : public Registrar {
   RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                          RegistrationScope scope) override {
     return RegUnregModuleInScope(fileName, mode, scope, loader_);
+  }
+  // This process has what rights it has: the same run again.
+  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
+                                                       const std::wstring& mode,
+                                                       RegistrationScope scope) override {
+    return Run(fileName, mode, scope);
   }
 
  private:

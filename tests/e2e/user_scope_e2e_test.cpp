@@ -52,5 +52,50 @@ TEST(UserScope, RegistersUnderTheUsersClassesAndNothingForTheMachine) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserClasses(kClassKey)));
 }
 
+// The not-elevated decision comes from the test's environment (Wine runs everything elevated);
+// "runas" under Wine starts the host like any program, which is what is shown here: the
+// shell starts it, it writes its result file, and that outcome becomes the run's.
+class Elevation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    marker_ = std::wstring(folder) + L"corvalinde-elevation-marker";
+    DeleteFileW((marker_ + L".refused").c_str());
+    SetEnvironmentVariableW(L"CORVALINDE_TEST_MARKER", marker_.c_str());
+    SetEnvironmentVariableW(L"CORVALINDE_TEST_NOT_ELEVATED", L"1");
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"CORVALINDE_TEST_NOT_ELEVATED", nullptr);
+    SetEnvironmentVariableW(L"CORVALINDE_TEST_MARKER", nullptr);
+    DeleteFileW((marker_ + L".refused").c_str());
+    DeleteFileW(marker_.c_str());
+  }
+  std::wstring module_ = ProgramFolder() + L"\\testmod_refuses_once.dll";
+  std::wstring marker_;
+};
+
+TEST_F(Elevation, YesRunsTheHostThroughTheShellAndItsOutcomeIsTheRuns) {
+  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"/filename " + module_ + L" /modal R");
+  auto question = app.WaitForMessageBox(30s);
+  ASSERT_TRUE(question.has_value());
+  EXPECT_EQ(question->icon, SeenIcon::Exclamation);
+  EXPECT_NE(question->text.find(L"riprovare come amministratore?"), std::wstring::npos);
+  ASSERT_TRUE(PressButton(question->window, L"Yes") || PressButton(question->window, L"Sì"));
+  for (int tries = 0; tries < 50 && IsWindow(question->window); ++tries) Sleep(100);
+  auto outcome = app.WaitForMessageBox(30s);
+  ASSERT_TRUE(outcome.has_value());
+  EXPECT_EQ(outcome->text, L"Modulo : " + module_ + L"\r\nRegistrato con successo");
+  PressButton(outcome->window, L"OK");
+  EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
+}
+
+TEST_F(Elevation, NoEndsWithTheRefusalsCode) {
+  std::optional<DWORD> exitCode;
+  auto question = RunAndAnswer(L"/filename " + module_ + L" /modal R", L"No", &exitCode);
+  ASSERT_TRUE(question.has_value());
+  EXPECT_EQ(exitCode, std::optional<DWORD>(5));
+}
+
 }  // namespace
 }  // namespace corvalinde::e2e

@@ -6,6 +6,7 @@
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/process.h"
 #include "platform/system_errors.h"
+#include "scripted_registrar.h"
 #include "test_support.h"
 
 namespace corvalinde {
@@ -116,6 +117,58 @@ TEST_F(CommandLine, EachFailureHasItsMessageAndExitCode) {
     CommandLineRun run = Run(Args(c.module, L"/modal " + c.mode));
     EXPECT_TRUE(ShowedOnly(c.text, MessageIcon::Error, L"Errore"));
     EXPECT_EQ(run.exitCode, c.exitCode);
+  }
+}
+
+TEST(CommandLineElevation, ARefusalForWantOfRightsOffersToTryAsAdministrator) {
+  RegistrationResult done;
+  done.outcome = RegDone;
+  struct Case {
+    const char* what;
+    std::wstring text;
+    bool elevated;
+    std::optional<platform::MessageAnswer> answer;
+    std::optional<RegistrationResult> elevatedResult;
+    int exitCode;
+    std::size_t boxes, elevatedRuns;
+  };
+  const Case cases[] = {
+      {"yes, and it works", L"/filename a.dll /modal R", false, platform::MessageAnswer::Yes, done,
+       kExitSuccess, 2, 1},
+      {"no", L"/filename a.dll /modal R", false, platform::MessageAnswer::No, done,
+       kExitEntryPointFailed, 1, 0},
+      {"yes, prompt refused", L"/filename a.dll /modal U", false, platform::MessageAnswer::Yes,
+       std::nullopt, kExitEntryPointFailed, 1, 1},
+      {"silent mode asks nothing", L"/filename a.dll /modal u", false, std::nullopt, done,
+       kExitEntryPointFailed, 1, 0},
+      {"/user asks nothing", L"/filename a.dll /modal R /user", false, std::nullopt, done,
+       kExitEntryPointFailed, 1, 0},
+      {"already elevated", L"/filename a.dll /modal R", true, std::nullopt, done,
+       kExitEntryPointFailed, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::ScriptedRegistrar registrar;
+    registrar.result = testing::AccessDenied();
+    registrar.elevated = c.elevatedResult;
+    platform::inmemory::RecordingMessageBoxes boxes;
+    if (c.answer) boxes.QueueAnswer(*c.answer);
+    CommandLineRun run = RunCommandLine(c.text, {registrar, boxes, c.elevated});
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(registrar.elevatedRuns.size(), c.elevatedRuns);
+    // "u" shows no message for a failure either: what it shows is only the failure's.
+    ASSERT_EQ(boxes.Shown().size(), c.text.find(L" u") != std::wstring::npos ? 1u : c.boxes);
+    const MessageRequest& first = boxes.Shown()[0];
+    bool asked = first.buttons == platform::MessageButtons::YesNo;
+    EXPECT_EQ(asked, c.answer.has_value());
+    if (asked) {
+      EXPECT_EQ(
+          first.text.rfind(L"Modulo : a.dll\r\nOperazione non riuscita (codice 0x80070005)", 0),
+          0u);
+      EXPECT_NE(first.text.find(L"riprovare come amministratore?"), std::wstring::npos);
+      EXPECT_NE(first.text.find(L"/user"), std::wstring::npos);
+      EXPECT_EQ(first.icon, MessageIcon::Exclamation);
+    }
   }
 }
 

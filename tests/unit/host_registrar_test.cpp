@@ -118,6 +118,21 @@ struct ScriptedLauncher final : platform::HostLauncher {
     limits = {loadLimit, entryLimit};
     return Ended(0, HostReport(RegistrationResult{}));
   }
+  std::wstring NewResultFile() override { return L"risultato.txt"; }
+  HostRun RunElevated(const std::wstring& program, const std::wstring& arguments,
+                      const std::wstring& resultFile, std::string_view mark,
+                      std::chrono::milliseconds loadLimit,
+                      std::chrono::milliseconds entryLimit) override {
+    elevatedResultFile = resultFile;
+    if (refuseElevation) {
+      HostRun refused;
+      refused.startError = 1223;
+      return refused;
+    }
+    return Run(program, arguments, mark, loadLimit, entryLimit);
+  }
+  std::wstring elevatedResultFile;
+  bool refuseElevation = false;
   std::vector<std::pair<std::wstring, std::wstring>> started;
   std::pair<std::chrono::milliseconds, std::chrono::milliseconds> limits;
 };
@@ -165,6 +180,18 @@ TEST_F(HostChoice, NoTwinOrAMisnamedOneIsRefusedWithoutStartingIt) {
   EXPECT_EQ(CommandLineMessage(result, L"m.dll", L"R")->text,
             L"Modulo : m.dll\r\n" + twin_ +
                 L" non è la versione a 32 bit di Corvalinde: non può caricare il modulo.");
+}
+
+TEST_F(HostChoice, AsAdministratorTheHostWritesToAFileAndARefusedPromptIsNoOutcome) {
+  std::optional<RegistrationResult> result =
+      registrar_.RunAsAdministrator(ArchModule("x86_64"), L"R", RegistrationScope::Machine);
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(launcher_.elevatedResultFile, L"risultato.txt");
+  EXPECT_EQ(launcher_.started.back().second,
+            L"/host R /result risultato.txt /filename " + ArchModule("x86_64"));
+  launcher_.refuseElevation = true;
+  EXPECT_FALSE(
+      registrar_.RunAsAdministrator(ArchModule("x86_64"), L"R", RegistrationScope::Machine));
 }
 
 TEST(HostSide, SaysLoadedThenReportsTheEngineOutcome) {

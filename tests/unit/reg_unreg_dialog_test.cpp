@@ -5,6 +5,7 @@
 #include "platform/inmemory/recording_dialogs.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/system_errors.h"
+#include "scripted_registrar.h"
 #include "test_support.h"
 
 namespace corvalinde {
@@ -119,6 +120,36 @@ TEST_F(RegUnregDialogTest, BrowsingAndDroppingReplaceTheList) {
   EXPECT_EQ(dialog_.fileList, L"C:\\a.dll;C:\\b c.dll;D:\\z.ocx;");
   dialog_.Drop({});
   EXPECT_EQ(dialog_.fileList, L"");
+}
+
+TEST(RegUnregElevation, RefusedFilesAreMarkedAndRetriedTogetherOnce) {
+  testing::ScriptedRegistrar registrar;
+  registrar.result = testing::AccessDenied();
+  RegistrationResult done;
+  done.outcome = RegDone;
+  registrar.elevated = done;
+  platform::inmemory::RecordingMessageBoxes boxes;
+  platform::inmemory::RecordingDialogs dialogs;
+  RegUnregDialog dialog(registrar, boxes, dialogs, false);
+  dialog.fileList = L"a.dll; b.dll;";
+  boxes.QueueAnswer(platform::MessageAnswer::Yes);
+  dialog.Avvia();
+  EXPECT_EQ(registrar.elevatedRuns, (std::vector<std::wstring>{L"a.dll", L"b.dll"}));
+  ASSERT_EQ(boxes.Shown().size(), 2u);
+  EXPECT_EQ(boxes.Shown()[0].buttons, platform::MessageButtons::YesNo);
+  EXPECT_EQ(
+      boxes.Shown()[0].text.rfind(L"* Operazione non riuscita per a.dll (codice 0x80070005)", 0),
+      0u);
+  EXPECT_EQ(boxes.Shown()[1].text,
+            L"Operazione conclusa con successo per a.dll\r\n"
+            L"Operazione conclusa con successo per b.dll\r\n");
+
+  // For this user only, rights do not matter: nothing is offered.
+  dialog.perUser = true;
+  dialog.Avvia();
+  EXPECT_EQ(boxes.Shown().size(), 3u);
+  EXPECT_EQ(boxes.Shown()[2].buttons, platform::MessageButtons::Ok);
+  EXPECT_EQ(registrar.scopes.back(), RegistrationScope::User);
 }
 
 }  // namespace

@@ -191,7 +191,8 @@ void FormLoad(HWND mainWindow) {
     auto launcher = platform::MakeSystemHostLauncher();
     HostRegistrar registrar(*launcher, platform::ExecutablePath());
     platform::win32::SystemMessageBoxes boxes;
-    CommandLineRun run = RunCommandLine(commandText, {registrar, boxes});
+    CommandLineRun run =
+        RunCommandLine(commandText, {registrar, boxes, platform::ProcessIsElevated()});
     // Ending here is immediate: no unload step runs, settings and tray are never touched.
     if (!run.goOnInTray || !ClaimTray(mainWindow, false)) {
       ExitProcess(static_cast<UINT>(run.exitCode));
@@ -246,7 +247,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // A registration host: no window, the engine, the report, and the end of the process before
   // any code of the module (its unloading included) can run again.
   if (auto host = ParseHostCommand(platform::ArgumentText())) {
-    platform::PrepareHostProcess();
+    platform::PrepareHostProcess(host->resultFile);
     auto loader = platform::MakeSystemModuleLoader();
     RunAsHost(*host, *loader, [](std::string_view text) { platform::WriteToParent(text); });
     TerminateProcess(GetCurrentProcess(), 0);

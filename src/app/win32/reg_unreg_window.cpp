@@ -48,7 +48,7 @@ struct View {
 
   View()
       : dialogs(nullptr, std::wstring(texts::kOk), std::wstring(texts::kCancel)),
-        model(registrar, boxes, dialogs) {}
+        model(registrar, boxes, dialogs, platform::ProcessIsElevated()) {}
   ~View() { DeleteObject(yellow); }
 
   void ShowList() { SetWindowTextW(text, model.fileList.c_str()); }

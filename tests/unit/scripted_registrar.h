@@ -1,0 +1,41 @@
+// A registrar that answers as scripted: every run gives `result`, every run as administrator
+// gives `elevated` (nothing: the user refused the prompt). Both record what they were asked.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "registration/reg_unreg_module.h"
+
+namespace corvalinde::testing {
+
+struct ScriptedRegistrar final : Registrar {
+  RegistrationResult Run(const std::wstring& fileName, const std::wstring&,
+                         RegistrationScope scope) override {
+    runs.push_back(fileName);
+    scopes.push_back(scope);
+    return result;
+  }
+  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
+                                                       const std::wstring&,
+                                                       RegistrationScope) override {
+    elevatedRuns.push_back(fileName);
+    return elevated;
+  }
+
+  RegistrationResult result;
+  std::optional<RegistrationResult> elevated;
+  std::vector<std::wstring> runs, elevatedRuns;
+  std::vector<RegistrationScope> scopes;
+};
+
+// What an unelevated registration under HKEY_LOCAL_MACHINE gets.
+inline RegistrationResult AccessDenied() {
+  RegistrationResult refused;
+  refused.outcome = RegEntryFailed;
+  refused.entryStatus = static_cast<std::int32_t>(0x80070005);
+  return refused;
+}
+
+}  // namespace corvalinde::testing
