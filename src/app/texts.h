@@ -94,6 +94,8 @@ inline constexpr std::wstring_view kInvalidExtension =
     L"Estensione non valida: da 1 a 50 caratteri ASCII, senza \\ / : * ? \" < > |";
 inline constexpr std::wstring_view kAskDelete = L"Eliminare l'estensione : ";
 inline constexpr std::wstring_view kTitleRequest = L"Richiesta";
+inline constexpr std::wstring_view kRunEntryMachine = L"Avvio: per tutti gli utenti";
+inline constexpr std::wstring_view kRunEntryUser = L"Avvio: solo per questo utente";
 inline constexpr std::wstring_view kRunEntryRefused =
     L"Impossibile aggiornare l'avvio all'avvio di windows: servono i diritti di "
     L"amministratore. Le altre opzioni sono state salvate.";

@@ -27,6 +27,9 @@ OptionsDialog::OptionsDialog(Opzioni& settings, platform::Registry& registry,
   associa = settings.Associa == kSet;
   winStart = settings.WinStart == kSet;
   for (const std::wstring& entry : settings.Ext) extensions.push_back(TrimmedExtension(entry));
+  runEntryPlace = RunValueExists(platform::kHkeyLocalMachine)  ? RunEntryPlace::Machine
+                  : RunValueExists(platform::kHkeyCurrentUser) ? RunEntryPlace::User
+                                                               : RunEntryPlace::None;
 }
 
 void OptionsDialog::Aggiungi() {
@@ -61,21 +64,30 @@ void OptionsDialog::Elimina() {
   selected = -1;
 }
 
+bool OptionsDialog::RunValueExists(platform::RegKey root) {
+  platform::RegistryKey run(registry_);
+  return run.Open(root, kRunKey, platform::kKeyQueryValue) == platform::kRegSuccess &&
+         registry_.QueryValue(run.get(), kRunValue, nullptr, nullptr, nullptr) ==
+             platform::kRegSuccess;
+}
+
+// Removing an entry that is not there is no failure.
+bool OptionsDialog::RemoveRunValue(platform::RegKey root) {
+  return !RunValueExists(root) || RegDeleteEntry(registry_, root, kRunKey, kRunValue);
+}
+
 bool OptionsDialog::ApplyRunEntry() {
   if (winStart) {
-    return RegWriteString(registry_, platform::kHkeyLocalMachine, kRunKey, kRunValue,
-                          L"\"" + ProgramPath(folder_) + L"\"");
+    std::wstring command = L"\"" + ProgramPath(folder_) + L"\"";
+    // For every user when we may, and then no second entry for this user as well.
+    if (RegWriteString(registry_, platform::kHkeyLocalMachine, kRunKey, kRunValue, command)) {
+      RemoveRunValue(platform::kHkeyCurrentUser);
+      return true;
+    }
+    return RegWriteString(registry_, platform::kHkeyCurrentUser, kRunKey, kRunValue, command);
   }
-  // Switching off an entry that is not there is no failure.
-  platform::RegistryKey run(registry_);
-  if (run.Open(platform::kHkeyLocalMachine, kRunKey, platform::kKeyQueryValue) !=
-          platform::kRegSuccess ||
-      registry_.QueryValue(run.get(), kRunValue, nullptr, nullptr, nullptr) !=
-          platform::kRegSuccess) {
-    return true;
-  }
-  run.Close();
-  return RegDeleteEntry(registry_, platform::kHkeyLocalMachine, kRunKey, kRunValue);
+  bool machine = RemoveRunValue(platform::kHkeyLocalMachine);
+  return RemoveRunValue(platform::kHkeyCurrentUser) && machine;
 }
 
 void OptionsDialog::Conferma() {

@@ -4,6 +4,7 @@
 #include "options/extension_name.h"
 #include "options/opzioni.h"
 #include "options/reg_func.h"
+#include "platform/registry_key.h"
 
 namespace corvalinde {
 
@@ -19,15 +20,49 @@ std::wstring VerbCommand(const std::wstring& programPath, wchar_t mode) {
   return L"\"" + programPath + L"\" /filename %1 /modal " + mode + L" /visible 0";
 }
 
+namespace {
+
+constexpr wchar_t kUserClasses[] = L"Software\\Classes\\";
+constexpr const wchar_t* kVerbs[] = {L"\\Registra", L"\\Unregistra"};
+
+// Whether the key holds a non-empty default value.
+bool HasTie(platform::Registry& registry, platform::RegKey root, const std::wstring& path) {
+  platform::RegistryKey key(registry);
+  std::uint32_t size = 0;
+  return key.Open(root, path, platform::kKeyQueryValue) == platform::kRegSuccess &&
+         registry.QueryValue(key.get(), L"", nullptr, nullptr, &size) == platform::kRegSuccess &&
+         size > 2;
+}
+
+}  // namespace
+
+std::wstring ExtensionKey(const std::wstring& extension) {
+  return L"." + ToLowerText(StoredExtensionName(extension));
+}
+
 void CreateShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions,
                       const std::wstring& programPath) {
   for (const std::wstring& extension : extensions) {
     if (!IsValidExtensionName(extension)) continue;
-    std::wstring shell = FileClassName(extension) + L"\\shell";
-    RegWriteString(registry, platform::kHkeyClassesRoot, shell + L"\\Registra\\command", L"",
-                   VerbCommand(programPath, L'R'));
-    RegWriteString(registry, platform::kHkeyClassesRoot, shell + L"\\Unregistra\\command", L"",
-                   VerbCommand(programPath, L'U'));
+    const std::wstring fileClass = FileClassName(extension);
+    const std::wstring tie = ExtensionKey(extension);
+    bool user = false;
+    for (const wchar_t* verb : kVerbs) {
+      std::wstring command = fileClass + L"\\shell" + verb + L"\\command";
+      std::wstring text = VerbCommand(programPath, verb[1]);
+      if (!RegWriteString(registry, platform::kHkeyClassesRoot, command, L"", text)) {
+        user = RegWriteString(registry, platform::kHkeyCurrentUser, kUserClasses + command, L"",
+                              text) ||
+               user;
+      }
+    }
+    if (HasTie(registry, platform::kHkeyClassesRoot, tie) ||
+        HasTie(registry, platform::kHkeyCurrentUser, kUserClasses + tie)) {
+      continue;
+    }
+    if (user || !RegWriteString(registry, platform::kHkeyClassesRoot, tie, L"", fileClass)) {
+      RegWriteString(registry, platform::kHkeyCurrentUser, kUserClasses + tie, L"", fileClass);
+    }
   }
 }
 
@@ -35,10 +70,13 @@ void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstri
   for (const std::wstring& extension : extensions) {
     if (!IsValidExtensionName(extension)) continue;
     std::wstring shell = FileClassName(extension) + L"\\shell";
-    // A key with sub-keys cannot go: each command before its verb.
-    for (const wchar_t* verb : {L"\\Registra", L"\\Unregistra"}) {
-      RegDeleteEntry(registry, platform::kHkeyClassesRoot, shell + verb + L"\\command", L"");
-      RegDeleteEntry(registry, platform::kHkeyClassesRoot, shell + verb, L"");
+    for (auto [root, prefix] : {std::pair{platform::kHkeyClassesRoot, L""},
+                                std::pair{platform::kHkeyCurrentUser, kUserClasses}}) {
+      // A key with sub-keys cannot go: each command before its verb.
+      for (const wchar_t* verb : kVerbs) {
+        RegDeleteEntry(registry, root, prefix + shell + verb + L"\\command", L"");
+        RegDeleteEntry(registry, root, prefix + shell + verb, L"");
+      }
     }
   }
 }

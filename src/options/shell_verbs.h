@@ -25,9 +25,17 @@ std::wstring FileClassName(const std::wstring& extension);
 // so quotes around the file would become part of its name.
 std::wstring VerbCommand(const std::wstring& programPath, wchar_t mode);
 
+// Where HKEY_CLASSES_ROOT refuses the verbs (no administrator rights), they are written under
+// HKEY_CURRENT_USER\Software\Classes instead, with the same key path and command, so they
+// appear for this user. An extension tied to no class at all (no default value for
+// ".<ext>") is tied to its class in the same place; an existing tie is never changed.
 void CreateShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions,
                       const std::wstring& programPath);
+// Removes the verbs from both places.
 void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions);
+
+// The key under a classes root that names an extension's file type: "." and the name.
+std::wstring ExtensionKey(const std::wstring& extension);
 
 // What a start in tray mode does with the settings: removes the verbs of every listed extension
 // and writes them again when the association is set (-1, as the options dialog reads it), so

@@ -1,6 +1,11 @@
 // Without administrator rights: registration for the current user only, the elevated retry,
 // and the verbs and start-up entry falling back to the user's keys.
+#include <windows.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "app_driver.h"
 
@@ -95,6 +100,119 @@ TEST_F(Elevation, NoEndsWithTheRefusalsCode) {
   auto question = RunAndAnswer(L"/filename " + module_ + L" /modal R", L"No", &exitCode);
   ASSERT_TRUE(question.has_value());
   EXPECT_EQ(exitCode, std::optional<DWORD>(5));
+}
+
+// Sets a key's DACL from its SDDL text (creating the key).
+bool SetKeyAccess(HKEY root, const std::wstring& path, const wchar_t* sddl) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  bool set = ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                  &descriptor, nullptr) &&
+             RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  RegCloseKey(key);
+  return set;
+}
+
+constexpr wchar_t kNoWrites[] = L"D:(D;;0x6;;;WD)(A;;KA;;;WD)";  // no values, no sub-keys
+constexpr wchar_t kAllowAll[] = L"D:(A;;KA;;;WD)";
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::wstring DefaultText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size)) return {};
+  return data;
+}
+
+// Where Wine refuses to open a key for writing (its DACL says so), the program falls back to
+// the user's keys, as it does on Windows for a standard user.
+class DeniedKeys : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (const wchar_t* verb : {L"Registra", L"Unregistra"}) {
+      SetKeyAccess(HKEY_CLASSES_ROOT, std::wstring(L"cvdaclfile\\shell\\") + verb + L"\\command",
+                   kAllowAll);
+    }
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"cvdaclfile");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\cvdaclfile");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\.cvdacl");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".cvdacl");
+    SetKeyAccess(HKEY_LOCAL_MACHINE, kRunKey, kAllowAll);
+    HKEY run = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+      RegDeleteValueW(run, L"Corvalinde");
+      RegCloseKey(run);
+    }
+    DeleteFileW(settings_.c_str());
+  }
+  std::wstring settings_ = ProgramFolder() + L"\\opz.dat";
+  std::wstring program_ = ProgramFolder() + L"\\Corvalinde.exe";
+};
+
+TEST_F(DeniedKeys, VerbsGoUnderTheUsersClasses) {
+  for (const wchar_t* verb : {L"Registra", L"Unregistra"}) {
+    std::wstring command = std::wstring(L"cvdaclfile\\shell\\") + verb + L"\\command";
+    // Wine lets a key be deleted whatever its DACL says; a sub-key keeps it where it is.
+    HKEY blocker = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (command + L"\\blocker").c_str(), 0, nullptr, 0,
+                              KEY_READ, nullptr, &blocker, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(blocker);
+    ASSERT_TRUE(SetKeyAccess(HKEY_CLASSES_ROOT, command, kNoWrites));
+  }
+  std::string file(3 * 128 + 128, '\0');
+  file[0] = file[1] = '\xFF';
+  file[256] = 1;
+  file.replace(384, 50, "CVDACL" + std::string(44, ' '));
+  std::ofstream(settings_.c_str(), std::ios::binary) << file;
+  AppProcess app(program_, L"");
+  HWND control = WaitForTrayControl(app);
+  ASSERT_TRUE(control);
+  PostMessageW(GetParent(control), WM_CLOSE, 0, 0);
+  EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
+  EXPECT_EQ(
+      DefaultText(HKEY_CURRENT_USER, L"Software\\Classes\\cvdaclfile\\shell\\Registra\\command"),
+      L"\"" + program_ + L"\" /filename %1 /modal R /visible 0");
+  EXPECT_EQ(DefaultText(HKEY_CLASSES_ROOT, L"cvdaclfile\\shell\\Registra\\command"), L"");
+  EXPECT_EQ(DefaultText(HKEY_CURRENT_USER, L"Software\\Classes\\.cvdacl"), L"cvdaclfile");
+}
+
+TEST_F(DeniedKeys, TheStartUpEntryIsTheUsersAndTheDialogSaysSo) {
+  ASSERT_TRUE(SetKeyAccess(HKEY_LOCAL_MACHINE, kRunKey, kNoWrites));
+  AppProcess app(program_, L"");
+  HWND control = WaitForTrayControl(app);
+  ASSERT_TRUE(control);
+  auto openOptions = [&] {
+    return ChooseFromTrayMenu(app, control, 3) ? app.WaitForWindow(L"CorvalindeOptions", L"", 5s)
+                                               : nullptr;
+  };
+  HWND options = openOptions();
+  ASSERT_TRUE(options);
+  PressButton(options, L"Avvia all'avvio di windows");
+  PressButton(options, L"Conferma");
+  for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
+  EXPECT_FALSE(app.WaitForMessageBox(500ms).has_value()) << "no refusal to report";
+  EXPECT_EQ(DefaultText(HKEY_CURRENT_USER, kRunKey, L"Corvalinde"), L"\"" + program_ + L"\"");
+  EXPECT_EQ(DefaultText(HKEY_LOCAL_MACHINE, kRunKey, L"Corvalinde"), L"");
+
+  options = openOptions();
+  ASSERT_TRUE(options);
+  std::vector<std::wstring> texts;
+  for (HWND child = GetWindow(options, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    texts.push_back(WindowText(child));
+  }
+  EXPECT_NE(std::find(texts.begin(), texts.end(), L"Avvio: solo per questo utente"), texts.end());
+  PressButton(options, L"Avvia all'avvio di windows");
+  PressButton(options, L"Conferma");
+  for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
+  EXPECT_EQ(DefaultText(HKEY_CURRENT_USER, kRunKey, L"Corvalinde"), L"");
+  PostMessageW(GetParent(control), WM_CLOSE, 0, 0);
+  app.WaitForExit(10s);
 }
 
 }  // namespace

@@ -23,9 +23,9 @@ class OptionsDialogTest : public ::testing::Test {
     RegistryKey key(registry_);
     return key.Open(kHkeyClassesRoot, path, kKeyQueryValue) == kRegSuccess;
   }
-  std::wstring RunValue() {
+  std::wstring RunValue(RegKey root = kHkeyLocalMachine) {
     RegistryKey key(registry_);
-    if (key.Open(kHkeyLocalMachine, kRunKey, kKeyQueryValue) != kRegSuccess) return L"-";
+    if (key.Open(root, kRunKey, kKeyQueryValue) != kRegSuccess) return L"-";
     std::uint8_t data[512] = {};
     std::uint32_t size = sizeof data;
     if (registry_.QueryValue(key.get(), L"Corvalinde", nullptr, data, &size)) return L"-";
@@ -119,12 +119,32 @@ TEST_F(OptionsDialogTest, ConfirmAppliesTheRunEntryVerbsAndRecord) {
   EXPECT_TRUE(boxes_.Shown().empty());
 }
 
-TEST_F(OptionsDialogTest, ARefusedRunEntryIsSaidOnceAndTheRestStillApplies) {
+TEST_F(OptionsDialogTest, WithoutMachineRightsTheEntryIsTheUsersAndOnlyBothRefusedIsSaid) {
   registry_.SetReadOnly(kHkeyLocalMachine, true);
   OptionsDialog dialog = Open();
+  EXPECT_EQ(dialog.runEntryPlace, RunEntryPlace::None);
   dialog.winStart = true;
-  dialog.extensions.push_back(L"XYZ");
   dialog.Conferma();
+  EXPECT_TRUE(boxes_.Shown().empty());
+  EXPECT_EQ(RunValue(kHkeyCurrentUser), L"\"C:\\Cv\\Corvalinde.exe\"");
+  EXPECT_EQ(Open().runEntryPlace, RunEntryPlace::User);
+
+  // With the rights back, the entry is the machine's and the user's copy goes.
+  registry_.SetReadOnly(kHkeyLocalMachine, false);
+  Open().Conferma();
+  EXPECT_EQ(RunValue(kHkeyCurrentUser), L"-");
+  EXPECT_EQ(Open().runEntryPlace, RunEntryPlace::Machine);
+  OptionsDialog off = Open();
+  off.winStart = false;
+  off.Conferma();
+  EXPECT_EQ(RunValue(), L"-");
+
+  registry_.SetReadOnly(kHkeyLocalMachine, true);
+  registry_.SetReadOnly(kHkeyCurrentUser, true);
+  OptionsDialog refused = Open();
+  refused.winStart = true;
+  refused.extensions.push_back(L"XYZ");
+  refused.Conferma();
   ASSERT_EQ(boxes_.Shown().size(), 1u);
   EXPECT_EQ(boxes_.Shown()[0].icon, MessageIcon::Exclamation);
   EXPECT_TRUE(KeyExists(L"xyzfile\\shell\\Registra\\command"));

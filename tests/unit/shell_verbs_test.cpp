@@ -56,7 +56,8 @@ TEST_P(RegistryHelpers, DeleteTakesValuesTheDefaultOrTheKeyItself) {
 class ShellVerbs : public RegistryTest {
  protected:
   void TearDown() override {
-    for (const wchar_t* name : {L"cvprovafile", L"cvaltrafile", L".cvpuntofile"}) {
+    for (const wchar_t* name :
+         {L"cvprovafile", L"cvaltrafile", L".cvpuntofile", L".cvprova", L".cvaltra", L".cvpunto"}) {
       DeleteTree(*registry_, kHkeyClassesRoot, name);
     }
     RegistryTest::TearDown();
@@ -106,11 +107,26 @@ INSTANTIATE_TEST_SUITE_P(Backends, RegistryHelpers, ::testing::ValuesIn(AllRegis
 INSTANTIATE_TEST_SUITE_P(Backends, ShellVerbs, ::testing::ValuesIn(AllRegistryBackends()),
                          BackendName);
 
-TEST(ShellVerbsRefused, AReadOnlyClassesRootChangesNothingAndRaisesNothing) {
+TEST_P(ShellVerbs, AnUntiedExtensionIsTiedToItsClassAndATieIsNeverChanged) {
+  ASSERT_TRUE(RegWriteString(*registry_, kHkeyClassesRoot, L".cvaltra", L"", L"altraclasse"));
+  CreateShellVerbs(*registry_, {FixedExtension(L"CVPROVA"), FixedExtension(L"CVALTRA")}, program_);
+  EXPECT_EQ(DefaultOf(*registry_, kHkeyClassesRoot, L".cvprova"), L"cvprovafile");
+  EXPECT_EQ(DefaultOf(*registry_, kHkeyClassesRoot, L".cvaltra"), L"altraclasse");
+}
+
+// Without the rights to HKEY_CLASSES_ROOT the verbs, and the tie, are the user's.
+TEST(ShellVerbsRefused, AReadOnlyClassesRootGivesTheUsersVerbsAndRemovalTakesBoth) {
   inmemory::MemoryRegistry registry;
   registry.SetReadOnly(kHkeyClassesRoot, true);
   CreateShellVerbs(registry, {FixedExtension(L"DLL")}, L"C:\\x\\Corvalinde.exe");
   EXPECT_EQ(DefaultOf(registry, kHkeyClassesRoot, L"dllfile"), L"(no key)");
+  EXPECT_EQ(DefaultOf(registry, kHkeyCurrentUser,
+                      L"Software\\Classes\\dllfile\\shell\\Unregistra\\command"),
+            L"\"C:\\x\\Corvalinde.exe\" /filename %1 /modal U /visible 0");
+  EXPECT_EQ(DefaultOf(registry, kHkeyCurrentUser, L"Software\\Classes\\.dll"), L"dllfile");
+  RemoveShellVerbs(registry, {FixedExtension(L"DLL")});
+  EXPECT_EQ(DefaultOf(registry, kHkeyCurrentUser, L"Software\\Classes\\dllfile\\shell\\Registra"),
+            L"(no key)");
   EXPECT_FALSE(RegWriteString(registry, kHkeyClassesRoot, L"x", L"", L"y"));
 }
 

@@ -23,7 +23,8 @@ enum ControlId {
   kCmdOk,
   kCmdAnnulla,
   kChkWinStart,
-  kPicture1
+  kPicture1,
+  kLblRunPlace
 };
 
 struct View {
@@ -75,6 +76,12 @@ void Build(HWND window, View* view) {
   CreateControl(window, L"BUTTON", texts::kCancel, WS_TABSTOP, 144, 220, 100, 28, kCmdAnnulla);
   CreateControl(window, L"BUTTON", texts::kWinStartBox, WS_TABSTOP | BS_AUTOCHECKBOX, 20, 28, 320,
                 20, kChkWinStart);
+  // Which Run key holds the entry: the machine's, or (without the rights for it) the user's.
+  std::wstring_view place =
+      view->model.runEntryPlace == RunEntryPlace::Machine ? texts::kRunEntryMachine
+      : view->model.runEntryPlace == RunEntryPlace::User  ? texts::kRunEntryUser
+                                                          : std::wstring_view();
+  CreateControl(window, L"STATIC", place, SS_LEFT, 8, 220, 132, 28, kLblRunPlace);
   CheckDlgButton(window, kChkAssocia, view->model.associa ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(window, kChkWinStart, view->model.winStart ? BST_CHECKED : BST_UNCHECKED);
   view->Show();
