@@ -70,8 +70,9 @@ void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstri
   for (const std::wstring& extension : extensions) {
     if (!IsValidExtensionName(extension)) continue;
     std::wstring shell = FileClassName(extension) + L"\\shell";
-    for (auto [root, prefix] : {std::pair{platform::kHkeyClassesRoot, L""},
-                                std::pair{platform::kHkeyCurrentUser, kUserClasses}}) {
+    // The user's first: where a key is in both, HKEY_CLASSES_ROOT names the user's.
+    for (auto [root, prefix] : {std::pair{platform::kHkeyCurrentUser, kUserClasses},
+                                std::pair{platform::kHkeyClassesRoot, L""}}) {
       // A key with sub-keys cannot go: each command before its verb.
       for (const wchar_t* verb : kVerbs) {
         RegDeleteEntry(registry, root, prefix + shell + verb + L"\\command", L"");

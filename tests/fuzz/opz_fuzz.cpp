@@ -47,7 +47,9 @@ void Take(Registry& registry, RegKey root, const std::wstring& path, Snapshot& s
 
 Snapshot TakeAll(Registry& registry) {
   Snapshot all;
-  for (RegKey root : {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers}) {
+  // HKEY_CLASSES_ROOT is a view of the user's and the machine's classes: those are where
+  // anything written through it lands.
+  for (RegKey root : {kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers}) {
     Snapshot one;
     Take(registry, root, L"", one);
     for (auto& [path, values] : one) all[std::to_wstring(root) + L":" + path] = values;
@@ -97,17 +99,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RefreshShellVerbs(registry, record, L"C:\\Corvalinde\\Corvalinde.exe");
   Snapshot after = TakeAll(registry);
 
-  // Allowed: <class>\shell\Registra|Unregistra[\command] of a listed extension's class, where
-  // the class is one key name (no "\" inside), checked here without the program's validator.
+  // Allowed, under the user's or the machine's classes: <class>\shell\Registra|Unregistra
+  // [\command] and the tie .<ext> of a listed extension, where the class is one key name (no
+  // "\" inside), checked here without the program's validator.
   std::set<std::wstring> allowed;
   for (const std::wstring& entry : record.Ext) {
     std::wstring fileClass = FileClassName(entry);
     if (fileClass.find(L'\\') != std::wstring::npos) continue;
-    std::wstring shell =
-        std::to_wstring(kHkeyClassesRoot) + L":" + ToUpperText(fileClass) + L"\\SHELL";
-    for (const wchar_t* tail :
-         {L"\\REGISTRA", L"\\REGISTRA\\COMMAND", L"\\UNREGISTRA", L"\\UNREGISTRA\\COMMAND"}) {
-      allowed.insert(shell + tail);
+    for (RegKey root : {kHkeyCurrentUser, kHkeyLocalMachine}) {
+      std::wstring classes = std::to_wstring(root) + L":SOFTWARE\\CLASSES\\";
+      allowed.insert(classes + ToUpperText(ExtensionKey(entry)));
+      std::wstring shell = classes + ToUpperText(fileClass) + L"\\SHELL";
+      for (const wchar_t* tail : {L"\\REGISTRA", L"\\REGISTRA\\COMMAND", L"\\UNREGISTRA",
+                                  L"\\UNREGISTRA\\COMMAND"}) {
+        allowed.insert(shell + tail);
+      }
     }
   }
   // Keys made on the way to a verb (the class and its shell key) may appear, empty.

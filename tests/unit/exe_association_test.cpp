@@ -126,7 +126,7 @@ TEST(AssociationFailures, AFailedWriteStopsTheBuilderButNotTheAdditionalVerbs) {
   check.SetSectionKey(L"CorvalindeDoc\\shell\\ok\\command");
   EXPECT_EQ(check.Value(), RegistryValue{std::wstring(L"Y")});
 
-  registry.SetReadOnly(kHkeyClassesRoot, true);
+  registry.SetReadOnly(kHkeyLocalMachine, true);  // a standard user: new classes go nowhere
   clsRegistry refused(registry);
   try {
     refused.CreateEXEAssociation(L"C:\\b.exe", L"CorvalindeAltro", L"Doc", L"cvaltro", L"", false,

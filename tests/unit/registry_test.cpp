@@ -228,6 +228,88 @@ TEST_P(RegistryBehaviour, ExpandingReplacesKnownVariablesAndKeepsTheRest) {
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryBehaviour, ::testing::ValuesIn(AllRegistryBackends()),
                          BackendName);
 
+// HKEY_CLASSES_ROOT as Windows shows it: the user's classes over the machine's.
+class ClassesRootView : public RegistryTest {
+ protected:
+  void TearDown() override {
+    for (RegKey root : {kHkeyCurrentUser, kHkeyLocalMachine}) {
+      DeleteTree(*registry_, root, L"Software\\Classes\\CorvalindeVista");
+    }
+    RegistryTest::TearDown();
+  }
+  void SkipWhereNotMerged() {
+    if (GetParam().isSystem && RunningOnWine()) {
+      GTEST_SKIP() << "Wine's HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\\Software\\Classes alone; "
+                      "Windows merges the user's classes into it";
+    }
+  }
+  void Put(RegKey root, const std::wstring& path, const std::wstring& text) {
+    RegistryKey key(*registry_);
+    ASSERT_EQ(key.Create(root, L"Software\\Classes\\CorvalindeVista" + path, kKeyAllAccess),
+              kRegSuccess);
+    std::vector<std::uint8_t> bytes = ToRegistryText(text);
+    ASSERT_EQ(registry_->SetValue(key.get(), L"", kRegSz, bytes.data(),
+                                  static_cast<std::uint32_t>(bytes.size())),
+              kRegSuccess);
+  }
+  std::wstring Seen(const std::wstring& path) {
+    return ReadText(*registry_, kHkeyClassesRoot, L"CorvalindeVista" + path).text;
+  }
+};
+
+TEST_P(ClassesRootView, ANewKeyGoesToTheMachinesClasses) {
+  RegistryKey key(*registry_);
+  ASSERT_EQ(key.Create(kHkeyClassesRoot, L"CorvalindeVista\\nuova", kKeyAllAccess), kRegSuccess);
+  EXPECT_EQ(
+      ReadText(*registry_, kHkeyLocalMachine, L"Software\\Classes\\CorvalindeVista\\nuova").text,
+      L"(none)");
+  EXPECT_EQ(ReadText(*registry_, kHkeyCurrentUser, L"Software\\Classes\\CorvalindeVista").text,
+            L"(no key)");
+}
+
+TEST_P(ClassesRootView, TheUsersKeysShowThroughAndWinAndListingsNameEachOnce) {
+  SkipWhereNotMerged();
+  Put(kHkeyLocalMachine, L"", L"macchina");
+  Put(kHkeyLocalMachine, L"\\solo macchina", L"m");
+  Put(kHkeyLocalMachine, L"\\entrambe", L"m");
+  Put(kHkeyCurrentUser, L"\\Entrambe", L"u");
+  Put(kHkeyCurrentUser, L"\\solo utente", L"u");
+  // The key is in both: its values are the user's key's; values are not merged.
+  EXPECT_EQ(Seen(L""), L"(none)");
+  EXPECT_EQ(Seen(L"\\ENTRAMBE"), L"u");
+  EXPECT_EQ(Seen(L"\\solo utente"), L"u");
+  RegistryKey key(*registry_);
+  ASSERT_EQ(key.Open(kHkeyClassesRoot, L"CorvalindeVista", kKeyRead), kRegSuccess);
+  std::vector<std::wstring> names = SubKeyNames(*registry_, key.get());
+  EXPECT_EQ(names.size(), 3u) << ::testing::PrintToString(names);
+  // Written through HKEY_CLASSES_ROOT, a key in both is the user's.
+  RegistryKey both(*registry_);
+  ASSERT_EQ(both.Create(kHkeyClassesRoot, L"CorvalindeVista\\entrambe", kKeyAllAccess),
+            kRegSuccess);
+  std::vector<std::uint8_t> bytes = ToRegistryText(L"nuovo");
+  registry_->SetValue(both.get(), L"", kRegSz, bytes.data(),
+                      static_cast<std::uint32_t>(bytes.size()));
+  EXPECT_EQ(
+      ReadText(*registry_, kHkeyCurrentUser, L"Software\\Classes\\CorvalindeVista\\Entrambe").text,
+      L"nuovo");
+  EXPECT_EQ(
+      ReadText(*registry_, kHkeyLocalMachine, L"Software\\Classes\\CorvalindeVista\\entrambe").text,
+      L"m");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ClassesRootView, ::testing::ValuesIn(AllRegistryBackends()),
+                         BackendName);
+
+TEST(MemoryRegistryOnly, AStandardUsersClassesRootRefusesNewKeysAndKeepsTheUsers) {
+  inmemory::MemoryRegistry registry;
+  registry.SetReadOnly(kHkeyLocalMachine, true);
+  RegistryKey key(registry);
+  EXPECT_EQ(key.Create(kHkeyClassesRoot, L"nuova", kKeyAllAccess), kRegAccessDenied);
+  ASSERT_EQ(key.Create(kHkeyCurrentUser, L"Software\\Classes\\mia", kKeyAllAccess), kRegSuccess);
+  EXPECT_EQ(key.Create(kHkeyClassesRoot, L"mia\\sotto", kKeyAllAccess), kRegSuccess);
+  EXPECT_EQ(ReadText(registry, kHkeyCurrentUser, L"Software\\Classes\\mia\\sotto").text, L"(none)");
+}
+
 TEST(MemoryRegistryOnly, ReadOnlyRootsRefuseChangesButAllowReading) {
   inmemory::MemoryRegistry registry;
   RegistryKey key(registry);

@@ -114,19 +114,21 @@ TEST_P(ShellVerbs, AnUntiedExtensionIsTiedToItsClassAndATieIsNeverChanged) {
   EXPECT_EQ(DefaultOf(*registry_, kHkeyClassesRoot, L".cvaltra"), L"altraclasse");
 }
 
-// Without the rights to HKEY_CLASSES_ROOT the verbs, and the tie, are the user's.
-TEST(ShellVerbsRefused, AReadOnlyClassesRootGivesTheUsersVerbsAndRemovalTakesBoth) {
+// A standard user: HKEY_CLASSES_ROOT refuses new keys (they would go to the machine's
+// classes), so the verbs and the tie are the user's, and show through HKEY_CLASSES_ROOT.
+TEST(ShellVerbsRefused, WithoutMachineRightsTheVerbsAreTheUsersAndRemovalTakesBoth) {
   inmemory::MemoryRegistry registry;
-  registry.SetReadOnly(kHkeyClassesRoot, true);
+  registry.SetReadOnly(kHkeyLocalMachine, true);
   CreateShellVerbs(registry, {FixedExtension(L"DLL")}, L"C:\\x\\Corvalinde.exe");
-  EXPECT_EQ(DefaultOf(registry, kHkeyClassesRoot, L"dllfile"), L"(no key)");
+  EXPECT_EQ(DefaultOf(registry, kHkeyLocalMachine, L"Software\\Classes\\dllfile"), L"(no key)");
+  const std::wstring command = L"\"C:\\x\\Corvalinde.exe\" /filename %1 /modal U /visible 0";
   EXPECT_EQ(DefaultOf(registry, kHkeyCurrentUser,
                       L"Software\\Classes\\dllfile\\shell\\Unregistra\\command"),
-            L"\"C:\\x\\Corvalinde.exe\" /filename %1 /modal U /visible 0");
+            command);
+  EXPECT_EQ(DefaultOf(registry, kHkeyClassesRoot, L"dllfile\\shell\\Unregistra\\command"), command);
   EXPECT_EQ(DefaultOf(registry, kHkeyCurrentUser, L"Software\\Classes\\.dll"), L"dllfile");
   RemoveShellVerbs(registry, {FixedExtension(L"DLL")});
-  EXPECT_EQ(DefaultOf(registry, kHkeyCurrentUser, L"Software\\Classes\\dllfile\\shell\\Registra"),
-            L"(no key)");
+  EXPECT_EQ(DefaultOf(registry, kHkeyClassesRoot, L"dllfile\\shell\\Registra"), L"(no key)");
   EXPECT_FALSE(RegWriteString(registry, kHkeyClassesRoot, L"x", L"", L"y"));
 }
 

@@ -2,117 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
+
+#include "platform/inmemory/memory_node.h"
 
 namespace corvalinde::platform::inmemory {
 
-struct MemoryRegistry::Node : std::enable_shared_from_this<MemoryRegistry::Node> {
-  struct Value {
-    std::wstring name;
-    std::uint32_t type;
-    std::vector<std::uint8_t> data;
-  };
-  std::wstring name;
-  std::wstring upperName;  // the sort and lookup key
-  RegKey root = 0;
-  Node* parent = nullptr;
-  bool deleted = false;
-  std::vector<std::shared_ptr<Node>> children;  // sorted by upperName, as Windows enumerates
-
-  // Keys with many sub-keys (the roots hold thousands) also find them by hash.
-  static constexpr std::size_t kIndexedFrom = 64;
-  std::unordered_map<std::wstring, Node*> index;  // upperName -> child, once there are many
-
-  // The child of that (upper-cased) name; null when there is none.
-  Node* Child(const std::wstring& upper) const {
-    if (!index.empty()) {
-      auto found = index.find(upper);
-      return found == index.end() ? nullptr : found->second;
-    }
-    auto at = LowerBound(upper);
-    return at != children.end() && (*at)->upperName == upper ? at->get() : nullptr;
-  }
-  void Insert(const std::shared_ptr<Node>& child) {
-    children.insert(LowerBound(child->upperName), child);
-    if (!index.empty()) {
-      index.emplace(child->upperName, child.get());
-    } else if (children.size() >= kIndexedFrom) {
-      for (const auto& each : children) index.emplace(each->upperName, each.get());
-    }
-  }
-  void Erase(const Node& child) {
-    index.erase(child.upperName);
-    children.erase(LowerBound(child.upperName));
-  }
-  std::vector<std::shared_ptr<Node>>::const_iterator LowerBound(const std::wstring& upper) const {
-    return std::lower_bound(
-        children.begin(), children.end(), upper,
-        [](const auto& child, const std::wstring& key) { return child->upperName < key; });
-  }
-  std::vector<Value> values;  // in the order first set
-};
-
 namespace {
 
-constexpr std::uint32_t kWriteRights = kKeySetValue | kKeyCreateSubKey | kKeyCreateLink |
-                                       kKeyDelete | 0x00040000 /* WRITE_DAC */ |
-                                       0x00080000 /* WRITE_OWNER */;
-constexpr std::uint32_t kMaxValueNameLength = 16383;
-
-// Upper case as the registry compares names, for the scripts the program and its tests meet.
-wchar_t Upper(wchar_t c) {
-  auto u = static_cast<std::uint32_t>(c);
-  if (u < 0x80) return (u >= 'a' && u <= 'z') ? static_cast<wchar_t>(u - 32) : c;
-  if ((u >= 0xE0 && u <= 0xFE && u != 0xF7) ||     // Latin-1
-      (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) ||  // Greek
-      (u >= 0x430 && u <= 0x44F)) {                // Cyrillic
-    return static_cast<wchar_t>(u - 32);
-  }
-  if (u == 0xFF) return static_cast<wchar_t>(0x178);
-  if (u >= 0x450 && u <= 0x45F) return static_cast<wchar_t>(u - 80);
-  if (u >= 0x100 && u <= 0x17F && u != 0x131 && u != 0x138 && u != 0x149 && u != 0x17F) {
-    // Latin Extended-A pairs: upper on even code points, except in the two runs that start odd.
-    bool oddRun = (u >= 0x139 && u <= 0x148) || (u >= 0x179 && u <= 0x17E);
-    if ((u % 2 == 0) == oddRun) return static_cast<wchar_t>(u - 1);
-  }
-  return c;
-}
-
-std::wstring UpperName(std::wstring_view name) {
-  std::wstring upper(name);
-  for (wchar_t& c : upper) c = Upper(c);
-  return upper;
-}
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  }
-  return true;
-}
-
-bool HoldsNul(std::wstring_view text) {
-  return text.find(L'\0') != std::wstring_view::npos;
-}
-
-// Walks "a\b\c" one upper-cased name at a time; false for an empty name inside a non-empty
-// path (one trailing "\" is tolerated, as Windows does).
-template <typename Visit>
-bool ForEachName(std::wstring_view path, Visit visit) {
-  std::wstring upper;
-  std::size_t start = 0;
-  while (start < path.size()) {
-    std::size_t end = path.find(L'\\', start);
-    if (end == std::wstring_view::npos) end = path.size();
-    if (end == start) return false;
-    upper.assign(path.substr(start, end - start));
-    for (wchar_t& c : upper) c = Upper(c);
-    if (!visit(path.substr(start, end - start), upper)) return true;
-    start = end + 1;
-  }
-  return true;
-}
+using namespace detail;
 
 // Copies a name into a caller's buffer of `*size` characters, as the W enumerations do.
 std::int32_t GiveName(const std::wstring& name, wchar_t* buffer, std::uint32_t* size) {
@@ -127,12 +24,47 @@ std::int32_t GiveName(const std::wstring& name, wchar_t* buffer, std::uint32_t* 
 }  // namespace
 
 MemoryRegistry::MemoryRegistry() {
-  for (RegKey root :
-       {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig}) {
+  for (RegKey root : {kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig}) {
     auto node = std::make_shared<Node>();
     node->root = root;
     roots_[root] = Handle{node, kKeyAllAccess};
   }
+  Node* classes[2] = {};
+  for (int side = 0; side < 2; ++side) {
+    CreatePath(roots_[side == 0 ? kHkeyCurrentUser : kHkeyLocalMachine].node.get(), true,
+               L"Software\\Classes", classes[side]);
+  }
+  roots_[kHkeyClassesRoot] = Merged(classes[0], classes[1], kKeyAllAccess);
+}
+
+MemoryRegistry::Handle MemoryRegistry::Merged(Node* user, Node* machine, std::uint32_t access) {
+  Handle handle;
+  handle.merged = true;
+  handle.access = access;
+  if (user) handle.user = user->shared_from_this();
+  if (machine) handle.machine = machine->shared_from_this();
+  handle.node = handle.user ? handle.user : handle.machine;
+  return handle;
+}
+
+const std::vector<std::wstring>& MemoryRegistry::MergedNames(const Handle& handle,
+                                                             bool fresh) const {
+  if (!fresh && !handle.mergedNames.empty()) return handle.mergedNames;
+  handle.mergedNames.clear();
+  static const std::vector<std::shared_ptr<Node>> kNone;
+  const auto& user = handle.user ? handle.user->children : kNone;
+  const auto& machine = handle.machine ? handle.machine->children : kNone;
+  // Both are sorted as Windows sorts: one pass, each name once (the user's spelling first).
+  auto u = user.begin(), m = machine.begin();
+  while (u != user.end() || m != machine.end()) {
+    if (m == machine.end() || (u != user.end() && (*u)->upperName <= (*m)->upperName)) {
+      if (m != machine.end() && (*u)->upperName == (*m)->upperName) ++m;
+      handle.mergedNames.push_back((*u++)->name);
+    } else {
+      handle.mergedNames.push_back((*m++)->name);
+    }
+  }
+  return handle.mergedNames;
 }
 
 MemoryRegistry::~MemoryRegistry() = default;
@@ -176,7 +108,7 @@ const MemoryRegistry::Handle* MemoryRegistry::FindHandle(RegKey key) const {
   return slot < handles_.size() && handles_[slot].node ? &handles_[slot] : nullptr;
 }
 
-RegKey MemoryRegistry::AddHandle(std::shared_ptr<Node> node, std::uint32_t access) {
+RegKey MemoryRegistry::AddHandle(Handle handle) {
   std::size_t slot = handles_.size();
   if (!freeSlots_.empty()) {
     slot = freeSlots_.back();
@@ -184,7 +116,7 @@ RegKey MemoryRegistry::AddHandle(std::shared_ptr<Node> node, std::uint32_t acces
   } else {
     handles_.emplace_back();
   }
-  handles_[slot] = Handle{std::move(node), access};
+  handles_[slot] = std::move(handle);
   return kFirstHandle + static_cast<RegKey>(slot) * 4;
 }
 
@@ -194,15 +126,43 @@ std::int32_t MemoryRegistry::OpenKey(RegKey parent, std::wstring_view subKey, st
   if (HoldsNul(subKey)) return kRegInvalidParameter;
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(parent, 0, handle)) return status;
-  Node* node = handle->node.get();
-  bool valid = ForEachName(subKey, [&](std::wstring_view, const std::wstring& upper) {
-    node = node->Child(upper);
-    return node != nullptr;
-  });
-  if (!valid || !node) return kRegNotFound;
-  if ((access & kWriteRights) && IsReadOnly(*node)) return kRegAccessDenied;
-  opened = AddHandle(node->shared_from_this(), access);
+  Handle found;
+  if (handle->merged) {
+    found = Merged(Walk(handle->user.get(), subKey), Walk(handle->machine.get(), subKey), access);
+  } else if (Node* node = Walk(handle->node.get(), subKey)) {
+    found = Handle{node->shared_from_this(), access};
+  }
+  if (!found.node) return kRegNotFound;
+  if ((access & kWriteRights) && IsReadOnly(*found.node)) return kRegAccessDenied;
+  opened = AddHandle(std::move(found));
   return kRegSuccess;
+}
+
+std::int32_t MemoryRegistry::CreatePath(Node* start, bool mayCreateBelowStart,
+                                        std::wstring_view path, Node*& created) {
+  Node* node = start;
+  std::size_t depth = 0;
+  std::int32_t refused = kRegSuccess;
+  ForEachName(path, [&](std::wstring_view name, const std::wstring& upper) {
+    if (Node* child = node->Child(upper)) {
+      node = child;
+    } else if (IsReadOnly(*node) || (depth == 0 && !mayCreateBelowStart)) {
+      refused = kRegAccessDenied;
+      return false;
+    } else {
+      auto fresh = std::make_shared<Node>();
+      fresh->name = std::wstring(name);
+      fresh->upperName = upper;
+      fresh->root = node->root;
+      fresh->parent = node;
+      node->Insert(fresh);
+      node = fresh.get();
+    }
+    ++depth;
+    return true;
+  });
+  created = node;
+  return refused;
 }
 
 std::int32_t MemoryRegistry::CreateKey(RegKey parent, std::wstring_view subKey,
@@ -219,30 +179,39 @@ std::int32_t MemoryRegistry::CreateKey(RegKey parent, std::wstring_view subKey,
     return kRegBadPathName;
   }
   if (tooLong) return kRegInvalidParameter;
-  Node* node = handle->node.get();
-  std::size_t depth = 0;
-  std::int32_t refused = kRegSuccess;
-  ForEachName(subKey, [&](std::wstring_view name, const std::wstring& upper) {
-    if (Node* child = node->Child(upper)) {
-      node = child;
-    } else if (IsReadOnly(*node) || (depth == 0 && !(handle->access & kKeyCreateSubKey))) {
-      refused = kRegAccessDenied;
-      return false;
-    } else {
-      auto created = std::make_shared<Node>();
-      created->name = std::wstring(name);
-      created->upperName = upper;
-      created->root = node->root;
-      created->parent = node;
-      node->Insert(created);
-      node = created.get();
+  bool mayCreate = (handle->access & kKeyCreateSubKey) != 0;
+  Handle made;
+  if (handle->merged) {
+    // Below the deepest key of the path that exists, on the side that has it: the user's
+    // classes when they go as deep as the machine's, else the machine's.
+    std::size_t userDepth = 0, machineDepth = 0, depth = 0;
+    Node* u = handle->user.get();
+    Node* m = handle->machine.get();
+    ForEachName(subKey, [&](std::wstring_view, const std::wstring& upper) {
+      ++depth;
+      u = u ? u->Child(upper) : nullptr;
+      m = m ? m->Child(upper) : nullptr;
+      if (u) userDepth = depth;
+      if (m) machineDepth = depth;
+      return u || m;
+    });
+    bool userSide = !handle->machine || (userDepth > 0 && userDepth >= machineDepth);
+    Node* node = nullptr;
+    if (std::int32_t status = CreatePath(userSide ? handle->user.get() : handle->machine.get(),
+                                         mayCreate, subKey, node)) {
+      return status;
     }
-    ++depth;
-    return true;
-  });
-  if (refused) return refused;
-  if ((access & kWriteRights) && IsReadOnly(*node)) return kRegAccessDenied;
-  opened = AddHandle(node->shared_from_this(), access);
+    Node* user = userSide ? node : Walk(handle->user.get(), subKey);
+    made = Merged(user, Walk(handle->machine.get(), subKey), access);
+  } else {
+    Node* node = nullptr;
+    if (std::int32_t status = CreatePath(handle->node.get(), mayCreate, subKey, node)) {
+      return status;
+    }
+    made = Handle{node->shared_from_this(), access};
+  }
+  if ((access & kWriteRights) && IsReadOnly(*made.node)) return kRegAccessDenied;
+  opened = AddHandle(std::move(made));
   return kRegSuccess;
 }
 
@@ -326,6 +295,11 @@ std::int32_t MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, wchar_t* n
                                      std::uint32_t* nameSize) {
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyEnumerateSubKeys, handle)) return status;
+  if (handle->merged) {
+    const auto& names = MergedNames(*handle, index == 0);
+    if (index >= names.size()) return kRegNoMoreItems;
+    return GiveName(names[index], name, nameSize);
+  }
   const auto& children = handle->node->children;
   if (index >= children.size()) return kRegNoMoreItems;
   return GiveName(children[index]->name, name, nameSize);
@@ -344,15 +318,23 @@ std::int32_t MemoryRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(key, kKeyQueryValue, handle)) return status;
   info = RegKeyInfo{};
-  for (const auto& child : handle->node->children) {
-    info.longestSubKeyName =
-        std::max(info.longestSubKeyName, static_cast<std::uint32_t>(child->name.size()));
+  if (handle->merged) {
+    for (const std::wstring& child : MergedNames(*handle, true)) {
+      info.longestSubKeyName =
+          std::max(info.longestSubKeyName, static_cast<std::uint32_t>(child.size()));
+    }
+    info.subKeys = static_cast<std::uint32_t>(handle->mergedNames.size());
+  } else {
+    for (const auto& child : handle->node->children) {
+      info.longestSubKeyName =
+          std::max(info.longestSubKeyName, static_cast<std::uint32_t>(child->name.size()));
+    }
+    info.subKeys = static_cast<std::uint32_t>(handle->node->children.size());
   }
   for (const auto& value : handle->node->values) {
     info.longestValueName =
         std::max(info.longestValueName, static_cast<std::uint32_t>(value.name.size()));
   }
-  info.subKeys = static_cast<std::uint32_t>(handle->node->children.size());
   info.values = static_cast<std::uint32_t>(handle->node->values.size());
   return kRegSuccess;
 }

@@ -1,6 +1,12 @@
 // A registry held in memory, with the statuses of the real one: the registry of the portable
 // build, and a sandbox for tests on every platform.
 //
+// HKEY_CLASSES_ROOT is what Windows makes of it: the merged view of
+// HKEY_CURRENT_USER\Software\Classes and HKEY_LOCAL_MACHINE\Software\Classes. A key found in
+// both is the user's for its values; listings name every sub-key of either once; a key created
+// through it goes to the machine's classes unless it exists under the user's (or its parent
+// exists only there). With HKEY_LOCAL_MACHINE read-only this is a standard user's registry.
+//
 // Sub-keys enumerate in the order Windows gives them (names compared upper-cased), values in
 // the order they were first set. Letter case is folded for ASCII, Latin-1, Latin Extended-A,
 // Greek and Cyrillic, which covers the names tests and the portable build meet. Roots made
@@ -19,6 +25,10 @@
 #include "platform/registry.h"
 
 namespace corvalinde::platform::inmemory {
+
+namespace detail {
+struct Node;
+}
 
 class MemoryRegistry final : public Registry {
  public:
@@ -49,16 +59,26 @@ class MemoryRegistry final : public Registry {
                                   std::uint32_t size) override;
 
  private:
-  struct Node;
+  using Node = detail::Node;
   struct Handle {
-    std::shared_ptr<Node> node;
-    std::uint32_t access;
+    std::shared_ptr<Node> node;  // where values are read and written
+    std::uint32_t access = 0;
+    // A key of HKEY_CLASSES_ROOT: the user's and the machine's key of its path (either may be
+    // missing), and the merged listing of their sub-keys, made afresh at index 0.
+    bool merged = false;
+    std::shared_ptr<Node> user{}, machine{};
+    mutable std::vector<std::wstring> mergedNames{};
   };
+  static Handle Merged(Node* user, Node* machine, std::uint32_t access);
+  const std::vector<std::wstring>& MergedNames(const Handle& handle, bool fresh) const;
+  // Creates what is missing of `path` below `start`; the key, or the refusal.
+  std::int32_t CreatePath(Node* start, bool mayCreateBelowStart, std::wstring_view path,
+                          Node*& created);
 
   // The open handle or root behind `key`, checked for `rights`; status on failure.
   std::int32_t Resolve(RegKey key, std::uint32_t rights, const Handle*& handle) const;
   bool IsReadOnly(const Node& node) const;
-  RegKey AddHandle(std::shared_ptr<Node> node, std::uint32_t access);
+  RegKey AddHandle(Handle handle);
   const Handle* FindHandle(RegKey key) const;
 
   std::map<RegKey, Handle> roots_;  // full access
