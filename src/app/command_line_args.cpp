@@ -1,6 +1,6 @@
 #include "app/command_line_args.h"
 
-#include "app/blanks.h"
+#include "common/blanks.h"
 
 #include <cwctype>
 

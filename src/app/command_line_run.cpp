@@ -2,9 +2,9 @@
 
 #include "registration/architecture_handoff.h"
 #include "app/command_line_args.h"
-#include "app/error_text.h"
+#include "common/error_text.h"
 #include "app/exit_codes.h"
-#include "app/texts.h"
+#include "common/texts.h"
 #include "registration/host_protocol.h"
 
 namespace corvalinde {

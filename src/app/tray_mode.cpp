@@ -2,9 +2,9 @@
 
 #include <cwchar>
 
-#include "app/error_text.h"
-#include "app/letter_case.h"
-#include "app/texts.h"
+#include "common/error_text.h"
+#include "common/letter_case.h"
+#include "common/texts.h"
 #include "options/shell_verbs.h"
 #include "platform/files.h"
 

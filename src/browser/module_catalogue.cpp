@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/blanks.h"
-#include "app/letter_case.h"
-#include "app/texts.h"
+#include "common/blanks.h"
+#include "common/letter_case.h"
+#include "common/texts.h"
 #include "registry/cls_registry.h"
 
 namespace corvalinde {

@@ -1,7 +1,7 @@
 #include "options/extension_name.h"
 
-#include "app/blanks.h"
-#include "app/letter_case.h"
+#include "common/blanks.h"
+#include "common/letter_case.h"
 #include "options/opzioni.h"
 
 namespace corvalinde {

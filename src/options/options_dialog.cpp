@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "options/extension_name.h"
 #include "options/reg_func.h"
 #include "options/shell_verbs.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/blanks.h"
+#include "common/blanks.h"
 #include "options/extension_name.h"
 #include "platform/ansi.h"
 #include "platform/files.h"

@@ -1,6 +1,6 @@
 #include "options/shell_verbs.h"
 
-#include "app/letter_case.h"
+#include "common/letter_case.h"
 #include "options/extension_name.h"
 #include "options/opzioni.h"
 #include "options/reg_func.h"

@@ -1,6 +1,6 @@
 #include "registration/architecture_handoff.h"
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "platform/files.h"
 
 namespace corvalinde {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/letter_case.h"
+#include "common/letter_case.h"
 
 namespace corvalinde {
 namespace {

@@ -1,9 +1,9 @@
 #include "registration/reg_unreg_dialog.h"
 
 #include "registration/architecture_handoff.h"
-#include "app/blanks.h"
-#include "app/error_text.h"
-#include "app/texts.h"
+#include "common/blanks.h"
+#include "common/error_text.h"
+#include "common/texts.h"
 
 namespace corvalinde {
 namespace {}  // namespace

@@ -266,6 +266,13 @@ bool ChooseFromTrayMenu(const AppProcess& app, HWND control, int position) {
   return true;
 }
 
+std::wstring RegistryText(HKEY root, const std::wstring& path, const wchar_t* name) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size)) return {};
+  return data;
+}
+
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -79,6 +79,9 @@ void SendTrayCallback(HWND control, UINT mouseMessage);
 // separators not counted) with the keyboard, as a user can.
 bool ChooseFromTrayMenu(const AppProcess& app, HWND control, int position);
 
+// A REG_SZ value under root\path (the default value when `name` is null); empty when absent.
+std::wstring RegistryText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr);
+
 // Folder of the running test program; Corvalinde.exe and the test modules sit in it.
 std::wstring ProgramFolder();
 

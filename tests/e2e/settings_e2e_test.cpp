@@ -51,13 +51,6 @@ std::string Export(const std::wstring& key) {
   return content.empty() ? "(missing)" : content;
 }
 
-std::wstring DefaultValue(HKEY root, const std::wstring& path) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data;
-  if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size)) return {};
-  return data;
-}
-
 class Settings : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -108,7 +101,7 @@ TEST_F(Settings, CraftedNamesLeaveEveryOtherClassByteForByte) {
     for (std::size_t i = 0; i < std::size(watched); ++i) {
       EXPECT_EQ(Export(watched[i]), before[i]) << testing::PrintToString(watched[i]);
     }
-    EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, kVictim), L"vittima");
+    EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, kVictim), L"vittima");
     // The damaged file is kept; what was valid in it is saved.
     EXPECT_EQ(ReadFile(settings_ + L".bak"), attack);
     EXPECT_EQ(ReadFile(settings_).size(), 4u * 128);
@@ -156,7 +149,7 @@ TEST_F(Settings, InstalledUnderCyrillicLettersTheVerbsWork) {
   CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(CopyFileW(program_.c_str(), program.c_str(), FALSE));
   StartAndClose(program);
-  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, L"dllfile\\shell\\Registra\\command"),
+  EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, L"dllfile\\shell\\Registra\\command"),
             L"\"" + program + L"\" /filename %1 /modal R /visible 0");
 
   // A fresh prefix does not tie .dll files to the dllfile class, as Windows does.

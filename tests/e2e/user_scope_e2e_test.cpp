@@ -122,13 +122,6 @@ constexpr wchar_t kNoWrites[] = L"D:(D;;0x6;;;WD)(A;;KA;;;WD)";  // no values, n
 constexpr wchar_t kAllowAll[] = L"D:(A;;KA;;;WD)";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::wstring DefaultText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data;
-  if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size)) return {};
-  return data;
-}
-
 // Where Wine refuses to open a key for writing (its DACL says so), the program falls back to
 // the user's keys, as it does on Windows for a standard user.
 class DeniedKeys : public ::testing::Test {
@@ -176,10 +169,10 @@ TEST_F(DeniedKeys, VerbsGoUnderTheUsersClasses) {
   PostMessageW(GetParent(control), WM_CLOSE, 0, 0);
   EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
   EXPECT_EQ(
-      DefaultText(HKEY_CURRENT_USER, L"Software\\Classes\\cvdaclfile\\shell\\Registra\\command"),
+      RegistryText(HKEY_CURRENT_USER, L"Software\\Classes\\cvdaclfile\\shell\\Registra\\command"),
       L"\"" + program_ + L"\" /filename %1 /modal R /visible 0");
-  EXPECT_EQ(DefaultText(HKEY_CLASSES_ROOT, L"cvdaclfile\\shell\\Registra\\command"), L"");
-  EXPECT_EQ(DefaultText(HKEY_CURRENT_USER, L"Software\\Classes\\.cvdacl"), L"cvdaclfile");
+  EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, L"cvdaclfile\\shell\\Registra\\command"), L"");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, L"Software\\Classes\\.cvdacl"), L"cvdaclfile");
 }
 
 TEST_F(DeniedKeys, TheStartUpEntryIsTheUsersAndTheDialogSaysSo) {
@@ -197,8 +190,8 @@ TEST_F(DeniedKeys, TheStartUpEntryIsTheUsersAndTheDialogSaysSo) {
   PressButton(options, L"Conferma");
   for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
   EXPECT_FALSE(app.WaitForMessageBox(500ms).has_value()) << "no refusal to report";
-  EXPECT_EQ(DefaultText(HKEY_CURRENT_USER, kRunKey, L"Corvalinde"), L"\"" + program_ + L"\"");
-  EXPECT_EQ(DefaultText(HKEY_LOCAL_MACHINE, kRunKey, L"Corvalinde"), L"");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kRunKey, L"Corvalinde"), L"\"" + program_ + L"\"");
+  EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, L"Corvalinde"), L"");
 
   options = openOptions();
   ASSERT_TRUE(options);
@@ -210,7 +203,7 @@ TEST_F(DeniedKeys, TheStartUpEntryIsTheUsersAndTheDialogSaysSo) {
   PressButton(options, L"Avvia all'avvio di windows");
   PressButton(options, L"Conferma");
   for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
-  EXPECT_EQ(DefaultText(HKEY_CURRENT_USER, kRunKey, L"Corvalinde"), L"");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kRunKey, L"Corvalinde"), L"");
   PostMessageW(GetParent(control), WM_CLOSE, 0, 0);
   app.WaitForExit(10s);
 }

@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "app/letter_case.h"
+#include "common/letter_case.h"
 #include "options/extension_name.h"
 #include "options/opzioni.h"
 #include "options/shell_verbs.h"
@@ -110,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::wstring classes = std::to_wstring(root) + L":SOFTWARE\\CLASSES\\";
       allowed.insert(classes + ToUpperText(ExtensionKey(entry)));
       std::wstring shell = classes + ToUpperText(fileClass) + L"\\SHELL";
-      for (const wchar_t* tail : {L"\\REGISTRA", L"\\REGISTRA\\COMMAND", L"\\UNREGISTRA",
-                                  L"\\UNREGISTRA\\COMMAND"}) {
+      for (const wchar_t* tail :
+           {L"\\REGISTRA", L"\\REGISTRA\\COMMAND", L"\\UNREGISTRA", L"\\UNREGISTRA\\COMMAND"}) {
         allowed.insert(shell + tail);
       }
     }

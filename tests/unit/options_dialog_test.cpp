@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "options/shell_verbs.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/inmemory/recording_dialogs.h"

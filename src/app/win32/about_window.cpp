@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "app/win32/resource_ids.h"
 #include "platform/win32/modal_window.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "app/win32/progress_window.h"
 #include "app/win32/resource_ids.h"
 #include "browser/module_catalogue.h"

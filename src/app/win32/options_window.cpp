@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "options/options_dialog.h"
 #include "platform/win32/common_dialogs.h"
 #include "platform/win32/message_boxes.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "platform/host_launcher.h"
 #include "platform/process.h"
 #include "registration/host_registrar.h"

@@ -1,8 +1,8 @@
-#include "app/error_text.h"
+#include "common/error_text.h"
 
 #include <cstdio>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "platform/system_errors.h"
 
 namespace corvalinde {

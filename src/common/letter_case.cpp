@@ -1,4 +1,4 @@
-#include "app/letter_case.h"
+#include "common/letter_case.h"
 
 namespace corvalinde {
 namespace {
