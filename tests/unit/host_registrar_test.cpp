@@ -39,6 +39,8 @@ TEST(HostEnd, EveryWayAHostEndsHasItsMessageAndExitCode) {
   failed.entryStatus = static_cast<std::int32_t>(0x80070005);
   HostRun notStarted;
   notStarted.startError = 2;
+  RegistrationResult unmapped;  // "/user", and the user's classes could not be put in place
+  unmapped.outcome = RegScopeFailed;
   struct Case {
     const char* what;
     HostRun run;
@@ -62,6 +64,9 @@ TEST(HostEnd, EveryWayAHostEndsHasItsMessageAndExitCode) {
       {"a malformed report", Ended(0, "result nonsense\n"), kExitCrashed,
        crash + L" (eccezione 0x00000000)"},
       {"no host at all", notStarted, kExitModuleInvalid, L""},
+      {"no per-user mapping", Ended(0, HostReport(unmapped)), kExitUserScopeFailed,
+       L"Modulo : a.dll\r\nImpossibile registrare solo per l'utente corrente: nulla è stato "
+       L"registrato."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
