@@ -67,11 +67,11 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
       return Error(std::wstring(texts::kTimeout));
     case RegModuleInvalid:
       return Error(Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf, texts::kModuleInvalid,
-                         ReasonLine(result.loadError)}));
+                         ReasonLine(result.loadError, fileName)}));
     case RegEntryFailed:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kOperationFailed,
                          Hex8(result.entryStatus), L")",
-                         ReasonLine(static_cast<std::uint32_t>(result.entryStatus))}));
+                         ReasonLine(static_cast<std::uint32_t>(result.entryStatus), fileName)}));
     case RegWrongArchitecture:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf,
                          WrongArchitectureText(result.architecture)}));
@@ -83,7 +83,7 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
                          WrongTwinText(result.twin, result.architecture)}));
     case RegScopeFailed:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kUserScopeFailed,
-                         ReasonLine(result.loadError)}));
+                         ReasonLine(result.loadError, fileName)}));
   }
   return std::nullopt;
 }

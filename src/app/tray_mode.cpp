@@ -63,9 +63,10 @@ void PrepareExit(CSysTray& tray, const Opzioni& settings, const std::wstring& ex
   }
   std::uint32_t error = 0;
   while (!SaveOpz(path, settings, &error)) {
-    platform::MessageAnswer answer = boxes.Show(
-        {std::wstring(texts::kSaveFailed) + path + ReasonLine(error), platform::MessageIcon::Error,
-         platform::MessageButtons::RetryCancel, std::wstring(texts::kProgramTitle)});
+    platform::MessageAnswer answer =
+        boxes.Show({std::wstring(texts::kSaveFailed) + path + ReasonLine(error, path),
+                    platform::MessageIcon::Error, platform::MessageButtons::RetryCancel,
+                    std::wstring(texts::kProgramTitle)});
     if (answer != platform::MessageAnswer::Retry) break;
   }
 }

@@ -13,8 +13,8 @@ std::wstring Hex8(std::int32_t value) {
   return digits;
 }
 
-std::wstring ReasonLine(std::uint32_t code) {
-  std::wstring reason = code ? platform::SystemErrorText(code) : std::wstring();
+std::wstring ReasonLine(std::uint32_t code, const std::wstring& about) {
+  std::wstring reason = code ? platform::SystemErrorText(code, about) : std::wstring();
   return reason.empty() ? reason : std::wstring(texts::kCrLf) + reason;
 }
 

@@ -9,7 +9,8 @@ namespace corvalinde {
 
 std::wstring Hex8(std::int32_t value);
 
-// CRLF and the system's description of `code`; nothing when the system has none.
-std::wstring ReasonLine(std::uint32_t code);
+// CRLF and the system's description of `code`, naming `about` where it has an insert (never a
+// raw "%1"); nothing when the system has none.
+std::wstring ReasonLine(std::uint32_t code, const std::wstring& about = {});
 
 }  // namespace corvalinde

@@ -35,11 +35,11 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
       return std::wstring(texts::kLineTimeout) + file + crlf;
     case RegModuleInvalid:
       return std::wstring(texts::kLineInvalidLabel) + file + std::wstring(texts::kLineInvalid) +
-             ReasonLine(result.loadError) + crlf;
+             ReasonLine(result.loadError, file) + crlf;
     case RegEntryFailed:
       return std::wstring(texts::kLineFailed) + file + std::wstring(texts::kLineFailedCode) +
              Hex8(result.entryStatus) + L")" +
-             ReasonLine(static_cast<std::uint32_t>(result.entryStatus)) + crlf;
+             ReasonLine(static_cast<std::uint32_t>(result.entryStatus), file) + crlf;
     case RegWrongArchitecture:
       return WrongArchitectureLine(result.architecture, file);
     case RegCrashed:
@@ -50,7 +50,7 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
              WrongTwinText(result.twin, result.architecture) + crlf;
     case RegScopeFailed:
       return std::wstring(texts::kLineInvalidLabel) + file +
-             std::wstring(texts::kLineUserScopeFailed) + ReasonLine(result.loadError) + crlf;
+             std::wstring(texts::kLineUserScopeFailed) + ReasonLine(result.loadError, file) + crlf;
   }
   return {};
 }

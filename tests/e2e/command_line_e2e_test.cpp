@@ -31,8 +31,8 @@ std::wstring RegisteredServer() {
   return data;
 }
 
-std::wstring Reason(DWORD code) {
-  return L"\r\n" + platform::SystemErrorText(code);
+std::wstring Reason(DWORD code, const std::wstring& about = {}) {
+  return L"\r\n" + platform::SystemErrorText(code, about);
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -117,7 +117,7 @@ TEST(CommandLineRun, EachFailureIsReportedWithItsExitCode) {
       SeenIcon::Error, L"Errore", 3));
   EXPECT_TRUE(ShowsThenEnds(
       L"/filename " + text + L" /modal R",
-      L"Modulo :" + text + L"\r\nè mancante o non valido" + Reason(ERROR_BAD_EXE_FORMAT),
+      L"Modulo :" + text + L"\r\nè mancante o non valido" + Reason(ERROR_BAD_EXE_FORMAT, text),
       SeenIcon::Error, L"Errore", 3));
   EXPECT_TRUE(ShowsThenEnds(L"/filename " + failing + L" /modal R /visible 0",
                             L"Modulo : " + failing +

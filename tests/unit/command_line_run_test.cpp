@@ -120,6 +120,19 @@ TEST_F(CommandLine, EachFailureHasItsMessageAndExitCode) {
   }
 }
 
+// "%1 is not a valid Win32 application.": the system's words name the file, never "%1".
+TEST_F(CommandLine, AReasonWithAnInsertNamesTheFile) {
+  std::wstring text = TestModuleFileName("testmod_text");
+  CommandLineRun run = Run(Args("testmod_text", L"/modal R"));
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  const std::wstring& shown = boxes_.Shown()[0].text;
+  EXPECT_EQ(shown.find(L"%1"), std::wstring::npos) << ::testing::PrintToString(shown);
+  EXPECT_EQ(shown.rfind(L"Modulo :" + text + L"\r\nè mancante o non valido\r\n", 0), 0u);
+  EXPECT_NE(shown.find(text, shown.find(L"\r\n", shown.find(L"valido"))), std::wstring::npos)
+      << ::testing::PrintToString(shown);
+  EXPECT_EQ(run.exitCode, kExitModuleInvalid);
+}
+
 TEST(CommandLineElevation, ARefusalForWantOfRightsOffersToTryAsAdministrator) {
   RegistrationResult done;
   done.outcome = RegDone;

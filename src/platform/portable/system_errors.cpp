@@ -3,12 +3,12 @@
 namespace corvalinde::platform {
 
 // The portable loader reports only these two Win32 codes; their texts are Windows' own.
-std::wstring SystemErrorText(std::uint32_t code) {
+std::wstring SystemErrorText(std::uint32_t code, const std::wstring& insert) {
   switch (code) {
     case 126:
       return L"The specified module could not be found.";
     case 193:
-      return L"%1 is not a valid Win32 application.";
+      return insert + L" is not a valid Win32 application.";
     default:
       return {};
   }
