@@ -129,6 +129,10 @@ class Win32HostLauncher final : public HostLauncher {
                       std::chrono::milliseconds loadLimit,
                       std::chrono::milliseconds entryLimit) override {
     HostRun run;
+    if (resultFile.empty()) {  // no temporary file could be made: the host could not answer
+      run.startError = ERROR_PATH_NOT_FOUND;
+      return run;
+    }
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
