@@ -170,5 +170,41 @@ TEST_F(TrayDialogs, AnnullaChangesNothing) {
   EXPECT_EQ(ReadFile(SettingsFile()).size(), 640u);
 }
 
+// A box belongs to its window, and the tray menu never stacks a second modal window.
+TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
+  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  ASSERT_TRUE(dialog);
+  PressButton(dialog, L"Avvia");  // empty list: "Nome file mancante"
+  auto box = app_.WaitForMessageBox(10s);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(GetWindow(box->window, GW_OWNER), dialog);
+  EXPECT_FALSE(IsWindowEnabled(dialog)) << "the dialog takes input under its box";
+
+  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, kMenuRegUnreg));
+  Sleep(1000);
+  int dialogs = 0;
+  for (HWND window = FindWindowExW(nullptr, nullptr, L"CorvalindeRegUnreg", nullptr); window;
+       window = FindWindowExW(nullptr, window, L"CorvalindeRegUnreg", nullptr)) {
+    dialogs += IsWindowVisible(window) ? 1 : 0;
+  }
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_TRUE(IsWindow(box->window));
+  PressButton(box->window, L"OK");
+  for (int tries = 0; tries < 50 && IsWindow(box->window); ++tries) Sleep(100);
+  EXPECT_TRUE(IsWindowEnabled(dialog));
+  PressButton(dialog, L"Ritorna");
+  for (int tries = 0; tries < 50 && IsWindow(dialog); ++tries) Sleep(100);
+
+  // A minimised browser comes back when it is asked for again.
+  HWND browser = Open(2, L"CorvalindeModuli");
+  ASSERT_TRUE(browser);
+  ShowWindow(browser, SW_MINIMIZE);
+  for (int tries = 0; tries < 50 && !IsIconic(browser); ++tries) Sleep(100);
+  ASSERT_TRUE(IsIconic(browser));
+  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, 2));
+  for (int tries = 0; tries < 50 && IsIconic(browser); ++tries) Sleep(100);
+  EXPECT_FALSE(IsIconic(browser));
+}
+
 }  // namespace
 }  // namespace corvalinde::e2e

@@ -84,6 +84,11 @@ HMENU BuildMenu() {
 }
 
 void RunMenuCommand(MenuCommand command) {
+  // One modal window at a time: the menu brings the open one (or its box) to the front.
+  if (command != MenuCommand::Esci && platform::win32::CurrentModalWindow()) {
+    platform::win32::BringModalToFront();
+    return;
+  }
   switch (command) {
     case MenuCommand::RegUnReg:
       ShowRegUnregDialog(g_tray->mainWindow);

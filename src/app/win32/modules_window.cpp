@@ -111,6 +111,8 @@ HFONT BoldSansSerif() {
 
 void Build(HWND window, View* view) {
   view->window = window;
+  // Its boxes keep the browser still: no "Esci" or "Refresh" under a search's result.
+  view->boxes.SetOwner(window);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
   view->bold = BoldSansSerif();
   auto boldControl = [&](const wchar_t* cls, std::wstring_view text, DWORD style, int x, int y,
@@ -238,8 +240,8 @@ bool RegisterModulesClass(HINSTANCE instance) {
 
 void ShowModulesWindow(platform::Registry& registry) {
   if (g_modules) {
-    ShowWindow(g_modules, SW_SHOW);
-    SetForegroundWindow(g_modules);
+    ShowWindow(g_modules, IsIconic(g_modules) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(GetLastActivePopup(g_modules));
     return;
   }
   auto* view = new View(registry);

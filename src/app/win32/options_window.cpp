@@ -61,6 +61,7 @@ View* ViewOf(HWND window) {
 void Build(HWND window, View* view) {
   view->window = window;
   view->dialogs.SetOwner(window);
+  view->boxes.SetOwner(window);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
   // Created in tab order: the associate box, the extension area, the two dialog buttons, and
   // the start-with-Windows box last, although it stands at the top.

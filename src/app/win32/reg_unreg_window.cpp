@@ -88,6 +88,7 @@ LRESULT CALLBACK TextBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
 void Build(HWND window, View* view) {
   view->window = window;
   view->dialogs.SetOwner(window);
+  view->boxes.SetOwner(window);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
   // Action frame on the left, path frame on the right, the two main buttons in a bottom strip.
   CreateControl(window, L"BUTTON", texts::kActionFrame, BS_GROUPBOX, 8, 6, 112, 84, kFrame1);

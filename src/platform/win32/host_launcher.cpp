@@ -41,8 +41,8 @@ void ReadResultFile(const std::wstring& path, std::string& output) {
   char buffer[4096];
   std::string content;
   DWORD got = 0;
-  while (content.size() < kMostOutput && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) &&
-         got) {
+  while (content.size() < kMostOutput &&
+         ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got) {
     content.append(buffer, got);
   }
   output = content;
@@ -149,8 +149,8 @@ class Win32HostLauncher final : public HostLauncher {
     run.started = true;
     UniqueKernelHandle process(info.hProcess);
     Watch(
-        process.get(), [&](std::string& output) { ReadResultFile(resultFile, output); },
-        loadedMark, loadLimit, entryLimit, run);
+        process.get(), [&](std::string& output) { ReadResultFile(resultFile, output); }, loadedMark,
+        loadLimit, entryLimit, run);
     DeleteFileW(resultFile.c_str());
     return run;
   }
@@ -175,10 +175,9 @@ std::unique_ptr<HostLauncher> MakeSystemHostLauncher() {
 
 void PrepareHostProcess(const std::wstring& resultFile) {
   // The channel is ours alone: a module writing to its standard output talks to nobody.
-  g_parent = resultFile.empty()
-                 ? GetStdHandle(STD_OUTPUT_HANDLE)
-                 : CreateFileW(resultFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+  g_parent = resultFile.empty() ? GetStdHandle(STD_OUTPUT_HANDLE)
+                                : CreateFileW(resultFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                              nullptr, OPEN_EXISTING, 0, nullptr);
   if (g_parent == INVALID_HANDLE_VALUE) g_parent = nullptr;
   HANDLE nowhere = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);

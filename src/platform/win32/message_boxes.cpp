@@ -7,7 +7,7 @@ namespace corvalinde::platform::win32 {
 MessageAnswer SystemMessageBoxes::Show(const MessageRequest& request) {
   UINT flags =
       static_cast<UINT>(request.icon) | static_cast<UINT>(request.buttons) | MB_SETFOREGROUND;
-  int answer = MessageBoxW(nullptr, request.text.c_str(), request.title.c_str(), flags);
+  int answer = MessageBoxW(owner_, request.text.c_str(), request.title.c_str(), flags);
   switch (answer) {
     case IDYES:
       return MessageAnswer::Yes;

@@ -1,6 +1,7 @@
 #include "platform/win32/modal_window.h"
 
 #include <string>
+#include <utility>
 
 namespace corvalinde::platform::win32 {
 
@@ -77,7 +78,20 @@ void ProcessPendingMessages() {
   }
 }
 
+namespace {
+HWND g_modal = nullptr;
+}  // namespace
+
+HWND CurrentModalWindow() {
+  return g_modal && IsWindow(g_modal) ? g_modal : nullptr;
+}
+
+void BringModalToFront() {
+  if (HWND modal = CurrentModalWindow()) SetForegroundWindow(GetLastActivePopup(modal));
+}
+
 void RunModal(HWND window, HWND owner, HWND focus) {
+  HWND outer = std::exchange(g_modal, window);
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
@@ -89,6 +103,7 @@ void RunModal(HWND window, HWND owner, HWND focus) {
     DispatchMessageW(&message);
   }
   if (owner) EnableWindow(owner, TRUE);
+  g_modal = outer;
 }
 
 }  // namespace corvalinde::platform::win32

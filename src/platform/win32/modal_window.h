@@ -44,4 +44,9 @@ void RunModal(HWND window, HWND owner, HWND focus = nullptr);
 // becomes the active window again.
 void EndModal(HWND window);
 
+// The modal window open now (the innermost), or null; and bringing it, or the box it shows,
+// to the front.
+HWND CurrentModalWindow();
+void BringModalToFront();
+
 }  // namespace corvalinde::platform::win32
