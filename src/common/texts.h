@@ -24,6 +24,7 @@ inline constexpr std::wstring_view kTimeout = L"Errore di timeout del modulo";
 inline constexpr std::wstring_view kModuleInvalidLabel = L"Modulo :";
 inline constexpr std::wstring_view kModuleInvalid = L"è mancante o non valido";
 inline constexpr std::wstring_view kOperationFailed = L"Operazione non riuscita (codice 0x";
+inline constexpr std::wstring_view kRegistering = L"Registrazione in corso: ";
 inline constexpr std::wstring_view kCrashed =
     L"Il modulo si è interrotto durante l'operazione (eccezione 0x";
 inline constexpr std::wstring_view kUserScopeFailed =

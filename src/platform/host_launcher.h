@@ -32,8 +32,11 @@ struct HostRun {
 class HostLauncher {
  public:
   virtual ~HostLauncher() = default;
+  // While it waits, the interface answers messages but takes no input; past a second a small
+  // window shows `activity` and the time gone by.
   virtual HostRun Run(const std::wstring& program, const std::wstring& arguments,
-                      std::string_view loadedMark, std::chrono::milliseconds loadLimit,
+                      const std::wstring& activity, std::string_view loadedMark,
+                      std::chrono::milliseconds loadLimit,
                       std::chrono::milliseconds entryLimit) = 0;
   // A new, empty file in the user's temporary folder for an elevated host to write to.
   virtual std::wstring NewResultFile() = 0;
@@ -41,8 +44,8 @@ class HostLauncher {
   // `resultFile`, which is removed afterwards. Not started with startError 1223
   // (ERROR_CANCELLED) when the user refused the prompt.
   virtual HostRun RunElevated(const std::wstring& program, const std::wstring& arguments,
-                              const std::wstring& resultFile, std::string_view loadedMark,
-                              std::chrono::milliseconds loadLimit,
+                              const std::wstring& resultFile, const std::wstring& activity,
+                              std::string_view loadedMark, std::chrono::milliseconds loadLimit,
                               std::chrono::milliseconds entryLimit) = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "registration/host_registrar.h"
 
+#include "common/texts.h"
 #include "registration/architecture_handoff.h"
 #include "registration/host_protocol.h"
 
@@ -58,13 +59,14 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
   // The engine takes no mode as "R"; any other text but one character names no entry point.
   HostCommand command{mode.empty() ? L"R" : mode.size() == 1 ? mode : L"?", fileName, scope, {}};
   constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
+  const std::wstring activity = std::wstring(texts::kRegistering) + fileName;
   if (!elevated) {
     return OutcomeOfHost(
-        launcher_.Run(host, HostArguments(command), kHostLoadedMark, kLimit, kLimit));
+        launcher_.Run(host, HostArguments(command), activity, kHostLoadedMark, kLimit, kLimit));
   }
   command.resultFile = launcher_.NewResultFile();
   return OutcomeOfHost(launcher_.RunElevated(host, HostArguments(command), command.resultFile,
-                                             kHostLoadedMark, kLimit, kLimit));
+                                             activity, kHostLoadedMark, kLimit, kLimit));
 }
 
 }  // namespace corvalinde

@@ -206,5 +206,47 @@ TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
   EXPECT_FALSE(IsIconic(browser));
 }
 
+// A real click, through the system's input, at the middle of `window`.
+void ClickOn(HWND window) {
+  RECT area{};
+  GetWindowRect(window, &area);
+  SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
+}
+
+TEST_F(TrayDialogs, WhileAModuleRunsTheDialogRepaintsSaysSoAndTakesNoInput) {
+  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  ASSERT_TRUE(dialog);
+  std::wstring hanging = ProgramFolder() + L"\\testmod_hanging.dll";
+  SetText(FindChild(dialog, L"Edit"), hanging + L";");
+  PressButton(dialog, L"Avvia");
+  HWND busy = app_.WaitForWindow(L"CorvalindeBusy", L"", 5s);
+  ASSERT_TRUE(busy) << "no progress window after a second";
+  EXPECT_EQ(WindowText(FindChild(busy, L"Static")), L"Registrazione in corso: " + hanging);
+  DWORD_PTR answer = 0;
+  EXPECT_TRUE(SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer))
+      << "the dialog does not answer while it waits";
+  EXPECT_FALSE(IsWindowEnabled(dialog));
+  HWND start = nullptr;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (WindowText(child) == L"Avvia") start = child;
+  }
+  ASSERT_TRUE(start);
+  ClickOn(start);
+  auto summary = app_.WaitForMessageBox(30s);
+  ASSERT_TRUE(summary.has_value());
+  EXPECT_EQ(summary->text, L"Errore di timeout del modulo per " + hanging + L"\r\n");
+  EXPECT_FALSE(IsWindow(busy));
+  PressButton(summary->window, L"OK");
+  for (int tries = 0; tries < 50 && IsWindow(summary->window); ++tries) Sleep(100);
+  // The click during the wait started nothing.
+  EXPECT_FALSE(app_.WaitForWindow(L"CorvalindeBusy", L"", 2500ms));
+  EXPECT_FALSE(app_.WaitForMessageBox(0ms).has_value());
+}
+
 }  // namespace
 }  // namespace corvalinde::e2e

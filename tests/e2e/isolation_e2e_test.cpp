@@ -45,6 +45,10 @@ TEST(Isolation, FromTheCommandLineEachEndsWithItsMessageAndCode) {
     std::wstring module = ModulePath(hostile.module);
     auto started = std::chrono::steady_clock::now();
     AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"/filename " + module + L" /modal R");
+    // A wait of seconds says so after one, as a click on "Registra" in Explorer needs.
+    if (hostile.atMost > 10s) {
+      EXPECT_TRUE(app.WaitForWindow(L"CorvalindeBusy", L"", 5s));
+    }
     auto box = app.WaitForMessageBox(30s);
     auto took = std::chrono::steady_clock::now() - started;
     ASSERT_TRUE(box.has_value());

@@ -117,16 +117,17 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
 
 // A launcher that records what it was asked to start and ends as scripted.
 struct ScriptedLauncher final : platform::HostLauncher {
-  HostRun Run(const std::wstring& program, const std::wstring& arguments, std::string_view,
-              std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit) override {
+  HostRun Run(const std::wstring& program, const std::wstring& arguments, const std::wstring&,
+              std::string_view, std::chrono::milliseconds loadLimit,
+              std::chrono::milliseconds entryLimit) override {
     started.push_back({program, arguments});
     limits = {loadLimit, entryLimit};
     return Ended(0, HostReport(RegistrationResult{}));
   }
   std::wstring NewResultFile() override { return L"risultato.txt"; }
   HostRun RunElevated(const std::wstring& program, const std::wstring& arguments,
-                      const std::wstring& resultFile, std::string_view mark,
-                      std::chrono::milliseconds loadLimit,
+                      const std::wstring& resultFile, const std::wstring& activity,
+                      std::string_view mark, std::chrono::milliseconds loadLimit,
                       std::chrono::milliseconds entryLimit) override {
     elevatedResultFile = resultFile;
     if (refuseElevation) {
@@ -134,7 +135,7 @@ struct ScriptedLauncher final : platform::HostLauncher {
       refused.startError = 1223;
       return refused;
     }
-    return Run(program, arguments, mark, loadLimit, entryLimit);
+    return Run(program, arguments, activity, mark, loadLimit, entryLimit);
   }
   std::wstring elevatedResultFile;
   bool refuseElevation = false;

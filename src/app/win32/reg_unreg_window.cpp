@@ -44,6 +44,9 @@ struct View {
   HWND window = nullptr;
   HWND text = nullptr;
   HBRUSH yellow = CreateSolidBrush(kLightYellow);
+  // While the files run, messages are still answered (the window repaints): none of them may
+  // start a second run or close the window under the first.
+  bool running = false;
   WNDPROC editProc = nullptr;
 
   View()
@@ -126,10 +129,13 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       }
       break;
     case WM_COMMAND:
+      if (view->running) return 0;
       switch (LOWORD(wParam)) {
         case kCmdOk:
           view->ReadList();
+          view->running = true;
           view->model.Avvia();
+          view->running = false;
           return 0;
         case kCmdCerca:
           view->model.Cerca();
@@ -141,7 +147,7 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       }
       return 0;
     case WM_CLOSE:
-      platform::win32::EndModal(window);
+      if (!view->running) platform::win32::EndModal(window);
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "platform/win32/busy_wait.h"
 #include "platform/win32/unique_handle.h"
 
 namespace corvalinde::platform {
@@ -51,8 +52,10 @@ void ReadResultFile(const std::wstring& path, std::string& output) {
 // Watches a started host: `loadLimit` until `loadedMark` shows in what `read` collects, then
 // `entryLimit` more; past either the host is terminated.
 void Watch(HANDLE process, const std::function<void(std::string&)>& read,
-           std::string_view loadedMark, std::chrono::milliseconds loadLimit,
-           std::chrono::milliseconds entryLimit, HostRun& run) {
+           const std::wstring& activity, std::string_view loadedMark,
+           std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit,
+           HostRun& run) {
+  win32::BusyWait busy(activity);
   using Clock = std::chrono::steady_clock;
   Clock::time_point deadline = Clock::now() + loadLimit;
   bool loaded = false;
@@ -67,9 +70,9 @@ void Watch(HANDLE process, const std::function<void(std::string&)>& read,
     // Until the module is loaded, look at the channel often; then the end is all that matters.
     DWORD slice = loaded ? static_cast<DWORD>(left.count())
                          : static_cast<DWORD>(std::min<long long>(left.count(), 5));
-    DWORD waited = WaitForSingleObject(process, slice);
+    bool ended = busy.WaitFor(process, slice);
     read(run.output);
-    if (waited != WAIT_TIMEOUT) break;
+    if (ended) break;
     if (!loaded && run.output.find(loadedMark) != std::string::npos) {
       loaded = true;
       deadline = Clock::now() + entryLimit;
@@ -84,8 +87,8 @@ void Watch(HANDLE process, const std::function<void(std::string&)>& read,
 class Win32HostLauncher final : public HostLauncher {
  public:
   HostRun Run(const std::wstring& program, const std::wstring& arguments,
-              std::string_view loadedMark, std::chrono::milliseconds loadLimit,
-              std::chrono::milliseconds entryLimit) override {
+              const std::wstring& activity, std::string_view loadedMark,
+              std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit) override {
     HostRun run;
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -112,8 +115,8 @@ class Win32HostLauncher final : public HostLauncher {
     UniqueKernelHandle process(info.hProcess), thread(info.hThread);
     writer.reset();  // the host holds the only write end
     Watch(
-        process.get(), [&](std::string& output) { DrainPipe(reader.get(), output); }, loadedMark,
-        loadLimit, entryLimit, run);
+        process.get(), [&](std::string& output) { DrainPipe(reader.get(), output); }, activity,
+        loadedMark, loadLimit, entryLimit, run);
     return run;
   }
 
@@ -125,8 +128,8 @@ class Win32HostLauncher final : public HostLauncher {
   }
 
   HostRun RunElevated(const std::wstring& program, const std::wstring& arguments,
-                      const std::wstring& resultFile, std::string_view loadedMark,
-                      std::chrono::milliseconds loadLimit,
+                      const std::wstring& resultFile, const std::wstring& activity,
+                      std::string_view loadedMark, std::chrono::milliseconds loadLimit,
                       std::chrono::milliseconds entryLimit) override {
     HostRun run;
     if (resultFile.empty()) {  // no temporary file could be made: the host could not answer
@@ -149,8 +152,8 @@ class Win32HostLauncher final : public HostLauncher {
     run.started = true;
     UniqueKernelHandle process(info.hProcess);
     Watch(
-        process.get(), [&](std::string& output) { ReadResultFile(resultFile, output); }, loadedMark,
-        loadLimit, entryLimit, run);
+        process.get(), [&](std::string& output) { ReadResultFile(resultFile, output); }, activity,
+        loadedMark, loadLimit, entryLimit, run);
     DeleteFileW(resultFile.c_str());
     return run;
   }
