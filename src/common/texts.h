@@ -50,16 +50,16 @@ inline constexpr std::wstring_view kLineWrongArchitecture = L" è ";
 inline constexpr std::wstring_view kLineUseTwin = L": usare ";
 inline constexpr std::wstring_view kLineNoBuild = L": Corvalinde non può caricarlo.";
 
-// Register/unregister dialog.
+// Register/unregister dialog. A "&" marks a caption's access key (the letter underlined).
 inline constexpr std::wstring_view kTitleInfo = L"Info";
 inline constexpr std::wstring_view kRegUnregCaption = L"Registra / Unregistra";
 inline constexpr std::wstring_view kActionFrame = L"Azione ";
-inline constexpr std::wstring_view kUnregisterOption = L"Unregistra";
-inline constexpr std::wstring_view kRegisterOption = L"Registra";
+inline constexpr std::wstring_view kUnregisterOption = L"&Unregistra";
+inline constexpr std::wstring_view kRegisterOption = L"&Registra";
 inline constexpr std::wstring_view kPathFrame = L"Percorso modulo ";
-inline constexpr std::wstring_view kBrowse = L"Cerca";
-inline constexpr std::wstring_view kBack = L"Ritorna";
-inline constexpr std::wstring_view kStart = L"Avvia";
+inline constexpr std::wstring_view kBrowse = L"&Cerca";
+inline constexpr std::wstring_view kBack = L"Ri&torna";
+inline constexpr std::wstring_view kStart = L"&Avvia";
 inline constexpr std::wstring_view kBrowseFilter = L"Tutti i file (*.*)|*.*";
 inline constexpr std::wstring_view kBrowseTitle = L"Cerca modulo";
 inline constexpr std::wstring_view kFileNameMissing = L"Nome file mancante";
@@ -73,7 +73,7 @@ inline constexpr std::wstring_view kLineFailedCode = L" (codice 0x";
 inline constexpr std::wstring_view kLineCrashedCode = L" (eccezione 0x";
 inline constexpr std::wstring_view kLineUserScopeFailed =
     L": impossibile registrare solo per l'utente corrente.";
-inline constexpr std::wstring_view kUserOnly = L"Solo per l'utente corrente";
+inline constexpr std::wstring_view kUserOnly = L"&Solo per l'utente corrente";
 inline constexpr std::wstring_view kNeedsAdministratorMark = L"* ";
 inline constexpr std::wstring_view kAskElevationForMarked =
     L"\r\n* Servono i diritti di amministratore. Riprovare come amministratore i moduli "
@@ -82,12 +82,12 @@ inline constexpr std::wstring_view kAskElevationForMarked =
 // Options dialog.
 inline constexpr std::wstring_view kOptionsCaption = L"Opzioni";
 inline constexpr std::wstring_view kGeneralFrame = L"Generale";
-inline constexpr std::wstring_view kWinStartBox = L"Avvia all'avvio di windows";
-inline constexpr std::wstring_view kAssociateBox = L"Associa Corvalinde ai file con estensione";
-inline constexpr std::wstring_view kAdd = L"Aggiungi";
-inline constexpr std::wstring_view kDelete = L"Elimina";
-inline constexpr std::wstring_view kCancel = L"Annulla";
-inline constexpr std::wstring_view kConfirm = L"Conferma";
+inline constexpr std::wstring_view kWinStartBox = L"&Avvia all'avvio di windows";
+inline constexpr std::wstring_view kAssociateBox = L"A&ssocia Corvalinde ai file con estensione";
+inline constexpr std::wstring_view kAdd = L"A&ggiungi";
+inline constexpr std::wstring_view kDelete = L"&Elimina";
+inline constexpr std::wstring_view kCancel = L"A&nnulla";
+inline constexpr std::wstring_view kConfirm = L"&Conferma";
 inline constexpr std::wstring_view kAskExtension = L"Inserire l'estensione";
 inline constexpr std::wstring_view kNewExtension = L"Nuova Estensione";
 inline constexpr std::wstring_view kDuplicateExtension = L"Estensione già inserita";
@@ -129,12 +129,12 @@ inline constexpr std::wstring_view kNotFound = L"Nessuna occorrenza trovata";
 inline constexpr std::wstring_view kTitleSearchResult = L"Risultato ricerca";
 inline constexpr std::wstring_view kClassesRootUnreadable =
     L"Impossibile ottenere le informazioni richieste da HKEY_CLASSES_ROOT";
-inline constexpr std::wstring_view kBrowserExit = L"Esci";
-inline constexpr std::wstring_view kBrowserRefresh = L"Refresh";
+inline constexpr std::wstring_view kBrowserExit = L"&Esci";
+inline constexpr std::wstring_view kBrowserRefresh = L"&Refresh";
 inline constexpr std::wstring_view kSearchFrame = L"Ricerca per ";
-inline constexpr std::wstring_view kSearchExecutable = L"eseguibile";
-inline constexpr std::wstring_view kSearchModule = L"modulo (DLL)";
-inline constexpr std::wstring_view kSearchButton = L"Ricerca";
+inline constexpr std::wstring_view kSearchExecutable = L"e&seguibile";
+inline constexpr std::wstring_view kSearchModule = L"&modulo (DLL)";
+inline constexpr std::wstring_view kSearchButton = L"R&icerca";
 
 // Input box.
 inline constexpr std::wstring_view kOk = L"OK";

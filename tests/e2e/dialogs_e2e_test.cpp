@@ -218,6 +218,61 @@ void ClickOn(HWND window) {
   SendInput(2, clicks, sizeof(INPUT));
 }
 
+// A real key press, through the system's input, to whatever window has the keyboard.
+void PressKey(WORD key) {
+  INPUT strokes[2] = {};
+  strokes[0].type = strokes[1].type = INPUT_KEYBOARD;
+  strokes[0].ki.wVk = strokes[1].ki.wVk = key;
+  strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, strokes, sizeof(INPUT));
+  Sleep(300);
+}
+
+bool Closes(HWND window) {
+  for (int tries = 0; tries < 50 && IsWindow(window); ++tries) Sleep(100);
+  return !IsWindow(window);
+}
+
+TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
+  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  ASSERT_TRUE(dialog);
+  std::wstring none = ProgramFolder() + L"\\testmod_noexports.dll";
+  SetText(FindChild(dialog, L"Edit"), none + L";");
+  PressKey(VK_RETURN);  // "Avvia"
+  auto summary = app_.WaitForMessageBox(20s);
+  ASSERT_TRUE(summary.has_value());
+  EXPECT_EQ(summary->text, L"Entrypoint del modulo mancante per " + none + L"\r\n");
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(Closes(summary->window));
+  PressKey(VK_ESCAPE);  // "Ritorna"
+  EXPECT_TRUE(Closes(dialog));
+
+  HWND options = Open(kMenuOptions, L"CorvalindeOptions");
+  ASSERT_TRUE(options);
+  PressKey(VK_ESCAPE);  // "Annulla"
+  EXPECT_TRUE(Closes(options));
+
+  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, 4));  // "About"
+  HWND about = app_.WaitForWindow(L"CorvalindeAbout", L"", 5s);
+  ASSERT_TRUE(about);
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(Closes(about));
+
+  HWND browser = Open(2, L"CorvalindeModuli");
+  ASSERT_TRUE(browser);
+  HWND search = FindChild(browser, L"Edit", 0);
+  ClickOn(search);
+  SetText(search, L"nessun eseguibile ha questo nome");
+  PressKey(VK_RETURN);  // "Ricerca"
+  auto result = app_.WaitForMessageBox(20s);
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(result->text, L"Nessuna occorrenza trovata");
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(Closes(result->window));
+  PressKey(VK_ESCAPE);  // "Esci"
+  EXPECT_TRUE(Closes(browser));
+}
+
 TEST_F(TrayDialogs, WhileAModuleRunsTheDialogRepaintsSaysSoAndTakesNoInput) {
   HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
@@ -233,7 +288,7 @@ TEST_F(TrayDialogs, WhileAModuleRunsTheDialogRepaintsSaysSoAndTakesNoInput) {
   EXPECT_FALSE(IsWindowEnabled(dialog));
   HWND start = nullptr;
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (WindowText(child) == L"Avvia") start = child;
+    if (WindowText(child) == L"&Avvia") start = child;
   }
   ASSERT_TRUE(start);
   ClickOn(start);

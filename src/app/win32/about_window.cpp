@@ -10,7 +10,8 @@ namespace corvalinde {
 namespace {
 
 constexpr wchar_t kAboutClass[] = L"CorvalindeAbout";
-enum LabelId { kLabel1 = 1, kLabek, kLblRegVer, kLblMain, kLabel3, kPicture1 };
+// Clear of IDOK and IDCANCEL, which Enter and Esc send.
+enum LabelId { kLabel1 = 101, kLabek, kLblRegVer, kLblMain, kLabel3, kPicture1 };
 
 struct AboutState {
   HFONT aboutOf, name, bold, linkPlain, linkUnderlined;
@@ -123,7 +124,11 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wParam, LPARAM lPara
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_COMMAND:
-      if (LOWORD(wParam) == kLblMain && HIWORD(wParam) == STN_CLICKED) OpenMakerSite();
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {  // Enter and Esc close it
+        platform::win32::EndModal(about);
+      } else if (LOWORD(wParam) == kLblMain && HIWORD(wParam) == STN_CLICKED) {
+        OpenMakerSite();
+      }
       return 0;
     case WM_DESTROY: {
       AboutState* state = State(about);

@@ -141,8 +141,6 @@ void Build(HWND window, View* view) {
     column.iSubItem = index;
     ListView_InsertColumn(view->list, index++, &column);
   }
-  boldControl(L"BUTTON", texts::kBrowserExit, WS_TABSTOP, 690, 312, 96, 30, kCmdEsci);
-  boldControl(L"BUTTON", texts::kBrowserRefresh, WS_TABSTOP, 690, 270, 96, 30, kCmdRefresh);
   // The frame's caption is a label of its own: a themed group box draws its text in the theme's
   // colour, and this one is blue.
   boldControl(L"BUTTON", L"", BS_GROUPBOX, 8, 258, 600, 92, kFrame1);
@@ -158,6 +156,9 @@ void Build(HWND window, View* view) {
                            430, 280, 170, 22, kTxtFindDLL);
   EnableWindow(dll, FALSE);
   boldControl(L"BUTTON", texts::kSearchButton, WS_TABSTOP | WS_GROUP, 254, 314, 100, 28, kCmdFind);
+  // Last in the tab order, as they stand at the right of the search.
+  boldControl(L"BUTTON", texts::kBrowserRefresh, WS_TABSTOP, 690, 270, 96, 30, kCmdRefresh);
+  boldControl(L"BUTTON", texts::kBrowserExit, WS_TABSTOP, 690, 312, 96, 30, kCmdEsci);
 }
 
 LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -200,9 +201,15 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
+        case IDCANCEL:  // Esc
         case kCmdEsci:
           DestroyWindow(window);
           return 0;
+        case IDOK: {  // Enter: in a search box, "Ricerca"
+          int focus = GetDlgCtrlID(GetFocus());
+          if (focus == kTxtFindEXE || focus == kTxtFindDLL) view->Find();
+          return 0;
+        }
         case kCmdRefresh:
           view->LoadCatalogue();
           return 0;

@@ -63,9 +63,10 @@ void Build(HWND window, View* view) {
   view->dialogs.SetOwner(window);
   view->boxes.SetOwner(window);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-  // Created in tab order: the associate box, the extension area, the two dialog buttons, and
-  // the start-with-Windows box last, although it stands at the top.
+  // Created in tab order, which follows the screen from the top left.
   CreateControl(window, L"BUTTON", texts::kGeneralFrame, BS_GROUPBOX, 8, 6, 344, 196, kFrame1);
+  CreateControl(window, L"BUTTON", texts::kWinStartBox, WS_TABSTOP | BS_AUTOCHECKBOX, 20, 28, 320,
+                20, kChkWinStart);
   CreateControl(window, L"BUTTON", texts::kAssociateBox, WS_TABSTOP | BS_AUTOCHECKBOX, 20, 54, 320,
                 20, kChkAssocia);
   CreateControl(window, L"LISTBOX", L"", WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, 40, 80,
@@ -73,16 +74,9 @@ void Build(HWND window, View* view) {
   CreateControl(window, L"BUTTON", texts::kAdd, WS_TABSTOP, 232, 80, 100, 26, kCmdAddExt);
   CreateControl(window, L"BUTTON", texts::kDelete, WS_TABSTOP, 232, 112, 100, 26, kCmdDeleteExt);
   CreateControl(window, L"STATIC", L"", SS_ETCHEDHORZ, 0, 210, 360, 2, kPicture1);
-  CreateControl(window, L"BUTTON", texts::kConfirm, WS_TABSTOP, 252, 220, 100, 28, kCmdOk);
   CreateControl(window, L"BUTTON", texts::kCancel, WS_TABSTOP, 144, 220, 100, 28, kCmdAnnulla);
-  CreateControl(window, L"BUTTON", texts::kWinStartBox, WS_TABSTOP | BS_AUTOCHECKBOX, 20, 28, 320,
-                20, kChkWinStart);
-  // Which Run key holds the entry: the machine's, or (without the rights for it) the user's.
-  std::wstring_view place =
-      view->model.runEntryPlace == RunEntryPlace::Machine ? texts::kRunEntryMachine
-      : view->model.runEntryPlace == RunEntryPlace::User  ? texts::kRunEntryUser
-                                                          : std::wstring_view();
-  CreateControl(window, L"STATIC", place, SS_LEFT, 8, 220, 132, 28, kLblRunPlace);
+  CreateControl(window, L"BUTTON", texts::kConfirm, WS_TABSTOP | BS_DEFPUSHBUTTON, 252, 220, 100,
+                28, kCmdOk);
   CheckDlgButton(window, kChkAssocia, view->model.associa ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(window, kChkWinStart, view->model.winStart ? BST_CHECKED : BST_UNCHECKED);
   view->Show();
@@ -95,7 +89,6 @@ LRESULT CALLBACK OptionsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       Build(window, static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
       return 0;
     case WM_COMMAND:
-      // Enter and Escape (IDOK, IDCANCEL) are bound to no button: they fall through to nothing.
       switch (LOWORD(wParam)) {
         case kChkAssocia:
           view->model.associa = IsDlgButtonChecked(window, kChkAssocia) == BST_CHECKED;
@@ -119,10 +112,12 @@ LRESULT CALLBACK OptionsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
           view->model.Elimina();
           view->Show();
           break;
+        case IDOK:  // Enter: "Conferma"
         case kCmdOk:
           view->model.Conferma();
           platform::win32::EndModal(window);
           break;
+        case IDCANCEL:  // Esc: "Annulla"
         case kCmdAnnulla:
           platform::win32::EndModal(window);
           break;

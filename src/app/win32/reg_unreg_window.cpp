@@ -113,7 +113,8 @@ void Build(HWND window, View* view) {
   CreateControl(window, L"BUTTON", texts::kBrowse, WS_TABSTOP, 342, 56, 80, 26, kCmdCerca);
   CreateControl(window, L"STATIC", L"", SS_ETCHEDHORZ, 0, 98, 440, 2, kPicSB);
   CreateControl(window, L"BUTTON", texts::kBack, WS_TABSTOP, 8, 108, 96, 28, kCmdBack);
-  CreateControl(window, L"BUTTON", texts::kStart, WS_TABSTOP, 336, 108, 96, 28, kCmdOk);
+  CreateControl(window, L"BUTTON", texts::kStart, WS_TABSTOP | BS_DEFPUSHBUTTON, 336, 108, 96, 28,
+                kCmdOk);
 }
 
 LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -131,6 +132,7 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
       if (view->running) return 0;
       switch (LOWORD(wParam)) {
+        case IDOK:  // Enter: "Avvia"
         case kCmdOk:
           view->ReadList();
           view->running = true;
@@ -141,6 +143,7 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
           view->model.Cerca();
           view->ShowList();
           return 0;
+        case IDCANCEL:  // Esc: "Ritorna"
         case kCmdBack:
           platform::win32::EndModal(window);
           return 0;
