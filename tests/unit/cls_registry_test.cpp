@@ -112,6 +112,13 @@ TEST_P(RegistryClass, TextsLoseTheirNulAndMultiStringsKeepTheInnerOnes) {
   EXPECT_EQ(reg().ValueType(), kRegMultiSz);
 }
 
+// Past the first read's 256 bytes, a value is asked for again and comes back whole.
+TEST_P(RegistryClass, AValueLongerThanTheFirstReadComesBackWhole) {
+  const std::wstring path = L"C:\\" + std::wstring(600, L'p') + L"\\modulo.dll";
+  Store(L"lungo", kRegSz, ToRegistryText(path));
+  EXPECT_EQ(Read(L"lungo"), RegistryValue{path});
+}
+
 TEST_P(RegistryClass, NumbersAndBigEndianNumbers) {
   Store(L"dword", kRegDword, {0x0C, 0, 0, 0});
   Store(L"big", kRegDwordBigEndian, {0, 0, 1, 2});

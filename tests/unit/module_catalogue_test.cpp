@@ -66,7 +66,9 @@ class Catalogue : public ::testing::Test {
 
 TEST_F(Catalogue, OneRowPerIdentifierThatNamesAClass) {
   ProgId(L"Zeta.Server", L"{B}");
-  Set(L"CLSID\\{B}\\LocalServer32", L"  C:\\app\\server.exe /automation  ");
+  // A path longer than the registry class's first read (256 bytes) shows whole.
+  const std::wstring longServer = L"C:\\" + std::wstring(300, L's') + L"\\server.exe /automation";
+  Set(L"CLSID\\{B}\\LocalServer32", L"  " + longServer + L"  ");
   ProgId(L"alfa.Module", L"{A}");
   Set(L"CLSID\\{A}\\InProcServer32", L"%SystemRoot%\\alfa.dll", {}, kRegExpandSz);
   Set(L"CLSID\\{A}\\InProcServer32", L"Apartment", L"ThreadingModel");
@@ -95,7 +97,7 @@ TEST_F(Catalogue, OneRowPerIdentifierThatNamesAClass) {
     EXPECT_EQ(orphan[column], L"") << column;
   }
   const CatalogueRow& server = catalogue_.Rows()[2];
-  EXPECT_EQ(server[kColumnEseguibile], L"C:\\app\\server.exe /automation");
+  EXPECT_EQ(server[kColumnEseguibile], longServer);
   EXPECT_EQ(server[kColumnNomeModulo], L"");
   EXPECT_EQ(server[kColumnThreadingModel], L"");
   EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :3 )");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line_run.h"
 #include "test_support.h"
 
 #ifdef _WIN32
@@ -94,8 +95,10 @@ TEST_F(RegistrationEngine, APathTheAnsiCodePageCannotSpellStillLoads) {
 }
 #endif
 
-// A loader whose thread cannot start, recording the order of releases.
-class NoThreadLoader final : public platform::ModuleLoader {
+// A loader of pretend modules whose workers end as the test says: the engine's contract,
+// checked without loading anything. It records what was loaded, the limit the worker was
+// given, and the order of releases.
+class FakeLoader final : public platform::ModuleLoader {
  public:
   struct Module final : platform::LoadedModule {
     explicit Module(std::vector<std::string>& log) : log(log) {}
@@ -103,21 +106,72 @@ class NoThreadLoader final : public platform::ModuleLoader {
     platform::EntryPoint Find(const char*) const override { return {reinterpret_cast<void*>(1)}; }
     std::vector<std::string>& log;
   };
-  std::unique_ptr<platform::LoadedModule> Load(const std::wstring&, std::uint32_t&) override {
+  struct Worker final : platform::Worker {
+    Worker(FakeLoader& loader) : loader(loader) {}
+    platform::WaitResult WaitFor(milliseconds limit) override {
+      loader.limit = limit;
+      return loader.waitResult;
+    }
+    std::int32_t ExitStatus() const override { return loader.exitStatus; }
+    FakeLoader& loader;
+  };
+  std::unique_ptr<platform::LoadedModule> Load(const std::wstring& path, std::uint32_t&) override {
+    loaded.push_back(path);
     return std::make_unique<Module>(log);
   }
-  std::unique_ptr<platform::Worker> StartWorker(platform::EntryPoint) override { return nullptr; }
-  void Abandon(std::unique_ptr<platform::LoadedModule>,
+  std::unique_ptr<platform::Worker> StartWorker(platform::EntryPoint) override {
+    if (!threads) return nullptr;
+    return std::make_unique<Worker>(*this);
+  }
+  void Abandon(std::unique_ptr<platform::LoadedModule> module,
                std::unique_ptr<platform::Worker>) override {
     log.push_back("abandoned");
+    abandoned.push_back(std::move(module));  // never released while its worker may run
   }
+
+  bool threads = true;
+  std::int32_t exitStatus = 0;
+  platform::WaitResult waitResult = platform::WaitResult::Ended;
+  milliseconds limit{0};
+  std::vector<std::wstring> loaded;
   std::vector<std::string> log;
+  std::vector<std::unique_ptr<platform::LoadedModule>> abandoned;
 };
 
-TEST(RegistrationEngineWithoutThreads, NoThreadMeansEntryPointMissingAndTheModuleIsReleased) {
-  NoThreadLoader loader;
+TEST(RegistrationEngineContract, NoThreadMeansEntryPointMissingAndTheModuleIsReleased) {
+  FakeLoader loader;
+  loader.threads = false;
   EXPECT_EQ(RegUnregModule(L"a.dll", L"R", loader).outcome, RegEntryMissing);
   EXPECT_EQ(loader.log, (Lines{"module released"}));
+}
+
+TEST(RegistrationEngineContract, SFalseIsSuccessAndTheTenSecondLimitReachesTheWorker) {
+  FakeLoader loader;
+  loader.exitStatus = 1;  // S_FALSE
+  RegistrationResult result = RegUnregModule(L"a.dll", L"R", loader);
+  EXPECT_EQ(result.outcome, RegDone);
+  EXPECT_EQ(result.entryStatus, 1);
+  EXPECT_EQ(loader.limit, milliseconds(10000));
+}
+
+TEST(RegistrationEngineContract, ATimeOutIsExitCodeSixAndTheModuleStaysLoaded) {
+  FakeLoader loader;
+  loader.waitResult = platform::WaitResult::TimedOut;
+  RegistrationResult result = RegUnregModule(L"a.dll", L"U", loader);
+  EXPECT_EQ(result.outcome, RegTimeout);
+  EXPECT_EQ(ExitCodeFor(result.outcome), 6);
+  EXPECT_EQ(loader.log, (Lines{"abandoned"}));
+}
+
+TEST(RegistrationEngineContract, AModuleOfThisBuildsOwnKindIsLoadedAndTheOtherIsNot) {
+  std::wstring path = TestModulePath("testmod_arch_x86_64");
+  std::wstring own = path.substr(0, path.find_last_of(L'.')) + L".dll";
+  std::wstring other = own.substr(0, own.rfind(L"x86_64")) + L"i686.dll";
+  if (RunningArchitecture() != ModuleArchitecture::X64) std::swap(own, other);
+  FakeLoader loader;
+  EXPECT_EQ(RegUnregModule(own, L"R", loader).outcome, RegDone);
+  EXPECT_EQ(RegUnregModule(other, L"R", loader).outcome, RegWrongArchitecture);
+  EXPECT_EQ(loader.loaded, std::vector<std::wstring>{own});
 }
 
 }  // namespace

@@ -125,6 +125,17 @@ TEST_F(Tray, ANewTaskbarGetsTheIconBackAndTheEndRemovesIt) {
   }
   EXPECT_FALSE(shell_.present);
   EXPECT_EQ(shell_.messagePasses, 1);
+
+  // No taskbar yet at the first add: the one that comes later gets the icon.
+  CSysTray early(shell_);
+  early.SetIcon(&icon_);
+  early.SetOwnerControl(&owner_);
+  shell_.accepting = false;
+  early.Add();
+  EXPECT_FALSE(shell_.present);
+  shell_.accepting = true;
+  early.OnTaskbarCreated();
+  EXPECT_TRUE(shell_.present);
 }
 
 TEST(TrayMenu, ButtonPressesOpenAndTheItemsAreInOrder) {
