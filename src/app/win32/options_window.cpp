@@ -77,6 +77,12 @@ void Build(HWND window, View* view) {
   CreateControl(window, L"BUTTON", texts::kCancel, WS_TABSTOP, 144, 220, 100, 28, kCmdAnnulla);
   CreateControl(window, L"BUTTON", texts::kConfirm, WS_TABSTOP | BS_DEFPUSHBUTTON, 252, 220, 100,
                 28, kCmdOk);
+  // Which Run key holds the entry: the machine's, or (without the rights for it) the user's.
+  std::wstring_view place =
+      view->model.runEntryPlace == RunEntryPlace::Machine ? texts::kRunEntryMachine
+      : view->model.runEntryPlace == RunEntryPlace::User  ? texts::kRunEntryUser
+                                                          : std::wstring_view();
+  CreateControl(window, L"STATIC", place, SS_LEFT, 8, 220, 132, 28, kLblRunPlace);
   CheckDlgButton(window, kChkAssocia, view->model.associa ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(window, kChkWinStart, view->model.winStart ? BST_CHECKED : BST_UNCHECKED);
   view->Show();
