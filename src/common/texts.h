@@ -73,6 +73,16 @@ inline constexpr std::wstring_view kLineFailedCode = L" (codice 0x";
 inline constexpr std::wstring_view kLineCrashedCode = L" (eccezione 0x";
 inline constexpr std::wstring_view kLineUserScopeFailed =
     L": impossibile registrare solo per l'utente corrente.";
+inline constexpr std::wstring_view kResultsCaption = L"Risultati";
+inline constexpr std::wstring_view kResultsFile = L"File";
+inline constexpr std::wstring_view kResultsOutcome = L"Esito";
+inline constexpr std::wstring_view kResultsDetail = L"Dettaglio";
+inline constexpr std::wstring_view kResultDone = L"riuscita";
+inline constexpr std::wstring_view kResultFailed = L"non riuscita";
+inline constexpr std::wstring_view kTallyDone = L" riuscite, ";
+inline constexpr std::wstring_view kTallyFailed = L" non riuscite";
+inline constexpr std::wstring_view kCopy = L"C&opia";
+inline constexpr std::wstring_view kClose = L"C&hiudi";
 inline constexpr std::wstring_view kUserOnly = L"&Solo per l'utente corrente";
 inline constexpr std::wstring_view kNeedsAdministratorMark = L"* ";
 inline constexpr std::wstring_view kAskElevationForMarked =

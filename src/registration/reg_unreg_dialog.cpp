@@ -6,7 +6,31 @@
 #include "common/texts.h"
 
 namespace corvalinde {
-namespace {}  // namespace
+namespace {
+
+// A summary line as one line of a list: its line breaks become blanks.
+std::wstring OneLine(std::wstring line) {
+  while (line.size() >= 2 && line.compare(line.size() - 2, 2, texts::kCrLf) == 0) {
+    line.resize(line.size() - 2);
+  }
+  for (std::size_t at = line.find(texts::kCrLf); at != std::wstring::npos;
+       at = line.find(texts::kCrLf, at)) {
+    line.replace(at, 2, L" ");
+  }
+  return line;
+}
+
+}  // namespace
+
+std::wstring ResultsAsText(const std::vector<ResultRow>& rows) {
+  std::wstring text = std::wstring(texts::kResultsFile) + L"\t" +
+                      std::wstring(texts::kResultsOutcome) + L"\t" +
+                      std::wstring(texts::kResultsDetail) + std::wstring(texts::kCrLf);
+  for (const ResultRow& row : rows) {
+    text += row.file + L"\t" + row.outcome + L"\t" + row.detail + std::wstring(texts::kCrLf);
+  }
+  return text;
+}
 
 std::vector<std::wstring> SplitFileList(std::wstring_view text) {
   std::vector<std::wstring> items;
@@ -65,6 +89,8 @@ void RegUnregDialog::Avvia() {
   const std::wstring mode = unregister ? L"U" : L"R";
   const RegistrationScope scope = perUser ? RegistrationScope::User : RegistrationScope::Machine;
   std::wstring summary;
+  std::vector<ResultRow> rows;
+  std::size_t done = 0;
   std::vector<std::wstring> refused;  // for want of administrator rights
   for (const std::wstring& item : files) {
     // "a.dll; b.dll" is how people type lists: the blank after ";" belongs to no file name
@@ -75,9 +101,25 @@ void RegUnregDialog::Avvia() {
       refused.push_back(file);
       summary += texts::kNeedsAdministratorMark;
     }
-    summary += SummaryLine(result, file);
+    std::wstring line = SummaryLine(result, file);
+    summary += line;
+    done += result.outcome == RegDone;
+    rows.push_back(
+        {file, std::wstring(result.outcome == RegDone ? texts::kResultDone : texts::kResultFailed),
+         OneLine(line)});
   }
   if (refused.empty()) {
+    std::size_t lines = 0;
+    for (std::size_t at = summary.find(texts::kCrLf); at != std::wstring::npos;
+         at = summary.find(texts::kCrLf, at + 1)) {
+      ++lines;
+    }
+    if (results_ && lines > mostBoxLines_) {
+      results_->Show(rows, std::to_wstring(done) + std::wstring(texts::kTallyDone) +
+                               std::to_wstring(rows.size() - done) +
+                               std::wstring(texts::kTallyFailed));
+      return;
+    }
     boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,
                  std::wstring(texts::kTitleInfo)});
     return;

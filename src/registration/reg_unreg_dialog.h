@@ -9,6 +9,7 @@
 #include "platform/common_dialogs.h"
 #include "platform/message_boxes.h"
 #include "registration/reg_unreg_module.h"
+#include "registration/results_view.h"
 
 namespace corvalinde {
 
@@ -34,6 +35,11 @@ class RegUnregDialog {
 
   // Runs the engine on every listed file (without the blanks around it), then shows one summary.
   void Avvia();
+  // Where a summary goes when it has more than `mostBoxLines` lines (none: always a box).
+  void SetLongResults(ResultsView* view, std::size_t mostBoxLines) {
+    results_ = view;
+    mostBoxLines_ = mostBoxLines;
+  }
   void Cerca();  // replaces the list with the chosen file, unless the user cancels
   void Drop(const std::vector<std::wstring>& paths);  // replaces the list with the dropped files
 
@@ -42,6 +48,8 @@ class RegUnregDialog {
   platform::MessageBoxes& boxes_;
   platform::CommonDialogs& dialogs_;
   bool elevated_;
+  ResultsView* results_ = nullptr;
+  std::size_t mostBoxLines_ = 0;
 };
 
 }  // namespace corvalinde

@@ -7,6 +7,8 @@
 #include <iterator>
 
 #include "app_driver.h"
+
+#include <commctrl.h>
 #include "options/shell_verbs.h"
 #include "platform/inmemory/memory_registry.h"
 
@@ -271,6 +273,41 @@ TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
   EXPECT_TRUE(Closes(result->window));
   PressKey(VK_ESCAPE);  // "Esci"
   EXPECT_TRUE(Closes(browser));
+}
+
+// Forty files do not fit a box on this screen: the results window lists them.
+TEST_F(TrayDialogs, ALongSummaryIsAListThatCopiesAsText) {
+  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  ASSERT_TRUE(dialog);
+  std::wstring list;
+  for (int i = 0; i < 40; ++i) list += ProgramFolder() + L"\\manca" + std::to_wstring(i) + L".dll;";
+  SetText(FindChild(dialog, L"Edit"), list);
+  PressButton(dialog, L"Avvia");
+  HWND results = app_.WaitForWindow(L"CorvalindeResults", L"Risultati", 60s);
+  ASSERT_TRUE(results);
+  EXPECT_FALSE(app_.WaitForMessageBox(0ms).has_value());
+  HWND rows = FindChild(results, L"SysListView32");
+  EXPECT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), 40);
+  EXPECT_EQ(WindowText(FindChild(results, L"Static")), L"0 riuscite, 40 non riuscite");
+  PressButton(results, L"Copia");
+  Sleep(500);
+  std::wstring copied;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      copied = static_cast<const wchar_t*>(GlobalLock(data));
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+  }
+  EXPECT_EQ(copied.rfind(L"File\tEsito\tDettaglio\r\n" + ProgramFolder() +
+                             L"\\manca0.dll\tnon "
+                             L"riuscita\tModulo :",
+                         0),
+            0u)
+      << ::testing::PrintToString(copied.substr(0, 200));
+  PressButton(results, L"Chiudi");
+  EXPECT_TRUE(Closes(results));
+  EXPECT_TRUE(IsWindowEnabled(dialog));
 }
 
 TEST_F(TrayDialogs, WhileAModuleRunsTheDialogRepaintsSaysSoAndTakesNoInput) {

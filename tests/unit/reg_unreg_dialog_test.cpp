@@ -152,5 +152,36 @@ TEST(RegUnregElevation, RefusedFilesAreMarkedAndRetriedTogetherOnce) {
   EXPECT_EQ(registrar.scopes.back(), RegistrationScope::User);
 }
 
+struct RecordingResults final : ResultsView {
+  void Show(const std::vector<ResultRow>& shownRows, const std::wstring& shownTally) override {
+    rows = shownRows;
+    tally = shownTally;
+  }
+  std::vector<ResultRow> rows;
+  std::wstring tally;
+};
+
+TEST(RegUnregLongSummary, MoreLinesThanFitGoToTheListWithTheTallyAndCopyAsText) {
+  testing::ScriptedRegistrar registrar;
+  registrar.result.outcome = RegDone;
+  platform::inmemory::RecordingMessageBoxes boxes;
+  platform::inmemory::RecordingDialogs dialogs;
+  RecordingResults results;
+  RegUnregDialog dialog(registrar, boxes, dialogs);
+  dialog.SetLongResults(&results, 3);
+  dialog.fileList = L"a.dll;b.dll;c.dll;";
+  dialog.Avvia();  // three lines fit a box
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_TRUE(results.rows.empty());
+  dialog.fileList = L"a.dll;b.dll;c.dll;d.dll;";
+  dialog.Avvia();
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+  ASSERT_EQ(results.rows.size(), 4u);
+  EXPECT_EQ(results.tally, L"4 riuscite, 0 non riuscite");
+  EXPECT_EQ(ResultsAsText({results.rows[0]}),
+            L"File\tEsito\tDettaglio\r\na.dll\triuscita\tOperazione conclusa con successo per "
+            L"a.dll\r\n");
+}
+
 }  // namespace
 }  // namespace corvalinde

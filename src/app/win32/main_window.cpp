@@ -12,6 +12,7 @@
 #include "app/win32/modules_window.h"
 #include "app/win32/options_window.h"
 #include "app/win32/reg_unreg_window.h"
+#include "app/win32/results_window.h"
 #include "app/win32/resource_ids.h"
 #include "platform/host_launcher.h"
 #include "platform/module_loader.h"
@@ -241,7 +242,8 @@ bool RegisterClasses(HINSTANCE instance) {
   return RegisterWindowClass(kMainWindowClass, MainWindowProc,
                              LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVALINDE))) &&
          RegisterWindowClass(kTrayControlClass, TrayControlProc) && RegisterAboutClass() &&
-         RegisterRegUnregClass() && RegisterOptionsClass() && RegisterModulesClass(instance);
+         RegisterRegUnregClass() && RegisterResultsClass() && RegisterOptionsClass() &&
+         RegisterModulesClass(instance);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "app/win32/reg_unreg_window.h"
 
+#include "app/win32/results_window.h"
+
 #include <shellapi.h>
 
 #include <memory>
@@ -40,6 +42,7 @@ struct View {
   HostRegistrar registrar{*launcher, platform::ExecutablePath()};
   platform::win32::SystemMessageBoxes boxes;
   platform::win32::SystemDialogs dialogs;
+  Win32ResultsView results;
   RegUnregDialog model;
   HWND window = nullptr;
   HWND text = nullptr;
@@ -92,6 +95,8 @@ void Build(HWND window, View* view) {
   view->window = window;
   view->dialogs.SetOwner(window);
   view->boxes.SetOwner(window);
+  view->results.SetOwner(window);
+  view->model.SetLongResults(&view->results, LinesThatFitABox());
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
   // Action frame on the left, path frame on the right, the two main buttons in a bottom strip.
   CreateControl(window, L"BUTTON", texts::kActionFrame, BS_GROUPBOX, 8, 6, 112, 84, kFrame1);

@@ -1,0 +1,148 @@
+#include "app/win32/results_window.h"
+
+#include <commctrl.h>
+
+#include "common/texts.h"
+#include "platform/win32/modal_window.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::win32::CreateControl;
+using platform::win32::Scaled;
+
+constexpr wchar_t kResultsClass[] = L"CorvalindeResults";
+enum ControlId { kList = 100, kTally, kCopy, kClose };
+
+struct Results {
+  const std::vector<ResultRow>* rows;
+  std::wstring tally;
+};
+
+void CopyToClipboard(HWND window, const std::wstring& text) {
+  if (!OpenClipboard(window)) return;
+  EmptyClipboard();
+  std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    if (void* target = GlobalLock(memory)) {
+      memcpy(target, text.c_str(), bytes);
+      GlobalUnlock(memory);
+      if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    } else {
+      GlobalFree(memory);
+    }
+  }
+  CloseClipboard();
+}
+
+// The list takes what the tally and the buttons below it leave.
+void Layout(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  int margin = Scaled(8), button = Scaled(28), width = Scaled(96);
+  int bottom = client.bottom - margin - button;
+  MoveWindow(GetDlgItem(window, kList), margin, margin, client.right - 2 * margin,
+             bottom - 2 * margin, TRUE);
+  MoveWindow(GetDlgItem(window, kTally), margin, bottom + Scaled(6), client.right / 2, Scaled(20),
+             TRUE);
+  MoveWindow(GetDlgItem(window, kCopy), client.right - 2 * (width + margin), bottom, width, button,
+             TRUE);
+  MoveWindow(GetDlgItem(window, kClose), client.right - width - margin, bottom, width, button,
+             TRUE);
+}
+
+void Build(HWND window, const Results& results) {
+  HWND list =
+      CreateControl(window, WC_LISTVIEWW, L"",
+                    WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 10, 10, kList);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+  int widths[] = {260, 90, 420};
+  std::wstring_view headers[] = {texts::kResultsFile, texts::kResultsOutcome,
+                                 texts::kResultsDetail};
+  for (int i = 0; i < 3; ++i) {
+    std::wstring header(headers[i]);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = header.data();
+    column.cx = Scaled(widths[i]);
+    ListView_InsertColumn(list, i, &column);
+  }
+  int index = 0;
+  for (const ResultRow& row : *results.rows) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(row.file.c_str());
+    ListView_InsertItem(list, &item);
+    ListView_SetItemText(list, index, 1, const_cast<wchar_t*>(row.outcome.c_str()));
+    ListView_SetItemText(list, index, 2, const_cast<wchar_t*>(row.detail.c_str()));
+    ++index;
+  }
+  CreateControl(window, L"STATIC", results.tally, SS_LEFT, 0, 0, 10, 10, kTally);
+  CreateControl(window, L"BUTTON", texts::kCopy, WS_TABSTOP, 0, 0, 10, 10, kCopy);
+  CreateControl(window, L"BUTTON", texts::kClose, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 10, 10,
+                kClose);
+  Layout(window);
+}
+
+LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* results = reinterpret_cast<Results*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_CREATE: {
+      results = static_cast<Results*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(results));
+      Build(window, *results);
+      return 0;
+    }
+    case WM_SIZE:
+      Layout(window);
+      return 0;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kCopy:
+          CopyToClipboard(window, ResultsAsText(*results->rows));
+          return 0;
+        case IDOK:
+        case IDCANCEL:
+        case kClose:
+          platform::win32::EndModal(window);
+          return 0;
+      }
+      return 0;
+    case WM_CLOSE:
+      platform::win32::EndModal(window);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool RegisterResultsClass() {
+  return platform::win32::RegisterWindowClass(kResultsClass, ResultsProc);
+}
+
+void Win32ResultsView::Show(const std::vector<ResultRow>& rows, const std::wstring& tally) {
+  Results results{&rows, tally};
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  // As large as it needs, no larger than the work area (in 96-DPI pixels, as the helper takes).
+  int width = std::min(800, MulDiv(work.right - work.left, 96, Scaled(96)) - 40);
+  int height = std::min(480, MulDiv(work.bottom - work.top, 96, Scaled(96)) - 60);
+  HWND window = platform::win32::CreateCentredWindow(
+      kResultsClass, texts::kResultsCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+      WS_EX_DLGMODALFRAME, width, height, owner_, &results);
+  if (!window) return;
+  platform::win32::RunModal(window, owner_, GetDlgItem(window, kClose));
+}
+
+std::size_t LinesThatFitABox() {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  // A line of the box's font, and room for its caption, margins and button.
+  int line = Scaled(16), frame = Scaled(120);
+  int room = work.bottom - work.top - frame;
+  return room > line ? static_cast<std::size_t>(room / line) : 1;
+}
+
+}  // namespace corvalinde
