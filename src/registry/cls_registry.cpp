@@ -1,7 +1,6 @@
 #include "registry/cls_registry.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
