@@ -136,7 +136,8 @@ HWND AppProcess::WaitForWindow(const std::wstring& windowClass, const std::wstri
                                milliseconds timeout) const {
   auto deadline = std::chrono::steady_clock::now() + timeout;
   do {
-    WindowSearch search{id_, windowClass, caption, nullptr};
+    // Only what the user can see: the browser exists, hidden, while its catalogue loads.
+    WindowSearch search{id_, windowClass, caption, nullptr, true};
     EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
     std::this_thread::sleep_for(kPoll);

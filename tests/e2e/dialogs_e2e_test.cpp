@@ -54,7 +54,7 @@ class TrayDialogs : public ::testing::Test {
 
   HWND Open(int menuPosition, const wchar_t* windowClass) {
     if (!ChooseFromTrayMenu(app_, control_, menuPosition)) return nullptr;
-    return app_.WaitForWindow(windowClass, L"", 5s);
+    return app_.WaitForWindow(windowClass, L"", 60s);  // the browser first reads the registry
   }
   // Presses a button that opens a message box; returns the box's text, and closes it.
   std::wstring PressForMessage(HWND window, const std::wstring& button, std::wstring* title) {
