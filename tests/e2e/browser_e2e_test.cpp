@@ -92,5 +92,87 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   RegDeleteKeyW(HKEY_CLASSES_ROOT, longest.c_str());
 }
 
+// Wine takes its DPI from LogPixels when a program starts: programs started while this lives
+// run at `dpi`.
+class ProgramsStartAtDpi {
+ public:
+  explicit ProgramsStartAtDpi(DWORD dpi) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key_, nullptr);
+    DWORD size = sizeof previous_;
+    had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr,
+                            reinterpret_cast<BYTE*>(&previous_), &size) == ERROR_SUCCESS;
+    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                   sizeof dpi);
+  }
+  ~ProgramsStartAtDpi() {
+    if (had_) {
+      RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_),
+                     sizeof previous_);
+    } else {
+      RegDeleteValueW(key_, L"LogPixels");
+    }
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD previous_ = 0;
+  bool had_ = false;
+};
+
+RECT ScreenRect(HWND window) {
+  RECT place{};
+  GetWindowRect(window, &place);
+  return place;
+}
+
+// At 144 DPI on this 1024 x 768 screen the browser, drawn 794 pixels wide at 96 DPI, would be
+// wider than the screen: it opens within the work area, and keeps its buttons in the corner
+// when resized. The About box's labels grow with the DPI.
+TEST(AtHighDpi, TheWindowsScaleAndTheBrowserFitsTheScreen) {
+  ProgramsStartAtDpi dpi(144);
+  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
+  HWND control = WaitForTrayControl(app);
+  ASSERT_TRUE(control);
+
+  ASSERT_TRUE(ChooseFromTrayMenu(app, control, 4));  // "About"
+  HWND about = app.WaitForWindow(L"CorvalindeAbout", L"", 5s);
+  ASSERT_TRUE(about);
+  RECT aboutOf = ScreenRect(FindChild(about, L"Static", 1));  // 90 x 22 at 96 DPI
+  EXPECT_EQ(aboutOf.right - aboutOf.left, 135);
+  EXPECT_EQ(aboutOf.bottom - aboutOf.top, 33);
+  PostMessageW(about, WM_CLOSE, 0, 0);
+
+  ASSERT_TRUE(ChooseFromTrayMenu(app, control, kMenuModuleList));
+  HWND browser = app.WaitForWindow(L"CorvalindeModuli", L"", 60s);
+  ASSERT_TRUE(browser);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  auto inside = [](const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+  };
+  HWND list = FindChild(browser, L"SysListView32");
+  HWND esci = FindChild(browser, L"Button", 5);
+  ASSERT_EQ(WindowText(esci), L"&Esci");
+  EXPECT_TRUE(inside(ScreenRect(browser), work));
+  EXPECT_TRUE(inside(ScreenRect(esci), work));
+
+  SetWindowPos(browser, nullptr, work.left, work.top, 900, 600, SWP_NOZORDER);
+  Sleep(500);
+  RECT client{};
+  GetClientRect(browser, &client);
+  MapWindowPoints(browser, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  RECT button = ScreenRect(esci), rows = ScreenRect(list);
+  // At 96 DPI: 8 pixels from the right; the panel's 107 pixels (160.5, rounded up) less the
+  // button's 62 + 30 below its top.
+  EXPECT_EQ(client.right - button.right, 12);
+  EXPECT_EQ(client.bottom - button.bottom, 161 - 93 - 45);
+  EXPECT_EQ(rows.right - rows.left, client.right - client.left);
+  EXPECT_EQ(client.bottom - rows.bottom, 161);
+  PressButton(browser, L"Esci");
+}
+
 }  // namespace
 }  // namespace corvalinde::e2e

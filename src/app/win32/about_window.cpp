@@ -4,6 +4,7 @@
 
 #include "common/texts.h"
 #include "app/win32/resource_ids.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
 
 namespace corvalinde {
@@ -14,20 +15,18 @@ constexpr wchar_t kAboutClass[] = L"CorvalindeAbout";
 enum LabelId { kLabel1 = 101, kLabek, kLblRegVer, kLblMain, kLabel3, kPicture1 };
 
 struct AboutState {
-  HFONT aboutOf, name, bold, linkPlain, linkUnderlined;
+  HICON icon;
   HWND lblMain;
   bool underlined;
   WNDPROC staticProc;
 };
 
-HFONT Font(HWND window, int tenthsOfPoint, bool bold, bool underline) {
-  HDC dc = GetDC(window);
-  int height = -MulDiv(tenthsOfPoint, GetDeviceCaps(dc, LOGPIXELSY), 720);
-  ReleaseDC(window, dc);
-  return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH, L"MS Sans Serif");
-}
+constexpr platform::win32::FontSpec kAboutOfFont{120, true};
+constexpr platform::win32::FontSpec kNameFont{135, true};
+constexpr platform::win32::FontSpec kBoldFont{98, true};
+constexpr platform::win32::FontSpec kLinkUnderlinedFont{98, true, true};
+// DEFAULT_GUI_FONT's face and size, at the window's DPI (the stock font is 96-DPI only).
+constexpr platform::win32::FontSpec kGuiFont{80, false, false, L"MS Shell Dlg"};
 
 AboutState* State(HWND window) {
   return reinterpret_cast<AboutState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -37,9 +36,9 @@ void SetUnderline(HWND about, bool underlined) {
   AboutState* state = State(about);
   if (state->underlined == underlined) return;
   state->underlined = underlined;
-  SendMessageW(state->lblMain, WM_SETFONT,
-               reinterpret_cast<WPARAM>(underlined ? state->linkUnderlined : state->linkPlain),
-               TRUE);
+  HFONT font = platform::win32::FontAt(underlined ? kLinkUnderlinedFont : kBoldFont,
+                                       platform::win32::DpiOf(about));
+  SendMessageW(state->lblMain, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 // lblMain, the link: the pointer over it underlines it.
@@ -69,40 +68,43 @@ void OpenMakerSite() {
 }
 
 HWND Label(HWND parent, int id, std::wstring_view text, int x, int y, int width, int height,
-           HFONT font) {
-  HWND label = CreateWindowExW(0, L"STATIC", std::wstring(text).c_str(),
-                               WS_CHILD | WS_VISIBLE | SS_NOTIFY, x, y, width, height, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-  SendMessageW(label, WM_SETFONT,
-               reinterpret_cast<WPARAM>(font ? font : GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+           const platform::win32::FontSpec& font) {
+  HWND label =
+      platform::win32::CreateControl(parent, L"STATIC", text, SS_NOTIFY, x, y, width, height, id);
+  SendMessageW(
+      label, WM_SETFONT,
+      reinterpret_cast<WPARAM>(platform::win32::FontAt(font, platform::win32::DpiOf(parent))),
+      FALSE);
   return label;
+}
+
+// The program's icon at the size the window's DPI asks for (made for it: a shared icon would
+// come in the size first asked for).
+void ShowIcon(HWND about) {
+  AboutState* state = State(about);
+  int size = platform::win32::ScaledFor(about, 32);
+  HICON old = state->icon;
+  state->icon = static_cast<HICON>(LoadImageW(
+      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINDE), IMAGE_ICON, size, size, 0));
+  SendMessageW(GetDlgItem(about, kPicture1), STM_SETICON, reinterpret_cast<WPARAM>(state->icon), 0);
+  if (old) DestroyIcon(old);
 }
 
 void Load(HWND about) {
   auto* state = new AboutState{};
   SetWindowLongPtrW(about, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-  state->aboutOf = Font(about, 120, true, false);
-  state->name = Font(about, 135, true, false);
-  state->bold = Font(about, 98, true, false);
-  state->linkPlain = Font(about, 98, true, false);
-  state->linkUnderlined = Font(about, 98, true, true);
-
   SetWindowTextW(about, std::wstring(texts::kAboutCaption).c_str());
-  HWND picture = CreateWindowExW(
-      0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY, 12, 12, 32, 32, about,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPicture1)), nullptr, nullptr);
-  SendMessageW(picture, STM_SETICON,
-               reinterpret_cast<WPARAM>(
-                   LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINDE))),
-               0);
-  Label(about, kLabel1, texts::kAboutOf, 60, 10, 90, 22, state->aboutOf);
-  Label(about, kLabek, texts::kProgramName, 150, 8, 160, 24, state->name);
+  platform::win32::CreateControl(about, L"STATIC", L"", SS_ICON | SS_NOTIFY, 12, 12, 32, 32,
+                                 kPicture1);
+  ShowIcon(about);
+  Label(about, kLabel1, texts::kAboutOf, 60, 10, 90, 22, kAboutOfFont);
+  Label(about, kLabek, texts::kProgramName, 150, 8, 160, 24, kNameFont);
   std::wstring version = std::wstring(texts::kVersionPrefix) + std::wstring(texts::kVersionText);
-  Label(about, kLblRegVer, version, 60, 38, 200, 18, state->bold);
-  state->lblMain = Label(about, kLblMain, texts::kMakerLine, 60, 62, 300, 18, state->linkPlain);
+  Label(about, kLblRegVer, version, 60, 38, 200, 18, kBoldFont);
+  state->lblMain = Label(about, kLblMain, texts::kMakerLine, 60, 62, 300, 18, kBoldFont);
   state->staticProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(state->lblMain, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkProc)));
-  Label(about, kLabel3, texts::kCommentsInvite, 12, 92, 420, 18, nullptr);
+  Label(about, kLabel3, texts::kCommentsInvite, 12, 92, 420, 18, kGuiFont);
 }
 
 LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -130,15 +132,14 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wParam, LPARAM lPara
         OpenMakerSite();
       }
       return 0;
-    case WM_DESTROY: {
-      AboutState* state = State(about);
-      for (HFONT font :
-           {state->aboutOf, state->name, state->bold, state->linkPlain, state->linkUnderlined}) {
-        DeleteObject(font);
-      }
-      delete state;
+    case WM_DPICHANGED:
+      platform::win32::FollowDpiChange(about, wParam, lParam);
+      ShowIcon(about);
       return 0;
-    }
+    case WM_DESTROY:
+      if (State(about)->icon) DestroyIcon(State(about)->icon);
+      delete State(about);
+      return 0;
     default:
       return DefWindowProcW(about, message, wParam, lParam);
   }

@@ -2,12 +2,14 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/texts.h"
 #include "app/win32/progress_window.h"
 #include "app/win32/resource_ids.h"
 #include "browser/module_catalogue.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/modal_window.h"
 
@@ -15,6 +17,7 @@ namespace corvalinde {
 namespace {
 
 using platform::win32::CreateControl;
+using platform::win32::DpiOf;
 using platform::win32::Scaled;
 
 constexpr wchar_t kModulesClass[] = L"CorvalindeModuli";
@@ -34,10 +37,7 @@ constexpr COLORREF kLightYellow = RGB(255, 255, 192);
 
 struct View final : ListDrawing {
   explicit View(platform::Registry& registry) : registry(registry) {}
-  ~View() override {
-    DeleteObject(bold);
-    DeleteObject(yellow);
-  }
+  ~View() override { DeleteObject(yellow); }
 
   void SetRedraw(bool on) override {
     SendMessageW(list, WM_SETREDRAW, on, 0);
@@ -90,7 +90,6 @@ struct View final : ListDrawing {
   ModuleCatalogue catalogue;
   HWND window = nullptr;
   HWND list = nullptr;
-  HFONT bold = nullptr;
   HBRUSH yellow = CreateSolidBrush(kLightYellow);
 };
 
@@ -100,13 +99,42 @@ View* ViewOf(HWND window) {
   return reinterpret_cast<View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-HFONT BoldSansSerif() {
-  HDC screen = GetDC(nullptr);
-  int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  return CreateFontW(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                     L"MS Sans Serif");
+constexpr platform::win32::FontSpec kBoldSansSerif{80, true};
+
+// The window as drawn, in pixels at 96 DPI: the list above, the search panel below it.
+constexpr int kDrawnWidth = 794, kDrawnHeight = 357, kPanelHeight = 107;
+// The frame narrows, its two boxes with it, down to what still shows a name in each.
+constexpr int kFrameWidth = 600, kMostNarrowing = 220;
+constexpr int kSmallestWidth = kFrameWidth - kMostNarrowing + 120, kSmallestList = 100;
+
+// The list takes the width and whatever height the panel leaves; the panel keeps its place at
+// the bottom, "Refresh" and "Esci" at the right, and its frame narrows when the window is
+// narrower than drawn.
+void Layout(HWND window) {
+  View* view = ViewOf(window);
+  if (!view || !view->list) return;
+  RECT client{};
+  GetClientRect(window, &client);
+  int dpi = DpiOf(window);
+  int panelTop = client.bottom - Scaled(kPanelHeight, dpi);
+  int right = client.right - Scaled(104, dpi);
+  int narrowing = std::clamp(kFrameWidth + 120 - MulDiv(client.right, 96, dpi), 0, kMostNarrowing);
+  int half = narrowing / 2, rest = narrowing - half;
+  auto place = [&](int id, int x, int y, int width, int height) {
+    MoveWindow(view->Item(id), x, panelTop + Scaled(y, dpi), Scaled(width, dpi),
+               Scaled(height, dpi), TRUE);
+  };
+  auto at = [&](int x) { return Scaled(x, dpi); };
+  MoveWindow(view->list, 0, 0, client.right, std::max(panelTop, 0), TRUE);
+  place(kFrame1, at(8), 8, kFrameWidth - narrowing, 92);
+  place(kFrame1Caption, at(16), 6, 80, 16);
+  place(kOptFindEXE, at(20), 32, 100, 20);
+  place(kTxtFindEXE, at(124), 30, 170 - half, 22);
+  place(kOptFindDLL, at(312 - half), 32, 116, 20);
+  place(kTxtFindDLL, at(430 - half), 30, 170 - rest, 22);
+  place(kCmdFind, at(254 - half), 64, 100, 28);
+  place(kCmdRefresh, right, 20, 96, 30);
+  place(kCmdEsci, right, 62, 96, 30);
 }
 
 void Build(HWND window, View* view) {
@@ -114,11 +142,11 @@ void Build(HWND window, View* view) {
   // Its boxes keep the browser still: no "Esci" or "Refresh" under a search's result.
   view->boxes.SetOwner(window);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-  view->bold = BoldSansSerif();
+  HFONT bold = platform::win32::FontAt(kBoldSansSerif, DpiOf(window));
   auto boldControl = [&](const wchar_t* cls, std::wstring_view text, DWORD style, int x, int y,
                          int w, int h, int id) {
     HWND control = CreateControl(window, cls, text, style, x, y, w, h, id);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(view->bold), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
     return control;
   };
 
@@ -137,7 +165,7 @@ void Build(HWND window, View* view) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = header.data();
-    column.cx = Scaled(spec.widthTwips / 15);
+    column.cx = Scaled(spec.widthTwips / 15, DpiOf(window));
     column.iSubItem = index;
     ListView_InsertColumn(view->list, index++, &column);
   }
@@ -159,6 +187,7 @@ void Build(HWND window, View* view) {
   // Last in the tab order, as they stand at the right of the search.
   boldControl(L"BUTTON", texts::kBrowserRefresh, WS_TABSTOP, 690, 270, 96, 30, kCmdRefresh);
   boldControl(L"BUTTON", texts::kBrowserExit, WS_TABSTOP, 690, 312, 96, 30, kCmdEsci);
+  Layout(window);  // it may have opened smaller than drawn
 }
 
 LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -224,6 +253,21 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
           return 0;
       }
       break;
+    case WM_SIZE:
+      Layout(window);
+      return 0;
+    case WM_GETMINMAXINFO: {
+      RECT smallest = platform::win32::FrameForClient(
+          kSmallestWidth, kPanelHeight + kSmallestList,
+          static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)),
+          static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)), DpiOf(window));
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = {smallest.right - smallest.left, smallest.bottom - smallest.top};
+      return 0;
+    }
+    case WM_DPICHANGED:
+      platform::win32::FollowDpiChange(window, wParam, lParam);
+      return 0;
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
@@ -254,7 +298,8 @@ void ShowModulesWindow(platform::Registry& registry) {
   auto* view = new View(registry);
   g_modules = platform::win32::CreateCentredWindow(
       kModulesClass, texts::kBrowserCaption,
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 794, 357, nullptr, view);
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, 0,
+      kDrawnWidth, kDrawnHeight, nullptr, view);
   if (!g_modules) {
     delete view;
     return;

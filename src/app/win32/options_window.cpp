@@ -6,6 +6,7 @@
 #include "options/options_dialog.h"
 #include "platform/win32/common_dialogs.h"
 #include "platform/win32/message_boxes.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
 
 namespace corvalinde {
@@ -128,6 +129,9 @@ LRESULT CALLBACK OptionsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
           platform::win32::EndModal(window);
           break;
       }
+      return 0;
+    case WM_DPICHANGED:
+      platform::win32::FollowDpiChange(window, wParam, lParam);
       return 0;
     case WM_CLOSE:
       platform::win32::EndModal(window);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
 
 namespace corvalinde {
@@ -54,7 +55,8 @@ class Win32ProgressWindow final : public ProgressWindow {
 }  // namespace
 
 bool RegisterProgressClass() {
-  return platform::win32::RegisterWindowClass(kProgressClass, DefWindowProcW, nullptr, IDC_WAIT);
+  return platform::win32::RegisterWindowClass(kProgressClass, platform::win32::ScalingWindowProc,
+                                              nullptr, IDC_WAIT);
 }
 
 ProgressWindow& SharedProgressWindow() {

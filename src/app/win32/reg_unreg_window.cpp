@@ -14,6 +14,7 @@
 #include "registration/host_registrar.h"
 #include "platform/win32/common_dialogs.h"
 #include "platform/win32/message_boxes.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
 #include "registration/reg_unreg_dialog.h"
 
@@ -153,6 +154,9 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
           platform::win32::EndModal(window);
           return 0;
       }
+      return 0;
+    case WM_DPICHANGED:
+      platform::win32::FollowDpiChange(window, wParam, lParam);
       return 0;
     case WM_CLOSE:
       if (!view->running) platform::win32::EndModal(window);

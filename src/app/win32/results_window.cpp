@@ -3,13 +3,14 @@
 #include <commctrl.h>
 
 #include "common/texts.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
 
 namespace corvalinde {
 namespace {
 
 using platform::win32::CreateControl;
-using platform::win32::Scaled;
+using platform::win32::ScaledFor;
 
 constexpr wchar_t kResultsClass[] = L"CorvalindeResults";
 enum ControlId { kList = 100, kTally, kCopy, kClose };
@@ -39,11 +40,12 @@ void CopyToClipboard(HWND window, const std::wstring& text) {
 void Layout(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
-  int margin = Scaled(8), button = Scaled(28), width = Scaled(96);
+  auto scaled = [window](int pixels) { return ScaledFor(window, pixels); };
+  int margin = scaled(8), button = scaled(28), width = scaled(96);
   int bottom = client.bottom - margin - button;
   MoveWindow(GetDlgItem(window, kList), margin, margin, client.right - 2 * margin,
              bottom - 2 * margin, TRUE);
-  MoveWindow(GetDlgItem(window, kTally), margin, bottom + Scaled(6), client.right / 2, Scaled(20),
+  MoveWindow(GetDlgItem(window, kTally), margin, bottom + scaled(6), client.right / 2, scaled(20),
              TRUE);
   MoveWindow(GetDlgItem(window, kCopy), client.right - 2 * (width + margin), bottom, width, button,
              TRUE);
@@ -64,7 +66,7 @@ void Build(HWND window, const Results& results) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = header.data();
-    column.cx = Scaled(widths[i]);
+    column.cx = ScaledFor(window, widths[i]);
     ListView_InsertColumn(list, i, &column);
   }
   int index = 0;
@@ -97,6 +99,9 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SIZE:
       Layout(window);
       return 0;
+    case WM_DPICHANGED:
+      platform::win32::FollowDpiChange(window, wParam, lParam);
+      return 0;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case kCopy:
@@ -127,8 +132,9 @@ void Win32ResultsView::Show(const std::vector<ResultRow>& rows, const std::wstri
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   // As large as it needs, no larger than the work area (in 96-DPI pixels, as the helper takes).
-  int width = std::min(800, MulDiv(work.right - work.left, 96, Scaled(96)) - 40);
-  int height = std::min(480, MulDiv(work.bottom - work.top, 96, Scaled(96)) - 60);
+  int dpi = platform::win32::SystemDpi();
+  int width = std::min(800, MulDiv(work.right - work.left, 96, dpi) - 40);
+  int height = std::min(480, MulDiv(work.bottom - work.top, 96, dpi) - 60);
   HWND window = platform::win32::CreateCentredWindow(
       kResultsClass, texts::kResultsCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
       WS_EX_DLGMODALFRAME, width, height, owner_, &results);
@@ -140,7 +146,8 @@ std::size_t LinesThatFitABox() {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   // A line of the box's font, and room for its caption, margins and button.
-  int line = Scaled(16), frame = Scaled(120);
+  int dpi = platform::win32::SystemDpi();  // message boxes are drawn at the system's DPI
+  int line = platform::win32::Scaled(16, dpi), frame = platform::win32::Scaled(120, dpi);
   int room = work.bottom - work.top - frame;
   return room > line ? static_cast<std::size_t>(room / line) : 1;
 }

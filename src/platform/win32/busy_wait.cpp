@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
 
 namespace corvalinde::platform::win32 {
@@ -54,7 +55,7 @@ void BusyWait::Pump() {
   if (elapsed < kShowAfter) return;
   if (!window_) {
     static const bool registered =
-        RegisterWindowClass(kBusyClass, DefWindowProcW, nullptr, IDC_WAIT);
+        RegisterWindowClass(kBusyClass, ScalingWindowProc, nullptr, IDC_WAIT);
     if (!registered) return;
     window_ = CreateCentredWindow(kBusyClass, L"Corvalinde", WS_POPUP | WS_CAPTION,
                                   WS_EX_TOPMOST | WS_EX_TOOLWINDOW, 420, 56, active_, nullptr);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
 
 namespace corvalinde::platform::win32 {
@@ -33,6 +34,9 @@ LRESULT CALLBACK InputBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
       } else if (LOWORD(wParam) == IDCANCEL) {
         EndModal(box);
       }
+      return 0;
+    case WM_DPICHANGED:
+      FollowDpiChange(box, wParam, lParam);
       return 0;
     case WM_CLOSE:
       EndModal(box);

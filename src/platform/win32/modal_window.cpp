@@ -1,7 +1,10 @@
 #include "platform/win32/modal_window.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
+
+#include "platform/win32/dpi.h"
 
 namespace corvalinde::platform::win32 {
 
@@ -24,45 +27,59 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-HFONT DialogFont() {
-  static HFONT font = [] {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-  }();
-  return font;
+namespace {
+
+// Centred in the primary monitor's work area, within it as far as `resizable` allows.
+RECT PlaceInWorkArea(RECT frame, bool resizable) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
+  int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  if (resizable) {
+    width = std::min(width, workWidth);
+    height = std::min(height, workHeight);
+  }
+  int x = work.left + std::max(0, (workWidth - width) / 2);
+  int y = work.top + std::max(0, (workHeight - height) / 2);
+  return RECT{x, y, x + width, y + height};
 }
 
-int Scaled(int pixels) {
-  static int dpi = [] {
-    HDC screen = GetDC(nullptr);
-    int value = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return value;
-  }();
-  return MulDiv(pixels, dpi, 96);
-}
+}  // namespace
 
 HWND CreateCentredWindow(const wchar_t* windowClass, std::wstring_view caption, DWORD style,
                          DWORD exStyle, int clientWidth, int clientHeight, HWND owner,
                          void* createParam) {
-  RECT frame{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  return CreateWindowExW(exStyle, windowClass, std::wstring(caption).c_str(), style,
-                         (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                         (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner,
-                         nullptr, GetModuleHandleW(nullptr), createParam);
+  bool resizable = (style & WS_THICKFRAME) != 0;
+  int dpi = SystemDpi();
+  RECT place =
+      PlaceInWorkArea(FrameForClient(clientWidth, clientHeight, style, exStyle, dpi), resizable);
+  HWND window =
+      CreateWindowExW(exStyle, windowClass, std::wstring(caption).c_str(), style, place.left,
+                      place.top, place.right - place.left, place.bottom - place.top, owner, nullptr,
+                      GetModuleHandleW(nullptr), createParam);
+  if (!window) return nullptr;
+  // Its controls were made at the DPI it opened on; on another monitor than the primary one
+  // that is not the one its frame was measured for.
+  int opened = DpiOf(window);
+  NoteLayoutDpi(window, opened);
+  if (opened != dpi) {
+    RECT frame = FrameForClient(clientWidth, clientHeight, style, exStyle, opened);
+    RECT now{};
+    GetWindowRect(window, &now);
+    OffsetRect(&frame, now.left - frame.left, now.top - frame.top);
+    Rescale(window, opened, frame);
+  }
+  return window;
 }
 
 HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view text, DWORD style,
                    int x, int y, int width, int height, int id) {
+  int dpi = DpiOf(parent);
   HWND control = CreateWindowExW(
-      0, controlClass, std::wstring(text).c_str(), WS_CHILD | WS_VISIBLE | style, Scaled(x),
-      Scaled(y), Scaled(width), Scaled(height), parent,
+      0, controlClass, std::wstring(text).c_str(), WS_CHILD | WS_VISIBLE | style, Scaled(x, dpi),
+      Scaled(y, dpi), Scaled(width, dpi), Scaled(height, dpi), parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
   return control;
 }
 

@@ -16,21 +16,17 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon = nu
 // A window's text (a caption, an edit box's content).
 std::wstring TextOf(HWND window);
 
-// The font Windows uses for message boxes; one for the whole process, never freed.
-HFONT DialogFont();
-
-// A top-level window of `clientWidth` x `clientHeight` (pixels at 96 DPI, scaled to the
-// screen), centred, owned by `owner` so it has no taskbar button of its own.
+// A top-level window of `clientWidth` x `clientHeight` (pixels at 96 DPI, scaled to the DPI
+// it opens on), centred in the work area, owned by `owner` so it has no taskbar button of its
+// own. A resizable one (WS_THICKFRAME) opens no larger than the work area; any other keeps its
+// size but its caption stays on the screen.
 HWND CreateCentredWindow(const wchar_t* windowClass, std::wstring_view caption, DWORD style,
                          DWORD exStyle, int clientWidth, int clientHeight, HWND owner,
                          void* createParam);
 
-// A child control with the dialog font.
+// A child control with the dialog font, placed in pixels at 96 DPI scaled to its parent's DPI.
 HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view text, DWORD style,
                    int x, int y, int width, int height, int id);
-
-// Pixels at 96 DPI scaled to the screen's resolution.
-int Scaled(int pixels);
 
 // Runs the messages waiting for this thread, once (VB's DoEvents); a quit request is kept for
 // the main loop.
