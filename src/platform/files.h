@@ -3,9 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvalinde::platform {
 
@@ -20,6 +22,26 @@ std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t m
 // `error` (when given) gets the system's error code.
 bool ReplaceFileContent(const std::wstring& path, std::string_view content,
                         std::uint32_t* error = nullptr);
+
+// A file open for reading at any offset (others may read it meanwhile); closed when destroyed.
+class ReadOnlyFile {
+ public:
+  virtual ~ReadOnlyFile() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Exactly `size` bytes at `offset`; false when the file does not have them all.
+  virtual bool ReadAt(std::uint64_t offset, std::size_t size, char* out) = 0;
+};
+std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::wstring& path);
+
+// The folders the system searches for a DLL a module imports, after the module's own folder:
+// the system folder for the module's kind (on 64-bit Windows, SysWOW64 for a 32-bit module and
+// System32 for a 64-bit one, whichever build asks), the Windows folder, the current folder and
+// the PATH's folders, in that order, the PATH's system folder read as the module's. Nothing
+// when this system has no system folder for such a module (64-bit Wine without its 32-bit
+// part).
+std::optional<std::vector<std::wstring>> DllSearchFolders(bool thirtyTwoBitModule);
+// `folder` and `name` with the system's separator between them.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
 // Copies a file over `to` (replacing it); false when it cannot.
 bool CopyFileOver(const std::wstring& from, const std::wstring& to);

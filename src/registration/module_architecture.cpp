@@ -1,30 +1,13 @@
 #include "registration/module_architecture.h"
 
+#include "pe/pe_file.h"
+#include "pe/pe_image.h"
 #include "platform/files.h"
 
 namespace corvalinde {
-namespace {
 
-// The DOS header's pointer to the PE header may point anywhere in the file, but in practice it
-// is within the first few kilobytes; beyond this the file is taken as unknown.
-constexpr std::size_t kHeaderReach = 64 * 1024;
-
-std::uint32_t Little(std::string_view bytes, std::size_t at, std::size_t width) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < width; ++i) {
-    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-  }
-  return value;
-}
-
-}  // namespace
-
-ModuleArchitecture ArchitectureOfImage(std::string_view bytes) {
-  if (bytes.size() < 0x40 || bytes.substr(0, 2) != "MZ") return ModuleArchitecture::Unknown;
-  std::uint32_t pe = Little(bytes, 0x3C, 4);
-  if (pe > bytes.size() || bytes.size() - pe < 6) return ModuleArchitecture::Unknown;
-  if (bytes.substr(pe, 4) != std::string_view("PE\0\0", 4)) return ModuleArchitecture::Unknown;
-  switch (Little(bytes, pe + 4, 2)) {
+ModuleArchitecture ArchitectureOfMachine(std::uint16_t machine) {
+  switch (machine) {
     case 0x014C:
       return ModuleArchitecture::X86;
     case 0x8664:
@@ -38,10 +21,17 @@ ModuleArchitecture ArchitectureOfImage(std::string_view bytes) {
   }
 }
 
+ModuleArchitecture ArchitectureOfImage(std::string_view bytes) {
+  pe::BufferSource image{std::string(bytes)};
+  auto machine = pe::ReadMachine(image);
+  return machine ? ArchitectureOfMachine(*machine) : ModuleArchitecture::Unknown;
+}
+
 ModuleArchitecture ReadModuleArchitecture(const std::wstring& path) {
   if (!platform::FileExists(path)) return ModuleArchitecture::Unknown;
-  auto bytes = platform::ReadFileStart(path, kHeaderReach);
-  return bytes ? ArchitectureOfImage(*bytes) : ModuleArchitecture::Unknown;
+  auto image = pe::OpenPeFile(path);
+  auto machine = image ? pe::ReadMachine(*image) : std::nullopt;
+  return machine ? ArchitectureOfMachine(*machine) : ModuleArchitecture::Unknown;
 }
 
 ModuleArchitecture RunningArchitecture() {

@@ -12,6 +12,8 @@ enum class ModuleArchitecture { Unknown, X86, X64, Arm64, Arm };
 
 // Unknown when the file cannot be read or is not a PE image.
 ModuleArchitecture ReadModuleArchitecture(const std::wstring& path);
+// The architecture of an IMAGE_FILE_HEADER.Machine value.
+ModuleArchitecture ArchitectureOfMachine(std::uint16_t machine);
 // The same, from the file's first bytes.
 ModuleArchitecture ArchitectureOfImage(std::string_view bytes);
 

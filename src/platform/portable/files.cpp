@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/portable/utf8.h"
 
@@ -70,6 +72,65 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view content, std:
 bool CopyFileOver(const std::wstring& from, const std::wstring& to) {
   std::optional<std::string> content = ReadFileStart(from, std::size_t(1) << 30);
   return content && ReplaceFileContent(to, *content);
+}
+
+namespace {
+
+class PosixReadOnlyFile final : public ReadOnlyFile {
+ public:
+  PosixReadOnlyFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  ~PosixReadOnlyFile() override { close(fd_); }
+  PosixReadOnlyFile(const PosixReadOnlyFile&) = delete;
+  PosixReadOnlyFile& operator=(const PosixReadOnlyFile&) = delete;
+  std::uint64_t Size() const override { return size_; }
+  bool ReadAt(std::uint64_t offset, std::size_t size, char* out) override {
+    if (offset > size_ || size_ - offset < size) return false;
+    while (size > 0) {
+      ssize_t got = pread(fd_, out, size, static_cast<off_t>(offset));
+      if (got <= 0) return false;
+      offset += static_cast<std::uint64_t>(got);
+      out += got;
+      size -= static_cast<std::size_t>(got);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::wstring& path) {
+  int fd = open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixReadOnlyFile>(fd, static_cast<std::uint64_t>(info.st_size));
+}
+
+// Here only the current folder and the PATH: there is no system folder of Windows modules.
+std::optional<std::vector<std::wstring>> DllSearchFolders(bool /*thirtyTwoBitModule*/) {
+  std::vector<std::wstring> folders;
+  char current[4096];
+  if (getcwd(current, sizeof current)) folders.push_back(portable::Utf8ToWide(current));
+  const char* path = std::getenv("PATH");
+  std::string list = path ? path : "";
+  for (std::size_t start = 0; start <= list.size();) {
+    std::size_t end = std::min(list.find(':', start), list.size());
+    if (end > start) folders.push_back(portable::Utf8ToWide(list.substr(start, end - start)));
+    start = end + 1;
+  }
+  return folders;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty() || folder.back() == L'/') return folder + name;
+  return folder + L"/" + name;
 }
 
 }  // namespace corvalinde::platform

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/win32/unique_handle.h"
 
 namespace corvalinde::platform {
@@ -75,6 +78,105 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view content, std:
 
 bool CopyFileOver(const std::wstring& from, const std::wstring& to) {
   return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+namespace {
+
+class Win32ReadOnlyFile final : public ReadOnlyFile {
+ public:
+  Win32ReadOnlyFile(UniqueKernelHandle file, std::uint64_t size)
+      : file_(std::move(file)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  bool ReadAt(std::uint64_t offset, std::size_t size, char* out) override {
+    if (offset > size_ || size_ - offset < size) return false;
+    while (size > 0) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      DWORD want = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size), got = 0;
+      if (!ReadFile(file_.get(), out, want, &got, &at) || got == 0) return false;
+      offset += got;
+      out += got;
+      size -= got;
+    }
+    return true;
+  }
+
+ private:
+  UniqueKernelHandle file_;
+  std::uint64_t size_;
+};
+
+std::wstring SystemText(UINT (*get)(LPWSTR, UINT)) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  UINT length = get(buffer, MAX_PATH + 1);
+  return length > 0 && length <= MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
+UINT SystemFolder(LPWSTR buffer, UINT size) {
+  return GetSystemDirectoryW(buffer, size);
+}
+UINT WindowsFolder(LPWSTR buffer, UINT size) {
+  return GetWindowsDirectoryW(buffer, size);
+}
+UINT SystemFolderOf32BitModules(LPWSTR buffer, UINT size) {
+  return GetSystemWow64DirectoryW(buffer, size);  // 0 on 32-bit Windows
+}
+
+}  // namespace
+
+std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  UniqueKernelHandle owner(file);
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) return nullptr;
+  return std::make_unique<Win32ReadOnlyFile>(std::move(owner),
+                                             static_cast<std::uint64_t>(size.QuadPart));
+}
+
+std::optional<std::vector<std::wstring>> DllSearchFolders(bool thirtyTwoBitModule) {
+  const std::wstring ours = SystemText(SystemFolder);
+  std::wstring system = ours;
+  if (thirtyTwoBitModule && sizeof(void*) == 8) {
+    system = SystemText(SystemFolderOf32BitModules);
+  } else if (!thirtyTwoBitModule && sizeof(void*) == 4) {
+    // A 32-bit process sees SysWOW64 under System32's name; the real one is "Sysnative".
+    BOOL wow = FALSE;
+    if (IsWow64Process(GetCurrentProcess(), &wow) && wow) {
+      system = SystemText(WindowsFolder) + L"\\Sysnative";
+    }
+  }
+  // Every Windows has kernel32 in each of its system folders; 64-bit Wine without its 32-bit
+  // part has an empty SysWOW64.
+  if (system.empty() || !FileExists(JoinPath(system, L"kernel32.dll"))) return std::nullopt;
+  std::vector<std::wstring> folders{system, SystemText(WindowsFolder)};
+  DWORD length = GetCurrentDirectoryW(0, nullptr);
+  std::wstring current(length, L'\0');
+  current.resize(GetCurrentDirectoryW(length, current.data()));
+  folders.push_back(current);
+  length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  std::wstring path(length, L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), length));
+  for (std::size_t start = 0; start <= path.size();) {
+    std::size_t end = std::min(path.find(L';', start), path.size());
+    std::wstring folder = path.substr(start, end - start);
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
+      folder = folder.substr(1, folder.size() - 2);
+    }
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    if (!folder.empty())
+      folders.push_back(_wcsicmp(folder.c_str(), ours.c_str()) ? folder : system);
+    start = end + 1;
+  }
+  return folders;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
+  return folder + L"\\" + name;
 }
 
 }  // namespace corvalinde::platform

@@ -1,0 +1,188 @@
+// The PE reader on images built here: what a linker writes, and what a damaged or crafted file
+// holds instead. It must read the first and never read past the second.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "pe/pe_image.h"
+
+namespace corvalinde::pe {
+namespace {
+
+// A PE32+ image with one section at RVA 0x1000, file offset 0x400; what the test adds goes into
+// the section.
+class ImageBuilder {
+ public:
+  std::uint32_t Add(std::string_view bytes) {
+    std::uint32_t rva = 0x1000 + static_cast<std::uint32_t>(section_.size());
+    section_.append(bytes);
+    return rva;
+  }
+  std::uint32_t AddName(std::string_view name) { return Add(std::string(name) + '\0'); }
+  static std::string U32(std::uint32_t value) {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
+    return bytes;
+  }
+  static std::string U64(std::uint64_t value) { return U32(value & 0xFFFFFFFF) + U32(value >> 32); }
+  // A thunk list naming `functions` ("#n" by ordinal), ended by a zero.
+  std::uint32_t AddThunks(const std::vector<std::string>& functions) {
+    std::string thunks;
+    for (const std::string& function : functions) {
+      if (function[0] == '#') {
+        thunks += U64((1ull << 63) | std::stoull(function.substr(1)));
+      } else {
+        thunks += U64(Add(std::string(2, '\0') + function + '\0'));
+      }
+    }
+    return Add(thunks + U64(0));
+  }
+  void SetDirectory(int index, std::uint32_t rva) { directories_[index] = rva; }
+
+  std::string Build() const {
+    std::string image(0x400, '\0');
+    image[0] = 'M', image[1] = 'Z';
+    Put(image, 0x3C, U32(0x80));
+    Put(image, 0x80, std::string("PE\0\0", 4));
+    Put(image, 0x84, std::string("\x64\x86\x01\x00", 4));  // x64, one section
+    Put(image, 0x94, std::string("\xF0\x00", 2));          // optional header size
+    Put(image, 0x98, std::string("\x0B\x02", 2));          // PE32+
+    Put(image, 0x98 + 60, U32(0x400));                     // size of headers
+    Put(image, 0x98 + 108, U32(16));
+    for (int i = 0; i < 16; ++i) Put(image, 0x98 + 112 + 8 * i, U32(directories_[i]));
+    std::size_t table = 0x98 + 0xF0;
+    Put(image, table + 12, U32(0x1000));
+    Put(image, table + 16, U32(static_cast<std::uint32_t>(section_.size())));
+    Put(image, table + 20, U32(0x400));
+    return image + section_;
+  }
+
+ private:
+  static void Put(std::string& image, std::size_t at, const std::string& bytes) {
+    image.replace(at, bytes.size(), bytes);
+  }
+  std::string section_ = std::string(16, '\0');  // RVA 0x1000 itself is never a directory
+  std::uint32_t directories_[16] = {};
+};
+
+// An import directory for `dlls`, each with its functions.
+std::uint32_t AddImports(
+    ImageBuilder& image,
+    const std::vector<std::pair<std::string, std::vector<std::string>>>& dlls) {
+  std::string descriptors;
+  for (const auto& [name, functions] : dlls) {
+    std::uint32_t thunks = image.AddThunks(functions), nameRva = image.AddName(name);
+    descriptors += ImageBuilder::U32(thunks) + ImageBuilder::U32(0) + ImageBuilder::U32(0) +
+                   ImageBuilder::U32(nameRva) + ImageBuilder::U32(thunks);
+  }
+  std::uint32_t rva = image.Add(descriptors + std::string(20, '\0'));
+  image.SetDirectory(1, rva);
+  return rva;
+}
+
+std::optional<PeImage> Read(const std::string& bytes) {
+  BufferSource source(bytes);
+  return ReadPeImage(source);
+}
+
+TEST(PeImage, ReadsImportsDelayImportsAndExportsAsALinkerWritesThem) {
+  ImageBuilder image;
+  AddImports(image, {{"KERNEL32.dll", {"LoadLibraryW", "#42"}}, {"dep.dll", {"DepFunction"}}});
+  std::uint32_t delayedThunks = image.AddThunks({"Later"}), delayedName = image.AddName("late.dll");
+  image.SetDirectory(13, image.Add(ImageBuilder::U32(1) + ImageBuilder::U32(delayedName) +
+                                   std::string(8, '\0') + ImageBuilder::U32(delayedThunks) +
+                                   std::string(12, '\0') + std::string(32, '\0')));
+  std::uint32_t names[] = {image.AddName("DllUnregisterServer"),
+                           image.AddName("DllRegisterServer")};
+  std::uint32_t nameTable = image.Add(ImageBuilder::U32(names[0]) + ImageBuilder::U32(names[1]));
+  image.SetDirectory(
+      0, image.Add(std::string(16, '\0') + ImageBuilder::U32(5) + ImageBuilder::U32(3) +
+                   ImageBuilder::U32(2) + ImageBuilder::U32(0) + ImageBuilder::U32(nameTable) +
+                   ImageBuilder::U32(0)));
+
+  auto read = Read(image.Build());
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->machine, 0x8664);
+  ASSERT_EQ(read->imports.size(), 3u);
+  EXPECT_EQ(read->imports[0].name, "KERNEL32.dll");
+  EXPECT_EQ(read->imports[0].functions, (std::vector<std::string>{"LoadLibraryW", "#42"}));
+  EXPECT_EQ(read->imports[1].functions, std::vector<std::string>{"DepFunction"});
+  EXPECT_EQ(read->imports[2].name, "late.dll");
+  EXPECT_TRUE(read->imports[2].delayed);
+  EXPECT_TRUE(read->Exports("DllRegisterServer"));
+  EXPECT_TRUE(read->Exports("DllUnregisterServer"));
+  EXPECT_FALSE(read->Exports("DllInstall"));
+  EXPECT_TRUE(read->Exports("#7"));  // ordinals 5 to 7
+  EXPECT_FALSE(read->Exports("#8"));
+  EXPECT_FALSE(read->Exports("#99999999999999999999"));
+}
+
+TEST(PeImage, DamagedOrCraftedFilesAreReadOnlyAsFarAsTheyHold) {
+  ImageBuilder image;
+  AddImports(image, {{"a.dll", {"F"}}});
+  std::string whole = image.Build();
+  // Cut anywhere: never a read past the end, at most fewer imports.
+  for (std::size_t size = 0; size < whole.size(); size += 7) {
+    auto read = Read(whole.substr(0, size));
+    if (read) {
+      EXPECT_LE(read->imports.size(), 1u);
+    }
+  }
+  EXPECT_FALSE(Read("MZ").has_value());
+  EXPECT_FALSE(Read(std::string(0x40, 'M')).has_value());
+
+  // The PE header pointer, a name and a thunk pointing outside the file.
+  std::string outside = whole;
+  outside.replace(0x3C, 4, ImageBuilder::U32(0xFFFFFFF0));
+  EXPECT_FALSE(Read(outside).has_value());
+  ImageBuilder far;
+  far.SetDirectory(1, far.Add(ImageBuilder::U32(0x7FFFFFF0) + std::string(8, '\0') +
+                              ImageBuilder::U32(0x7FFFFFF0) + ImageBuilder::U32(0x7FFFFFF0) +
+                              std::string(20, '\0')));
+  auto read = Read(far.Build());
+  ASSERT_TRUE(read.has_value());
+  EXPECT_TRUE(read->imports.empty());
+
+  // A name with no NUL before the file ends: the last bytes of the file.
+  ImageBuilder unended;
+  std::uint32_t thunks = unended.AddThunks({});
+  std::uint32_t descriptors = unended.Add(""), name = descriptors + 40;
+  unended.Add(ImageBuilder::U32(thunks) + std::string(8, '\0') + ImageBuilder::U32(name) +
+              ImageBuilder::U32(thunks) + std::string(20, '\0'));
+  unended.Add("endless");
+  unended.SetDirectory(1, descriptors);
+  read = Read(unended.Build());
+  ASSERT_TRUE(read.has_value());
+  EXPECT_TRUE(read->imports.empty());
+}
+
+// Descriptors that all name one long thunk list, the list running into the descriptors: the
+// counts stop it, in time.
+TEST(PeImage, LoopsAndHugeDirectoriesStopAtTheLimits) {
+  ImageBuilder looping;
+  std::uint32_t name = looping.AddName("loop.dll");
+  std::uint32_t thunks = looping.AddThunks(std::vector<std::string>(4000, "#1"));
+  std::string descriptor = ImageBuilder::U32(thunks) + std::string(8, '\0') +
+                           ImageBuilder::U32(name) + ImageBuilder::U32(thunks);
+  std::string descriptors;
+  for (int i = 0; i < 1000; ++i) descriptors += descriptor;
+  looping.SetDirectory(1, looping.Add(descriptors));  // no terminator: runs to the file's end
+  auto read = Read(looping.Build());
+  ASSERT_TRUE(read.has_value());
+  std::size_t functions = 0;
+  for (const ImportedDll& dll : read->imports) functions += dll.functions.size();
+  EXPECT_LE(functions, kMostFunctionsInAll);
+
+  ImageBuilder many;
+  std::vector<std::pair<std::string, std::vector<std::string>>> dlls;
+  for (int i = 0; i < 10000; ++i) dlls.push_back({"d" + std::to_string(i) + ".dll", {"F"}});
+  AddImports(many, dlls);
+  read = Read(many.Build());
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->imports.size(), 10000u);
+}
+
+}  // namespace
+}  // namespace corvalinde::pe
