@@ -67,18 +67,31 @@ std::wstring GetModalArg(std::wstring_view commandText) {
   return ReadSwitch(commandText, L"/modal");
 }
 
-bool GetUserArg(std::wstring_view commandText) {
-  constexpr std::wstring_view kUser = L"/user";
+namespace {
+
+// A switch that takes no value: present when the name is followed by a blank, another switch
+// or the end.
+bool HasBareSwitch(std::wstring_view commandText, std::wstring_view name) {
   for (std::size_t from = 0; from < commandText.size();) {
-    std::size_t at = FindIgnoringCase(commandText.substr(from), kUser);
+    std::size_t at = FindIgnoringCase(commandText.substr(from), name);
     if (at == std::wstring_view::npos) return false;
-    std::size_t after = from + at + kUser.size();
+    std::size_t after = from + at + name.size();
     if (after == commandText.size() || commandText[after] == L' ' || commandText[after] == L'/') {
       return true;
     }
     from = after;
   }
   return false;
+}
+
+}  // namespace
+
+bool GetUserArg(std::wstring_view commandText) {
+  return HasBareSwitch(commandText, L"/user");
+}
+
+bool GetCheckArg(std::wstring_view commandText) {
+  return HasBareSwitch(commandText, L"/check");
 }
 
 bool GetVisibleArg(std::wstring_view commandText) {

@@ -15,5 +15,7 @@ bool GetVisibleArg(std::wstring_view commandText);
 // "/user" anywhere, in any letter case, as a switch of its own (followed by a blank, another
 // switch or the end); a value after it is ignored.
 bool GetUserArg(std::wstring_view commandText);
+// "/check" the same way: report on the module named by /filename instead of registering it.
+bool GetCheckArg(std::wstring_view commandText);
 
 }  // namespace corvalinde

@@ -1,9 +1,11 @@
 #include "app/command_line_run.h"
 
 #include "registration/architecture_handoff.h"
+#include "registration/dependency_diagnosis.h"
 #include "app/command_line_args.h"
 #include "common/error_text.h"
 #include "app/exit_codes.h"
+#include "app/module_check.h"
 #include "common/texts.h"
 #include "registration/host_protocol.h"
 
@@ -66,18 +68,23 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
     case RegTimeout:
       return Error(std::wstring(texts::kTimeout));
     case RegModuleInvalid:
-      return Error(Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf, texts::kModuleInvalid,
-                         ReasonLine(result.loadError, fileName)}));
+      return Error(
+          WithDependencyLines(Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf,
+                                    texts::kModuleInvalid, ReasonLine(result.loadError, fileName)}),
+                              result.dependencies));
     case RegEntryFailed:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kOperationFailed,
                          Hex8(result.entryStatus), L")",
                          ReasonLine(static_cast<std::uint32_t>(result.entryStatus), fileName)}));
     case RegWrongArchitecture:
-      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf,
-                         WrongArchitectureText(result.architecture)}));
+      return Error(WithDependencyLines(Join({texts::kModuleLabel, fileName, texts::kCrLf,
+                                             WrongArchitectureText(result.architecture)}),
+                                       result.dependencies));
     case RegCrashed:
-      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCrashed,
-                         Hex8(static_cast<std::int32_t>(result.crashCode)), L")"}));
+      return Error(
+          WithDependencyLines(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCrashed,
+                                    Hex8(static_cast<std::int32_t>(result.crashCode)), L")"}),
+                              result.dependencies));
     case RegWrongTwin:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf,
                          WrongTwinText(result.twin, result.architecture)}));
@@ -91,6 +98,14 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services) {
   platform::MessageBoxes& boxes = services.boxes;
   std::wstring fileName = GetFilenameArg(commandText);
+  if (GetCheckArg(commandText) && !fileName.empty() && !NamesHostSwitch(commandText)) {
+    ModuleCheck check = CheckModule(fileName);
+    if (services.console) services.console->Write(check.text + std::wstring(texts::kCrLf));
+    boxes.Show({check.text,
+                check.exitCode == kExitSuccess ? MessageIcon::Information : MessageIcon::Error,
+                platform::MessageButtons::Ok, std::wstring(texts::kTitleCheck)});
+    return CommandLineRun{GetVisibleArg(commandText), check.exitCode};
+  }
   std::wstring mode = GetModalArg(commandText);
   if (mode.empty() || fileName.empty() || NamesHostSwitch(commandText)) {
     boxes.Show(Error(std::wstring(texts::kUsage)));

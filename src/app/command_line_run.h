@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/console.h"
 #include "platform/message_boxes.h"
 #include "registration/reg_unreg_module.h"
 
@@ -27,8 +28,11 @@ struct CommandLineServices {
   Registrar& registrar;  // in the program: a host process per module (host_registrar.h)
   platform::MessageBoxes& boxes;
   bool elevated = true;  // false: a refusal that rights would lift offers to try as administrator
+  platform::ConsoleOutput* console = nullptr;  // where /check also writes its report
 };
 
+// With /check and /filename (no /modal needed), reports on the module without loading it
+// (module_check.h), in a box and on the console, and ends with the check's exit code.
 // Expects non-empty argument text (empty text means tray mode, which needs no run). The
 // internal host switch is refused here like any invalid parameters. Without administrator
 // rights, an entry point refused for want of them gets its message with the question whether

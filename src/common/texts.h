@@ -157,6 +157,27 @@ inline constexpr std::wstring_view kMenuOpz = L"Opzioni";
 inline constexpr std::wstring_view kMenuAbout = L"&About";
 inline constexpr std::wstring_view kMenuEsci = L"Esci";
 
+// What a module needs and the system would not find (after a failed load, and /check).
+inline constexpr std::wstring_view kMissingDlls = L"Manca una DLL richiesta:";
+inline constexpr std::wstring_view kMissingFunctions = L"Manca una funzione richiesta:";
+inline constexpr std::wstring_view kOtherMachineDlls =
+    L"Una DLL richiesta è per un altro processore:";
+inline constexpr std::wstring_view kInvalidDlls = L"Una DLL richiesta non è un modulo valido:";
+inline constexpr std::wstring_view kRequiredBy = L" (richiesta da ";
+inline constexpr std::wstring_view kAtFirstUse = L", al primo uso";
+inline constexpr std::wstring_view kFunctionIn = L" in ";
+inline constexpr std::wstring_view kUnknownMachine = L"di tipo sconosciuto";
+// /check: the report on a module, without loading it.
+inline constexpr std::wstring_view kTitleCheck = L"Verifica modulo";
+inline constexpr std::wstring_view kCheckArchitecture = L"Architettura: ";
+inline constexpr std::wstring_view kCheckExported = L": presente";
+inline constexpr std::wstring_view kCheckNotExported = L": mancante";
+inline constexpr std::wstring_view kCheckNoProblems = L"Dipendenze: tutte presenti";
+inline constexpr std::wstring_view kCheckNotSearched =
+    L"Dipendenze: non verificabili, il sistema non ha la cartella delle DLL di questa "
+    L"architettura";
+inline constexpr std::wstring_view kCheckNotAModule = L"Il file non è un modulo (immagine PE).";
+
 // About box. The maker's line, site and address are placeholders until the maker supplies them.
 inline constexpr std::wstring_view kAboutCaption = L"About di Corvalinde";
 inline constexpr std::wstring_view kAboutOf = L"About di";

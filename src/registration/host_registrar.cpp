@@ -2,6 +2,7 @@
 
 #include "common/texts.h"
 #include "registration/architecture_handoff.h"
+#include "registration/dependency_diagnosis.h"
 #include "registration/host_protocol.h"
 
 namespace corvalinde {
@@ -46,6 +47,7 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
     std::optional<std::wstring> twin = FindTwin(architecture, executablePath_);
     if (!twin) {
       result.outcome = RegWrongArchitecture;
+      DiagnoseDependencies(result, fileName);
       return result;
     }
     // A copy of this build under the twin's name would hand the module on to itself.
@@ -60,13 +62,17 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
   HostCommand command{mode.empty() ? L"R" : mode.size() == 1 ? mode : L"?", fileName, scope, {}};
   constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
   const std::wstring activity = std::wstring(texts::kRegistering) + fileName;
+  RegistrationResult result;
   if (!elevated) {
-    return OutcomeOfHost(
+    result = OutcomeOfHost(
         launcher_.Run(host, HostArguments(command), activity, kHostLoadedMark, kLimit, kLimit));
+  } else {
+    command.resultFile = launcher_.NewResultFile();
+    result = OutcomeOfHost(launcher_.RunElevated(host, HostArguments(command), command.resultFile,
+                                                 activity, kHostLoadedMark, kLimit, kLimit));
   }
-  command.resultFile = launcher_.NewResultFile();
-  return OutcomeOfHost(launcher_.RunElevated(host, HostArguments(command), command.resultFile,
-                                             activity, kHostLoadedMark, kLimit, kLimit));
+  DiagnoseDependencies(result, fileName);
+  return result;
 }
 
 }  // namespace corvalinde

@@ -1,6 +1,7 @@
 #include "registration/reg_unreg_dialog.h"
 
 #include "registration/architecture_handoff.h"
+#include "registration/dependency_diagnosis.h"
 #include "common/blanks.h"
 #include "common/error_text.h"
 #include "common/texts.h"
@@ -101,7 +102,7 @@ void RegUnregDialog::Avvia() {
       refused.push_back(file);
       summary += texts::kNeedsAdministratorMark;
     }
-    std::wstring line = SummaryLine(result, file);
+    std::wstring line = SummaryLine(result, file) + DependencyLines(result.dependencies);
     summary += line;
     done += result.outcome == RegDone;
     rows.push_back(

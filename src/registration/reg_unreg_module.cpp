@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/per_user_classes.h"
+#include "registration/dependency_diagnosis.h"
 
 namespace corvalinde {
 namespace {
@@ -67,6 +68,13 @@ RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std
   }
   result = RegUnregModule(fileName, mode, loader);
   platform::RestoreClassesRoot();  // whatever the module itself did to the predefined keys
+  return result;
+}
+
+RegistrationResult InProcessRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,
+                                           RegistrationScope scope) {
+  RegistrationResult result = RegUnregModuleInScope(fileName, mode, scope, loader_);
+  DiagnoseDependencies(result, fileName);
   return result;
 }
 

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "pe/dependency_walk.h"
 #include "platform/module_loader.h"
 #include "registration/module_architecture.h"
 
@@ -35,6 +37,9 @@ struct RegistrationResult {
   ModuleArchitecture architecture = ModuleArchitecture::Unknown;  // for RegWrongArchitecture
   std::uint32_t crashCode = 0;  // for RegCrashed: the exception code, or the process's exit code
   std::wstring twin{};          // for RegWrongTwin: the program that is not the twin it seems
+  // What the module needs and the system would not find, when that may explain the outcome
+  // (filled by the registrar in the program's own process, never by a host).
+  std::vector<pe::DependencyProblem> dependencies{};
 };
 
 // Registers or unregisters one module and gives the outcome; shows nothing.
@@ -74,10 +79,9 @@ RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std
 class InProcessRegistrar final : public Registrar {
  public:
   explicit InProcessRegistrar(platform::ModuleLoader& loader) : loader_(loader) {}
+  // With the dependency diagnosis a host's parent adds.
   RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
-                         RegistrationScope scope) override {
-    return RegUnregModuleInScope(fileName, mode, scope, loader_);
-  }
+                         RegistrationScope scope) override;
   // This process has what rights it has: the same run again.
   std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
                                                        const std::wstring& mode,

@@ -103,13 +103,22 @@ bool PressButton(HWND dialog, const std::wstring& caption) {
   return false;
 }
 
-AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& arguments) {
+AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& arguments,
+                       bool shareOutput) {
   std::wstring commandLine = L"\"" + exePath + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  if (shareOutput) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    for (HANDLE handle : {startup.hStdOutput, startup.hStdError}) {
+      SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    }
+  }
   PROCESS_INFORMATION info{};
-  if (CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, shareOutput, 0, nullptr,
                      nullptr, &startup, &info)) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;

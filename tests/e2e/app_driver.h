@@ -28,7 +28,8 @@ struct MessageBoxSeen {
 // A started process, ended by force when the object goes if it is still running.
 class AppProcess {
  public:
-  AppProcess(const std::wstring& exePath, const std::wstring& arguments);
+  // With `shareOutput`, the program writes to this process's standard output and error.
+  AppProcess(const std::wstring& exePath, const std::wstring& arguments, bool shareOutput = false);
   // Takes over a process someone else started (the shell, for a verb).
   explicit AppProcess(HANDLE process);
   ~AppProcess();

@@ -23,6 +23,8 @@ std::wstring Module32() {
 
 class OtherArchitecture : public ::testing::Test {
  protected:
+  // Also before: a run stopped half-way leaves the copy behind.
+  void SetUp() override { DeleteFileW(Twin().c_str()); }
   void TearDown() override { DeleteFileW(Twin().c_str()); }
 };
 
@@ -61,9 +63,62 @@ TEST_F(OtherArchitecture, AMissingDependencyIsNamedByTheSystem) {
   ASSERT_TRUE(box.has_value());
   std::wstring reason = platform::SystemErrorText(ERROR_MOD_NOT_FOUND);
   ASSERT_FALSE(reason.empty());
-  EXPECT_EQ(box->text, L"Modulo :" + module + L"\r\nè mancante o non valido\r\n" + reason);
+  EXPECT_EQ(box->text, L"Modulo :" + module + L"\r\nè mancante o non valido\r\n" + reason +
+                           L"\r\nManca una DLL richiesta:\r\n  corvalinde_absent.dll (richiesta da "
+                           L"testmod_needs_absent.dll)");
   PressButton(box->window, L"OK");
   EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(3));
+}
+
+// What Windows refuses to load (127, 193) and Wine loads or refuses in its own way: either way
+// the message ends with the dependency that explains it.
+TEST_F(OtherArchitecture, TheDependencyThatExplainsAFailureIsNamed) {
+  struct Case {
+    const wchar_t* module;
+    const wchar_t* lines;
+  } cases[] = {
+      {L"testmod_needs_partial.dll",
+       L"\r\nManca una funzione richiesta:\r\n  CorvalindePartialMissing in testdep_partial.dll "
+       L"(richiesta da testmod_needs_partial.dll)"},
+      {L"testmod_needs_other_arch.dll",
+       L"\r\nUna DLL richiesta è per un altro processore:\r\n  testdep_arch.dll: a 32 bit "
+       L"(richiesta da testmod_needs_other_arch.dll)"},
+  };
+  for (const Case& test : cases) {
+    std::wstring module = ProgramFolder() + L"\\" + test.module;
+    AppProcess app(Program(), L"/filename " + module + L" /modal R");
+    auto box = app.WaitForMessageBox(20s);
+    ASSERT_TRUE(box.has_value()) << test.module;
+    std::wstring lines = test.lines;
+    EXPECT_GT(box->text.size(), lines.size());
+    EXPECT_EQ(box->text.substr(box->text.size() - std::min(box->text.size(), lines.size())), lines);
+    PressButton(box->window, L"OK");
+    EXPECT_TRUE(app.WaitForExit(10s).has_value());
+  }
+}
+
+// "/check" reads the module without loading it: in a box, on the console, and in the exit code.
+TEST_F(OtherArchitecture, CheckReportsWithoutLoading) {
+  auto check = [](const wchar_t* module) {
+    return RunAndCapture(L"\"" + ProgramFolder() + L"\\corvalinde_watch.exe\" --press-ok /check " +
+                         L"/filename " + ProgramFolder() + L"\\" + module);
+  };
+  std::string good = check(L"testmod_good.dll");
+  EXPECT_NE(good.find("Architettura: a 64 bit\r\nDllRegisterServer: presente\r\n"
+                      "DllUnregisterServer: presente\r\nDipendenze: tutte presenti\r\n"),
+            std::string::npos)
+      << good;
+  EXPECT_NE(good.find("message box \"Verifica modulo\", icon information"), std::string::npos);
+  EXPECT_NE(good.find("ended with exit code 0"), std::string::npos);
+  std::string absent = check(L"testmod_needs_absent.dll");
+  EXPECT_NE(absent.find("  corvalinde_absent.dll (richiesta da testmod_needs_absent.dll)\r\n"),
+            std::string::npos)
+      << absent;
+  EXPECT_NE(absent.find("ended with exit code 3"), std::string::npos);
+  EXPECT_NE(check(L"testmod_needs_partial.dll").find("ended with exit code 3"), std::string::npos);
+  std::string none = check(L"testmod_noexports.dll");
+  EXPECT_NE(none.find("DllRegisterServer: mancante\r\n"), std::string::npos) << none;
+  EXPECT_NE(none.find("ended with exit code 4"), std::string::npos);
 }
 
 }  // namespace

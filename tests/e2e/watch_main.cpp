@@ -63,7 +63,7 @@ int wmain(int argc, wchar_t** argv) {
     switches += arg;
   }
 
-  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", switches);
+  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", switches, true);
   if (!app.Started()) {
     Print(L"Corvalinde.exe did not start\n");
     return 125;

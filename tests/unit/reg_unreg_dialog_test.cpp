@@ -122,6 +122,28 @@ TEST_F(RegUnregDialogTest, BrowsingAndDroppingReplaceTheList) {
   EXPECT_EQ(dialog_.fileList, L"");
 }
 
+// The dependency the registrar found missing ends the file's line of the summary.
+TEST(RegUnregDependencies, TheSummaryNamesTheMissingDllAndWhoNeedsIt) {
+  testing::ScriptedRegistrar registrar;
+  registrar.result.outcome = RegModuleInvalid;
+  registrar.result.loadError = 126;
+  registrar.result.dependencies = {
+      {pe::DependencyProblem::Kind::MissingDll, L"MSVCP140.dll", L"a.dll", L"", 0, false},
+      {pe::DependencyProblem::Kind::MissingFunction, L"v.dll", L"a.dll", L"#7", 0, true}};
+  platform::inmemory::RecordingMessageBoxes boxes;
+  platform::inmemory::RecordingDialogs dialogs;
+  RegUnregDialog dialog(registrar, boxes, dialogs);
+  dialog.fileList = L"a.dll";
+  dialog.Avvia();
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text, L"Modulo :a.dll è mancante o non valido.\r\n" +
+                                       platform::SystemErrorText(126) +
+                                       L"\r\nManca una DLL richiesta:\r\n"
+                                       L"  MSVCP140.dll (richiesta da a.dll)\r\n"
+                                       L"Manca una funzione richiesta:\r\n"
+                                       L"  #7 in v.dll (richiesta da a.dll, al primo uso)\r\n");
+}
+
 TEST(RegUnregElevation, RefusedFilesAreMarkedAndRetriedTogetherOnce) {
   testing::ScriptedRegistrar registrar;
   registrar.result = testing::AccessDenied();

@@ -197,8 +197,9 @@ void FormLoad(HWND mainWindow) {
     auto launcher = platform::MakeSystemHostLauncher();
     HostRegistrar registrar(*launcher, platform::ExecutablePath());
     platform::win32::SystemMessageBoxes boxes;
+    platform::SystemConsole console;
     CommandLineRun run =
-        RunCommandLine(commandText, {registrar, boxes, platform::ProcessIsElevated()});
+        RunCommandLine(commandText, {registrar, boxes, platform::ProcessIsElevated(), &console});
     // Ending here is immediate: no unload step runs, settings and tray are never touched.
     if (!run.goOnInTray || !ClaimTray(mainWindow, false)) {
       ExitProcess(static_cast<UINT>(run.exitCode));

@@ -1,0 +1,15 @@
+#include "platform/console.h"
+
+#include <cstdio>
+
+#include "platform/portable/utf8.h"
+
+namespace corvalinde::platform {
+
+void SystemConsole::Write(const std::wstring& text) {
+  std::string bytes = portable::WideToUtf8(text);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace corvalinde::platform
