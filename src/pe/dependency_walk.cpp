@@ -59,6 +59,8 @@ class Walk {
     auto known = found_.find(key);
     if (known != found_.end()) return known->second.get();
     std::unique_ptr<Found> found;
+    // A name is a file name: one that reaches into other folders or drives is not looked for.
+    if (name.find_first_of("\\/:") != std::string::npos) return (found_[key] = nullptr).get();
     for (const std::wstring& folder : folders_) {
       std::wstring path = platform::JoinPath(folder, Widen(name));
       if (folder.empty() || !platform::FileExists(path)) continue;

@@ -130,7 +130,9 @@ std::vector<std::string> ReadThunks(Reader& read, const Layout& layout, std::uin
     }
     if (thunk == 0) break;
     if (thunk & byOrdinal) {
-      functions.push_back("#" + std::to_string(thunk & 0xFFFF));
+      std::string ordinal(1, '#');  // not "#" + ...: GCC 12 at -O3 warns about that wrongly
+      ordinal += std::to_string(thunk & 0xFFFF);
+      functions.push_back(std::move(ordinal));
     } else if (auto hint = layout.OffsetOf(thunk & 0x7FFFFFFF)) {
       if (auto name = read.Name(*hint + 2)) functions.push_back(std::move(*name));
     }
