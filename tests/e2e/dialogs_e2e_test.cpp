@@ -208,16 +208,23 @@ TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
   EXPECT_FALSE(IsIconic(browser));
 }
 
-// A real click, through the system's input, at the middle of `window`.
+// A real click, through the system's input, at the middle of `window`. The pointer is moved
+// by the same input, not by SetCursorPos: once another program has had the pointer, Wine can
+// leave SetCursorPos without effect, and the click lands wherever the pointer was.
 void ClickOn(HWND window) {
   RECT area{};
   GetWindowRect(window, &area);
-  SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-  INPUT clicks[2] = {};
-  clicks[0].type = clicks[1].type = INPUT_MOUSE;
-  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, clicks, sizeof(INPUT));
+  auto absolute = [](int at, int extent) {
+    return static_cast<LONG>((at * 65535LL) / (extent - 1));
+  };
+  INPUT clicks[3] = {};
+  clicks[0].type = clicks[1].type = clicks[2].type = INPUT_MOUSE;
+  clicks[0].mi.dx = absolute((area.left + area.right) / 2, GetSystemMetrics(SM_CXSCREEN));
+  clicks[0].mi.dy = absolute((area.top + area.bottom) / 2, GetSystemMetrics(SM_CYSCREEN));
+  clicks[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(3, clicks, sizeof(INPUT));
 }
 
 // A real key press, through the system's input, to whatever window has the keyboard.
