@@ -227,6 +227,14 @@ void ClickOn(HWND window) {
   SendInput(3, clicks, sizeof(INPUT));
 }
 
+// The control of another process that has the keyboard focus, or null.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                            : nullptr;
+}
+
 // A real key press, through the system's input, to whatever window has the keyboard.
 void PressKey(WORD key) {
   INPUT strokes[2] = {};
@@ -271,6 +279,13 @@ TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
   ASSERT_TRUE(browser);
   HWND search = FindChild(browser, L"Edit", 0);
   ClickOn(search);
+  for (int tries = 0; tries < 20 && FocusOf(browser) != search; ++tries) Sleep(100);
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  ASSERT_EQ(FocusOf(browser), search)
+      << "the click at the search box did not give it the caret;"
+      << " the pointer is at " << pointer.x << "," << pointer.y << ", the foreground window is "
+      << testing::PrintToString(WindowText(GetForegroundWindow()));
   SetText(search, L"nessun eseguibile ha questo nome");
   PressKey(VK_RETURN);  // "Ricerca"
   auto result = app_.WaitForMessageBox(20s);
