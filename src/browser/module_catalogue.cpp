@@ -1,10 +1,12 @@
 #include "browser/module_catalogue.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/blanks.h"
 #include "common/letter_case.h"
 #include "common/texts.h"
+#include "platform/registry_key.h"
 #include "registry/cls_registry.h"
 
 namespace corvalinde {
@@ -24,6 +26,16 @@ std::wstring TextAt(clsRegistry& reader, std::wstring section) {
 
 std::wstring Trimmed(const std::wstring& text) {
   return std::wstring(TrimBlanks(text));
+}
+
+bool RowContains(const CatalogueRow& row, const std::wstring& upperText) {
+  for (const std::wstring& cell : row) {
+    if (cell.size() >= upperText.size() &&
+        ToUpperText(cell).find(upperText) != std::wstring::npos) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Ends the load the same way on every path: drawing back on, progress window hidden.
@@ -53,6 +65,8 @@ const std::array<ColumnSpec, kColumnCount>& CatalogueColumns() {
       {texts::kColumnThreading, 300},
       {texts::kColumnVersione, 500},
       {texts::kColumnVindProgId, 1000},
+      {texts::kColumnStato, 1000},
+      {texts::kColumnAmbito, 1000},
   }};
   return columns;
 }
@@ -99,6 +113,12 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
         row[kColumnVersione] = Trimmed(TextAt(classReader, classKey + L"\\Version"));
         row[kColumnVindProgId] =
             Trimmed(TextAt(classReader, classKey + L"\\VersionIndependentProgID"));
+        // HKEY_CLASSES_ROOT merges the user's classes over the machine's: ask the user's side.
+        platform::RegistryKey own(registry);
+        row[kColumnAmbito] = own.Open(platform::kHkeyCurrentUser, L"Software\\Classes\\" + classKey,
+                                      platform::kKeyRead) == platform::kRegSuccess
+                                 ? std::wstring(texts::kScopeUser)
+                                 : std::wstring(texts::kScopeMachine);
         rows_.push_back(std::move(row));
       }
       progress.SetPosition(static_cast<std::int64_t>(i));
@@ -109,8 +129,9 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
         progress.SetCaption(caption);
       }
     }
-    // The first row starts out selected, so a search right away covers the whole list.
-    if (!rows_.empty()) selected_ = 0;
+    Arrange();
+    // The first row shown starts out selected, so a search right away covers the whole list.
+    if (!shown_.empty()) selected_ = shown_.front();
   } catch (const RegistryError& error) {
     boxes.Show({std::wstring(texts::kClassesRootUnreadable) + std::wstring(texts::kCrLf) +
                     error.Description(),
@@ -120,14 +141,64 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
 }
 
 std::wstring ModuleCatalogue::Caption() const {
-  return std::wstring(texts::kBrowserCountCaption) + std::to_wstring(rows_.size()) +
-         std::wstring(texts::kBrowserCountEnd);
+  std::wstring count = std::to_wstring(rows_.size());
+  if (shown_.size() != rows_.size()) {
+    count = std::to_wstring(shown_.size()) + std::wstring(texts::kShownOf) + count;
+  }
+  return std::wstring(texts::kBrowserCountCaption) + count + std::wstring(texts::kBrowserCountEnd);
+}
+
+void ModuleCatalogue::SortBy(std::size_t column) {
+  if (column >= kColumnCount) return;
+  descending_ = sortColumn_ == column && !descending_;
+  sortColumn_ = column;
+  Arrange();
+}
+
+void ModuleCatalogue::SetFilter(const std::wstring& text, bool onlyMissing) {
+  filter_ = ToUpperText(text);
+  onlyMissing_ = onlyMissing;
+  Arrange();
+}
+
+void ModuleCatalogue::SetStatuses(
+    const std::vector<std::pair<std::size_t, std::wstring>>& statuses) {
+  for (const auto& [row, status] : statuses) {
+    if (row < rows_.size()) rows_[row][kColumnStato] = status;
+  }
+  if (onlyMissing_ || sortColumn_ == kColumnStato || !filter_.empty()) Arrange();
+}
+
+void ModuleCatalogue::Arrange() {
+  std::vector<std::size_t> order(rows_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  if (sortColumn_) {
+    const std::size_t column = *sortColumn_;
+    std::vector<std::wstring> keys(rows_.size());
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      const std::wstring& cell = rows_[i][column];
+      // IDs are digits: as numbers they sort by length first.
+      keys[i] = column == kColumnId
+                    ? std::wstring(20 - std::min<std::size_t>(cell.size(), 20), L'0') + cell
+                    : ToUpperText(cell);
+    }
+    auto before = [&](std::size_t a, std::size_t b) {
+      return descending_ ? keys[b] < keys[a] : keys[a] < keys[b];
+    };
+    std::stable_sort(order.begin(), order.end(), before);
+  }
+  shown_.clear();
+  for (std::size_t row : order) {
+    if (onlyMissing_ && rows_[row][kColumnStato] != texts::kStatusMissing) continue;
+    if (!filter_.empty() && !RowContains(rows_[row], filter_)) continue;
+    shown_.push_back(row);
+  }
 }
 
 void ModuleCatalogue::Find(SearchColumn column, const std::wstring& key, ProgressWindow& progress,
                            platform::MessageBoxes& boxes) {
   const std::size_t cell = column == SearchColumn::Module ? kColumnNomeModulo : kColumnEseguibile;
-  const std::size_t total = rows_.size();
+  const std::size_t total = shown_.size();
   std::wstring caption =
       std::wstring(texts::kSearchingStart) + L"0" + std::wstring(texts::kSearchingEnd);
   progress.SetCaption(caption);
@@ -137,8 +208,14 @@ void ModuleCatalogue::Find(SearchColumn column, const std::wstring& key, Progres
   progress.Repaint();
 
   const std::wstring wanted = ToUpperText(key);
-  // From the selected row's place in the list (the first row when none is selected).
-  for (std::size_t i = selected_.value_or(0); i < total; ++i) {
+  // From the selected row's place in the list as shown (the first row when it is not shown).
+  std::size_t from = 0;
+  if (selected_) {
+    auto at = std::find(shown_.begin(), shown_.end(), *selected_);
+    if (at != shown_.end()) from = static_cast<std::size_t>(at - shown_.begin());
+  }
+  for (std::size_t place = from; place < total; ++place) {
+    const std::size_t i = shown_[place];
     const std::wstring& text = rows_[i][cell];
     if (!text.empty() && ToUpperText(text).find(wanted) != std::wstring::npos) {
       boxes.Show(
@@ -149,9 +226,10 @@ void ModuleCatalogue::Find(SearchColumn column, const std::wstring& key, Progres
       progress.Hide();
       return;
     }
-    progress.SetPosition(static_cast<std::int64_t>(i + 1));
+    progress.SetPosition(static_cast<std::int64_t>(place + 1));
     std::wstring next = std::wstring(texts::kSearchingStart) +
-                        std::to_wstring(Percent(i + 1, total)) + std::wstring(texts::kSearchingEnd);
+                        std::to_wstring(Percent(place + 1, total)) +
+                        std::wstring(texts::kSearchingEnd);
     if (next != caption) {
       caption = next;
       progress.SetCaption(caption);

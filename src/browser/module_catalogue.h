@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "browser/progress_window.h"
@@ -26,6 +27,8 @@ enum CatalogueColumn : std::size_t {
   kColumnThreadingModel,
   kColumnVersione,
   kColumnVindProgId,
+  kColumnStato,   // filled after the list is shown (registered_file.h)
+  kColumnAmbito,  // "utente": the class is under HKEY_CURRENT_USER\Software\Classes
   kColumnCount
 };
 
@@ -42,26 +45,50 @@ enum class SearchColumn { Executable, Module };
 
 class ModuleCatalogue {
  public:
+  // Every row, in the order of the load; each keeps its "ID".
   const std::vector<CatalogueRow>& Rows() const { return rows_; }
+  // The rows the list shows, as indices into Rows(): sorted, and filtered.
+  const std::vector<std::size_t>& Shown() const { return shown_; }
+  // The selection is a row (an index into Rows()), wherever it is shown.
   std::optional<std::size_t> Selected() const { return selected_; }
   void Select(std::optional<std::size_t> row) { selected_ = row; }
+
+  // Sorts the shown rows by `column`, ascending; the same column again reverses it. "ID"
+  // sorts as a number, the rest as text with letter case ignored; equal cells keep load order.
+  void SortBy(std::size_t column);
+  std::optional<std::size_t> SortColumn() const { return sortColumn_; }
+  bool SortDescending() const { return descending_; }
+  // Shows only the rows where some column contains `text` (letter case ignored), and with
+  // `onlyMissing` only those whose file is missing; an empty text filters nothing.
+  void SetFilter(const std::wstring& text, bool onlyMissing);
+  // Rows' "Stato" (row, text), as the check of their files reports them, in batches: the sort
+  // and the filter are applied again once per batch.
+  void SetStatuses(const std::vector<std::pair<std::size_t, std::wstring>>& statuses);
 
   // LoadModuleList: builds the rows again from the registry under the progress window. A
   // failure of the registry objects is shown, and the list stays as it was.
   void Load(platform::Registry& registry, ProgressWindow& progress, ListDrawing& list,
             platform::MessageBoxes& boxes);
 
-  // "Lista moduli registrati ( Numero moduli :" + rows + " )".
+  // "Lista moduli registrati ( Numero moduli :" + rows + " )"; while a filter hides rows,
+  // "… :" + shown + " di " + rows + " )".
   std::wstring Caption() const;
 
   // Looks for `key` (as typed, letter case ignored) in the chosen column from the selected row
-  // on; a hit becomes the selection. Says what it found.
+  // downwards, in the order shown; a hit becomes the selection. Says what it found.
   void Find(SearchColumn column, const std::wstring& key, ProgressWindow& progress,
             platform::MessageBoxes& boxes);
 
  private:
+  void Arrange();  // shown_ from rows_, the sort and the filter
+
   std::vector<CatalogueRow> rows_;
+  std::vector<std::size_t> shown_;
   std::optional<std::size_t> selected_;
+  std::optional<std::size_t> sortColumn_;
+  bool descending_ = false;
+  std::wstring filter_;  // upper case
+  bool onlyMissing_ = false;
 };
 
 }  // namespace corvalinde

@@ -1,5 +1,7 @@
 #include "browser/module_catalogue.h"
 
+#include "browser/catalogue_export.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,6 +80,10 @@ TEST_F(Catalogue, OneRowPerIdentifierThatNamesAClass) {
   Set(L"NoClsid", L"nessuno");
   ProgId(L"Orphan.Class", L"{NON-REGISTRATA}");
   registry_.DefineEnvironmentVariable(L"SystemRoot", L"C:\\Windows");
+  // Registered for this user only: the class is in the user's classes.
+  RegistryKey user(registry_);
+  ASSERT_EQ(user.Create(kHkeyCurrentUser, L"Software\\Classes\\CLSID\\{A}", kKeyAllAccess),
+            kRegSuccess);
 
   Load();
   ASSERT_EQ(catalogue_.Rows().size(), 3u);
@@ -93,9 +99,11 @@ TEST_F(Catalogue, OneRowPerIdentifierThatNamesAClass) {
   EXPECT_EQ(alfa[kColumnVersione], L"1.0");
   EXPECT_EQ(alfa[kColumnVindProgId], L"alfa.Module");
   const CatalogueRow& orphan = catalogue_.Rows()[1];
-  for (std::size_t column = kColumnEseguibile; column < kColumnCount; ++column) {
+  for (std::size_t column = kColumnEseguibile; column < kColumnAmbito; ++column) {
     EXPECT_EQ(orphan[column], L"") << column;
   }
+  EXPECT_EQ(orphan[kColumnAmbito], L"macchina");
+  EXPECT_EQ(alfa[kColumnAmbito], L"utente");
   const CatalogueRow& server = catalogue_.Rows()[2];
   EXPECT_EQ(server[kColumnEseguibile], longServer);
   EXPECT_EQ(server[kColumnNomeModulo], L"");
@@ -231,6 +239,51 @@ TEST_F(Search, ColumnsEmptyKeysAndEmptyCells) {
   EXPECT_EQ(progress_.captions.back(), L"Ricerca in corso... (50% completata)");
 }
 
+// Sorted, the list keeps each row's ID, and the search runs down the order shown.
+TEST_F(Search, SortFilterAndTheSearchFollowTheOrderShown) {
+  catalogue_.SortBy(kColumnNomeModulo);  // "", C:\a\uno, C:\b\DUE, C:\c\tre
+  EXPECT_EQ(catalogue_.Shown(), (std::vector<std::size_t>{1, 0, 2, 3}));
+  catalogue_.SortBy(kColumnNomeModulo);
+  EXPECT_TRUE(catalogue_.SortDescending());
+  EXPECT_EQ(catalogue_.Shown(), (std::vector<std::size_t>{3, 2, 0, 1}));
+  catalogue_.Select(2);  // shown second: "uno", below it, is found; "tre", above, is not
+  EXPECT_EQ(Find(SearchColumn::Module, L"uno"), L"Occorrenza trovata (Posizione 1)");
+  catalogue_.Select(2);
+  EXPECT_EQ(Find(SearchColumn::Module, L"tre"), L"Nessuna occorrenza trovata");
+
+  catalogue_.SetFilter(L"b\\due", false);  // any column, letter case ignored
+  EXPECT_EQ(catalogue_.Shown(), std::vector<std::size_t>{2});
+  EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :1 di 4 )");
+  catalogue_.SetFilter(L"", true);
+  EXPECT_TRUE(catalogue_.Shown().empty());
+  catalogue_.SetStatuses({{3, L"file mancante"}, {0, L"64 bit"}});
+  EXPECT_EQ(catalogue_.Shown(), std::vector<std::size_t>{3});
+  catalogue_.SetFilter(L"", false);
+  EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :4 )");
+
+  catalogue_.SortBy(kColumnId);  // numbers, not text: 10 after 9; the sort outlives a reload
+  for (int i = 4; i < 11; ++i) ProgId(L"Altro" + std::to_wstring(i), L"{X}");
+  Load();
+  EXPECT_EQ(catalogue_.Rows()[catalogue_.Shown().back()][kColumnId], L"11");
+}
+
+TEST_F(Search, RowsCopyAsTabsAndExportAsQuotedCsv) {
+  Set(L"CLSID\\{0}\\Version", L"1,\"2\"");
+  Load();
+  std::wstring text = RowsAsText(catalogue_, {0});
+  EXPECT_EQ(text.substr(0, text.find(L"\r\n")),
+            L"ID\tNome\tClassName\tClassID\tEseguibile\tNome modulo\tThreding model\tVersione\t"
+            L"V.ind Prog ID\tStato\tAmbito");
+  EXPECT_EQ(text.substr(text.find(L"\r\n") + 2),
+            L"1\tNome di Mod0\tMod0\t{0}\t\tC:\\a\\uno.dll\t\t1,\"2\"\t\t\tmacchina\r\n");
+  std::string csv = RowsAsCsv(catalogue_, {0});
+  EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(csv.find("\r\n1,Nome di Mod0,Mod0,{0},,C:\\a\\uno.dll,,\"1,\"\"2\"\"\",,,macchina\r\n"),
+            std::string::npos)
+      << csv;
+  EXPECT_EQ(Utf8(L"è\u20AC"), "\xC3\xA8\xE2\x82\xAC");
+}
+
 TEST_F(Search, AnEmptyListFindsNothing) {
   ModuleCatalogue empty;
   boxes_ = {};
@@ -247,10 +300,10 @@ TEST(CatalogueColumns, HeadersAndWidthsAsTheWindowShowsThem) {
     headers.emplace_back(column.header);
     width += column.widthTwips;
   }
-  EXPECT_EQ(headers, (std::vector<std::wstring>{L"ID", L"Nome", L"ClassName", L"ClassID",
-                                                L"Eseguibile", L"Nome modulo", L"Threding model",
-                                                L"Versione", L"V.ind Prog ID"}));
-  EXPECT_EQ(width, 12620);
+  EXPECT_EQ(headers, (std::vector<std::wstring>{
+                         L"ID", L"Nome", L"ClassName", L"ClassID", L"Eseguibile", L"Nome modulo",
+                         L"Threding model", L"Versione", L"V.ind Prog ID", L"Stato", L"Ambito"}));
+  EXPECT_EQ(width, 14620);
 }
 
 #ifdef _WIN32
@@ -288,11 +341,16 @@ TEST(RealCatalogue, MatchesAnIndependentReadingRowForRow) {
     std::wstring clsid = Trim(ReadText(key + L"\\CLSID"));
     if (clsid.empty()) continue;
     std::wstring cls = L"CLSID\\" + clsid;
+    HKEY own = nullptr;
+    bool user = RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + cls).c_str(), 0,
+                              KEY_READ, &own) == ERROR_SUCCESS;
+    if (own) RegCloseKey(own);
     expected.push_back(
         {std::to_wstring(expected.size() + 1), ReadText(key), Trim(key), clsid,
          Trim(ReadText(cls + L"\\LocalServer32")), Trim(ReadText(cls + L"\\InProcServer32")),
          Trim(ReadText(cls + L"\\InProcServer32", L"ThreadingModel")),
-         Trim(ReadText(cls + L"\\Version")), Trim(ReadText(cls + L"\\VersionIndependentProgID"))});
+         Trim(ReadText(cls + L"\\Version")), Trim(ReadText(cls + L"\\VersionIndependentProgID")),
+         L"", user ? L"utente" : L"macchina"});
   }
   ASSERT_GT(expected.size(), 10u) << "a Wine prefix registers many classes";
 
