@@ -41,7 +41,7 @@ class Browser : public ::testing::Test {
   std::wstring SearchModule(HWND browser, const std::wstring& name) {
     PressButton(browser, L"modulo (DLL)");
     Sleep(300);
-    HWND moduleBox = FindChild(browser, L"Edit", 1);
+    HWND moduleBox = FindChild(browser, L"Edit", 2);  // after the filter and the executable
     if (!moduleBox || !IsWindowEnabled(moduleBox)) return L"(module box not usable)";
     SetText(moduleBox, name);
     PressButton(browser, L"Ricerca");
@@ -90,6 +90,29 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   EXPECT_FALSE(IsWindow(browser));
   EXPECT_TRUE(app_.IsRunning());
   RegDeleteKeyW(HKEY_CLASSES_ROOT, longest.c_str());
+}
+
+// A module registered, then deleted: the browser's file check flags it, and "Solo mancanti"
+// with the filter finds it alone.
+TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
+  const std::wstring gone = ProgramFolder() + L"\\testmod_gone.dll";
+  ASSERT_TRUE(CopyFileW(module_.c_str(), gone.c_str(), FALSE));
+  RunCommandLine(L"/filename " + gone + L" /modal R");
+  ASSERT_TRUE(DeleteFileW(gone.c_str()));
+  HWND control = WaitForTrayControl(app_);
+  ASSERT_TRUE(control);
+  ASSERT_TRUE(ChooseFromTrayMenu(app_, control, kMenuModuleList));
+  HWND browser = app_.WaitForWindow(L"CorvalindeModuli", L"", 60s);
+  ASSERT_TRUE(browser);
+  long rows = RowCount(browser);
+  SetText(FindChild(browser, L"Edit", 0), L"TESTMOD_GONE");
+  PressButton(browser, L"Solo mancanti");
+  const std::wstring flagged =
+      L"Lista moduli registrati ( Numero moduli :1 di " + std::to_wstring(rows) + L" )";
+  for (int tries = 0; tries < 100 && WindowText(browser) != flagged; ++tries) Sleep(100);
+  EXPECT_EQ(WindowText(browser), flagged);
+  PressButton(browser, L"Esci");
+  RunCommandLine(L"/filename " + module_ + L" /modal U");  // the same class: its keys go
 }
 
 // Wine takes its DPI from LogPixels when a program starts: programs started while this lives
@@ -154,7 +177,7 @@ TEST(AtHighDpi, TheWindowsScaleAndTheBrowserFitsTheScreen) {
            inner.bottom <= outer.bottom;
   };
   HWND list = FindChild(browser, L"SysListView32");
-  HWND esci = FindChild(browser, L"Button", 5);
+  HWND esci = FindChild(browser, L"Button", 6);
   ASSERT_EQ(WindowText(esci), L"&Esci");
   EXPECT_TRUE(inside(ScreenRect(browser), work));
   EXPECT_TRUE(inside(ScreenRect(esci), work));

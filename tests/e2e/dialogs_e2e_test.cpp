@@ -277,7 +277,7 @@ TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
 
   HWND browser = Open(2, L"CorvalindeModuli");
   ASSERT_TRUE(browser);
-  HWND search = FindChild(browser, L"Edit", 0);
+  HWND search = FindChild(browser, L"Edit", 1);  // the first is the filter
   ClickOn(search);
   for (int tries = 0; tries < 20 && FocusOf(browser) != search; ++tries) Sleep(100);
   POINT pointer{};

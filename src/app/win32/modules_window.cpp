@@ -1,11 +1,17 @@
 #include "app/win32/modules_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/texts.h"
+#include "app/win32/modules_view.h"
 #include "app/win32/progress_window.h"
 #include "app/win32/resource_ids.h"
 #include "browser/module_catalogue.h"
@@ -16,83 +22,13 @@
 namespace corvalinde {
 namespace {
 
+using namespace modules;
+
 using platform::win32::CreateControl;
 using platform::win32::DpiOf;
 using platform::win32::Scaled;
 
 constexpr wchar_t kModulesClass[] = L"CorvalindeModuli";
-enum ControlId {
-  kLstControl = 100,
-  kCmdEsci,
-  kCmdRefresh,
-  kFrame1,
-  kFrame1Caption,
-  kOptFindEXE,
-  kTxtFindEXE,
-  kOptFindDLL,
-  kTxtFindDLL,
-  kCmdFind
-};
-constexpr COLORREF kLightYellow = RGB(255, 255, 192);
-
-struct View final : ListDrawing {
-  explicit View(platform::Registry& registry) : registry(registry) {}
-  ~View() override { DeleteObject(yellow); }
-
-  void SetRedraw(bool on) override {
-    SendMessageW(list, WM_SETREDRAW, on, 0);
-    if (on) InvalidateRect(list, nullptr, TRUE);
-  }
-
-  HWND Item(int id) const { return GetDlgItem(window, id); }
-
-  // Form_Load and Refresh: build the catalogue, then the rows and the caption.
-  void LoadCatalogue() {
-    catalogue.Load(registry, SharedProgressWindow(), *this, boxes);
-    ListView_SetItemCountEx(list, static_cast<int>(catalogue.Rows().size()), 0);
-    ShowSelection();
-    SetWindowTextW(window, catalogue.Caption().c_str());
-  }
-
-  void ShowSelection() {
-    auto row = catalogue.Selected();  // read first: clearing the list's selection reports back
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    catalogue.Select(row);
-    if (row) {
-      ListView_SetItemState(list, static_cast<int>(*row), LVIS_SELECTED | LVIS_FOCUSED,
-                            LVIS_SELECTED | LVIS_FOCUSED);
-    }
-  }
-
-  // The selected option's box is usable and yellow; the other is emptied, disabled and grey.
-  void ChooseColumn(bool module) {
-    // The two options are not neighbours in the tab order, so they are kept exclusive here.
-    CheckDlgButton(window, kOptFindDLL, module ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(window, kOptFindEXE, module ? BST_UNCHECKED : BST_CHECKED);
-    HWND off = Item(module ? kTxtFindEXE : kTxtFindDLL);
-    SetWindowTextW(off, L"");
-    EnableWindow(off, FALSE);
-    EnableWindow(Item(module ? kTxtFindDLL : kTxtFindEXE), TRUE);
-    InvalidateRect(window, nullptr, TRUE);
-  }
-
-  void Find() {
-    bool module = IsDlgButtonChecked(window, kOptFindDLL) == BST_CHECKED;
-    HWND box = Item(module ? kTxtFindDLL : kTxtFindEXE);
-    std::wstring key = platform::win32::TextOf(box);
-    catalogue.Find(module ? SearchColumn::Module : SearchColumn::Executable, key,
-                   SharedProgressWindow(), boxes);
-    ShowSelection();
-  }
-
-  platform::Registry& registry;
-  platform::win32::SystemMessageBoxes boxes;
-  ModuleCatalogue catalogue;
-  HWND window = nullptr;
-  HWND list = nullptr;
-  HBRUSH yellow = CreateSolidBrush(kLightYellow);
-};
-
 HWND g_modules = nullptr;
 
 View* ViewOf(HWND window) {
@@ -102,7 +38,7 @@ View* ViewOf(HWND window) {
 constexpr platform::win32::FontSpec kBoldSansSerif{80, true};
 
 // The window as drawn, in pixels at 96 DPI: the list above, the search panel below it.
-constexpr int kDrawnWidth = 794, kDrawnHeight = 357, kPanelHeight = 107;
+constexpr int kDrawnWidth = 794, kDrawnHeight = 389, kPanelHeight = 107, kFilterBar = 32;
 // The frame narrows, its two boxes with it, down to what still shows a name in each.
 constexpr int kFrameWidth = 600, kMostNarrowing = 220;
 constexpr int kSmallestWidth = kFrameWidth - kMostNarrowing + 120, kSmallestList = 100;
@@ -125,7 +61,11 @@ void Layout(HWND window) {
                Scaled(height, dpi), TRUE);
   };
   auto at = [&](int x) { return Scaled(x, dpi); };
-  MoveWindow(view->list, 0, 0, client.right, std::max(panelTop, 0), TRUE);
+  int listTop = Scaled(kFilterBar, dpi);
+  MoveWindow(view->Item(kLblFilter), at(8), at(8), at(44), at(18), TRUE);
+  MoveWindow(view->Item(kTxtFilter), at(56), at(5), at(240), at(22), TRUE);
+  MoveWindow(view->Item(kChkOnlyMissing), at(312), at(6), at(160), at(20), TRUE);
+  MoveWindow(view->list, 0, listTop, client.right, std::max(panelTop - listTop, 0), TRUE);
   place(kFrame1, at(8), 8, kFrameWidth - narrowing, 92);
   place(kFrame1Caption, at(16), 6, 80, 16);
   place(kOptFindEXE, at(20), 32, 100, 20);
@@ -150,7 +90,13 @@ void Build(HWND window, View* view) {
     return control;
   };
 
-  // Created in tab order. 11910 x 5355 twips of client area: 794 x 357 pixels.
+  // Created in tab order: the filter above the list, then the list and the search below it.
+  CreateControl(window, L"STATIC", texts::kFilterLabel, SS_LEFT, 8, 8, 44, 18, kLblFilter);
+  CreateControl(window, L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 56, 5, 240, 22,
+                kTxtFilter);
+  CreateControl(window, L"BUTTON", texts::kOnlyMissing, WS_TABSTOP | BS_AUTOCHECKBOX, 312, 6, 160,
+                20, kChkOnlyMissing);
+  // 11910 x 5355 twips of list and search: 794 x 357 pixels, below the filter.
   view->list = CreateControl(
       window, WC_LISTVIEWW, L"",
       WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
@@ -199,24 +145,57 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->idFrom != kLstControl) break;
+      const auto& shown = view->catalogue.Shown();
       if (header->code == LVN_GETDISPINFOW) {
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
-        const auto& rows = view->catalogue.Rows();
         if ((info->item.mask & LVIF_TEXT) && info->item.iItem >= 0 &&
-            static_cast<std::size_t>(info->item.iItem) < rows.size() && info->item.iSubItem >= 0 &&
+            static_cast<std::size_t>(info->item.iItem) < shown.size() && info->item.iSubItem >= 0 &&
             info->item.iSubItem < static_cast<int>(kColumnCount)) {
-          const std::wstring& cell = rows[static_cast<std::size_t>(info->item.iItem)]
-                                         [static_cast<std::size_t>(info->item.iSubItem)];
+          const std::wstring& cell =
+              view->catalogue.Rows()[shown[static_cast<std::size_t>(info->item.iItem)]]
+                                    [static_cast<std::size_t>(info->item.iSubItem)];
           lstrcpynW(info->item.pszText, cell.c_str(), info->item.cchTextMax);
         }
         return 0;
       }
       if (header->code == LVN_ITEMCHANGED) {
         int selected = ListView_GetNextItem(view->list, -1, LVNI_SELECTED);
-        view->catalogue.Select(selected >= 0 ? std::optional<std::size_t>(selected) : std::nullopt);
+        view->catalogue.Select(selected >= 0 && static_cast<std::size_t>(selected) < shown.size()
+                                   ? std::optional<std::size_t>(shown[selected])
+                                   : std::nullopt);
+        return 0;
+      }
+      if (header->code == LVN_COLUMNCLICK) {
+        view->Sort(static_cast<std::size_t>(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem));
+        return 0;
+      }
+      if (header->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(lParam)->wVKey == 'C' &&
+          GetKeyState(VK_CONTROL) < 0) {
+        if (auto row = view->catalogue.Selected()) CopyRows(window, view->catalogue, {*row});
         return 0;
       }
       break;
+    }
+    case WM_CONTEXTMENU: {
+      if (reinterpret_cast<HWND>(wParam) != view->list) break;
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (at.x == -1 && at.y == -1) {  // from the keyboard: at the selected row
+        RECT place{};
+        auto row = view->catalogue.Selected();
+        auto position = row ? view->PositionOf(*row) : std::nullopt;
+        if (position) ListView_GetItemRect(view->list, *position, &place, LVIR_LABEL);
+        at = {place.left, place.bottom};
+        ClientToScreen(view->list, &at);
+      }
+      view->ContextMenu(at);
+      return 0;
+    }
+    case kStatusBatchMessage: {
+      std::unique_ptr<StatusBatch> batch(reinterpret_cast<StatusBatch*>(lParam));
+      if (batch->generation != view->generation) return 0;
+      view->catalogue.SetStatuses(batch->statuses);
+      view->Refill();
+      return 0;
     }
     case WM_CTLCOLOREDIT:
       SetBkColor(reinterpret_cast<HDC>(wParam), kLightYellow);
@@ -251,6 +230,12 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case kCmdFind:
           view->Find();
           return 0;
+        case kTxtFilter:
+          if (HIWORD(wParam) == EN_CHANGE) view->ApplyFilter();
+          return 0;
+        case kChkOnlyMissing:
+          view->ApplyFilter();
+          return 0;
       }
       break;
     case WM_SIZE:
@@ -272,6 +257,9 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
+      view->StopChecks();
+      DropPendingBatches(window);
+      RememberColumnWidths(view->list);
       delete view;  // the catalogue goes with the window
       g_modules = nullptr;
       return 0;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <string>
 
 #include "platform/win32/dpi.h"
@@ -30,26 +31,48 @@ class Win32ProgressWindow final : public ProgressWindow {
   }
   void Hide() override { ShowWindow(window_, SW_HIDE); }
   void SetCaption(const std::wstring& caption) override {
-    SetWindowTextW(window_, caption.c_str());
+    caption_ = caption;
+    Present(false);
   }
   void SetRange(std::int64_t minimum, std::int64_t maximum) override {
     SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(Clamp(minimum)),
                  static_cast<LPARAM>(Clamp(maximum)));
+    shownPosition_ = -1;
   }
   void SetPosition(std::int64_t position) override {
-    SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(Clamp(position)), 0);
+    position_ = Clamp(position);
+    Present(false);
   }
-  void Repaint() override {
+  void Repaint() override { Present(true); }
+
+ private:
+  // The caller reports every step (one per registry key, per row searched): the window shows
+  // the latest at most twenty times a second, only what changed, and answers its messages
+  // then, so the program never looks hung and the reports cost next to nothing.
+  void Present(bool now) {
+    auto time = std::chrono::steady_clock::now();
+    if (!now && time - shownAt_ < std::chrono::milliseconds(50)) return;
+    shownAt_ = time;
+    if (position_ != shownPosition_) {
+      SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+      shownPosition_ = position_;
+    }
+    if (caption_ != shownCaption_) {
+      SetWindowTextW(window_, caption_.c_str());
+      shownCaption_ = caption_;
+    }
     UpdateWindow(window_);
     platform::win32::ProcessPendingMessages();
   }
 
- private:
   static int Clamp(std::int64_t value) {
     return static_cast<int>(std::min<std::int64_t>(std::max<std::int64_t>(value, 0), 0x7FFFFFFF));
   }
   HWND window_ = nullptr;
   HWND bar_ = nullptr;
+  std::wstring caption_, shownCaption_;
+  int position_ = 0, shownPosition_ = -1;
+  std::chrono::steady_clock::time_point shownAt_{};
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "common/texts.h"
+#include "platform/win32/clipboard.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
 
@@ -19,22 +20,6 @@ struct Results {
   const std::vector<ResultRow>* rows;
   std::wstring tally;
 };
-
-void CopyToClipboard(HWND window, const std::wstring& text) {
-  if (!OpenClipboard(window)) return;
-  EmptyClipboard();
-  std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    if (void* target = GlobalLock(memory)) {
-      memcpy(target, text.c_str(), bytes);
-      GlobalUnlock(memory);
-      if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-    } else {
-      GlobalFree(memory);
-    }
-  }
-  CloseClipboard();
-}
 
 // The list takes what the tally and the buttons below it leave.
 void Layout(HWND window) {
@@ -105,7 +90,7 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case kCopy:
-          CopyToClipboard(window, ResultsAsText(*results->rows));
+          platform::win32::CopyTextToClipboard(window, ResultsAsText(*results->rows));
           return 0;
         case IDOK:
         case IDCANCEL:

@@ -1,0 +1,60 @@
+#include "app/win32/file_status_worker.h"
+
+#include <chrono>
+#include <thread>
+
+#include "browser/registered_file.h"
+#include "platform/files.h"
+
+namespace corvalinde {
+namespace {
+
+std::wstring Expanded(const std::wstring& text) {
+  DWORD size = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  if (size == 0) return text;
+  std::wstring expanded(size, L'\0');
+  size = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
+  expanded.resize(size > 0 ? size - 1 : 0);
+  return expanded;
+}
+
+bool Post(HWND window, std::unique_ptr<StatusBatch> batch) {
+  if (!PostMessageW(window, kStatusBatchMessage, 0, reinterpret_cast<LPARAM>(batch.get()))) {
+    return false;
+  }
+  batch.release();  // the window owns it now
+  return true;
+}
+
+}  // namespace
+
+void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> files,
+                     std::shared_ptr<std::atomic<bool>> stop) {
+  std::thread([window, generation, files = std::move(files), stop] {
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kEvery = std::chrono::milliseconds(100);
+    FileTest exists = [](const std::wstring& path) { return platform::FileExists(path); };
+    auto batch = std::make_unique<StatusBatch>(StatusBatch{generation, {}});
+    auto last = Clock::now();
+    for (const FileToCheck& file : files) {
+      if (*stop) return;
+      std::wstring path = RegisteredFile(file.cell, file.commandLine, exists, Expanded);
+      batch->statuses.emplace_back(file.row, FileStatus(path, exists));
+      if (Clock::now() - last >= kEvery) {
+        if (!Post(window, std::move(batch))) return;
+        batch = std::make_unique<StatusBatch>(StatusBatch{generation, {}});
+        last = Clock::now();
+      }
+    }
+    if (!batch->statuses.empty() && !*stop) Post(window, std::move(batch));
+  }).detach();
+}
+
+void DropPendingBatches(HWND window) {
+  MSG message;
+  while (PeekMessageW(&message, window, kStatusBatchMessage, kStatusBatchMessage, PM_REMOVE)) {
+    delete reinterpret_cast<StatusBatch*>(message.lParam);
+  }
+}
+
+}  // namespace corvalinde

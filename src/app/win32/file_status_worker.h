@@ -1,0 +1,37 @@
+// The browser's "Stato": the file each row's registration points at is checked on a thread of
+// its own, after the list is shown, and the results come back to the window in batches
+// (kStatusBatchMessage, lParam a StatusBatch* the window then owns). The window never waits.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace corvalinde {
+
+inline constexpr UINT kStatusBatchMessage = WM_APP + 20;
+
+struct FileToCheck {
+  std::size_t row;
+  std::wstring cell;  // the module path, or the executable's command line
+  bool commandLine;
+};
+
+struct StatusBatch {
+  unsigned generation;  // a batch of an older load is dropped
+  std::vector<std::pair<std::size_t, std::wstring>> statuses;
+};
+
+// Checks `files` and posts their statuses to `window`; stops early once `stop` is set.
+void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> files,
+                     std::shared_ptr<std::atomic<bool>> stop);
+
+// Frees the batches still queued for a window that is going away.
+void DropPendingBatches(HWND window);
+
+}  // namespace corvalinde
