@@ -364,6 +364,40 @@ TEST(RealCatalogue, MatchesAnIndependentReadingRowForRow) {
   for (std::size_t i = 0; i < expected.size(); ++i) {
     ASSERT_EQ(catalogue.Rows()[i], expected[i]) << "row " << i + 1;
   }
+
+  // The export, read back as a spreadsheet would, holds the same cells.
+  std::string csv = RowsAsCsv(catalogue, catalogue.Shown());
+  std::vector<std::vector<std::string>> records(1);
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 3; i < csv.size(); ++i) {  // after the byte-order mark
+    char c = csv[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < csv.size() && csv[i + 1] == '"')
+        field += csv[++i];
+      else if (c == '"')
+        quoted = false;
+      else
+        field += c;
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      records.back().push_back(std::move(field)), field.clear();
+    } else if (c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') {
+      records.back().push_back(std::move(field)), field.clear();
+      records.emplace_back();
+      ++i;
+    } else {
+      field += c;
+    }
+  }
+  records.pop_back();  // after the last line's CRLF
+  ASSERT_EQ(records.size(), expected.size() + 1);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    std::vector<std::string> cells;
+    for (const std::wstring& cell : expected[i]) cells.push_back(Utf8(cell));
+    ASSERT_EQ(records[i + 1], cells) << "row " << i + 1;
+  }
 }
 #endif
 
