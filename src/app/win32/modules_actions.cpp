@@ -72,12 +72,16 @@ void ExportShownRows(HWND window, const ModuleCatalogue& catalogue) {
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = title.c_str();
-  dialog.lpstrDefExt = L"csv";
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
   if (!GetSaveFileNameW(&dialog)) return;
   std::wstring path = file.data();
-  std::string content = dialog.nFilterIndex == 2 ? RowsAsHtml(catalogue, catalogue.Shown())
-                                                 : RowsAsCsv(catalogue, catalogue.Shown());
+  const bool html = dialog.nFilterIndex == 2;
+  // A name without an extension gets the one of the type chosen.
+  if (path.find(L'.', path.find_last_of(L"\\/") + 1) == std::wstring::npos) {
+    path += html ? L".html" : L".csv";
+  }
+  std::string content =
+      html ? RowsAsHtml(catalogue, catalogue.Shown()) : RowsAsCsv(catalogue, catalogue.Shown());
   std::uint32_t error = 0;
   if (!platform::ReplaceFileContent(path, content, &error)) {
     platform::win32::SystemMessageBoxes boxes;

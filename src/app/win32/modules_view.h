@@ -63,12 +63,14 @@ struct View final : ListDrawing {
     StartChecks();
   }
 
-  // The list shows the catalogue's rows as they are now shown, and the caption counts them.
-  void Refill() {
+  // The list shows the catalogue's rows as they are now shown, and the caption counts them;
+  // `reveal` scrolls to the selected row (not for the file checks' batches: the user may be
+  // scrolling elsewhere meanwhile).
+  void Refill(bool reveal = true) {
     ListView_SetItemCountEx(list, static_cast<int>(catalogue.Shown().size()),
                             LVSICF_NOINVALIDATEALL);
     InvalidateRect(list, nullptr, FALSE);
-    ShowSelection();
+    ShowSelection(reveal);
     SetWindowTextW(window, catalogue.Caption().c_str());
   }
 
@@ -81,7 +83,11 @@ struct View final : ListDrawing {
       if (!cell.empty()) files.push_back({row, cell, !module});
     }
     stopChecks = std::make_shared<std::atomic<bool>>(false);
-    StartFileChecks(window, ++generation, std::move(files), stopChecks);
+    // Unique across windows: a check still running for a closed browser posts to its handle,
+    // which a new browser may have been given.
+    static unsigned checksStarted = 0;
+    generation = ++checksStarted;
+    StartFileChecks(window, generation, std::move(files), stopChecks);
   }
   void StopChecks() {
     if (stopChecks) *stopChecks = true;
@@ -95,14 +101,14 @@ struct View final : ListDrawing {
     return static_cast<int>(at - shown.begin());
   }
 
-  void ShowSelection() {
+  void ShowSelection(bool reveal = true) {
     auto row = catalogue.Selected();  // read first: clearing the list's selection reports back
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     catalogue.Select(row);
     if (auto place = row ? PositionOf(*row) : std::nullopt) {
       ListView_SetItemState(list, *place, LVIS_SELECTED | LVIS_FOCUSED,
                             LVIS_SELECTED | LVIS_FOCUSED);
-      ListView_EnsureVisible(list, *place, FALSE);
+      if (reveal) ListView_EnsureVisible(list, *place, FALSE);
     }
   }
 

@@ -194,7 +194,7 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       std::unique_ptr<StatusBatch> batch(reinterpret_cast<StatusBatch*>(lParam));
       if (batch->generation != view->generation) return 0;
       view->catalogue.SetStatuses(batch->statuses);
-      view->Refill();
+      view->Refill(false);
       return 0;
     }
     case WM_CTLCOLOREDIT:
