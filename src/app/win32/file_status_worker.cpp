@@ -31,6 +31,8 @@ bool Post(HWND window, std::unique_ptr<StatusBatch> batch) {
 void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> files,
                      std::shared_ptr<std::atomic<bool>> stop) {
   std::thread([window, generation, files = std::move(files), stop] {
+    // Background work: the window's thread goes first.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     using Clock = std::chrono::steady_clock;
     constexpr auto kEvery = std::chrono::milliseconds(100);
     FileTest exists = [](const std::wstring& path) { return platform::FileExists(path); };

@@ -15,6 +15,7 @@
 namespace corvalinde {
 
 inline constexpr UINT kStatusBatchMessage = WM_APP + 20;
+inline constexpr UINT kStartChecksMessage = WM_APP + 21;  // the browser starts its checks
 
 struct FileToCheck {
   std::size_t row;

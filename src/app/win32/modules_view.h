@@ -60,7 +60,8 @@ struct View final : ListDrawing {
     EnableWindow(window, TRUE);
     Refill();
     SetColumnWidths(list, catalogue);
-    StartChecks();
+    // Once the list is on the screen: the checks must not hold up its first painting.
+    PostMessageW(window, kStartChecksMessage, 0, 0);
   }
 
   // The list shows the catalogue's rows as they are now shown, and the caption counts them;
@@ -82,6 +83,7 @@ struct View final : ListDrawing {
       const std::wstring& cell = module ? cells[kColumnNomeModulo] : cells[kColumnEseguibile];
       if (!cell.empty()) files.push_back({row, cell, !module});
     }
+    StopChecks();  // a refresh may have started checks that are not done
     stopChecks = std::make_shared<std::atomic<bool>>(false);
     // Unique across windows: a check still running for a closed browser posts to its handle,
     // which a new browser may have been given.
@@ -89,8 +91,10 @@ struct View final : ListDrawing {
     generation = ++checksStarted;
     StartFileChecks(window, generation, std::move(files), stopChecks);
   }
+  // Its batches still queued are dropped too: no check has generation 0.
   void StopChecks() {
     if (stopChecks) *stopChecks = true;
+    generation = 0;
   }
 
   // The list's position of a row, when it is shown.

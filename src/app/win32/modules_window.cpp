@@ -190,6 +190,9 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       view->ContextMenu(at);
       return 0;
     }
+    case kStartChecksMessage:
+      view->StartChecks();
+      return 0;
     case kStatusBatchMessage: {
       std::unique_ptr<StatusBatch> batch(reinterpret_cast<StatusBatch*>(lParam));
       if (batch->generation != view->generation) return 0;
