@@ -195,7 +195,6 @@ inline constexpr std::wstring_view kCheckNoProblems = L"Dipendenze: tutte presen
 inline constexpr std::wstring_view kCheckNotSearched =
     L"Dipendenze: non verificabili, il sistema non ha la cartella delle DLL di questa "
     L"architettura";
-inline constexpr std::wstring_view kCheckNotAModule = L"Il file non è un modulo (immagine PE).";
 
 // About box. The maker's line, site and address are placeholders until the maker supplies them.
 inline constexpr std::wstring_view kAboutCaption = L"About di Corvalinde";

@@ -113,6 +113,12 @@ std::optional<Layout> ReadLayout(Reader& read, std::uint64_t header) {
   return layout;
 }
 
+// The name at `rva`, when the file holds it with its end.
+std::optional<std::string> NameAt(Reader& read, const Layout& layout, std::uint64_t rva) {
+  auto at = layout.OffsetOf(rva);
+  return at ? read.Name(*at) : std::nullopt;
+}
+
 // The functions of one DLL from its name table (thunks): by name, or "#n" by ordinal.
 std::vector<std::string> ReadThunks(Reader& read, const Layout& layout, std::uint64_t table) {
   std::vector<std::string> functions;
@@ -133,8 +139,8 @@ std::vector<std::string> ReadThunks(Reader& read, const Layout& layout, std::uin
       std::string ordinal(1, '#');  // not "#" + ...: GCC 12 at -O3 warns about that wrongly
       ordinal += std::to_string(thunk & 0xFFFF);
       functions.push_back(std::move(ordinal));
-    } else if (auto hint = layout.OffsetOf(thunk & 0x7FFFFFFF)) {
-      if (auto name = read.Name(*hint + 2)) functions.push_back(std::move(*name));
+    } else if (auto name = NameAt(read, layout, (thunk & 0x7FFFFFFF) + 2)) {  // after the hint
+      functions.push_back(std::move(*name));
     }
   }
   return functions;
@@ -150,8 +156,7 @@ void ReadImports(Reader& read, const Layout& layout, std::vector<ImportedDll>& i
       break;
     }
     if (nameAddress == 0 && addresses == 0) break;
-    auto nameAt = layout.OffsetOf(nameAddress);
-    auto name = nameAt ? read.Name(*nameAt) : std::nullopt;
+    auto name = NameAt(read, layout, nameAddress);
     if (!name || name->empty()) continue;
     imports.push_back({std::move(*name), ReadThunks(read, layout, names ? names : addresses)});
   }
@@ -172,8 +177,7 @@ void ReadDelayImports(Reader& read, const Layout& layout, std::vector<ImportedDl
       if (attributes & 1) return value;
       return value >= layout.imageBase ? value - layout.imageBase : ~0ull;
     };
-    auto nameAt = layout.OffsetOf(relative(nameAddress));
-    auto name = nameAt ? read.Name(*nameAt) : std::nullopt;
+    auto name = NameAt(read, layout, relative(nameAddress));
     if (!name || name->empty()) continue;
     ImportedDll dll{std::move(*name), {}, true};
     if (names) dll.functions = ReadThunks(read, layout, relative(names));
@@ -193,8 +197,7 @@ void ReadExports(Reader& read, const Layout& layout, PeImage& image) {
     auto entry = layout.OffsetOf(names + 4ull * i);
     std::uint32_t nameAddress = 0;
     if (!entry || !read.Read(*entry, nameAddress)) break;
-    auto nameAt = layout.OffsetOf(nameAddress);
-    if (auto name = nameAt ? read.Name(*nameAt) : std::nullopt) {
+    if (auto name = NameAt(read, layout, nameAddress)) {
       image.exports.push_back(std::move(*name));
     }
   }

@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
