@@ -219,6 +219,73 @@ void SetText(HWND control, const std::wstring& text) {
                       SMTO_ABORTIFHUNG, 2000, &result);
 }
 
+// The pointer is moved by the same input as the click, not by SetCursorPos: once another
+// program has had the pointer, Wine can leave SetCursorPos without effect, and the click lands
+// wherever the pointer was.
+void ClickOn(HWND window, std::optional<POINT> offset) {
+  RECT area{};
+  GetWindowRect(window, &area);
+  POINT at = offset ? POINT{area.left + offset->x, area.top + offset->y}
+                    : POINT{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+  auto absolute = [](int coordinate, int extent) {
+    return static_cast<LONG>((coordinate * 65535LL) / (extent - 1));
+  };
+  INPUT clicks[3] = {};
+  clicks[0].type = clicks[1].type = clicks[2].type = INPUT_MOUSE;
+  clicks[0].mi.dx = absolute(at.x, GetSystemMetrics(SM_CXSCREEN));
+  clicks[0].mi.dy = absolute(at.y, GetSystemMetrics(SM_CYSCREEN));
+  clicks[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(3, clicks, sizeof(INPUT));
+}
+
+void PressKey(WORD key, bool control) {
+  INPUT strokes[4] = {};
+  UINT count = 0;
+  auto stroke = [&](WORD vk, DWORD flags) {
+    strokes[count].type = INPUT_KEYBOARD;
+    strokes[count].ki.wVk = vk;
+    strokes[count++].ki.dwFlags = flags;
+  };
+  if (control) stroke(VK_CONTROL, 0);
+  stroke(key, 0);
+  stroke(key, KEYEVENTF_KEYUP);
+  if (control) stroke(VK_CONTROL, KEYEVENTF_KEYUP);
+  SendInput(count, strokes, sizeof(INPUT));
+  Sleep(300);
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                            : nullptr;
+}
+
+bool ClickForFocus(HWND control, std::optional<POINT> offset) {
+  for (int clicks = 0; clicks < 3; ++clicks) {
+    ClickOn(control, offset);
+    for (int tries = 0; tries < 10; ++tries) {
+      if (FocusOf(control) == control) return true;
+      Sleep(100);
+    }
+  }
+  return false;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      text = static_cast<const wchar_t*>(GlobalLock(data));
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+  }
+  return text;
+}
+
 std::vector<std::wstring> ListBoxItems(HWND listBox) {
   std::vector<std::wstring> items;
   DWORD_PTR count = 0;

@@ -66,6 +66,19 @@ bool PressButton(HWND dialog, const std::wstring& caption);
 HWND FindChild(HWND parent, const std::wstring& windowClass, int index = 0);
 // Sets a control's text as typing would leave it (WM_SETTEXT).
 void SetText(HWND control, const std::wstring& text);
+// A real click, through the system's input, at `offset` from the top-left corner of `window`
+// (its middle when not given).
+void ClickOn(HWND window, std::optional<POINT> offset = std::nullopt);
+// A real key press, through the system's input, to whatever window has the keyboard; with
+// `control`, while the Ctrl key is held down.
+void PressKey(WORD key, bool control = false);
+// The control of another process that has the keyboard focus, or null.
+HWND FocusOf(HWND window);
+// Clicks `control` (see ClickOn) until it has the keyboard focus, at most three times: a window
+// just shown can spend a click on becoming the active one. Whether it got the focus.
+bool ClickForFocus(HWND control, std::optional<POINT> offset = std::nullopt);
+// The text on the clipboard, empty when there is none.
+std::wstring ClipboardText();
 // A list box's lines, in order.
 std::vector<std::wstring> ListBoxItems(HWND listBox);
 // What the shell does when files are dropped on `target`: a WM_DROPFILES whose file list lives

@@ -92,8 +92,8 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   RegDeleteKeyW(HKEY_CLASSES_ROOT, longest.c_str());
 }
 
-// A module registered, then deleted: the browser's file check flags it, and "Solo mancanti"
-// with the filter finds it alone.
+// A module registered, then deleted: the browser's file check flags it, "Solo mancanti" with
+// the filter finds it alone, and Ctrl+C copies it.
 TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
   const std::wstring gone = ProgramFolder() + L"\\testmod_gone.dll";
   ASSERT_TRUE(CopyFileW(module_.c_str(), gone.c_str(), FALSE));
@@ -111,6 +111,18 @@ TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
       L"Lista moduli registrati ( Numero moduli :1 di " + std::to_wstring(rows) + L" )";
   for (int tries = 0; tries < 100 && WindowText(browser) != flagged; ++tries) Sleep(100);
   EXPECT_EQ(WindowText(browser), flagged);
+
+  // A click on that row and Ctrl+C copy it, with the header line.
+  HWND list = FindChild(browser, L"SysListView32");
+  RECT header{};
+  GetWindowRect(FindChild(list, L"SysHeader32"), &header);
+  ASSERT_TRUE(ClickForFocus(list, POINT{40, header.bottom - header.top + 8}));
+  PressKey('C', true);
+  std::wstring copied = ClipboardText();
+  EXPECT_EQ(copied.rfind(L"ID\t", 0), 0u) << testing::PrintToString(copied);
+  EXPECT_NE(copied.find(L"\r\n"), std::wstring::npos);
+  EXPECT_NE(copied.find(gone + L"\t"), std::wstring::npos) << testing::PrintToString(copied);
+  EXPECT_NE(copied.find(L"\tfile mancante\t"), std::wstring::npos);
   PressButton(browser, L"Esci");
   RunCommandLine(L"/filename " + module_ + L" /modal U");  // the same class: its keys go
 }

@@ -208,43 +208,6 @@ TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
   EXPECT_FALSE(IsIconic(browser));
 }
 
-// A real click, through the system's input, at the middle of `window`. The pointer is moved
-// by the same input, not by SetCursorPos: once another program has had the pointer, Wine can
-// leave SetCursorPos without effect, and the click lands wherever the pointer was.
-void ClickOn(HWND window) {
-  RECT area{};
-  GetWindowRect(window, &area);
-  auto absolute = [](int at, int extent) {
-    return static_cast<LONG>((at * 65535LL) / (extent - 1));
-  };
-  INPUT clicks[3] = {};
-  clicks[0].type = clicks[1].type = clicks[2].type = INPUT_MOUSE;
-  clicks[0].mi.dx = absolute((area.left + area.right) / 2, GetSystemMetrics(SM_CXSCREEN));
-  clicks[0].mi.dy = absolute((area.top + area.bottom) / 2, GetSystemMetrics(SM_CYSCREEN));
-  clicks[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  clicks[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(3, clicks, sizeof(INPUT));
-}
-
-// The control of another process that has the keyboard focus, or null.
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
-                                                                            : nullptr;
-}
-
-// A real key press, through the system's input, to whatever window has the keyboard.
-void PressKey(WORD key) {
-  INPUT strokes[2] = {};
-  strokes[0].type = strokes[1].type = INPUT_KEYBOARD;
-  strokes[0].ki.wVk = strokes[1].ki.wVk = key;
-  strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, strokes, sizeof(INPUT));
-  Sleep(300);
-}
-
 bool Closes(HWND window) {
   for (int tries = 0; tries < 50 && IsWindow(window); ++tries) Sleep(100);
   return !IsWindow(window);
@@ -278,14 +241,13 @@ TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
   HWND browser = Open(2, L"CorvalindeModuli");
   ASSERT_TRUE(browser);
   HWND search = FindChild(browser, L"Edit", 1);  // the first is the filter
-  ClickOn(search);
-  for (int tries = 0; tries < 20 && FocusOf(browser) != search; ++tries) Sleep(100);
+  bool focused = ClickForFocus(search);
   POINT pointer{};
   GetCursorPos(&pointer);
-  ASSERT_EQ(FocusOf(browser), search)
-      << "the click at the search box did not give it the caret;"
-      << " the pointer is at " << pointer.x << "," << pointer.y << ", the foreground window is "
-      << testing::PrintToString(WindowText(GetForegroundWindow()));
+  ASSERT_TRUE(focused) << "the click at the search box did not give it the caret;"
+                       << " the pointer is at " << pointer.x << "," << pointer.y
+                       << ", the foreground window is "
+                       << testing::PrintToString(WindowText(GetForegroundWindow()));
   SetText(search, L"nessun eseguibile ha questo nome");
   PressKey(VK_RETURN);  // "Ricerca"
   auto result = app_.WaitForMessageBox(20s);
@@ -313,14 +275,7 @@ TEST_F(TrayDialogs, ALongSummaryIsAListThatCopiesAsText) {
   EXPECT_EQ(WindowText(FindChild(results, L"Static")), L"0 riuscite, 40 non riuscite");
   PressButton(results, L"Copia");
   Sleep(500);
-  std::wstring copied;
-  if (OpenClipboard(nullptr)) {
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-      copied = static_cast<const wchar_t*>(GlobalLock(data));
-      GlobalUnlock(data);
-    }
-    CloseClipboard();
-  }
+  std::wstring copied = ClipboardText();
   EXPECT_EQ(copied.rfind(L"File\tEsito\tDettaglio\r\n" + ProgramFolder() +
                              L"\\manca0.dll\tnon "
                              L"riuscita\tModulo :",
