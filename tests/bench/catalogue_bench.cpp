@@ -185,14 +185,18 @@ void WindowFigures(double loadAlone) {
         "(target: 1.20 or less; includes opening the menu)\n",
         round, open, open / loadAlone);
     corvalinde::e2e::SetText(FindChild(browser, L"Edit", 1), L"nessun eseguibile ha questo nome");
-    for (int search = 1; search <= 2; ++search) {
+    // The first search starts while the file checks of the rows run; the others once they
+    // have ended.
+    for (int search = 1; search <= 3; ++search) {
+      if (search == 2) Sleep(3000);
       start = Clock::now();
       PressButton(browser, L"Ricerca");
       HWND box = visible(L"#32770", 30s);
       std::printf(
-          "window, search %d: finds nothing, click to answer %.1f ms (target: 50 ms or "
+          "window, search %d%s: finds nothing, click to answer %.1f ms (target: 50 ms or "
           "less)\n",
-          search, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+          search, search == 1 ? " (file checks running)" : "",
+          std::chrono::duration<double, std::milli>(Clock::now() - start).count());
       if (box) PressButton(box, L"OK");
       while (box && IsWindow(box)) Sleep(1);
     }
