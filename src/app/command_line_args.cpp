@@ -94,6 +94,11 @@ bool GetCheckArg(std::wstring_view commandText) {
   return HasBareSwitch(commandText, L"/check");
 }
 
+std::optional<std::wstring> GetCaptureArg(std::wstring_view commandText) {
+  if (FindIgnoringCase(commandText, L"/capture") == std::wstring_view::npos) return std::nullopt;
+  return ReadSwitch(commandText, L"/capture");
+}
+
 bool GetVisibleArg(std::wstring_view commandText) {
   bool nonZero = false;
   return ParseNumberIsNonZero(ReadSwitch(commandText, L"/visible"), nonZero) && nonZero;

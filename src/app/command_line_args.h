@@ -3,6 +3,7 @@
 // blanks around it removed.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,8 @@ bool GetVisibleArg(std::wstring_view commandText);
 bool GetUserArg(std::wstring_view commandText);
 // "/check" the same way: report on the module named by /filename instead of registering it.
 bool GetCheckArg(std::wstring_view commandText);
+// "/capture" and its value, like /filename's: nothing when the switch is absent, an empty text
+// when it has no value.
+std::optional<std::wstring> GetCaptureArg(std::wstring_view commandText);
 
 }  // namespace corvalinde

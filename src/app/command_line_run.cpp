@@ -46,6 +46,8 @@ int ExitCodeFor(RegOutcome outcome) {
       return kExitCrashed;
     case RegScopeFailed:
       return kExitUserScopeFailed;
+    case RegCaptureFailed:
+      return kExitCaptureFailed;
   }
   return kExitEntryPointMissing;
 }
@@ -91,8 +93,29 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
     case RegScopeFailed:
       return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kUserScopeFailed,
                          ReasonLine(result.loadError, fileName)}));
+    case RegCaptureFailed:
+      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureFailed,
+                         ReasonLine(result.loadError, fileName)}));
   }
   return std::nullopt;
+}
+
+std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
+                                             const std::wstring& fileName) {
+  const RegistrationResult& result = capture.registration;
+  if (result.outcome == RegDone) {
+    return MessageRequest{
+        Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCapturedIn, capture.regFile,
+              L" (", std::to_wstring(capture.keys), texts::kCapturedKeys,
+              std::to_wstring(capture.values), texts::kCapturedValues}),
+        MessageIcon::Information, platform::MessageButtons::Ok,
+        std::wstring(texts::kTitleRegistered)};
+  }
+  if (capture.fileUnwritten) {
+    return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureFileFailed,
+                       capture.regFile, ReasonLine(result.loadError, capture.regFile)}));
+  }
+  return CommandLineMessage(result, fileName, L"R");
 }
 
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services) {
@@ -112,6 +135,19 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
     return CommandLineRun{false, kExitInvalidParameters};
   }
   bool visible = GetVisibleArg(commandText);
+
+  if (std::optional<std::wstring> regFile = GetCaptureArg(commandText)) {
+    // Unregistering removes keys: there is nothing to capture; and a capture writes to no
+    // registry at all, the user's or the machine's.
+    if (regFile->empty() || mode != L"R" || GetUserArg(commandText) || !services.registry) {
+      boxes.Show(Error(std::wstring(texts::kUsage)));
+      return CommandLineRun{false, kExitInvalidParameters};
+    }
+    CaptureResult capture =
+        CaptureToFile(services.registrar, *services.registry, fileName, *regFile);
+    if (auto message = CaptureMessage(capture, fileName)) boxes.Show(*message);
+    return CommandLineRun{visible, ExitCodeFor(capture.registration.outcome)};
+  }
 
   RegistrationScope scope =
       GetUserArg(commandText) ? RegistrationScope::User : RegistrationScope::Machine;

@@ -9,6 +9,8 @@
 
 #include "platform/console.h"
 #include "platform/message_boxes.h"
+#include "platform/registry.h"
+#include "registration/capture_to_file.h"
 #include "registration/reg_unreg_module.h"
 
 namespace corvalinde {
@@ -29,8 +31,16 @@ struct CommandLineServices {
   platform::MessageBoxes& boxes;
   bool elevated = true;  // false: a refusal that rights would lift offers to try as administrator
   platform::ConsoleOutput* console = nullptr;  // where /check also writes its report
+  platform::Registry* registry = nullptr;      // where /capture reads and removes its keys
 };
 
+// The message of a capture: what it wrote, or its failure as a registration's.
+std::optional<platform::MessageRequest> CaptureMessage(const CaptureResult& capture,
+                                                       const std::wstring& fileName);
+
+// With /capture <file.reg> (and /modal R, without /user), the module's registration is captured
+// to the file instead of being made (capture_to_file.h); with any other mode it is refused
+// like invalid parameters.
 // With /check and /filename (no /modal needed), reports on the module without loading it
 // (module_check.h), in a box and on the console, and ends with the check's exit code.
 // Expects non-empty argument text (empty text means tray mode, which needs no run). The

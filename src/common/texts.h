@@ -33,6 +33,13 @@ inline constexpr std::wstring_view kAskElevation =
     L"\r\n\r\nIl modulo richiede i diritti di amministratore: riprovare come amministratore?"
     L"\r\n(Per registrarlo solo per l'utente corrente, senza diritti di amministratore, usare "
     L"/user.)";
+inline constexpr std::wstring_view kCapturing = L"Cattura in corso: ";
+inline constexpr std::wstring_view kCapturedIn = L"Registrazione catturata in ";
+inline constexpr std::wstring_view kCapturedKeys = L" chiavi, ";
+inline constexpr std::wstring_view kCapturedValues = L" valori)";
+inline constexpr std::wstring_view kCaptureFailed =
+    L"Impossibile scrivere la cattura: il registro non è stato modificato.";
+inline constexpr std::wstring_view kCaptureFileFailed = L"Impossibile scrivere il file ";
 inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";
 inline constexpr std::wstring_view kWrongTwinEnd = L" di Corvalinde: non può caricare il modulo.";
 
@@ -56,6 +63,11 @@ inline constexpr std::wstring_view kRegUnregCaption = L"Registra / Unregistra";
 inline constexpr std::wstring_view kActionFrame = L"Azione ";
 inline constexpr std::wstring_view kUnregisterOption = L"&Unregistra";
 inline constexpr std::wstring_view kRegisterOption = L"&Registra";
+inline constexpr std::wstring_view kCaptureOption = L"Cattura (.re&g)";
+inline constexpr std::wstring_view kCaptureFilter = L"File di registro (*.reg)|*.reg";
+inline constexpr std::wstring_view kCaptureTitle = L"Salva la cattura";
+inline constexpr std::wstring_view kLineCaptured = L"Cattura di ";
+inline constexpr std::wstring_view kLineCapturedIn = L" scritta in ";
 inline constexpr std::wstring_view kPathFrame = L"Percorso modulo ";
 inline constexpr std::wstring_view kBrowse = L"&Cerca";
 inline constexpr std::wstring_view kBack = L"Ri&torna";

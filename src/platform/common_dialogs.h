@@ -1,7 +1,9 @@
-// The system's small modal dialogs: the file-open dialog and a one-line input box.
+// The system's small modal dialogs: the file-open and file-save dialogs and a one-line input box.
 //
 // OpenFile shows the file-open dialog and returns the chosen path, or an empty text when the
-// user cancels. The filter is written "Description|pattern|Description|pattern".
+// user cancels. The filter is written "Description|pattern|Description|pattern". SaveFile is
+// the same with the save dialog, which asks before replacing a file and gives a name typed
+// without an extension the first pattern's.
 // InputBox asks for one line of text; an empty text when the user cancels or leaves it empty.
 #pragma once
 
@@ -23,6 +25,7 @@ class CommonDialogs {
  public:
   virtual ~CommonDialogs() = default;
   virtual std::wstring OpenFile(const OpenFileRequest& request) = 0;
+  virtual std::wstring SaveFile(const OpenFileRequest& request) = 0;
   virtual std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
                                 const std::wstring& defaultText) = 0;
 };

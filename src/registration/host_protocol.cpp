@@ -11,6 +11,7 @@ constexpr std::wstring_view kHostSwitch = L"/host ";
 constexpr std::wstring_view kFileSwitch = L" /filename ";
 constexpr std::wstring_view kUserSwitch = L" /user";
 constexpr std::wstring_view kResultSwitch = L" /result ";
+constexpr std::wstring_view kCaptureSwitch = L" /capture ";
 constexpr char kReportStart[] = "result ";
 
 }  // namespace
@@ -19,6 +20,7 @@ std::wstring HostArguments(const HostCommand& command) {
   std::wstring text = std::wstring(kHostSwitch) + command.mode;
   if (command.scope == RegistrationScope::User) text += kUserSwitch;
   if (!command.resultFile.empty()) text += std::wstring(kResultSwitch) + command.resultFile;
+  if (!command.captureKey.empty()) text += std::wstring(kCaptureSwitch) + command.captureKey;
   return text + std::wstring(kFileSwitch) + command.file;
 }
 
@@ -37,12 +39,19 @@ std::optional<HostCommand> ParseHostCommand(std::wstring_view text) {
     command.scope = RegistrationScope::User;
     at += kUserSwitch.size();
   }
-  if (startsAt(at, kResultSwitch)) {
-    at += kResultSwitch.size();
-    std::size_t end = upper.find(ToUpperText(kFileSwitch), at);
-    if (end == std::wstring::npos || end == at) return std::nullopt;
-    command.resultFile = std::wstring(text.substr(at, end - at));
+  // A value runs to the next switch: paths and key names hold no "/".
+  auto takeValue = [&](std::wstring_view name, std::wstring& value) {
+    if (!startsAt(at, name)) return true;
+    at += name.size();
+    std::size_t end = text.find(L" /", at);
+    if (end == std::wstring::npos || end == at) return false;
+    value = std::wstring(text.substr(at, end - at));
     at = end;
+    return true;
+  };
+  if (!takeValue(kResultSwitch, command.resultFile) ||
+      !takeValue(kCaptureSwitch, command.captureKey)) {
+    return std::nullopt;
   }
   if (!startsAt(at, kFileSwitch) || text.size() == at + kFileSwitch.size()) return std::nullopt;
   command.file = std::wstring(text.substr(at + kFileSwitch.size()));
@@ -77,7 +86,7 @@ std::optional<RegistrationResult> ParseHostReport(std::string_view output) {
   unsigned long error = 0;
   if (std::sscanf(line.c_str(), "result %d %ld %lu %d", &outcome, &status, &error, &architecture) !=
           4 ||
-      outcome < RegDone || outcome > RegScopeFailed) {
+      outcome < RegDone || outcome > RegCaptureFailed) {
     return std::nullopt;
   }
   RegistrationResult result;

@@ -1,12 +1,13 @@
 // What the program and its registration host say to each other: the host's command line, the
 // line it writes once the module is loaded, and its report of the outcome.
 //
-// The command is "/host <mode>[ /user][ /result <file>] /filename <path>": the mode is one
-// character (R, U or u, or any other, which the engine refuses as it would in process); /user
-// registers for the current user only; /result names the file the host writes to instead of
-// its standard output (a host started through the shell has no pipe to us); the path runs to
-// the end of the text, so it may hold any character. The switch is internal; a command text
-// that names it in any other form is refused as invalid parameters.
+// The command is "/host <mode>[ /user][ /result <file>][ /capture <key>] /filename <path>": the
+// mode is one character (R, U or u, or any other, which the engine refuses as it would in
+// process); /user registers for the current user only; /result names the file the host writes
+// to instead of its standard output (a host started through the shell has no pipe to us);
+// /capture names the scratch key under HKEY_CURRENT_USER a capture maps the roots to; the
+// path runs to the end of the text, so it may hold any character. The switch is internal; a command
+// text that names it in any other form is refused as invalid parameters.
 #pragma once
 
 #include <optional>
@@ -22,6 +23,7 @@ struct HostCommand {
   std::wstring file;
   RegistrationScope scope = RegistrationScope::Machine;
   std::wstring resultFile{};  // empty: standard output
+  std::wstring captureKey{};  // not empty: a capture (CaptureModule) instead of the mode
 };
 
 std::wstring HostArguments(const HostCommand& command);

@@ -28,6 +28,11 @@ RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::w
   return RunHost(fileName, mode, scope, false);
 }
 
+RegistrationResult HostRegistrar::Capture(const std::wstring& fileName,
+                                          const std::wstring& scratchKey) {
+  return RunHost(fileName, L"R", RegistrationScope::Machine, false, scratchKey);
+}
+
 std::optional<RegistrationResult> HostRegistrar::RunAsAdministrator(const std::wstring& fileName,
                                                                     const std::wstring& mode,
                                                                     RegistrationScope scope) {
@@ -38,7 +43,8 @@ std::optional<RegistrationResult> HostRegistrar::RunAsAdministrator(const std::w
 }
 
 RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const std::wstring& mode,
-                                          RegistrationScope scope, bool elevated) {
+                                          RegistrationScope scope, bool elevated,
+                                          const std::wstring& captureKey) {
   std::wstring host = executablePath_;
   ModuleArchitecture architecture = ReadModuleArchitecture(fileName);
   if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
@@ -59,7 +65,13 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
     host = *twin;
   }
   // The engine takes no mode as "R"; any other text but one character names no entry point.
-  HostCommand command{mode.empty() ? L"R" : mode.size() == 1 ? mode : L"?", fileName, scope, {}};
+  HostCommand command{mode.empty()       ? L"R"
+                      : mode.size() == 1 ? mode
+                                         : L"?",
+                      fileName,
+                      scope,
+                      {},
+                      captureKey};
   constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
   const std::wstring activity = std::wstring(texts::kRegistering) + fileName;
   RegistrationResult result;

@@ -27,6 +27,7 @@ class HostRegistrar final : public Registrar {
       : launcher_(launcher), executablePath_(std::move(executablePath)) {}
   RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                          RegistrationScope scope) override;
+  RegistrationResult Capture(const std::wstring& fileName, const std::wstring& scratchKey) override;
   // Only the host is started elevated; it writes to a file, the windows stay here.
   std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
                                                        const std::wstring& mode,
@@ -34,7 +35,8 @@ class HostRegistrar final : public Registrar {
 
  private:
   RegistrationResult RunHost(const std::wstring& fileName, const std::wstring& mode,
-                             RegistrationScope scope, bool elevated);
+                             RegistrationScope scope, bool elevated,
+                             const std::wstring& captureKey = {});
 
   platform::HostLauncher& launcher_;
   std::wstring executablePath_;

@@ -34,7 +34,9 @@ void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
                const std::function<void(std::string_view)>& writeToParent) {
   ReportingLoader reporting(loader, writeToParent);
   writeToParent(
-      HostReport(RegUnregModuleInScope(command.file, command.mode, command.scope, reporting)));
+      HostReport(command.captureKey.empty()
+                     ? RegUnregModuleInScope(command.file, command.mode, command.scope, reporting)
+                     : CaptureModule(command.file, command.captureKey, reporting)));
 }
 
 }  // namespace corvalinde

@@ -1,10 +1,13 @@
 #include "registration/reg_unreg_dialog.h"
 
 #include "registration/architecture_handoff.h"
+#include "registration/capture_to_file.h"
 #include "registration/dependency_diagnosis.h"
 #include "common/blanks.h"
 #include "common/error_text.h"
 #include "common/texts.h"
+
+#include <algorithm>
 
 namespace corvalinde {
 namespace {
@@ -76,8 +79,46 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
     case RegScopeFailed:
       return std::wstring(texts::kLineInvalidLabel) + file +
              std::wstring(texts::kLineUserScopeFailed) + ReasonLine(result.loadError, file) + crlf;
+    case RegCaptureFailed:
+      return std::wstring(texts::kLineFailed) + file + L": " + std::wstring(texts::kCaptureFailed) +
+             ReasonLine(result.loadError, file) + crlf;
   }
   return {};
+}
+
+std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring& file) {
+  if (capture.registration.outcome == RegDone) {
+    return std::wstring(texts::kLineCaptured) + file + std::wstring(texts::kLineCapturedIn) +
+           capture.regFile + L" (" + std::to_wstring(capture.keys) +
+           std::wstring(texts::kCapturedKeys) + std::to_wstring(capture.values) +
+           std::wstring(texts::kCapturedValues) + std::wstring(texts::kCrLf);
+  }
+  if (capture.fileUnwritten) {
+    return std::wstring(texts::kLineFailed) + file + L": " +
+           std::wstring(texts::kCaptureFileFailed) + capture.regFile +
+           ReasonLine(capture.registration.loadError, capture.regFile) + std::wstring(texts::kCrLf);
+  }
+  return SummaryLine(capture.registration, file);
+}
+
+std::vector<std::wstring> RegUnregDialog::CaptureFiles(const std::vector<std::wstring>& files) {
+  std::wstring first =
+      dialogs_.SaveFile({std::wstring(texts::kCaptureFilter), 0,
+                         CaptureFileFor(std::wstring(TrimBlanks(files.front())), L""),
+                         std::wstring(texts::kCaptureTitle)});
+  if (first.empty()) return {};
+  std::wstring folder = first.substr(0, first.find_last_of(L"\\/") + 1);
+  std::vector<std::wstring> regFiles{first};
+  for (std::size_t i = 1; i < files.size(); ++i) {
+    std::wstring name = CaptureFileFor(std::wstring(TrimBlanks(files[i])), folder);
+    // Two modules of one name from different folders: the second gets a number.
+    std::wstring unique = name;
+    for (int n = 2; std::find(regFiles.begin(), regFiles.end(), unique) != regFiles.end(); ++n) {
+      unique = name.substr(0, name.size() - 4) + L" (" + std::to_wstring(n) + L").reg";
+    }
+    regFiles.push_back(unique);
+  }
+  return regFiles;
 }
 
 void RegUnregDialog::Avvia() {
@@ -87,22 +128,35 @@ void RegUnregDialog::Avvia() {
                  platform::MessageButtons::Ok, std::wstring(texts::kTitleError)});
     return;
   }
-  const std::wstring mode = unregister ? L"U" : L"R";
+  const bool capturing = capture && registry_;
+  std::vector<std::wstring> regFiles;
+  if (capturing && (regFiles = CaptureFiles(files)).empty()) return;
+  const std::wstring mode = unregister && !capturing ? L"U" : L"R";
   const RegistrationScope scope = perUser ? RegistrationScope::User : RegistrationScope::Machine;
   std::wstring summary;
   std::vector<ResultRow> rows;
   std::size_t done = 0;
   std::vector<std::wstring> refused;  // for want of administrator rights
-  for (const std::wstring& item : files) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
     // "a.dll; b.dll" is how people type lists: the blank after ";" belongs to no file name
     // (Windows drops trailing blanks itself, and a leading one would make the path relative).
-    std::wstring file(TrimBlanks(item));
-    RegistrationResult result = registrar_.Run(file, mode, scope);
-    if (!elevated_ && scope == RegistrationScope::Machine && NeedsAdministrator(result)) {
+    std::wstring file(TrimBlanks(files[i]));
+    RegistrationResult result;
+    std::wstring line;
+    if (capturing) {
+      CaptureResult captured = CaptureToFile(registrar_, *registry_, file, regFiles[i]);
+      result = captured.registration;
+      line = CaptureSummaryLine(captured, file);
+    } else {
+      result = registrar_.Run(file, mode, scope);
+      line = SummaryLine(result, file);
+    }
+    if (!capturing && !elevated_ && scope == RegistrationScope::Machine &&
+        NeedsAdministrator(result)) {
       refused.push_back(file);
       summary += texts::kNeedsAdministratorMark;
     }
-    std::wstring line = SummaryLine(result, file) + DependencyLines(result.dependencies);
+    line += DependencyLines(result.dependencies);
     summary += line;
     done += result.outcome == RegDone;
     rows.push_back(

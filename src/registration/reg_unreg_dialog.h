@@ -8,6 +8,7 @@
 
 #include "platform/common_dialogs.h"
 #include "platform/message_boxes.h"
+#include "platform/registry.h"
 #include "registration/reg_unreg_module.h"
 #include "registration/results_view.h"
 
@@ -20,20 +21,33 @@ std::vector<std::wstring> SplitFileList(std::wstring_view text);
 // The summary's line for one file, CRLF included.
 std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& file);
 
+struct CaptureResult;
+// The same for a capture: the file it wrote, or the failure.
+std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring& file);
+
 class RegUnregDialog {
  public:
   // `elevated` false: files refused for want of administrator rights are marked in the summary,
   // which offers one elevated retry for all of them.
+  // `registry`: where captures are read from and removed (none: "Cattura" does nothing).
   RegUnregDialog(Registrar& registrar, platform::MessageBoxes& boxes,
-                 platform::CommonDialogs& dialogs, bool elevated = true)
-      : registrar_(registrar), boxes_(boxes), dialogs_(dialogs), elevated_(elevated) {}
+                 platform::CommonDialogs& dialogs, bool elevated = true,
+                 platform::Registry* registry = nullptr)
+      : registrar_(registrar),
+        boxes_(boxes),
+        dialogs_(dialogs),
+        elevated_(elevated),
+        registry_(registry) {}
 
   // txtFilename's text and the option group; a new dialog starts empty with "Registra".
   std::wstring fileList;
   bool unregister = false;
+  bool capture = false;  // "Cattura (.reg)": wins over `unregister`
   bool perUser = false;  // "Solo per l'utente corrente"
 
   // Runs the engine on every listed file (without the blanks around it), then shows one summary.
+  // A capture first asks where to save: the first file's capture goes to the name chosen, the
+  // others beside it, each named after its module.
   void Avvia();
   // Where a summary goes when it has more than `mostBoxLines` lines (none: always a box).
   void SetLongResults(ResultsView* view, std::size_t mostBoxLines) {
@@ -44,10 +58,14 @@ class RegUnregDialog {
   void Drop(const std::vector<std::wstring>& paths);  // replaces the list with the dropped files
 
  private:
+  // The captures' files for `files`, after asking where; empty when the user cancels.
+  std::vector<std::wstring> CaptureFiles(const std::vector<std::wstring>& files);
+
   Registrar& registrar_;
   platform::MessageBoxes& boxes_;
   platform::CommonDialogs& dialogs_;
   bool elevated_;
+  platform::Registry* registry_;
   ResultsView* results_ = nullptr;
   std::size_t mostBoxLines_ = 0;
 };

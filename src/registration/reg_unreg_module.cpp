@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/captured_roots.h"
 #include "platform/per_user_classes.h"
 #include "registration/dependency_diagnosis.h"
 
@@ -67,7 +68,31 @@ RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std
     return result;
   }
   result = RegUnregModule(fileName, mode, loader);
-  platform::RestoreClassesRoot();  // whatever the module itself did to the predefined keys
+  // Whatever the module itself did to the predefined keys. A worker still running after a
+  // time-out keeps the mapping: undone, its writes would go to the machine's classes.
+  if (result.outcome != RegTimeout) platform::RestoreClassesRoot();
+  return result;
+}
+
+RegistrationResult CaptureModule(const std::wstring& fileName, const std::wstring& scratchKey,
+                                 platform::ModuleLoader& loader) {
+  RegistrationResult result;
+  if (std::uint32_t error = platform::MapRootsToScratch(scratchKey)) {
+    result.outcome = RegCaptureFailed;
+    result.loadError = error;
+    return result;
+  }
+  result = RegUnregModule(fileName, L"R", loader);
+  // A worker still running after a time-out keeps the mapping, so that nothing it writes
+  // reaches the real registry; the host ends right after.
+  if (result.outcome != RegTimeout) platform::RestoreCapturedRoots();
+  return result;
+}
+
+RegistrationResult InProcessRegistrar::Capture(const std::wstring& fileName,
+                                               const std::wstring& scratchKey) {
+  RegistrationResult result = CaptureModule(fileName, scratchKey, loader_);
+  DiagnoseDependencies(result, fileName);
   return result;
 }
 

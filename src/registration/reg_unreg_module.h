@@ -24,6 +24,7 @@ enum RegOutcome : std::int32_t {
   RegCrashed = 5,            // the host ended without a report: an exception, or ExitProcess
   RegWrongTwin = 6,          // the build beside us that should host it is of another processor
   RegScopeFailed = 7,        // HKEY_CLASSES_ROOT could not be mapped to the user's classes
+  RegCaptureFailed = 8,      // a capture's scratch keys or its .reg file could not be written
 };
 
 // Where a registration writes: HKEY_CLASSES_ROOT as it is (for every user, which needs
@@ -33,7 +34,8 @@ enum class RegistrationScope { Machine, User };
 struct RegistrationResult {
   RegOutcome outcome = RegEntryMissing;
   std::int32_t entryStatus = 0;  // the entry point's HRESULT, for RegDone and RegEntryFailed
-  std::uint32_t loadError = 0;   // the platform's reason, for RegModuleInvalid, RegScopeFailed
+  // The platform's reason, for RegModuleInvalid, RegScopeFailed and RegCaptureFailed.
+  std::uint32_t loadError = 0;
   ModuleArchitecture architecture = ModuleArchitecture::Unknown;  // for RegWrongArchitecture
   std::uint32_t crashCode = 0;  // for RegCrashed: the exception code, or the process's exit code
   std::wstring twin{};          // for RegWrongTwin: the program that is not the twin it seems
@@ -48,6 +50,10 @@ class Registrar {
   virtual ~Registrar() = default;
   virtual RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                                  RegistrationScope scope) = 0;
+  // Runs the module's DllRegisterServer with the registry's roots mapped to keys under
+  // HKEY_CURRENT_USER\<scratchKey> (captured_roots.h), which the caller reads and deletes.
+  virtual RegistrationResult Capture(const std::wstring& fileName,
+                                     const std::wstring& scratchKey) = 0;
   // The same with administrator rights (Windows asks the user first); nothing when the user
   // refused.
   virtual std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
@@ -75,6 +81,12 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
 RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
                                          RegistrationScope scope, platform::ModuleLoader& loader);
 
+// The engine with every root a module writes under mapped to HKEY_CURRENT_USER\<scratchKey>
+// (captured_roots.h) from before the module is loaded until the engine is done; process-wide,
+// like the per-user mapping.
+RegistrationResult CaptureModule(const std::wstring& fileName, const std::wstring& scratchKey,
+                                 platform::ModuleLoader& loader);
+
 // The engine in this very process: what tests and benchmarks use.
 class InProcessRegistrar final : public Registrar {
  public:
@@ -82,6 +94,7 @@ class InProcessRegistrar final : public Registrar {
   // With the dependency diagnosis a host's parent adds.
   RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                          RegistrationScope scope) override;
+  RegistrationResult Capture(const std::wstring& fileName, const std::wstring& scratchKey) override;
   // This process has what rights it has: the same run again.
   std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
                                                        const std::wstring& mode,

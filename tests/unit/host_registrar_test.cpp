@@ -88,15 +88,18 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
   EXPECT_EQ(parsed->mode, L"u");
   EXPECT_EQ(parsed->file, command.file);
   EXPECT_EQ(parsed->scope, RegistrationScope::Machine);
-  HostCommand everything{L"R", L"x.dll", RegistrationScope::User, L"C:\\Temp dir\\r.txt"};
+  HostCommand everything{L"R", L"x.dll", RegistrationScope::User, L"C:\\Temp dir\\r.txt",
+                         L"Software\\Corvalinde\\Capture\\0a"};
   parsed = ParseHostCommand(HostArguments(everything));
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->scope, RegistrationScope::User);
   EXPECT_EQ(parsed->resultFile, everything.resultFile);
+  EXPECT_EQ(parsed->captureKey, everything.captureKey);
   EXPECT_EQ(parsed->file, L"x.dll");
   EXPECT_TRUE(ParseHostCommand(L"/HOST R /FILENAME x.dll").has_value());
   for (const wchar_t* text : {L"/host", L"/host R", L"/host  /filename x", L"/hostR /filename x",
-                              L"/filename x.dll /host R", L"/host R /result /filename x"}) {
+                              L"/filename x.dll /host R", L"/host R /result /filename x",
+                              L"/host R /capture /filename x"}) {
     EXPECT_FALSE(ParseHostCommand(text).has_value()) << ::testing::PrintToString(text);
   }
   EXPECT_TRUE(NamesHostSwitch(L"/filename x /HOST"));

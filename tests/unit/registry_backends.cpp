@@ -1,5 +1,7 @@
 #include "registry_backends.h"
 
+#include "registry/key_tree.h"
+
 #include "platform/inmemory/memory_registry.h"
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
@@ -43,23 +45,11 @@ StoredText ReadText(platform::Registry& registry, platform::RegKey root, std::ws
 }
 
 std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::RegKey key) {
-  std::vector<std::wstring> names;
-  wchar_t name[platform::kMaxKeyNameLength + 1];
-  for (std::uint32_t i = 0;; ++i) {
-    std::uint32_t size = std::size(name);
-    if (registry.EnumKey(key, i, name, &size) != platform::kRegSuccess) break;
-    names.emplace_back(name, size);
-  }
-  return names;
+  return corvalinde::SubKeyNames(registry, key);
 }
 
 void DeleteTree(platform::Registry& registry, platform::RegKey root, const std::wstring& path) {
-  platform::RegKey key = 0;
-  if (registry.OpenKey(root, path, platform::kKeyAllAccess, key) != platform::kRegSuccess) return;
-  std::vector<std::wstring> children = SubKeyNames(registry, key);
-  registry.CloseKey(key);
-  for (const std::wstring& child : children) DeleteTree(registry, root, path + L"\\" + child);
-  registry.DeleteKey(root, path);
+  DeleteKeyTree(registry, root, path);
 }
 
 void RegistryTest::SetUp() {

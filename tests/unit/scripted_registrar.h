@@ -1,7 +1,9 @@
-// A registrar that answers as scripted: every run gives `result`, every run as administrator
-// gives `elevated` (nothing: the user refused the prompt). Both record what they were asked.
+// A registrar that answers as scripted: every run and capture gives `result`, every run as
+// administrator gives `elevated` (nothing: the user refused the prompt). All record what they
+// were asked.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +19,13 @@ struct ScriptedRegistrar final : Registrar {
     scopes.push_back(scope);
     return result;
   }
+  // What a module would write during the capture is up to `whileCapturing`.
+  RegistrationResult Capture(const std::wstring& fileName,
+                             const std::wstring& scratchKey) override {
+    captures.push_back(fileName);
+    if (whileCapturing) whileCapturing(scratchKey);
+    return result;
+  }
   std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
                                                        const std::wstring&,
                                                        RegistrationScope) override {
@@ -26,7 +35,8 @@ struct ScriptedRegistrar final : Registrar {
 
   RegistrationResult result;
   std::optional<RegistrationResult> elevated;
-  std::vector<std::wstring> runs, elevatedRuns;
+  std::function<void(const std::wstring&)> whileCapturing;
+  std::vector<std::wstring> runs, elevatedRuns, captures;
   std::vector<RegistrationScope> scopes;
 };
 

@@ -198,8 +198,9 @@ void FormLoad(HWND mainWindow) {
     HostRegistrar registrar(*launcher, platform::ExecutablePath());
     platform::win32::SystemMessageBoxes boxes;
     platform::SystemConsole console;
-    CommandLineRun run =
-        RunCommandLine(commandText, {registrar, boxes, platform::ProcessIsElevated(), &console});
+    std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+    CommandLineRun run = RunCommandLine(
+        commandText, {registrar, boxes, platform::ProcessIsElevated(), &console, registry.get()});
     // Ending here is immediate: no unload step runs, settings and tray are never touched.
     if (!run.goOnInTray || !ClaimTray(mainWindow, false)) {
       ExitProcess(static_cast<UINT>(run.exitCode));

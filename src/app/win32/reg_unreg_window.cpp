@@ -11,6 +11,7 @@
 #include "common/texts.h"
 #include "platform/host_launcher.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "registration/host_registrar.h"
 #include "platform/win32/common_dialogs.h"
 #include "platform/win32/message_boxes.h"
@@ -34,7 +35,8 @@ enum ControlId {
   kPicSB,
   kCmdBack,
   kCmdOk,
-  kChkUser
+  kChkUser,
+  kOptCattura
 };
 constexpr COLORREF kLightYellow = RGB(255, 255, 192);
 
@@ -43,6 +45,7 @@ struct View {
   HostRegistrar registrar{*launcher, platform::ExecutablePath()};
   platform::win32::SystemMessageBoxes boxes;
   platform::win32::SystemDialogs dialogs;
+  std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
   Win32ResultsView results;
   RegUnregDialog model;
   HWND window = nullptr;
@@ -55,14 +58,20 @@ struct View {
 
   View()
       : dialogs(nullptr, std::wstring(texts::kOk), std::wstring(texts::kCancel)),
-        model(registrar, boxes, dialogs, platform::ProcessIsElevated()) {}
+        model(registrar, boxes, dialogs, platform::ProcessIsElevated(), registry.get()) {}
   ~View() { DeleteObject(yellow); }
 
   void ShowList() { SetWindowTextW(text, model.fileList.c_str()); }
   void ReadList() {
     model.fileList = platform::win32::TextOf(text);
     model.unregister = IsDlgButtonChecked(window, kOptUnReg) == BST_CHECKED;
+    model.capture = IsDlgButtonChecked(window, kOptCattura) == BST_CHECKED;
     model.perUser = IsDlgButtonChecked(window, kChkUser) == BST_CHECKED;
+  }
+  // A capture writes to no registry, the user's or the machine's: the choice does not apply.
+  void ShowScope() {
+    EnableWindow(GetDlgItem(window, kChkUser),
+                 IsDlgButtonChecked(window, kOptCattura) != BST_CHECKED);
   }
 };
 
@@ -102,9 +111,11 @@ void Build(HWND window, View* view) {
   // Action frame on the left, path frame on the right, the two main buttons in a bottom strip.
   CreateControl(window, L"BUTTON", texts::kActionFrame, BS_GROUPBOX, 8, 6, 112, 84, kFrame1);
   CreateControl(window, L"BUTTON", texts::kUnregisterOption,
-                WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 18, 28, 96, 20, kOptUnReg);
+                WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 18, 24, 96, 20, kOptUnReg);
   HWND registra = CreateControl(window, L"BUTTON", texts::kRegisterOption, BS_AUTORADIOBUTTON, 18,
-                                56, 96, 20, kOptRegistra);
+                                45, 96, 20, kOptRegistra);
+  CreateControl(window, L"BUTTON", texts::kCaptureOption, BS_AUTORADIOBUTTON, 18, 66, 98, 20,
+                kOptCattura);
   SendMessageW(registra, BM_SETCHECK, BST_CHECKED, 0);
   CreateControl(window, L"BUTTON", texts::kPathFrame, BS_GROUPBOX, 128, 6, 304, 84, kFrame2);
   view->text =
@@ -144,6 +155,11 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
           view->running = true;
           view->model.Avvia();
           view->running = false;
+          return 0;
+        case kOptUnReg:
+        case kOptRegistra:
+        case kOptCattura:
+          view->ShowScope();
           return 0;
         case kCmdCerca:
           view->model.Cerca();

@@ -19,6 +19,10 @@ class RecordingDialogs final : public CommonDialogs {
     openFileRequests.push_back(request);
     return Next(fileAnswers);
   }
+  std::wstring SaveFile(const OpenFileRequest& request) override {
+    saveFileRequests.push_back(request);
+    return Next(fileAnswers);
+  }
   std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
                         const std::wstring& defaultText) override {
     inputRequests.push_back({prompt, title, defaultText});
@@ -26,7 +30,7 @@ class RecordingDialogs final : public CommonDialogs {
   }
 
   std::deque<std::wstring> fileAnswers, inputAnswers;
-  std::vector<OpenFileRequest> openFileRequests;
+  std::vector<OpenFileRequest> openFileRequests, saveFileRequests;
   std::vector<InputRequest> inputRequests;
 
  private:

@@ -54,6 +54,14 @@ void RegisterInputBoxClass() {
 }  // namespace
 
 std::wstring SystemDialogs::OpenFile(const OpenFileRequest& request) {
+  return FileDialog(request, false);
+}
+
+std::wstring SystemDialogs::SaveFile(const OpenFileRequest& request) {
+  return FileDialog(request, true);
+}
+
+std::wstring SystemDialogs::FileDialog(const OpenFileRequest& request, bool save) {
   // "Description|pattern" becomes the NUL-separated, double-NUL-ended list comdlg32 wants.
   std::wstring filter = request.filter;
   for (wchar_t& c : filter) {
@@ -70,7 +78,15 @@ std::wstring SystemDialogs::OpenFile(const OpenFileRequest& request) {
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = request.title.c_str();
   dialog.Flags = request.flags;
-  if (!GetOpenFileNameW(&dialog)) return {};
+  // The first pattern's extension ("*.reg": "reg") for a name typed without one.
+  std::wstring extension = request.filter.substr(request.filter.find(L'|') + 1);
+  extension = extension.substr(0, extension.find(L'|'));
+  extension = extension.rfind(L"*.", 0) == 0 ? extension.substr(2) : std::wstring();
+  if (save) {
+    dialog.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!extension.empty() && extension != L"*") dialog.lpstrDefExt = extension.c_str();
+  }
+  if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return {};
   return file.data();
 }
 

@@ -6,7 +6,7 @@
 
 namespace corvalinde::platform::win32 {
 
-// The file-open dialog of comdlg32, and an input box of our own (Win32 has none), modal over
+// The file-open and file-save dialogs of comdlg32, and an input box of our own (Win32 has none), modal over
 // `owner`. The input box's button captions come from the caller, in the program's language.
 class SystemDialogs final : public CommonDialogs {
  public:
@@ -14,10 +14,12 @@ class SystemDialogs final : public CommonDialogs {
       : owner_(owner), ok_(std::move(okCaption)), cancel_(std::move(cancelCaption)) {}
   void SetOwner(void* owner) { owner_ = owner; }
   std::wstring OpenFile(const OpenFileRequest& request) override;
+  std::wstring SaveFile(const OpenFileRequest& request) override;
   std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
                         const std::wstring& defaultText) override;
 
  private:
+  std::wstring FileDialog(const OpenFileRequest& request, bool save);
   void* owner_;
   std::wstring ok_, cancel_;
 };

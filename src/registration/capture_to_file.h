@@ -1,0 +1,38 @@
+// Capture to a .reg file, the parent's side: a scratch key of the user's own, the module's
+// DllRegisterServer run by the registrar with the roots mapped there, what it wrote written out
+// in Registry Editor's format under the roots' real names, and the scratch key deleted whatever
+// happened.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/registry.h"
+#include "registration/reg_unreg_module.h"
+
+namespace corvalinde {
+
+struct CaptureResult {
+  RegistrationResult registration;
+  std::wstring regFile;
+  std::size_t keys = 0;
+  std::size_t values = 0;
+  bool fileUnwritten = false;  // RegCaptureFailed for the .reg file, not the scratch keys
+};
+
+// Where captures keep their scratch keys, under HKEY_CURRENT_USER; removed once empty.
+inline constexpr std::wstring_view kCaptureParentKey = L"Software\\Corvalinde\\Capture";
+
+// A new scratch key's path under HKEY_CURRENT_USER, unique to this capture.
+std::wstring NewScratchKey();
+
+// The file is written only when the entry point succeeded; a file that cannot be written gives
+// RegCaptureFailed with the system's reason, and any earlier file of that name stays as it was.
+CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
+                            const std::wstring& module, const std::wstring& regFile);
+
+// The .reg file's name for a module: the folder given, the module's name with ".reg" in place
+// of its extension.
+std::wstring CaptureFileFor(const std::wstring& module, const std::wstring& folder);
+
+}  // namespace corvalinde

@@ -1,0 +1,44 @@
+#include "registry/key_tree.h"
+
+#include "platform/registry_key.h"
+
+namespace corvalinde {
+
+std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::RegKey key) {
+  std::vector<std::wstring> names;
+  wchar_t name[platform::kMaxKeyNameLength + 1];
+  for (std::uint32_t i = 0;; ++i) {
+    auto size = static_cast<std::uint32_t>(std::size(name));
+    if (registry.EnumKey(key, i, name, &size) != platform::kRegSuccess) break;
+    names.emplace_back(name, size);
+  }
+  return names;
+}
+
+std::int32_t DeleteKeyTree(platform::Registry& registry, platform::RegKey root,
+                           const std::wstring& path) {
+  std::vector<std::wstring> children;
+  {
+    platform::RegistryKey key(registry);
+    std::int32_t status = key.Open(root, path, platform::kKeyRead);
+    if (status != platform::kRegSuccess) return status;
+    children = SubKeyNames(registry, key.get());
+  }
+  for (const std::wstring& child : children) DeleteKeyTree(registry, root, path + L"\\" + child);
+  return registry.DeleteKey(root, path);
+}
+
+void DeleteKeyIfEmpty(platform::Registry& registry, platform::RegKey root,
+                      const std::wstring& path) {
+  platform::RegistryKey key(registry);
+  platform::RegKeyInfo info;
+  if (key.Open(root, path, platform::kKeyRead) != platform::kRegSuccess ||
+      registry.QueryInfoKey(key.get(), info) != platform::kRegSuccess || info.subKeys ||
+      info.values) {
+    return;
+  }
+  key.Close();
+  registry.DeleteKey(root, path);
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,71 @@
+// Registry Editor's export format ("Windows Registry Editor Version 5.00"), the part of it that
+// an export writes: keys in brackets, values as "name"=data with @ for the default value,
+// strings quoted, dword:, and hex: / hex(n): byte lists continued past 80 columns with "\".
+// The file is UTF-16LE after a byte-order mark, lines end in CRLF. What the writer writes the
+// reader reads back byte for byte, value types and all.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace corvalinde {
+
+// A key whose sub-keys and values are written under another name: a scratch key standing in
+// for HKEY_CLASSES_ROOT is written as "HKEY_CLASSES_ROOT".
+struct RegFileRoot {
+  platform::RegKey key = 0;
+  std::wstring subKey;  // under `key`; empty: the key itself
+  std::wstring name;    // what the file calls it
+};
+
+struct RegFileText {
+  std::wstring text;
+  std::size_t keys = 0;    // bracketed key lines written
+  std::size_t values = 0;  // value lines written
+};
+
+// Everything under each root, depth first in the registry's order. A root's own line is written
+// only when it holds values; every key below it is written, empty or not, as Registry Editor
+// does. A root that does not exist writes nothing.
+RegFileText WriteRegFile(platform::Registry& registry, const std::vector<RegFileRoot>& roots);
+
+// One value as its line (without the CRLF): `name` empty for the default value.
+std::wstring RegFileValueLine(std::wstring_view name, std::uint32_t type,
+                              const std::vector<std::uint8_t>& data);
+
+// The file's bytes: the byte-order mark and the text in UTF-16LE.
+std::string RegFileBytes(std::wstring_view text);
+
+enum class RegFileProblem {
+  NotRegFile,   // no byte-order mark or no "Windows Registry Editor Version 5.00" first
+  UnknownRoot,  // a key line that names no root this reader knows
+  BadLine,      // a line that is neither a key, a value, a comment nor blank
+  BadData,      // a value whose data cannot be read (bad hex, a dword too long, ...)
+  NoKey,        // a value before any key
+  Unsupported,  // a deletion ("[-key]" or "name"=-): exports never hold them
+  RegistryRefused,
+};
+
+struct RegFileError {
+  RegFileProblem problem;
+  std::size_t line;  // from 1; for NotRegFile, 1
+};
+
+struct RegFileRead {
+  std::size_t keys = 0;
+  std::size_t values = 0;
+};
+
+// Creates each key of the file (with HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
+// HKEY_USERS, HKEY_CURRENT_CONFIG or their short names as roots) and sets each value. Stops at
+// the first problem; what came before it stays written.
+std::optional<RegFileError> ReadRegFile(std::string_view bytes, platform::Registry& registry,
+                                        RegFileRead* read = nullptr);
+
+}  // namespace corvalinde

@@ -1,0 +1,173 @@
+#include <cstdio>
+
+#include "platform/registry_key.h"
+#include "platform/registry_text.h"
+#include "registry/reg_file.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::Registry;
+using platform::RegistryKey;
+
+constexpr std::wstring_view kHeader = L"Windows Registry Editor Version 5.00\r\n\r\n";
+// Registry Editor breaks a byte list once its line reaches this column, and goes on after "\",
+// CRLF and two blanks: lines stay within 80 columns.
+constexpr std::size_t kHexLineLength = 77;
+
+std::wstring Quoted(std::wstring_view text) {
+  std::wstring quoted = L"\"";
+  for (wchar_t c : text) {
+    if (c == L'\\' || c == L'"') quoted += L'\\';
+    quoted += c;
+  }
+  return quoted + L"\"";
+}
+
+// A REG_SZ whose bytes a quoted string gives back exactly: one terminating NUL, none inside, no
+// line breaks (which would end the line), nothing that does not survive the round trip.
+std::optional<std::wstring> PlainString(const std::vector<std::uint8_t>& data) {
+  if (data.size() < 2 || data.size() % 2 || data[data.size() - 1] || data[data.size() - 2]) {
+    return std::nullopt;
+  }
+  std::wstring text = platform::FromRegistryText(data.data(), data.size());
+  for (wchar_t c : text) {
+    if (c == L'\0' || c == L'\r' || c == L'\n') return std::nullopt;
+  }
+  if (platform::ToRegistryText(text) != data) return std::nullopt;
+  return text;
+}
+
+void AppendHex(std::wstring& line, std::uint32_t type, const std::vector<std::uint8_t>& data) {
+  wchar_t part[24];
+  if (type == platform::kRegBinary) {
+    line += L"hex:";
+  } else {
+    std::swprintf(part, 24, L"hex(%x):", static_cast<unsigned>(type));
+    line += part;
+  }
+  std::size_t column = line.size();
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    std::swprintf(part, 24, L"%02x", static_cast<unsigned>(data[i]));
+    line += part;
+    if (i + 1 == data.size()) break;
+    line += L',';
+    column += 3;
+    if (column >= kHexLineLength) {
+      line += L"\\\r\n  ";
+      column = 2;
+    }
+  }
+}
+
+// The names `enumerate` lists, with a buffer grown as "more data" asks.
+template <typename Enumerate>
+std::vector<std::wstring> Names(std::uint32_t longest, Enumerate enumerate) {
+  constexpr std::size_t kLongestName = 32768;
+  std::vector<std::wstring> names;
+  std::vector<wchar_t> buffer(std::min<std::size_t>(longest + 1, kLongestName));
+  for (std::uint32_t index = 0;;) {
+    auto size = static_cast<std::uint32_t>(buffer.size());
+    std::int32_t status = enumerate(index, buffer.data(), &size);
+    if (status == platform::kRegMoreData && buffer.size() < kLongestName) {
+      buffer.resize(std::min(buffer.size() * 2, kLongestName));
+      continue;
+    }
+    if (status != platform::kRegSuccess) break;
+    names.emplace_back(buffer.data(), std::min<std::size_t>(size, buffer.size()));
+    ++index;
+  }
+  return names;
+}
+
+class Writer {
+ public:
+  explicit Writer(Registry& registry) : registry_(registry) {}
+
+  void Key(platform::RegKey key, const std::wstring& path, bool isRoot) {
+    platform::RegKeyInfo info;
+    if (registry_.QueryInfoKey(key, info) != platform::kRegSuccess) return;
+    std::vector<std::wstring> values =
+        Names(info.longestValueName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
+          return registry_.EnumValue(key, i, name, size);
+        });
+    if (!isRoot || !values.empty()) {
+      out_.text += L"[" + path + L"]\r\n";
+      ++out_.keys;
+      for (const std::wstring& name : values) Value(key, name);
+      out_.text += L"\r\n";
+    }
+    std::vector<std::wstring> subKeys =
+        Names(info.longestSubKeyName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
+          return registry_.EnumKey(key, i, name, size);
+        });
+    for (const std::wstring& name : subKeys) {
+      RegistryKey sub(registry_);
+      if (sub.Open(key, name, platform::kKeyRead) == platform::kRegSuccess) {
+        Key(sub.get(), path + L"\\" + name, false);
+      }
+    }
+  }
+
+  RegFileText Done() { return std::move(out_); }
+
+ private:
+  void Value(platform::RegKey key, const std::wstring& name) {
+    std::uint32_t type = 0, size = 0;
+    std::vector<std::uint8_t> data;
+    std::int32_t status = registry_.QueryValue(key, name, &type, nullptr, &size);
+    while (status == platform::kRegSuccess || status == platform::kRegMoreData) {
+      data.resize(size);
+      status = registry_.QueryValue(key, name, &type, data.data(), &size);
+      if (status == platform::kRegSuccess) break;
+    }
+    if (status != platform::kRegSuccess) return;  // gone meanwhile
+    data.resize(size);
+    out_.text += RegFileValueLine(name, type, data) + L"\r\n";
+    ++out_.values;
+  }
+
+  Registry& registry_;
+  RegFileText out_;
+};
+
+}  // namespace
+
+std::wstring RegFileValueLine(std::wstring_view name, std::uint32_t type,
+                              const std::vector<std::uint8_t>& data) {
+  std::wstring line = name.empty() ? L"@=" : Quoted(name) + L"=";
+  if (type == platform::kRegSz) {
+    if (std::optional<std::wstring> text = PlainString(data)) return line + Quoted(*text);
+  } else if (type == platform::kRegDword && data.size() == 4) {
+    wchar_t number[16];
+    std::swprintf(number, 16, L"dword:%08x",
+                  static_cast<unsigned>(data[0] | data[1] << 8 | data[2] << 16 |
+                                        static_cast<std::uint32_t>(data[3]) << 24));
+    return line + number;
+  }
+  AppendHex(line, type, data);
+  return line;
+}
+
+RegFileText WriteRegFile(Registry& registry, const std::vector<RegFileRoot>& roots) {
+  Writer writer(registry);
+  std::wstring header(kHeader);
+  for (const RegFileRoot& root : roots) {
+    RegistryKey key(registry);
+    if (key.Open(root.key, root.subKey, platform::kKeyRead) == platform::kRegSuccess) {
+      writer.Key(key.get(), root.name, true);
+    }
+  }
+  RegFileText written = writer.Done();
+  written.text.insert(0, header);
+  return written;
+}
+
+std::string RegFileBytes(std::wstring_view text) {
+  std::vector<std::uint8_t> units = platform::ToRegistryText(text);
+  std::string bytes = "\xFF\xFE";
+  bytes.append(units.begin(), units.end() - 2);  // without the NUL a registry text ends with
+  return bytes;
+}
+
+}  // namespace corvalinde

@@ -1,0 +1,241 @@
+// Capture to a .reg file: the format's writer and reader on the in-memory registry, and the
+// capture around a registrar that writes as a module would.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/command_line_run.h"
+#include "app/exit_codes.h"
+#include "platform/files.h"
+#include "platform/inmemory/memory_registry.h"
+#include "platform/inmemory/recording_dialogs.h"
+#include "platform/inmemory/recording_message_boxes.h"
+#include "platform/registry_key.h"
+#include "platform/registry_text.h"
+#include "registration/capture_to_file.h"
+#include "registration/reg_unreg_dialog.h"
+#include "registry/reg_file.h"
+#include "scripted_registrar.h"
+
+namespace corvalinde {
+namespace {
+
+using platform::kHkeyCurrentUser;
+using Bytes = std::vector<std::uint8_t>;
+
+void Set(platform::Registry& registry, const std::wstring& path, const std::wstring& name,
+         std::uint32_t type, const Bytes& data) {
+  platform::RegistryKey key(registry);
+  ASSERT_EQ(key.Create(kHkeyCurrentUser, path, platform::kKeyAllAccess), platform::kRegSuccess);
+  ASSERT_EQ(registry.SetValue(key.get(), name, type, data.data(),
+                              static_cast<std::uint32_t>(data.size())),
+            platform::kRegSuccess);
+}
+
+std::wstring Written(platform::Registry& registry, const std::wstring& path) {
+  return WriteRegFile(registry, {{kHkeyCurrentUser, path, L"HKEY_CURRENT_USER\\Copia"}}).text;
+}
+
+TEST(RegFile, EveryValueTypeRoundTripsByteForByte) {
+  platform::inmemory::MemoryRegistry source;
+  const std::wstring top = L"Software\\Sorgente";
+  const std::wstring odd = top + L"\\Programmi \u00e8\u00f9 \u041f\u0440\u0438]";
+  Bytes big(100 * 1024);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7);
+  Set(source, top, L"", platform::kRegSz, platform::ToRegistryText(L""));
+  Set(source, top, L"nome \"citato\" \\ e \u00e0", platform::kRegSz,
+      platform::ToRegistryText(L"C:\\Dir \"x\"\\"));
+  Set(source, top, L"espanso", platform::kRegExpandSz, platform::ToRegistryText(L"%SystemRoot%"));
+  Set(source, top, L"multi", platform::kRegMultiSz, platform::ToRegistryText(L"a\0b\0"));
+  Set(source, top, L"dword", platform::kRegDword, {0x78, 0x56, 0x34, 0x12});
+  Set(source, top, L"qword", 11, {1, 2, 3, 4, 5, 6, 7, 8});
+  Set(source, top, L"grande", platform::kRegBinary, big);
+  Set(source, top, L"vuoto", platform::kRegBinary, {});
+  Set(source, top, L"niente", platform::kRegNone, {});
+  Set(source, top, L"dword corto", platform::kRegDword, {1, 2, 3});
+  Set(source, top, L"testo senza NUL", platform::kRegSz, {'a', 0, 'b'});
+  Set(source, top, L"righe", platform::kRegSz, platform::ToRegistryText(L"a\r\nb"));
+  Set(source, top, L"tipo ignoto", 0x12345, {9});
+  Set(source, odd, L"\u00e9", platform::kRegSz, platform::ToRegistryText(L"\u4e2d\u6587"));
+  platform::RegKey empty = 0;
+  ASSERT_EQ(source.CreateKey(kHkeyCurrentUser, top + L"\\vuota", platform::kKeyAllAccess, empty),
+            platform::kRegSuccess);
+  source.CloseKey(empty);
+
+  const std::wstring text = Written(source, top);
+  platform::inmemory::MemoryRegistry copy;
+  RegFileRead read;
+  ASSERT_FALSE(ReadRegFile(RegFileBytes(text), copy, &read).has_value());
+  EXPECT_EQ(read.keys, 3u);
+  EXPECT_EQ(read.values, 14u);
+  EXPECT_EQ(Written(copy, L"Copia"), text);  // every value's type and bytes, every key
+  platform::RegistryKey key(copy);
+  ASSERT_EQ(key.Open(kHkeyCurrentUser, L"Copia", platform::kKeyRead), platform::kRegSuccess);
+  Bytes back(big.size());
+  std::uint32_t type = 0, size = static_cast<std::uint32_t>(back.size());
+  ASSERT_EQ(copy.QueryValue(key.get(), L"grande", &type, back.data(), &size),
+            platform::kRegSuccess);
+  EXPECT_EQ(back, big);
+}
+
+TEST(RegFile, WritesWhatRegistryEditorWrites) {
+  platform::inmemory::MemoryRegistry registry;
+  Bytes thirty(30);
+  for (std::size_t i = 0; i < thirty.size(); ++i) thirty[i] = static_cast<std::uint8_t>(i);
+  Set(registry, L"S\\CLSID\\{1}", L"Bin", platform::kRegBinary, thirty);
+  RegFileText file = WriteRegFile(registry, {{kHkeyCurrentUser, L"S", L"HKEY_CLASSES_ROOT"}});
+  EXPECT_EQ(
+      file.text,
+      L"Windows Registry Editor Version 5.00\r\n\r\n"
+      L"[HKEY_CLASSES_ROOT\\CLSID]\r\n\r\n"
+      L"[HKEY_CLASSES_ROOT\\CLSID\\{1}]\r\n"
+      L"\"Bin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
+      L"  17,18,19,1a,1b,1c,1d\r\n\r\n");
+  EXPECT_EQ(file.keys, 2u);
+  EXPECT_EQ(file.values, 1u);
+  EXPECT_EQ(RegFileValueLine(L"", platform::kRegSz, platform::ToRegistryText(L"a\"\\b")),
+            L"@=\"a\\\"\\\\b\"");
+  EXPECT_EQ(RegFileValueLine(L"n", platform::kRegDword, {0x2a, 0, 0, 0}), L"\"n\"=dword:0000002a");
+  EXPECT_EQ(RegFileValueLine(L"q", 11, {1, 0, 0, 0, 0, 0, 0, 0}),
+            L"\"q\"=hex(b):01,00,00,00,00,00,00,00");
+  EXPECT_EQ(RegFileBytes(L"W").substr(0, 4), std::string("\xFF\xFEW\0", 4));
+}
+
+TEST(RegFile, AFileItCannotReadSaysWhereAndWhy) {
+  const std::wstring header = L"Windows Registry Editor Version 5.00\r\n\r\n";
+  const struct {
+    std::wstring text;
+    RegFileProblem problem;
+    std::size_t line;
+  } cases[] = {
+      {L"REGEDIT4\r\n", RegFileProblem::NotRegFile, 1},
+      {header + L"[HKEY_NOWHERE\\A]\r\n", RegFileProblem::UnknownRoot, 3},
+      {header + L"\"v\"=dword:1\r\n", RegFileProblem::NoKey, 3},
+      {header + L"[HKCU\\A]\r\n\"v\"=hex:1,zz\r\n", RegFileProblem::BadData, 4},
+      {header + L"[HKCU\\A]\r\n\"v\"=dword:123456789\r\n", RegFileProblem::BadData, 4},
+      {header + L"[HKCU\\A]\r\n\"v\"=hex:01,\\\r\n  02,\\\r\n  q\r\n", RegFileProblem::BadData, 4},
+      {header + L"[-HKCU\\A]\r\n", RegFileProblem::Unsupported, 3},
+      {header + L"[HKCU\\A]\r\nv=1\r\n", RegFileProblem::BadLine, 4},
+  };
+  for (const auto& c : cases) {
+    platform::inmemory::MemoryRegistry registry;
+    std::optional<RegFileError> error = ReadRegFile(RegFileBytes(c.text), registry);
+    ASSERT_TRUE(error.has_value()) << ::testing::PrintToString(c.text);
+    EXPECT_EQ(error->problem, c.problem) << ::testing::PrintToString(c.text);
+    EXPECT_EQ(error->line, c.line) << ::testing::PrintToString(c.text);
+  }
+  platform::inmemory::MemoryRegistry registry;
+  EXPECT_EQ(ReadRegFile("\xFF\xFE", registry)->problem, RegFileProblem::NotRegFile);
+}
+
+class Capture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ =
+        std::filesystem::temp_directory_path() /
+        ("corvalinde capture " + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(folder_);
+    registrar_.result.outcome = RegDone;
+    // As a module would: a class under HKEY_CLASSES_ROOT and a setting under
+    // HKEY_LOCAL_MACHINE, through the mapped roots.
+    registrar_.whileCapturing = [this](const std::wstring& scratch) {
+      Set(registry_, scratch + L"\\HKEY_CLASSES_ROOT\\CLSID\\{1}\\InProcServer32", L"",
+          platform::kRegSz, platform::ToRegistryText(L"C:\\m.dll"));
+      Set(registry_, scratch + L"\\HKEY_LOCAL_MACHINE\\Software\\Ditta", L"V", platform::kRegDword,
+          {1, 0, 0, 0});
+    };
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  std::wstring File(const std::wstring& name) { return (folder_ / name).wstring(); }
+  bool ProgramKeyLeft() {
+    platform::RegistryKey key(registry_);
+    return key.Open(kHkeyCurrentUser, L"Software\\Corvalinde", platform::kKeyRead) ==
+           platform::kRegSuccess;
+  }
+
+  std::filesystem::path folder_;
+  platform::inmemory::MemoryRegistry registry_;
+  testing::ScriptedRegistrar registrar_;
+  platform::inmemory::RecordingMessageBoxes boxes_;
+};
+
+TEST_F(Capture, TheCommandLineWritesWhatTheModuleWroteUnderTheRealNamesAndCleansUp) {
+  // A bare name, in the current folder: on Linux a path's "/" would end the switch's value.
+  struct InFolder {
+    std::filesystem::path previous = std::filesystem::current_path();
+    ~InFolder() { std::filesystem::current_path(previous); }
+  } inFolder;
+  std::filesystem::current_path(folder_);
+  const std::wstring regFile = L"m.reg";
+  CommandLineRun run = RunCommandLine(L"/FILENAME m.dll /Capture " + regFile + L" /modal R",
+                                      {registrar_, boxes_, true, nullptr, &registry_});
+  EXPECT_EQ(run.exitCode, kExitSuccess);
+  EXPECT_EQ(registrar_.captures, std::vector<std::wstring>{L"m.dll"});
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(boxes_.Shown()[0].text,
+            L"Modulo : m.dll\r\nRegistrazione catturata in " + regFile + L" (5 chiavi, 2 valori)");
+  EXPECT_EQ(boxes_.Shown()[0].icon, platform::MessageIcon::Information);
+  std::optional<std::string> bytes = platform::ReadFileStart(File(regFile), 1 << 20);
+  ASSERT_TRUE(bytes.has_value());
+  platform::inmemory::MemoryRegistry imported;
+  ASSERT_FALSE(ReadRegFile(*bytes, imported).has_value());
+  platform::RegistryKey key(imported);
+  EXPECT_EQ(key.Open(platform::kHkeyLocalMachine, L"Software\\Ditta", platform::kKeyRead),
+            platform::kRegSuccess);
+  EXPECT_EQ(key.Open(platform::kHkeyClassesRoot, L"CLSID\\{1}\\InProcServer32", platform::kKeyRead),
+            platform::kRegSuccess);
+  EXPECT_FALSE(ProgramKeyLeft());
+
+  // Unregistering or "this user only" with a capture: refused, nothing run.
+  for (const std::wstring& refused :
+       {L"/modal U /capture " + regFile, L"/modal R /user /capture " + regFile,
+        std::wstring(L"/modal R /capture")}) {
+    boxes_ = {};
+    run = RunCommandLine(L"/filename m.dll " + refused,
+                         {registrar_, boxes_, true, nullptr, &registry_});
+    EXPECT_EQ(run.exitCode, kExitInvalidParameters) << ::testing::PrintToString(refused);
+  }
+  EXPECT_EQ(registrar_.captures.size(), 1u);
+}
+
+TEST_F(Capture, ATimeOutOrAFileThatCannotBeWrittenLeavesNoFileAndNoScratchKey) {
+  registrar_.result.outcome = RegTimeout;
+  CaptureResult late = CaptureToFile(registrar_, registry_, L"m.dll", File(L"late.reg"));
+  EXPECT_EQ(late.registration.outcome, RegTimeout);
+  EXPECT_FALSE(platform::FileExists(File(L"late.reg")));
+  EXPECT_FALSE(ProgramKeyLeft());
+
+  registrar_.result.outcome = RegDone;
+  const std::wstring nowhere = (folder_ / "manca" / "m.reg").wstring();
+  CaptureResult unwritten = CaptureToFile(registrar_, registry_, L"m.dll", nowhere);
+  EXPECT_EQ(unwritten.registration.outcome, RegCaptureFailed);
+  EXPECT_TRUE(unwritten.fileUnwritten);
+  EXPECT_EQ(ExitCodeFor(unwritten.registration.outcome), kExitCaptureFailed);
+  EXPECT_EQ(CaptureMessage(unwritten, L"m.dll")
+                ->text.rfind(L"Modulo : m.dll\r\nImpossibile scrivere il file " + nowhere, 0),
+            0u);
+  EXPECT_FALSE(ProgramKeyLeft());
+}
+
+TEST_F(Capture, TheDialogAsksOnceAndNamesEachFileAfterItsModule) {
+  platform::inmemory::RecordingDialogs dialogs;
+  dialogs.fileAnswers = {File(L"scelto.reg")};
+  RegUnregDialog dialog(registrar_, boxes_, dialogs, true, &registry_);
+  dialog.capture = true;
+  dialog.fileList = L"C:\\a\\uno.dll; C:\\b\\due.ocx;C:\\c\\due.dll;";
+  dialog.Avvia();
+  ASSERT_EQ(dialogs.saveFileRequests.size(), 1u);
+  EXPECT_EQ(dialogs.saveFileRequests[0].fileName, L"uno.reg");
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  const std::wstring line = L" (5 chiavi, 2 valori)\r\n";
+  EXPECT_EQ(boxes_.Shown()[0].text,
+            L"Cattura di C:\\a\\uno.dll scritta in " + File(L"scelto.reg") + line +
+                L"Cattura di C:\\b\\due.ocx scritta in " + File(L"due.reg") + line +
+                L"Cattura di C:\\c\\due.dll scritta in " + File(L"due (2).reg") + line);
+  EXPECT_TRUE(platform::FileExists(File(L"due (2).reg")));
+  EXPECT_FALSE(ProgramKeyLeft());
+}
+
+}  // namespace
+}  // namespace corvalinde
