@@ -113,22 +113,22 @@ class Writer {
 
  private:
   void Value(platform::RegKey key, const std::wstring& name) {
+    // One call for most values: the buffer of the last one, grown when a value needs more.
     std::uint32_t type = 0, size = 0;
-    std::vector<std::uint8_t> data;
-    std::int32_t status = registry_.QueryValue(key, name, &type, nullptr, &size);
-    while (status == platform::kRegSuccess || status == platform::kRegMoreData) {
-      data.resize(size);
-      status = registry_.QueryValue(key, name, &type, data.data(), &size);
-      if (status == platform::kRegSuccess) break;
+    std::int32_t status = platform::kRegMoreData;
+    while (status == platform::kRegMoreData) {
+      size = static_cast<std::uint32_t>(buffer_.size());
+      status = registry_.QueryValue(key, name, &type, buffer_.data(), &size);
+      if (status == platform::kRegMoreData) buffer_.resize(size);
     }
     if (status != platform::kRegSuccess) return;  // gone meanwhile
-    data.resize(size);
-    out_.text += RegFileValueLine(name, type, data) + L"\r\n";
+    out_.text += RegFileValueLine(name, type, {buffer_.begin(), buffer_.begin() + size}) + L"\r\n";
     ++out_.values;
   }
 
   Registry& registry_;
   RegFileText out_;
+  std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(1024);
 };
 
 }  // namespace
