@@ -37,6 +37,11 @@ bool ClassKeyExists(const wchar_t* path) {
   return true;
 }
 
+bool Closes(HWND window) {
+  for (int tries = 0; tries < 50 && IsWindow(window); ++tries) Sleep(100);
+  return !IsWindow(window);
+}
+
 class TrayDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -110,6 +115,26 @@ TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
   EXPECT_EQ(PressForMessage(dialog, L"Avvia", nullptr).substr(0, 37),
             L"Operazione conclusa con successo per ");
   EXPECT_FALSE(ClassKeyExists(L"Corvalinde.TestModule"));
+
+  // A capture asks where to save with the system's dialog, and registers nothing.
+  PressButton(dialog, L"Cattura (.reg)");
+  Sleep(300);
+  EXPECT_FALSE(IsWindowEnabled(FindChild(dialog, L"Button", 5)));  // "Solo per l'utente..."
+  PressButton(dialog, L"Avvia");
+  HWND save = app_.WaitForWindow(L"#32770", L"Salva la cattura", 10s);
+  ASSERT_TRUE(save);
+  const std::wstring regFile = ProgramFolder() + L"\\capture dialog.reg";
+  SetText(FindChild(save, L"Edit"), regFile);
+  PostMessageW(save, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(Closes(save));
+  auto summary = app_.WaitForMessageBox(30s);
+  ASSERT_TRUE(summary.has_value());
+  EXPECT_EQ(summary->text, L"Cattura di " + good + L" scritta in " + regFile +
+                               L" (8 chiavi, 8 valori)\r\nEntrypoint del modulo mancante per " +
+                               none + L"\r\n");
+  PressButton(summary->window, L"OK");
+  EXPECT_FALSE(ClassKeyExists(L"Corvalinde.TestModule"));
+  EXPECT_TRUE(DeleteFileW(regFile.c_str()));
 }
 
 TEST_F(TrayDialogs, DroppedFilesReplaceTheListEachFollowedBySemicolon) {
@@ -208,10 +233,6 @@ TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
   EXPECT_FALSE(IsIconic(browser));
 }
 
-bool Closes(HWND window) {
-  for (int tries = 0; tries < 50 && IsWindow(window); ++tries) Sleep(100);
-  return !IsWindow(window);
-}
 
 TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
   HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
