@@ -73,7 +73,8 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
                       {},
                       captureKey};
   constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
-  const std::wstring activity = std::wstring(texts::kRegistering) + fileName;
+  const std::wstring activity =
+      std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName;
   RegistrationResult result;
   if (!elevated) {
     result = OutcomeOfHost(

@@ -118,6 +118,25 @@ TEST_P(CaptureOf, ChangesNothingAndImportsAsTheRealRegistration) {
   RunProgram(L"/filename " + Module() + (wasRegistered ? L" /modal R" : L" /modal U"));
 }
 
+// A module that hangs in its registration: the usual time-out, no file, and the scratch keys gone
+// with the host that was stopped.
+TEST(CaptureOfAHangingModule, TimesOutWritesNothingAndLeavesNoKey) {
+  const std::wstring regFile = TempFile(L"corvalinde hanging.reg");
+  AppProcess run(
+      ProgramFolder() + L"\\Corvalinde.exe",
+      L"/filename " + ProgramFolder() + L"\\testmod_hanging.dll /modal R /capture " + regFile);
+  auto box = run.WaitForMessageBox(40s);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"Errore di timeout del modulo");
+  PressButton(box->window, L"OK");
+  EXPECT_EQ(run.WaitForExit(10s), 6u);
+  EXPECT_EQ(GetFileAttributesW(regFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  HKEY left = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Corvalinde", 0, KEY_READ, &left),
+            ERROR_FILE_NOT_FOUND);
+  if (left) RegCloseKey(left);
+}
+
 INSTANTIATE_TEST_SUITE_P(PlatformAndSampleServers, CaptureOf,
                          ::testing::Values(L"scrrun.dll", L"\\testmod_good.dll"),
                          [](const auto& info) {
