@@ -127,7 +127,7 @@ class Writer {
   }
 
   Registry& registry_;
-  RegFileText out_;
+  RegFileText out_{std::wstring(kHeader)};
   std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(1024);
 };
 
@@ -151,16 +151,13 @@ std::wstring RegFileValueLine(std::wstring_view name, std::uint32_t type,
 
 RegFileText WriteRegFile(Registry& registry, const std::vector<RegFileRoot>& roots) {
   Writer writer(registry);
-  std::wstring header(kHeader);
   for (const RegFileRoot& root : roots) {
     RegistryKey key(registry);
     if (key.Open(root.key, root.subKey, platform::kKeyRead) == platform::kRegSuccess) {
       writer.Key(key.get(), root.name, true);
     }
   }
-  RegFileText written = writer.Done();
-  written.text.insert(0, header);
-  return written;
+  return writer.Done();
 }
 
 std::string RegFileBytes(std::wstring_view text) {
