@@ -233,7 +233,6 @@ TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
   EXPECT_FALSE(IsIconic(browser));
 }
 
-
 TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
   HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
