@@ -1,9 +1,12 @@
 #include "registry/cls_registry.h"
 
+#include "registry/key_tree.h"
+
 #include <algorithm>
 
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
+#include "registry/key_tree.h"
 
 namespace corvalinde {
 namespace {
@@ -181,25 +184,13 @@ std::wstring clsRegistry::ExpandEnvironmentText(const std::wstring& text) {
 
 namespace {
 
-// Lists names with a buffer sized from the longest one the key reported, grown when a name
-// arrives that is longer still (the key changed in between): every name the registry allows
-// is listed whole.
+// The names into `names`, counted in `count` (see ListedNames).
 template <typename EnumerateAt>
 void ListNames(std::uint32_t longest, EnumerateAt enumerateAt, NameArray& names,
                std::int32_t& count) {
-  constexpr std::size_t kLongestName = 32768;  // value names go to 16,383 characters
-  std::vector<wchar_t> buffer(std::min<std::size_t>(longest + 1, kLongestName));
-  for (std::uint32_t index = 0;;) {
-    auto size = static_cast<std::uint32_t>(buffer.size());
-    std::int32_t status = enumerateAt(index, buffer.data(), &size);
-    if (status == platform::kRegMoreData && buffer.size() < kLongestName) {
-      buffer.resize(std::min(buffer.size() * 2, kLongestName));
-      continue;
-    }
-    if (status != platform::kRegSuccess) break;
-    names.Append(std::wstring(buffer.data(), std::min<std::size_t>(size, buffer.size())));
+  for (std::wstring& name : ListedNames(longest, enumerateAt)) {
+    names.Append(std::move(name));
     ++count;
-    ++index;
   }
 }
 

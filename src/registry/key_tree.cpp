@@ -1,8 +1,30 @@
 #include "registry/key_tree.h"
 
+#include <algorithm>
+
 #include "platform/registry_key.h"
 
 namespace corvalinde {
+
+std::vector<std::wstring> ListedNames(
+    std::uint32_t longest,
+    const std::function<std::int32_t(std::uint32_t, wchar_t*, std::uint32_t*)>& enumerateAt) {
+  constexpr std::size_t kLongestName = 32768;  // value names go to 16,383 characters
+  std::vector<std::wstring> names;
+  std::vector<wchar_t> buffer(std::min<std::size_t>(std::size_t{longest} + 1, kLongestName));
+  for (std::uint32_t index = 0;;) {
+    auto size = static_cast<std::uint32_t>(buffer.size());
+    std::int32_t status = enumerateAt(index, buffer.data(), &size);
+    if (status == platform::kRegMoreData && buffer.size() < kLongestName) {
+      buffer.resize(std::min(buffer.size() * 2, kLongestName));
+      continue;
+    }
+    if (status != platform::kRegSuccess) break;
+    names.emplace_back(buffer.data(), std::min<std::size_t>(size, buffer.size()));
+    ++index;
+  }
+  return names;
+}
 
 std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::RegKey key) {
   std::vector<std::wstring> names;

@@ -1,13 +1,21 @@
 // Whole key trees, through the registry interface (whose DeleteKey takes only a key without
-// sub-keys).
+// sub-keys), and the names a key lists.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/registry.h"
 
 namespace corvalinde {
+
+// The names `enumerateAt(index, buffer, size)` lists (an EnumKey or EnumValue), with a buffer
+// sized for the longest name the key reported and grown when a longer one arrives (the key
+// changed in between): every name the registry allows is listed whole.
+std::vector<std::wstring> ListedNames(
+    std::uint32_t longest,
+    const std::function<std::int32_t(std::uint32_t, wchar_t*, std::uint32_t*)>& enumerateAt);
 
 // The key's sub-key names, in the registry's order; none when it cannot be listed.
 std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::RegKey key);

@@ -2,6 +2,7 @@
 
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
+#include "registry/key_tree.h"
 #include "registry/reg_file.h"
 
 namespace corvalinde {
@@ -60,26 +61,6 @@ void AppendHex(std::wstring& line, std::uint32_t type, const std::vector<std::ui
   }
 }
 
-// The names `enumerate` lists, with a buffer grown as "more data" asks.
-template <typename Enumerate>
-std::vector<std::wstring> Names(std::uint32_t longest, Enumerate enumerate) {
-  constexpr std::size_t kLongestName = 32768;
-  std::vector<std::wstring> names;
-  std::vector<wchar_t> buffer(std::min<std::size_t>(longest + 1, kLongestName));
-  for (std::uint32_t index = 0;;) {
-    auto size = static_cast<std::uint32_t>(buffer.size());
-    std::int32_t status = enumerate(index, buffer.data(), &size);
-    if (status == platform::kRegMoreData && buffer.size() < kLongestName) {
-      buffer.resize(std::min(buffer.size() * 2, kLongestName));
-      continue;
-    }
-    if (status != platform::kRegSuccess) break;
-    names.emplace_back(buffer.data(), std::min<std::size_t>(size, buffer.size()));
-    ++index;
-  }
-  return names;
-}
-
 class Writer {
  public:
   explicit Writer(Registry& registry) : registry_(registry) {}
@@ -87,8 +68,8 @@ class Writer {
   void Key(platform::RegKey key, const std::wstring& path, bool isRoot) {
     platform::RegKeyInfo info;
     if (registry_.QueryInfoKey(key, info) != platform::kRegSuccess) return;
-    std::vector<std::wstring> values =
-        Names(info.longestValueName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
+    std::vector<std::wstring> values = ListedNames(
+        info.longestValueName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
           return registry_.EnumValue(key, i, name, size);
         });
     if (!isRoot || !values.empty()) {
@@ -97,8 +78,8 @@ class Writer {
       for (const std::wstring& name : values) Value(key, name);
       out_.text += L"\r\n";
     }
-    std::vector<std::wstring> subKeys =
-        Names(info.longestSubKeyName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
+    std::vector<std::wstring> subKeys = ListedNames(
+        info.longestSubKeyName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
           return registry_.EnumKey(key, i, name, size);
         });
     for (const std::wstring& name : subKeys) {

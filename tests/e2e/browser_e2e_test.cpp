@@ -53,8 +53,16 @@ class Browser : public ::testing::Test {
     return result->text;
   }
 
+  // The browser opened from the tray menu; null when the tray or the window does not come.
+  HWND OpenBrowser() {
+    control_ = WaitForTrayControl(app_);
+    if (!control_ || !ChooseFromTrayMenu(app_, control_, kMenuModuleList)) return nullptr;
+    return app_.WaitForWindow(L"CorvalindeModuli", L"", 60s);
+  }
+
   std::wstring module_ = ProgramFolder() + L"\\testmod_good.dll";
   AppProcess app_{ProgramFolder() + L"\\Corvalinde.exe", L""};
+  HWND control_ = nullptr;
 };
 
 TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
@@ -63,10 +71,7 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   const std::wstring longest = L"!" + std::wstring(254, L'x');
   RegCloseKey(CreateKey(longest));
   RunCommandLine(L"/filename " + module_ + L" /modal R");
-  HWND control = WaitForTrayControl(app_);
-  ASSERT_TRUE(control);
-  ASSERT_TRUE(ChooseFromTrayMenu(app_, control, kMenuModuleList));
-  HWND browser = app_.WaitForWindow(L"CorvalindeModuli", L"", 60s);
+  HWND browser = OpenBrowser();
   ASSERT_TRUE(browser);
   long rows = RowCount(browser);
   EXPECT_GT(rows, 1);
@@ -75,7 +80,7 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   EXPECT_EQ(found.rfind(L"Occorrenza trovata (Posizione ", 0), 0u) << testing::PrintToString(found);
 
   // Opening it again from the menu shows the same window without loading again.
-  ASSERT_TRUE(ChooseFromTrayMenu(app_, control, kMenuModuleList));
+  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, kMenuModuleList));
   Sleep(500);
   EXPECT_EQ(app_.WaitForWindow(L"CorvalindeModuli", L"", 5s), browser);
 
@@ -99,10 +104,7 @@ TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
   ASSERT_TRUE(CopyFileW(module_.c_str(), gone.c_str(), FALSE));
   RunCommandLine(L"/filename " + gone + L" /modal R");
   ASSERT_TRUE(DeleteFileW(gone.c_str()));
-  HWND control = WaitForTrayControl(app_);
-  ASSERT_TRUE(control);
-  ASSERT_TRUE(ChooseFromTrayMenu(app_, control, kMenuModuleList));
-  HWND browser = app_.WaitForWindow(L"CorvalindeModuli", L"", 60s);
+  HWND browser = OpenBrowser();
   ASSERT_TRUE(browser);
   long rows = RowCount(browser);
   SetText(FindChild(browser, L"Edit", 0), L"TESTMOD_GONE");
