@@ -5,6 +5,7 @@
 #include "registration/dependency_diagnosis.h"
 #include "common/blanks.h"
 #include "common/error_text.h"
+#include "common/letter_case.h"
 #include "common/texts.h"
 
 #include <algorithm>
@@ -111,9 +112,15 @@ std::vector<std::wstring> RegUnregDialog::CaptureFiles(const std::vector<std::ws
   std::vector<std::wstring> regFiles{first};
   for (std::size_t i = 1; i < files.size(); ++i) {
     std::wstring name = CaptureFileFor(std::wstring(TrimBlanks(files[i])), folder);
-    // Two modules of one name from different folders: the second gets a number.
+    // Two modules of one name from different folders (file names ignore letter case): the
+    // second gets a number.
+    auto taken = [&](const std::wstring& candidate) {
+      return std::any_of(regFiles.begin(), regFiles.end(), [&](const std::wstring& regFile) {
+        return ToUpperText(regFile) == ToUpperText(candidate);
+      });
+    };
     std::wstring unique = name;
-    for (int n = 2; std::find(regFiles.begin(), regFiles.end(), unique) != regFiles.end(); ++n) {
+    for (int n = 2; taken(unique); ++n) {
       unique = name.substr(0, name.size() - 4) + L" (" + std::to_wstring(n) + L").reg";
     }
     regFiles.push_back(unique);
@@ -129,8 +136,9 @@ void RegUnregDialog::Avvia() {
     return;
   }
   const bool capturing = capture && registry_;
-  std::vector<std::wstring> regFiles;
-  if (capturing && (regFiles = CaptureFiles(files)).empty()) return;
+  const std::vector<std::wstring> regFiles =
+      capturing ? CaptureFiles(files) : std::vector<std::wstring>{};
+  if (capturing && regFiles.empty()) return;  // the user cancelled the save dialog
   const std::wstring mode = unregister && !capturing ? L"U" : L"R";
   const RegistrationScope scope = perUser ? RegistrationScope::User : RegistrationScope::Machine;
   std::wstring summary;

@@ -223,7 +223,7 @@ TEST_F(Capture, TheDialogAsksOnceAndNamesEachFileAfterItsModule) {
   dialogs.fileAnswers = {File(L"scelto.reg")};
   RegUnregDialog dialog(registrar_, boxes_, dialogs, true, &registry_);
   dialog.capture = true;
-  dialog.fileList = L"C:\\a\\uno.dll; C:\\b\\due.ocx;C:\\c\\due.dll;";
+  dialog.fileList = L"C:\\a\\uno.dll; C:\\b\\due.ocx;C:\\c\\DUE.dll;";
   dialog.Avvia();
   ASSERT_EQ(dialogs.saveFileRequests.size(), 1u);
   EXPECT_EQ(dialogs.saveFileRequests[0].fileName, L"uno.reg");
@@ -232,8 +232,8 @@ TEST_F(Capture, TheDialogAsksOnceAndNamesEachFileAfterItsModule) {
   EXPECT_EQ(boxes_.Shown()[0].text,
             L"Cattura di C:\\a\\uno.dll scritta in " + File(L"scelto.reg") + line +
                 L"Cattura di C:\\b\\due.ocx scritta in " + File(L"due.reg") + line +
-                L"Cattura di C:\\c\\due.dll scritta in " + File(L"due (2).reg") + line);
-  EXPECT_TRUE(platform::FileExists(File(L"due (2).reg")));
+                L"Cattura di C:\\c\\DUE.dll scritta in " + File(L"DUE (2).reg") + line);
+  EXPECT_TRUE(platform::FileExists(File(L"DUE (2).reg")));
   EXPECT_FALSE(ProgramKeyLeft());
 }
 
