@@ -33,9 +33,10 @@ class ReadOnlyFile {
 };
 std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::wstring& path);
 
-// The folders the system searches for a DLL a module imports, after the module's own folder:
-// the system folder for the module's kind (on 64-bit Windows, SysWOW64 for a 32-bit module and
-// System32 for a 64-bit one, whichever build asks), the Windows folder, the current folder and
+// The folders the system searches for a DLL a module imports, after the module's own folder,
+// when the registration host loads it (LOAD_WITH_ALTERED_SEARCH_PATH, the current folder taken
+// out of the search): the system folder for the module's kind (on 64-bit Windows, SysWOW64 for
+// a 32-bit module and System32 for a 64-bit one, whichever build asks), the Windows folder and
 // the PATH's folders, in that order, the PATH's system folder read as the module's. Nothing
 // when this system has no system folder for such a module (64-bit Wine without its 32-bit
 // part).

@@ -1,25 +1,40 @@
 // Running a module's registration in a process of its own (the host), so that whatever the
-// module does (crash, hang while loading, end the process) cannot take the program down.
+// module does (crash, hang while loading, end the process, write without end, start other
+// programs) cannot take the program down or outlive the run.
 //
 // Contract:
-// - Run starts `program` with `arguments`, its standard output a pipe that only it holds, and
-//   collects all it writes there. The host has `loadLimit` to write `loadedMark` (the module is
-//   loaded), then `entryLimit` more to end; past either it is terminated (timedOut), so nothing
-//   of the module stays loaded anywhere.
+// - Run makes a private channel named after `token` (a pipe only this user's processes, or an
+//   administrator's, may open, and only once), starts `program` with `arguments` (which carry
+//   the token), and collects what the host writes there: in bounded slices, keeping the last
+//   kMostHostOutput bytes, so that nothing a host writes can hold the caller past its limits.
+//   Data from any process but the host is ignored.
+// - The host has `loadLimit` to write `loadedMark` (the module is loaded), then `entryLimit`
+//   more to end; past either it is stopped (timedOut), so nothing of the module stays loaded
+//   anywhere. Every process the host starts ends with the run, whatever way it ends.
+// - `elevated`: started through the shell's "runas" verb (the elevation prompt); not started,
+//   with startError 1223 (ERROR_CANCELLED), when the user refused it.
 // - HostRun says whether the host started (else startError, the system's reason), how it ended
-//   (its exit code, or the exception code that ended it) and what it wrote.
-// - On the host's side, PrepareHostProcess makes an unhandled exception end the process at
-//   once with the exception's code as exit code (no crash dialog), and WriteToParent writes to
-//   the pipe (or the result file of a host started through the shell).
+//   (its exit code, or the exception code that ended it) and the tail of what it wrote.
+// - On the host's side, PrepareHostProcess opens the channel its token names (false, and
+//   nothing changed, when there is none: a host command typed by hand); it points the standard
+//   handles and the C runtime's streams at NUL, keeps the channel in a handle no child
+//   inherits, makes an unhandled exception end the process at once with the exception's code
+//   as exit code (no crash dialog), ends the process when the parent closes the channel (it
+//   gave up, or ended), keeps the current folder out of the DLL search, and puts the process
+//   in a job of its own when it has none, so its children end with it. WriteToParent writes
+//   to the channel.
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace corvalinde::platform {
+
+inline constexpr std::size_t kMostHostOutput = 65536;
 
 struct HostRun {
   bool started = false;
@@ -35,30 +50,20 @@ class HostLauncher {
   // While it waits, the interface answers messages but takes no input; past a second a small
   // window shows `activity` and the time gone by.
   virtual HostRun Run(const std::wstring& program, const std::wstring& arguments,
-                      const std::wstring& activity, std::string_view loadedMark,
-                      std::chrono::milliseconds loadLimit,
+                      const std::wstring& token, bool elevated, const std::wstring& activity,
+                      std::string_view loadedMark, std::chrono::milliseconds loadLimit,
                       std::chrono::milliseconds entryLimit) = 0;
-  // A new, empty file in the user's temporary folder for an elevated host to write to.
-  virtual std::wstring NewResultFile() = 0;
-  // The same through the shell's "runas" verb (the elevation prompt), the host writing to
-  // `resultFile`, which is removed afterwards. Not started with startError 1223
-  // (ERROR_CANCELLED) when the user refused the prompt.
-  virtual HostRun RunElevated(const std::wstring& program, const std::wstring& arguments,
-                              const std::wstring& resultFile, const std::wstring& activity,
-                              std::string_view loadedMark, std::chrono::milliseconds loadLimit,
-                              std::chrono::milliseconds entryLimit) = 0;
 };
 
-// CreateProcess with an inherited pipe on Windows. The portable build has no program of its
-// own to start: its tests use a scripted launcher.
+// A named pipe, a job object and CreateProcess (or the shell) on Windows. The portable build
+// has no program of its own to start: its tests use a scripted launcher.
 std::unique_ptr<HostLauncher> MakeSystemHostLauncher();
 
-// `resultFile` empty: the host writes to its standard output.
-void PrepareHostProcess(const std::wstring& resultFile);
+bool PrepareHostProcess(const std::wstring& token);
+bool WriteToParent(std::string_view text);
 
 // Whether this process runs with a full administrator token (a test may say it does not, by
 // setting CORVALINDE_TEST_NOT_ELEVATED=1 in the environment).
 bool ProcessIsElevated();
-bool WriteToParent(std::string_view text);
 
 }  // namespace corvalinde::platform

@@ -51,7 +51,8 @@ class ModuleLoader {
   virtual void Abandon(std::unique_ptr<LoadedModule> module, std::unique_ptr<Worker> worker) = 0;
 };
 
-// The platform's real loader: LoadLibraryW and CreateThread on Windows, dlopen and std::thread
+// The platform's real loader: LoadLibraryExW (the module's folder searched first for what it
+// needs, as regsvr32 loads) and CreateThread on Windows, dlopen and std::thread
 // elsewhere.
 std::unique_ptr<ModuleLoader> MakeSystemModuleLoader();
 

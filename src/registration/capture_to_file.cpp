@@ -1,24 +1,15 @@
 #include "registration/capture_to_file.h"
 
-#include <chrono>
-#include <cstdio>
-#include <random>
-
 #include "platform/captured_roots.h"
 #include "platform/files.h"
+#include "platform/random_name.h"
 #include "registry/key_tree.h"
 #include "registry/reg_file.h"
 
 namespace corvalinde {
 
 std::wstring NewScratchKey() {
-  static std::mt19937_64 numbers(
-      std::random_device{}() ^
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  wchar_t id[40];
-  std::swprintf(id, 40, L"%016llx%016llx", static_cast<unsigned long long>(numbers()),
-                static_cast<unsigned long long>(numbers()));
-  return std::wstring(kCaptureParentKey) + L"\\" + id;
+  return std::wstring(kCaptureParentKey) + L"\\" + platform::RandomName();
 }
 
 CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/letter_case.h"
+#include "platform/random_name.h"
 
 namespace corvalinde {
 namespace {
@@ -10,16 +11,30 @@ namespace {
 constexpr std::wstring_view kHostSwitch = L"/host ";
 constexpr std::wstring_view kFileSwitch = L" /filename ";
 constexpr std::wstring_view kUserSwitch = L" /user";
-constexpr std::wstring_view kResultSwitch = L" /result ";
+constexpr std::wstring_view kTokenSwitch = L" /token ";
 constexpr std::wstring_view kCaptureSwitch = L" /capture ";
-constexpr char kReportStart[] = "result ";
+constexpr std::size_t kTokenLength = 32;
+
+bool IsToken(std::wstring_view text) {
+  return text.size() == kTokenLength &&
+         text.find_first_not_of(L"0123456789abcdef") == std::wstring_view::npos;
+}
+
+// Tokens are plain ASCII digits and letters.
+std::string Narrow(std::wstring_view token) {
+  return std::string(token.begin(), token.end());
+}
 
 }  // namespace
+
+std::wstring NewHostToken() {
+  return platform::RandomName();
+}
 
 std::wstring HostArguments(const HostCommand& command) {
   std::wstring text = std::wstring(kHostSwitch) + command.mode;
   if (command.scope == RegistrationScope::User) text += kUserSwitch;
-  if (!command.resultFile.empty()) text += std::wstring(kResultSwitch) + command.resultFile;
+  text += std::wstring(kTokenSwitch) + command.token;
   if (!command.captureKey.empty()) text += std::wstring(kCaptureSwitch) + command.captureKey;
   return text + std::wstring(kFileSwitch) + command.file;
 }
@@ -49,8 +64,8 @@ std::optional<HostCommand> ParseHostCommand(std::wstring_view text) {
     at = end;
     return true;
   };
-  if (!takeValue(kResultSwitch, command.resultFile) ||
-      !takeValue(kCaptureSwitch, command.captureKey)) {
+  if (!startsAt(at, kTokenSwitch) || !takeValue(kTokenSwitch, command.token) ||
+      !IsToken(command.token) || !takeValue(kCaptureSwitch, command.captureKey)) {
     return std::nullopt;
   }
   if (!startsAt(at, kFileSwitch) || text.size() == at + kFileSwitch.size()) return std::nullopt;
@@ -68,24 +83,32 @@ bool NamesHostSwitch(std::wstring_view text) {
   return false;
 }
 
-std::string HostReport(const RegistrationResult& result) {
+std::string HostLoadedMark(std::wstring_view token) {
+  return "loaded " + Narrow(token) + "\n";
+}
+
+std::string HostReport(std::wstring_view token, const RegistrationResult& result) {
   char line[96];
-  std::snprintf(line, sizeof line, "%s%d %ld %lu %d\n", kReportStart,
+  std::snprintf(line, sizeof line, "result %s %d %ld %lu %d\n", Narrow(token).c_str(),
                 static_cast<int>(result.outcome), static_cast<long>(result.entryStatus),
                 static_cast<unsigned long>(result.loadError),
                 static_cast<int>(result.architecture));
   return line;
 }
 
-std::optional<RegistrationResult> ParseHostReport(std::string_view output) {
-  std::size_t start = output.rfind(kReportStart);
-  if (start == std::string_view::npos) return std::nullopt;
-  std::string line(output.substr(start, output.find('\n', start) - start));
+std::optional<RegistrationResult> ParseHostReport(std::string_view output,
+                                                  std::wstring_view token) {
+  if (!IsToken(token)) return std::nullopt;
+  const std::string start = "result " + Narrow(token) + " ";
+  std::size_t at = output.rfind(start);
+  if (at == std::string_view::npos) return std::nullopt;
+  std::size_t end = output.find('\n', at);
+  if (end == std::string_view::npos) return std::nullopt;  // cut short: no report
+  std::string line(output.substr(at + start.size(), end - at - start.size()));
   int outcome = 0, architecture = 0;
   long status = 0;
   unsigned long error = 0;
-  if (std::sscanf(line.c_str(), "result %d %ld %lu %d", &outcome, &status, &error, &architecture) !=
-          4 ||
+  if (std::sscanf(line.c_str(), "%d %ld %lu %d", &outcome, &status, &error, &architecture) != 4 ||
       outcome < RegDone || outcome > RegCaptureFailed) {
     return std::nullopt;
   }

@@ -1,13 +1,15 @@
 // What the program and its registration host say to each other: the host's command line, the
 // line it writes once the module is loaded, and its report of the outcome.
 //
-// The command is "/host <mode>[ /user][ /result <file>][ /capture <key>] /filename <path>": the
+// The command is "/host <mode>[ /user] /token <token>[ /capture <key>] /filename <path>": the
 // mode is one character (R, U or u, or any other, which the engine refuses as it would in
-// process); /user registers for the current user only; /result names the file the host writes
-// to instead of its standard output (a host started through the shell has no pipe to us);
+// process); /user registers for the current user only; the token, made anew for each launch,
+// names the channel the parent made for this host and starts every line the host reports, so
+// that nothing else (a module printing, a host command typed by hand) passes for a host;
 // /capture names the scratch key under HKEY_CURRENT_USER a capture maps the roots to; the
-// path runs to the end of the text, so it may hold any character. The switch is internal; a command
-// text that names it in any other form is refused as invalid parameters.
+// path runs to the end of the text, so it may hold any character. The switch is internal; a
+// command text that names it in any other form is refused as invalid parameters, and so is a
+// well-formed one whose channel does not exist.
 #pragma once
 
 #include <optional>
@@ -22,7 +24,7 @@ struct HostCommand {
   std::wstring mode;
   std::wstring file;
   RegistrationScope scope = RegistrationScope::Machine;
-  std::wstring resultFile{};  // empty: standard output
+  std::wstring token{};       // 32 hexadecimal digits
   std::wstring captureKey{};  // not empty: a capture (CaptureModule) instead of the mode
 };
 
@@ -31,11 +33,15 @@ std::optional<HostCommand> ParseHostCommand(std::wstring_view commandText);
 // True when the text names the host switch at all (well-formed or not).
 bool NamesHostSwitch(std::wstring_view commandText);
 
-inline constexpr std::string_view kHostLoadedMark = "loaded\n";
+// 128 random bits as 32 hexadecimal digits.
+std::wstring NewHostToken();
 
-// One line: the outcome, entry status, load error and architecture as numbers.
-std::string HostReport(const RegistrationResult& result);
-// The report in what the host wrote; nothing when there is none or it is malformed.
-std::optional<RegistrationResult> ParseHostReport(std::string_view output);
+// The line the host writes once the module's load is over.
+std::string HostLoadedMark(std::wstring_view token);
+// One line: the token, the outcome, entry status, load error and architecture as numbers.
+std::string HostReport(std::wstring_view token, const RegistrationResult& result);
+// The last report with this token in what the host wrote; nothing when there is none or it is
+// malformed.
+std::optional<RegistrationResult> ParseHostReport(std::string_view output, std::wstring_view token);
 
 }  // namespace corvalinde

@@ -7,12 +7,12 @@
 
 namespace corvalinde {
 
-RegistrationResult OutcomeOfHost(const platform::HostRun& run) {
+RegistrationResult OutcomeOfHost(const platform::HostRun& run, std::wstring_view token) {
   RegistrationResult result;
   if (!run.started) {
     result.outcome = RegModuleInvalid;
     result.loadError = run.startError;
-  } else if (auto report = ParseHostReport(run.output)) {
+  } else if (auto report = ParseHostReport(run.output, token)) {
     result = *report;
   } else if (run.timedOut) {
     result.outcome = RegTimeout;
@@ -68,22 +68,14 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
   HostCommand command{mode.empty()       ? L"R"
                       : mode.size() == 1 ? mode
                                          : L"?",
-                      fileName,
-                      scope,
-                      {},
-                      captureKey};
+                      fileName, scope, NewHostToken(), captureKey};
   constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
   const std::wstring activity =
       std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName;
-  RegistrationResult result;
-  if (!elevated) {
-    result = OutcomeOfHost(
-        launcher_.Run(host, HostArguments(command), activity, kHostLoadedMark, kLimit, kLimit));
-  } else {
-    command.resultFile = launcher_.NewResultFile();
-    result = OutcomeOfHost(launcher_.RunElevated(host, HostArguments(command), command.resultFile,
-                                                 activity, kHostLoadedMark, kLimit, kLimit));
-  }
+  RegistrationResult result =
+      OutcomeOfHost(launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
+                                  HostLoadedMark(command.token), kLimit, kLimit),
+                    command.token);
   DiagnoseDependencies(result, fileName);
   return result;
 }

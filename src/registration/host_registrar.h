@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 #include "platform/host_launcher.h"
 #include "registration/reg_unreg_module.h"
@@ -15,11 +16,12 @@ namespace corvalinde {
 // What the parent allows beyond the engine's own limits: the host's start.
 inline constexpr std::chrono::milliseconds kHostStartMargin{3000};
 
-// How a host's end reads as an outcome: its report when it wrote one; a time-out when it was
+// How a host's end reads as an outcome: its report (with the launch's token) when it wrote one;
+// a time-out when it was
 // stopped; otherwise a crash carrying its exit code (an exception's code, or what a module
 // gave ExitProcess); a host that could not start is a module that cannot be loaded, with the
 // system's reason.
-RegistrationResult OutcomeOfHost(const platform::HostRun& run);
+RegistrationResult OutcomeOfHost(const platform::HostRun& run, std::wstring_view token);
 
 class HostRegistrar final : public Registrar {
  public:
@@ -28,7 +30,7 @@ class HostRegistrar final : public Registrar {
   RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                          RegistrationScope scope) override;
   RegistrationResult Capture(const std::wstring& fileName, const std::wstring& scratchKey) override;
-  // Only the host is started elevated; it writes to a file, the windows stay here.
+  // Only the host is started elevated; the windows stay here.
   std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
                                                        const std::wstring& mode,
                                                        RegistrationScope scope) override;

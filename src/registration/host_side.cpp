@@ -7,12 +7,13 @@ namespace {
 // entry point's own limit applies.
 class ReportingLoader final : public platform::ModuleLoader {
  public:
-  ReportingLoader(platform::ModuleLoader& inner, const std::function<void(std::string_view)>& write)
-      : inner_(inner), write_(write) {}
+  ReportingLoader(platform::ModuleLoader& inner, std::string loadedMark,
+                  const std::function<void(std::string_view)>& write)
+      : inner_(inner), loadedMark_(std::move(loadedMark)), write_(write) {}
   std::unique_ptr<platform::LoadedModule> Load(const std::wstring& path,
                                                std::uint32_t& systemError) override {
     auto module = inner_.Load(path, systemError);
-    write_(kHostLoadedMark);
+    write_(loadedMark_);
     return module;
   }
   std::unique_ptr<platform::Worker> StartWorker(platform::EntryPoint entry) override {
@@ -25,6 +26,7 @@ class ReportingLoader final : public platform::ModuleLoader {
 
  private:
   platform::ModuleLoader& inner_;
+  std::string loadedMark_;
   const std::function<void(std::string_view)>& write_;
 };
 
@@ -32,9 +34,10 @@ class ReportingLoader final : public platform::ModuleLoader {
 
 void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
                const std::function<void(std::string_view)>& writeToParent) {
-  ReportingLoader reporting(loader, writeToParent);
+  ReportingLoader reporting(loader, HostLoadedMark(command.token), writeToParent);
   writeToParent(
-      HostReport(command.captureKey.empty()
+      HostReport(command.token,
+                 command.captureKey.empty()
                      ? RegUnregModuleInScope(command.file, command.mode, command.scope, reporting)
                      : CaptureModule(command.file, command.captureKey, reporting)));
 }

@@ -22,6 +22,10 @@ std::wstring ArchModule(const char* arch) {
   return path.substr(0, path.find_last_of(L'.')) + L".dll";
 }
 
+// One launch's token, as the registrar makes them.
+const std::wstring kToken = L"0123456789abcdef0123456789abcdef";
+const std::string kLoaded = HostLoadedMark(kToken);
+
 HostRun Ended(std::uint32_t exitCode, std::string output = {}, bool timedOut = false) {
   HostRun run;
   run.started = true;
@@ -49,28 +53,39 @@ TEST(HostEnd, EveryWayAHostEndsHasItsMessageAndExitCode) {
   };
   const std::wstring crash = L"Modulo : a.dll\r\nIl modulo si è interrotto durante l'operazione";
   const Case cases[] = {
-      {"reported success", Ended(0, "loaded\n" + HostReport(done)), kExitSuccess, L""},
-      {"reported failure", Ended(0, "loaded\n" + HostReport(failed)), kExitEntryPointFailed, L""},
-      {"a report, then stopped in its end", Ended(1, HostReport(done), true), kExitSuccess, L""},
-      {"stopped while loading or running", Ended(1, "loaded\n", true), kExitTimeout,
+      {"reported success", Ended(0, kLoaded + HostReport(kToken, done)), kExitSuccess, L""},
+      {"reported failure", Ended(0, kLoaded + HostReport(kToken, failed)), kExitEntryPointFailed,
+       L""},
+      {"a report, then stopped in its end", Ended(1, HostReport(kToken, done), true), kExitSuccess,
+       L""},
+      {"the module's chatter around the report",
+       Ended(0, "result -1 0 0 2\n" + kLoaded + HostReport(kToken, failed) + "result -1 0 0 2\n"),
+       kExitEntryPointFailed, L""},
+      {"stopped while loading or running", Ended(1, kLoaded, true), kExitTimeout,
        L"Errore di timeout del modulo"},
-      {"access violation", Ended(0xC0000005, "loaded\n"), kExitCrashed,
+      {"access violation", Ended(0xC0000005, kLoaded), kExitCrashed,
        crash + L" (eccezione 0xC0000005)"},
       {"stack overflow in DllMain", Ended(0xC00000FD), kExitCrashed,
        crash + L" (eccezione 0xC00000FD)"},
-      {"ExitProcess(7)", Ended(7, "loaded\n"), kExitCrashed, crash + L" (eccezione 0x00000007)"},
-      {"ExitProcess(0): no silent success", Ended(0, "loaded\n"), kExitCrashed,
+      {"ExitProcess(7)", Ended(7, kLoaded), kExitCrashed, crash + L" (eccezione 0x00000007)"},
+      {"ExitProcess(0): no silent success", Ended(0, kLoaded), kExitCrashed,
        crash + L" (eccezione 0x00000000)"},
-      {"a malformed report", Ended(0, "result nonsense\n"), kExitCrashed,
-       crash + L" (eccezione 0x00000000)"},
+      {"a malformed report", Ended(0, "result " + std::string(32, 'a') + " nonsense\n"),
+       kExitCrashed, crash + L" (eccezione 0x00000000)"},
+      {"a report without the token, then ExitProcess(0)",
+       Ended(0,
+             kLoaded + "result -1 0 0 2\n" + HostReport(L"ffffffffffffffffffffffffffffffff", done)),
+       kExitCrashed, crash + L" (eccezione 0x00000000)"},
+      {"a report cut short", Ended(0, kLoaded + HostReport(kToken, done).substr(0, 40)),
+       kExitCrashed, crash + L" (eccezione 0x00000000)"},
       {"no host at all", notStarted, kExitModuleInvalid, L""},
-      {"no per-user mapping", Ended(0, HostReport(unmapped)), kExitUserScopeFailed,
+      {"no per-user mapping", Ended(0, HostReport(kToken, unmapped)), kExitUserScopeFailed,
        L"Modulo : a.dll\r\nImpossibile registrare solo per l'utente corrente: nulla è stato "
        L"registrato."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    RegistrationResult result = OutcomeOfHost(c.run);
+    RegistrationResult result = OutcomeOfHost(c.run, kToken);
     EXPECT_EQ(ExitCodeFor(result.outcome), c.exitCode);
     if (c.text.empty()) continue;
     auto message = CommandLineMessage(result, L"a.dll", L"R");
@@ -82,24 +97,30 @@ TEST(HostEnd, EveryWayAHostEndsHasItsMessageAndExitCode) {
 }
 
 TEST(HostProtocol, CommandsAndReportsRoundTrip) {
-  HostCommand command{L"u", L"C:\\a b/c;d\\/modal x.dll"};
+  HostCommand command{L"u", L"C:\\a b/c;d\\/modal x.dll", RegistrationScope::Machine, kToken};
   auto parsed = ParseHostCommand(HostArguments(command));
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->mode, L"u");
   EXPECT_EQ(parsed->file, command.file);
   EXPECT_EQ(parsed->scope, RegistrationScope::Machine);
-  HostCommand everything{L"R", L"x.dll", RegistrationScope::User, L"C:\\Temp dir\\r.txt",
+  HostCommand everything{L"R", L"x.dll", RegistrationScope::User, kToken,
                          L"Software\\Corvalinde\\Capture\\0a"};
   parsed = ParseHostCommand(HostArguments(everything));
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->scope, RegistrationScope::User);
-  EXPECT_EQ(parsed->resultFile, everything.resultFile);
+  EXPECT_EQ(parsed->token, kToken);
   EXPECT_EQ(parsed->captureKey, everything.captureKey);
   EXPECT_EQ(parsed->file, L"x.dll");
-  EXPECT_TRUE(ParseHostCommand(L"/HOST R /FILENAME x.dll").has_value());
-  for (const wchar_t* text : {L"/host", L"/host R", L"/host  /filename x", L"/hostR /filename x",
-                              L"/filename x.dll /host R", L"/host R /result /filename x",
-                              L"/host R /capture /filename x"}) {
+  EXPECT_TRUE(ParseHostCommand(L"/HOST R /TOKEN " + kToken + L" /FILENAME x.dll").has_value());
+  // A host command without a well-formed token is never a host's, whatever else it says.
+  const std::wstring token = L" /token " + kToken;
+  for (const std::wstring& text : std::vector<std::wstring>{
+           L"/host", L"/host R", L"/host R /filename x.dll", L"/host R /result r.txt /filename x",
+           L"/host R /token abc /filename x", L"/host R /token " + kToken + L"0 /filename x",
+           L"/host R /token " + std::wstring(32, L'g') + L" /filename x",
+           L"/host  " + token + L" /filename x", L"/hostR" + token + L" /filename x",
+           L"/filename x.dll /host R" + token, L"/host R" + token + L" /capture",
+           L"/host R" + token + L" /capture /filename x"}) {
     EXPECT_FALSE(ParseHostCommand(text).has_value()) << ::testing::PrintToString(text);
   }
   EXPECT_TRUE(NamesHostSwitch(L"/filename x /HOST"));
@@ -110,7 +131,7 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
   result.entryStatus = -2147024891;
   result.loadError = 193;
   result.architecture = ModuleArchitecture::X86;
-  auto back = ParseHostReport("loaded\n" + HostReport(result));
+  auto back = ParseHostReport(kLoaded + HostReport(kToken, result), kToken);
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(back->outcome, result.outcome);
   EXPECT_EQ(back->entryStatus, result.entryStatus);
@@ -120,29 +141,24 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
 
 // A launcher that records what it was asked to start and ends as scripted.
 struct ScriptedLauncher final : platform::HostLauncher {
-  HostRun Run(const std::wstring& program, const std::wstring& arguments, const std::wstring&,
-              std::string_view, std::chrono::milliseconds loadLimit,
-              std::chrono::milliseconds entryLimit) override {
-    started.push_back({program, arguments});
-    limits = {loadLimit, entryLimit};
-    return Ended(0, HostReport(RegistrationResult{}));
-  }
-  std::wstring NewResultFile() override { return L"risultato.txt"; }
-  HostRun RunElevated(const std::wstring& program, const std::wstring& arguments,
-                      const std::wstring& resultFile, const std::wstring& activity,
-                      std::string_view mark, std::chrono::milliseconds loadLimit,
-                      std::chrono::milliseconds entryLimit) override {
-    elevatedResultFile = resultFile;
-    if (refuseElevation) {
+  HostRun Run(const std::wstring& program, const std::wstring& arguments, const std::wstring& token,
+              bool elevated, const std::wstring&, std::string_view mark,
+              std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit) override {
+    if (elevated && refuseElevation) {
       HostRun refused;
       refused.startError = 1223;
       return refused;
     }
-    return Run(program, arguments, activity, mark, loadLimit, entryLimit);
+    started.push_back({program, arguments});
+    tokens.push_back(token);
+    elevatedRuns += elevated;
+    limits = {loadLimit, entryLimit};
+    return Ended(0, std::string(mark) + HostReport(token, RegistrationResult{}));
   }
-  std::wstring elevatedResultFile;
   bool refuseElevation = false;
+  int elevatedRuns = 0;
   std::vector<std::pair<std::wstring, std::wstring>> started;
+  std::vector<std::wstring> tokens;
   std::pair<std::chrono::milliseconds, std::chrono::milliseconds> limits;
 };
 
@@ -172,8 +188,10 @@ TEST_F(HostChoice, ThisBuildHostsItsOwnKindAndTheTwinTheOther) {
   registrar_.Run(ArchModule("i686"), L"R", RegistrationScope::Machine);
   ASSERT_EQ(launcher_.started.size(), 2u);
   EXPECT_EQ(launcher_.started[0].first, program_);
-  EXPECT_EQ(launcher_.started[0].second, L"/host U /user /filename " + ArchModule("x86_64"));
+  EXPECT_EQ(launcher_.started[0].second,
+            L"/host U /user /token " + launcher_.tokens[0] + L" /filename " + ArchModule("x86_64"));
   EXPECT_EQ(launcher_.started[1].first, twin_);
+  EXPECT_NE(launcher_.tokens[0], launcher_.tokens[1]);  // one per launch
   // The engine's limit, and room for the host to start.
   EXPECT_EQ(launcher_.limits.second, kRegistrationTimeLimit + kHostStartMargin);
 }
@@ -191,13 +209,12 @@ TEST_F(HostChoice, NoTwinOrAMisnamedOneIsRefusedWithoutStartingIt) {
                 L" non è la versione a 32 bit di Corvalinde: non può caricare il modulo.");
 }
 
-TEST_F(HostChoice, AsAdministratorTheHostWritesToAFileAndARefusedPromptIsNoOutcome) {
+TEST_F(HostChoice, AsAdministratorOnlyTheHostIsElevatedAndARefusedPromptIsNoOutcome) {
   std::optional<RegistrationResult> result =
       registrar_.RunAsAdministrator(ArchModule("x86_64"), L"R", RegistrationScope::Machine);
   ASSERT_TRUE(result.has_value());
-  EXPECT_EQ(launcher_.elevatedResultFile, L"risultato.txt");
-  EXPECT_EQ(launcher_.started.back().second,
-            L"/host R /result risultato.txt /filename " + ArchModule("x86_64"));
+  EXPECT_EQ(result->outcome, RegEntryMissing);  // the scripted report came through
+  EXPECT_EQ(launcher_.elevatedRuns, 1);
   launcher_.refuseElevation = true;
   EXPECT_FALSE(
       registrar_.RunAsAdministrator(ArchModule("x86_64"), L"R", RegistrationScope::Machine));
@@ -208,10 +225,10 @@ TEST(HostSide, SaysLoadedThenReportsTheEngineOutcome) {
   testing::MarkerFile marker;
   auto loader = platform::MakeSystemModuleLoader();
   std::string written;
-  RunAsHost({L"u", testing::TestModuleFileName("testmod_good"), RegistrationScope::Machine, {}},
+  RunAsHost({L"u", testing::TestModuleFileName("testmod_good"), RegistrationScope::Machine, kToken},
             *loader, [&](std::string_view text) { written += text; });
-  EXPECT_EQ(written.rfind("loaded\n", 0), 0u);
-  auto report = ParseHostReport(written);
+  EXPECT_EQ(written.rfind(kLoaded, 0), 0u);
+  auto report = ParseHostReport(written, kToken);
   ASSERT_TRUE(report.has_value());
   EXPECT_EQ(report->outcome, RegDone);
   EXPECT_EQ(marker.Lines(), std::vector<std::string>{"unregister"});

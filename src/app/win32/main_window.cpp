@@ -254,9 +254,10 @@ bool RegisterClasses(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace corvalinde;
   // A registration host: no window, the engine, the report, and the end of the process before
-  // any code of the module (its unloading included) can run again.
-  if (auto host = ParseHostCommand(platform::ArgumentText())) {
-    platform::PrepareHostProcess(host->resultFile);
+  // any code of the module (its unloading included) can run again. A host command with no
+  // channel behind it was typed by hand: refused below like any other misuse of the switch.
+  if (auto host = ParseHostCommand(platform::ArgumentText());
+      host && platform::PrepareHostProcess(host->token)) {
     auto loader = platform::MakeSystemModuleLoader();
     RunAsHost(*host, *loader, [](std::string_view text) { platform::WriteToParent(text); });
     TerminateProcess(GetCurrentProcess(), 0);

@@ -152,12 +152,9 @@ std::optional<std::vector<std::wstring>> DllSearchFolders(bool thirtyTwoBitModul
   // Every Windows has kernel32 in each of its system folders; 64-bit Wine without its 32-bit
   // part has an empty SysWOW64.
   if (system.empty() || !FileExists(JoinPath(system, L"kernel32.dll"))) return std::nullopt;
+  // No current folder: the host takes it out of the search (SetDllDirectoryW(L"")).
   std::vector<std::wstring> folders{system, SystemText(WindowsFolder)};
-  DWORD length = GetCurrentDirectoryW(0, nullptr);
-  std::wstring current(length, L'\0');
-  current.resize(GetCurrentDirectoryW(length, current.data()));
-  folders.push_back(current);
-  length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  DWORD length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
   std::wstring path(length, L'\0');
   path.resize(GetEnvironmentVariableW(L"PATH", path.data(), length));
   for (std::size_t start = 0; start <= path.size();) {

@@ -56,14 +56,36 @@ class Win32Worker final : public Worker {
   UniqueKernelHandle thread_;
 };
 
+// The name as the rest of the program reads it: a file relative to the current folder when one
+// is there (made absolute, since the flag below wants a full path), else as given, for the
+// system's search (a bare "scrrun.dll" found in the system folder, as regsvr32 finds it).
+std::wstring LoadPath(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return path;
+  }
+  DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  std::wstring full(length, L'\0');
+  length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return path;
+  full.resize(length);
+  return full;
+}
+
 class Win32ModuleLoader final : public ModuleLoader {
  public:
   std::unique_ptr<LoadedModule> Load(const std::wstring& path,
                                      std::uint32_t& systemError) override {
     // No "insert a disk" or bad-image boxes from the system: we report the failure ourselves.
+    // Like regsvr32, the module's own folder is searched first for the DLLs it needs (not
+    // ours); the host has taken the current folder out of the search.
     DWORD previousMode = 0;
     SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
-    HMODULE module = LoadLibraryW(path.c_str());
+    std::wstring target = LoadPath(path);
+    DWORD search = target.find_first_of(L"\\/") == std::wstring::npos
+                       ? 0  // a bare name: the system's own search
+                       : LOAD_WITH_ALTERED_SEARCH_PATH;
+    HMODULE module = LoadLibraryExW(target.c_str(), nullptr, search);
     systemError = module ? 0 : GetLastError();
     SetThreadErrorMode(previousMode, nullptr);
     if (!module) return nullptr;
