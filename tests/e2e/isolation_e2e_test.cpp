@@ -1,8 +1,12 @@
-// Modules that crash, end the process or hang, from the command line and from the tray's
-// dialog: the program reports each like any other failure and never goes down with them.
+// Modules that crash, end the process, hang, talk without end, forge a report or start other
+// programs, from the command line and from the tray's dialog: the program reports each like any
+// other outcome, never goes down with them, and leaves no process of theirs behind.
 #include <gtest/gtest.h>
 
 #include "app_driver.h"
+
+// After <windows.h>, which the driver brings.
+#include <tlhelp32.h>
 
 namespace corvalinde::e2e {
 namespace {
@@ -33,7 +37,41 @@ const Hostile kHostile[] = {
     // Stopped once loading has taken the 10 s and the host's start margin.
     {L"testmod_dllmain_sleep", L"Errore di timeout del modulo", 6, 17s},
     {L"testmod_hanging", L"Errore di timeout del modulo", 6, 15s},
+    // Chatter on every pipe the host holds, and its standard output, is nobody's business.
+    {L"testmod_do_write8k", L"Registrato con successo", 0, 8s},
+    {L"testmod_do_write1m", L"Registrato con successo", 0, 8s},
+    {L"testmod_do_writeforever", L"Errore di timeout del modulo", 6, 17s},
+    {L"testmod_do_forge", Crashed(L"00000000"), 8, 8s},
+    // What the module starts ends with the run, whichever way it ends.
+    {L"testmod_do_spawn", L"Registrato con successo", 0, 8s},
+    {L"testmod_do_spawnhang", L"Errore di timeout del modulo", 6, 17s},
 };
+
+// Processes named `exe` (with this parent, when given) running now.
+std::vector<DWORD> ProcessesNamed(const wchar_t* exe, DWORD parent = 0) {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, exe) == 0 && (!parent || entry.th32ParentProcessID == parent)) {
+      found.push_back(entry.th32ProcessID);
+    }
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// Whether no such process is left within `wait`.
+bool NoneLeftWithin(const wchar_t* exe, milliseconds wait, DWORD parent = 0) {
+  auto until = std::chrono::steady_clock::now() + wait;
+  while (!ProcessesNamed(exe, parent).empty()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    Sleep(20);
+  }
+  return true;
+}
 
 std::wstring ModulePath(const wchar_t* name) {
   return ProgramFolder() + L"\\" + name + L".dll";
@@ -58,11 +96,57 @@ TEST(Isolation, FromTheCommandLineEachEndsWithItsMessageAndCode) {
     if (hostile.exitCode != 6) {
       EXPECT_NE(box->text.find(module), std::wstring::npos);
     }
-    EXPECT_EQ(box->title, L"Errore");
+    EXPECT_EQ(box->title, hostile.exitCode ? L"Errore" : L"Registrato");
     EXPECT_LT(took, hostile.atMost);
     PressButton(box->window, L"OK");
     EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(hostile.exitCode));
+    EXPECT_TRUE(NoneLeftWithin(L"rundll32.exe", 2s));
   }
+}
+
+// A host command typed by hand has no channel of a parent behind it: the usage, and nothing
+// run, written or created.
+TEST(Isolation, AHostCommandTypedByHandIsRefused) {
+  const std::wstring result = ProgramFolder() + L"\risultato.txt";
+  const std::wstring module = ModulePath(L"testmod_good");
+  const std::wstring token = L" /token 0123456789abcdef0123456789abcdef";
+  for (const std::wstring& arguments :
+       {L"/host R /filename " + module, L"/host R /result " + result + L" /filename " + module,
+        L"/host R" + token + L" /filename " + module,
+        L"/host R" + token + L" /capture Software\\CorvalindeTyped /filename " + module}) {
+    SCOPED_TRACE(testing::PrintToString(arguments));
+    AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", arguments);
+    auto box = app.WaitForMessageBox(20s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text.rfind(L"Parametri non validi.", 0), 0u);
+    PressButton(box->window, L"OK");
+    EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(1));
+  }
+  EXPECT_EQ(GetFileAttributesW(result.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT,
+                         L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}\\InprocServer32"),
+            L"");
+  HKEY typed = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\CorvalindeTyped", 0, KEY_READ, &typed),
+            ERROR_SUCCESS);
+}
+
+// The tray ended (killed) while a module hangs: its host, and the module with it, go too.
+TEST(Isolation, TheHostEndsWithTheTray) {
+  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
+  HWND control = WaitForTrayControl(app);
+  ASSERT_TRUE(control);
+  ASSERT_TRUE(ChooseFromTrayMenu(app, control, 1));
+  HWND dialog = app.WaitForWindow(L"CorvalindeRegUnreg", L"", 5s);
+  ASSERT_TRUE(dialog);
+  SetText(FindChild(dialog, L"Edit"), ModulePath(L"testmod_do_spawnhang"));
+  PressButton(dialog, L"Avvia");
+  ASSERT_TRUE(app.WaitForWindow(L"CorvalindeBusy", L"", 10s));
+  ASSERT_EQ(ProcessesNamed(L"Corvalinde.exe", app.Id()).size(), 1u);
+  TerminateProcess(app.Handle(), 9);
+  ASSERT_TRUE(app.WaitForExit(5s).has_value());
+  EXPECT_TRUE(NoneLeftWithin(L"Corvalinde.exe", 2s, app.Id()));
+  EXPECT_TRUE(NoneLeftWithin(L"rundll32.exe", 2s));
 }
 
 TEST(Isolation, TheTrayOutlivesThemAllAndStillSavesOnExit) {
@@ -82,15 +166,16 @@ TEST(Isolation, TheTrayOutlivesThemAllAndStillSavesOnExit) {
   ASSERT_TRUE(summary.has_value());
   EXPECT_EQ(summary->title, L"Info");
   for (const wchar_t* crashed :
-       {L"testmod_null_write", L"testmod_throw", L"testmod_exit_process"}) {
+       {L"testmod_null_write", L"testmod_throw", L"testmod_exit_process", L"testmod_do_forge"}) {
     EXPECT_NE(summary->text.find(L"Operazione non riuscita per " + ModulePath(crashed) +
                                  L" (eccezione 0x"),
               std::wstring::npos)
         << testing::PrintToString(summary->text);
   }
-  EXPECT_NE(
-      summary->text.find(L"Errore di timeout del modulo per " + ModulePath(L"testmod_hanging")),
-      std::wstring::npos);
+  for (const wchar_t* hanging : {L"testmod_hanging", L"testmod_do_writeforever"}) {
+    EXPECT_NE(summary->text.find(L"Errore di timeout del modulo per " + ModulePath(hanging)),
+              std::wstring::npos);
+  }
   PressButton(summary->window, L"OK");
   PressButton(dialog, L"Ritorna");
   for (int tries = 0; tries < 50 && IsWindow(dialog); ++tries) Sleep(100);
