@@ -70,6 +70,28 @@ TEST_F(OtherArchitecture, AMissingDependencyIsNamedByTheSystem) {
   EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(3));
 }
 
+// A vendor's module with the DLL it needs beside it, as regsvr32 registers it: the module's
+// folder is searched first, neither the program's nor the current folder has the DLL, and the
+// check agrees with the load.
+TEST_F(OtherArchitecture, ADependencyBesideTheModuleIsFound) {
+  const std::wstring vendor = ProgramFolder() + L"\\..\\vendor";
+  CreateDirectoryW(vendor.c_str(), nullptr);
+  const std::wstring module = vendor + L"\\testmod_needs_absent.dll";
+  ASSERT_TRUE(
+      CopyFileW((ProgramFolder() + L"\\testmod_needs_absent.dll").c_str(), module.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\..\\absent\\corvalinde_absent.dll").c_str(),
+                        (vendor + L"\\corvalinde_absent.dll").c_str(), FALSE));
+  AppProcess app(Program(), L"/filename " + module + L" /modal R");
+  auto box = app.WaitForMessageBox(20s);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"Modulo : " + module + L"\r\nRegistrato con successo");
+  PressButton(box->window, L"OK");
+  EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
+  std::string check = RunAndCapture(
+      L"\"" + ProgramFolder() + L"\\corvalinde_watch.exe\" --press-ok /check /filename " + module);
+  EXPECT_NE(check.find("Dipendenze: tutte presenti"), std::string::npos) << check;
+}
+
 // What Windows refuses to load (127, 193) and Wine loads or refuses in its own way: either way
 // the message ends with the dependency that explains it.
 TEST_F(OtherArchitecture, TheDependencyThatExplainsAFailureIsNamed) {
