@@ -17,8 +17,11 @@ bool FileExists(const std::wstring& path);
 // be opened or read.
 std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t maxBytes);
 
-// Writes `content` to a new file beside `path` and puts it in place of `path` in one step, so a
-// failure at any point leaves the earlier file (or its absence) exactly as it was. On failure
+// Writes `content` to a new file beside `path` (a random name, created only if it does not
+// exist) and puts it in place of `path` in one step, so a failure at any point leaves the
+// earlier file (or its absence) exactly as it was, and no temporary file behind.
+// The portable backend refuses (EACCES) in a folder that holds a file named ".read-only": the
+// tests run as root, whom no folder refuses otherwise. On failure
 // `error` (when given) gets the system's error code.
 bool ReplaceFileContent(const std::wstring& path, std::string_view content,
                         std::uint32_t* error = nullptr);

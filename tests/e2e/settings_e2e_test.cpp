@@ -70,7 +70,6 @@ class Settings : public ::testing::Test {
     for (const wchar_t* name : {L"\\opz.dat", L"\\opz.dat.bak"}) {
       DeleteFileW((ProgramFolder() + name).c_str());
     }
-    RemoveDirectoryW((ProgramFolder() + L"\\opz.dat.new").c_str());
   }
   // Starts the tray, waits until start-up is over and ends it through its main window.
   void StartAndClose(const std::wstring& program) {
@@ -123,11 +122,14 @@ TEST_F(Settings, ASecondStartOpensTheFirstOnesMenuAndEnds) {
 }
 
 TEST_F(Settings, ABlockedSaveSaysSoAndRetriesWhenAsked) {
+  StartAndClose(program_);
   AppProcess app(program_, L"");
   HWND control = WaitForTrayControl(app);
   ASSERT_TRUE(control);
-  // A folder where the new file must be written: the save cannot happen.
-  ASSERT_TRUE(CreateDirectoryW((settings_ + L".new").c_str(), nullptr));
+  // Held open without sharing its deletion, as a backup program may: it cannot be replaced.
+  HANDLE held = CreateFileW(settings_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   PostMessageW(GetParent(control), WM_CLOSE, 0, 0);
   auto box = app.WaitForMessageBox(10s);
   ASSERT_TRUE(box.has_value());
@@ -136,7 +138,7 @@ TEST_F(Settings, ABlockedSaveSaysSoAndRetriesWhenAsked) {
   EXPECT_GT(box->text.size(), 36 + settings_.size());  // Windows' reason follows
   EXPECT_EQ(box->icon, SeenIcon::Error);
   EXPECT_EQ(box->buttons.size(), 2u);
-  RemoveDirectoryW((settings_ + L".new").c_str());
+  CloseHandle(held);
   ASSERT_TRUE(PressButton(box->window, L"Retry") || PressButton(box->window, L"Riprova"));
   EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
   EXPECT_EQ(ReadFile(settings_).size(), 640u);

@@ -45,13 +45,42 @@ class OptionsFile : public ::testing::Test {
     MakeFolder(folder_);
     path_ = folder_ + Separator() + L"opz.dat";
     Remove(path_);
-    Remove(path_ + L".new");
   }
   void TearDown() override {
     Remove(path_);
-    RemoveFolder(path_ + L".new");
+    Remove(folder_ + Separator() + L".read-only");
     RemoveFolder(folder_);
   }
+
+  // Until destroyed, the settings file cannot be replaced: on Windows it is held open without
+  // sharing its deletion (as a backup program or a scanner may hold it); in the portable layer
+  // the folder is marked read-only (see files.h).
+  class SaveBlock {
+   public:
+    explicit SaveBlock(const std::wstring& path) {
+#ifdef _WIN32
+      held_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+#else
+      marker_ = path.substr(0, path.rfind(L'/')) + L"/.read-only";
+      std::ofstream(Native(marker_)) << "";
+#endif
+    }
+    ~SaveBlock() {
+#ifdef _WIN32
+      CloseHandle(held_);
+#else
+      Remove(marker_);
+#endif
+    }
+
+   private:
+#ifdef _WIN32
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+#else
+    std::wstring marker_;
+#endif
+  };
 
   static std::wstring Separator() {
 #ifdef _WIN32
@@ -203,8 +232,7 @@ TEST_F(OptionsFile, AShortFileLoadsTheWholeEntriesAndFails) {
 TEST_F(OptionsFile, AFailedSaveLeavesThePreviousFileWhole) {
   ASSERT_TRUE(SaveOpz(path_, DefaultOpzioni()));
   std::string before = Read();
-  // The new file cannot be created beside the old one: a folder stands in its place.
-  MakeFolder(path_ + L".new");
+  SaveBlock blocked(path_);
   Opzioni changed = DefaultOpzioni();
   changed.Ext.push_back(FixedExtension(L"XYZ"));
   changed.NumExt = 3;
@@ -259,7 +287,7 @@ TEST_F(TrayLife, AnUntickedAssociationRemovesTheVerbsAndADamagedFileIsKept) {
 TEST_F(TrayLife, AFailedSaveSaysWhereAndOffersToTryAgain) {
   ASSERT_TRUE(SaveOpz(path_, DefaultOpzioni()));
   std::string before = Read();
-  MakeFolder(path_ + L".new");
+  SaveBlock blocked(path_);
   settings_ = DefaultOpzioni();
   settings_.WinStart = -1;
   boxes_.QueueAnswer(platform::MessageAnswer::Retry);

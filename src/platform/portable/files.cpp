@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/random_name.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,9 +48,18 @@ std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t m
   return content;
 }
 
+// Tests run as root, whom no folder refuses: a folder holding this file stands for one the
+// user may not write.
+constexpr char kReadOnlyMarker[] = ".read-only";
+
 bool ReplaceFileContent(const std::wstring& path, std::string_view content, std::uint32_t* error) {
-  std::string target = Native(path), fresh = target + ".new";
-  int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::string target = Native(path), fresh = target + "." + Native(RandomName()) + ".new";
+  std::string folder = target.substr(0, target.rfind('/') + 1);
+  if (access((folder + kReadOnlyMarker).c_str(), F_OK) == 0) {
+    if (error) *error = EACCES;
+    return false;
+  }
+  int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     if (error) *error = static_cast<std::uint32_t>(errno);
     return false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/random_name.h"
 #include "platform/win32/unique_handle.h"
 
 namespace corvalinde::platform {
@@ -52,7 +53,9 @@ std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t m
 }
 
 bool ReplaceFileContent(const std::wstring& path, std::string_view content, std::uint32_t* error) {
-  std::wstring fresh = path + L".new";
+  // A name nobody can guess, made by us alone: in a folder others may write, nobody can make
+  // it first and edit what is about to take the file's place.
+  std::wstring fresh = path + L"." + RandomName() + L".new";
   auto fail = [&](bool created) {
     DWORD code = GetLastError();
     if (created) DeleteFileW(fresh.c_str());
@@ -60,7 +63,7 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view content, std:
     return false;
   };
   {
-    UniqueKernelHandle file = OpenForAccess(fresh, GENERIC_WRITE, CREATE_ALWAYS);
+    UniqueKernelHandle file = OpenForAccess(fresh, GENERIC_WRITE, CREATE_NEW);
     if (!file) return fail(false);
     if (!WriteAll(file.get(), content)) {
       DWORD code = GetLastError();
