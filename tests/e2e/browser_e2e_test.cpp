@@ -129,6 +129,60 @@ TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
   RunCommandLine(L"/filename " + module_ + L" /modal U");  // the same class: its keys go
 }
 
+// A module that closes the browser and the tray's hidden window while the browser unregisters
+// it: the unregistering ends as usual, then both close, the settings are saved, no host stays.
+TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
+  const std::wstring module = ProgramFolder() + L"\\testmod_do_closewindows.dll";
+  const std::wstring classKey = L"CLSID\\{C0B7A11D-0000-4000-8000-0000000C105E}";
+  const std::wstring settings = ProgramFolder() + L"\\opz.dat";
+  DeleteFileW(settings.c_str());
+  auto setDefault = [](const std::wstring& key, const std::wstring& text) {
+    HKEY opened = CreateKey(key);
+    RegSetValueExW(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(opened);
+  };
+  setDefault(L"Corvalinde.CloseWindows\\CLSID", classKey.substr(6));
+  setDefault(classKey + L"\\InprocServer32", module);
+  HWND browser = OpenBrowser();
+  ASSERT_TRUE(browser);
+  SetText(FindChild(browser, L"Edit", 0), L"DO_CLOSEWINDOWS");
+  for (int tries = 0; tries < 100 && WindowText(browser).find(L":1 di") == std::wstring::npos;
+       ++tries) {
+    Sleep(100);
+  }
+  HWND list = FindChild(browser, L"SysListView32");
+  RECT header{};
+  GetWindowRect(FindChild(list, L"SysHeader32"), &header);
+  ASSERT_TRUE(ClickForFocus(list, POINT{40, header.bottom - header.top + 8}));
+  PressKey(VK_HOME);  // the row selected, whatever the click did
+  constexpr UINT kSelectedCount = 0x1000 + 50;  // LVM_GETSELECTEDCOUNT
+  for (int tries = 0; tries < 50 && SendMessageW(list, kSelectedCount, 0, 0) != 1; ++tries) {
+    Sleep(100);
+  }
+  ASSERT_EQ(SendMessageW(list, kSelectedCount, 0, 0), 1);
+  PostMessageW(browser, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+  HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
+  ASSERT_TRUE(menu);
+  for (int i = 0; i < 4; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // "Unregistra modulo"
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  auto ask = app_.WaitForMessageBox(10s);
+  ASSERT_TRUE(ask.has_value());
+  ASSERT_TRUE(PressButton(ask->window, L"Yes") || PressButton(ask->window, L"Sì"));
+  for (int tries = 0; tries < 50 && IsWindow(ask->window); ++tries) Sleep(100);
+  auto done = app_.WaitForMessageBox(30s);
+  ASSERT_TRUE(done.has_value());
+  EXPECT_EQ(done->text, L"Modulo : " + module + L"\r\nUnregistrato con successo");
+  PressButton(done->window, L"OK");
+  EXPECT_EQ(app_.WaitForExit(30s), std::optional<DWORD>(0));
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  EXPECT_TRUE(GetFileAttributesExW(settings.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, 640u);
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Corvalinde.CloseWindows");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey.c_str());
+  DeleteFileW(settings.c_str());
+}
+
 // Wine takes its DPI from LogPixels when a program starts: programs started while this lives
 // run at `dpi`.
 class ProgramsStartAtDpi {

@@ -7,7 +7,7 @@
  *   spawn, spawnhang                start a program that sleeps a minute (rundll32 on this very
  *                                   module), then succeed or hang;
  *   closewindows                    post WM_CLOSE to the program's browser and hidden main
- *                                   window, then succeed a moment later;
+ *                                   window, then succeed a moment later (unregistering too);
  *   reglink                         create registry links under its own class: one to its parent
  *                                   (a loop), one to HKLM\Software\CorvalindeVictim;
  *   write100mb                      write 100 values of 1 MB under its own class.
@@ -171,6 +171,7 @@ STDAPI DllRegisterServer(void) {
 }
 
 STDAPI DllUnregisterServer(void) {
+  if (Is(L"closewindows")) CloseProgramWindows();
   return S_OK;
 }
 

@@ -21,6 +21,7 @@
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/modal_window.h"
 #include "platform/win32/tray_shell.h"
+#include "platform/win32/work_in_progress.h"
 #include "registration/host_registrar.h"
 #include "registration/host_side.h"
 
@@ -104,7 +105,10 @@ void RunMenuCommand(MenuCommand command) {
       ShowAboutBox(g_tray->mainWindow);
       break;
     case MenuCommand::Esci:
-      ExitNow();
+      // Chosen while a window works (the menu opens during a registration or a load): once
+      // that is over.
+      if (!platform::win32::PutOffCloseWhileWorking(g_tray->mainWindow)) ExitNow();
+      break;
     case MenuCommand::Separator:
       break;
   }
@@ -232,6 +236,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (wParam) ExitNow();
       return 0;
     case WM_CLOSE:
+      if (!platform::win32::PutOffCloseWhileWorking(window)) ExitNow();
+      return 0;
     case WM_DESTROY:
       ExitNow();
     default:

@@ -93,12 +93,12 @@ void ExportShownRows(HWND window, const ModuleCatalogue& catalogue) {
   }
 }
 
-void OpenModuleFolder(const std::wstring& file) {
+void OpenModuleFolder(std::wstring file) {
   std::wstring arguments = L"/select,\"" + file + L"\"";
   ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
-bool UnregisterModule(HWND window, const std::wstring& file) {
+bool UnregisterModule(HWND window, std::wstring file) {
   platform::win32::SystemMessageBoxes boxes;
   boxes.SetOwner(window);
   if (boxes.Show({std::wstring(texts::kAskUnregister) + file + L"?",

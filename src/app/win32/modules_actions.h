@@ -22,9 +22,10 @@ void CopyRows(HWND window, const ModuleCatalogue& catalogue, const std::vector<s
 // Asks where; writes the rows shown as CSV or HTML, by the type chosen. A failure is shown.
 void ExportShownRows(HWND window, const ModuleCatalogue& catalogue);
 // Explorer with the file selected.
-void OpenModuleFolder(const std::wstring& file);
+void OpenModuleFolder(std::wstring file);
 // Asks, then unregisters `file` as the register/unregister dialog would, showing the outcome;
-// true when it ran.
-bool UnregisterModule(HWND window, const std::wstring& file);
+// true when it ran. The paths are copies: the row they come from may be gone once the
+// messages that run meanwhile have run.
+bool UnregisterModule(HWND window, std::wstring file);
 
 }  // namespace corvalinde

@@ -20,6 +20,7 @@
 #include "browser/module_catalogue.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/modal_window.h"
+#include "platform/win32/work_in_progress.h"
 
 namespace corvalinde::modules {
 
@@ -54,6 +55,7 @@ struct View final : ListDrawing {
   // Form_Load and Refresh: build the catalogue, then the rows and the caption; the files are
   // checked afterwards, on a thread of their own. The window takes no input meanwhile.
   void LoadCatalogue() {
+    platform::win32::WorkInProgress working;
     StopChecks();
     EnableWindow(window, FALSE);
     catalogue.Load(registry, SharedProgressWindow(), *this, boxes);
@@ -129,6 +131,7 @@ struct View final : ListDrawing {
   }
 
   void ContextMenu(POINT at) {
+    platform::win32::WorkInProgress working;  // a menu, a box, a registration: all pump messages
     auto row = catalogue.Selected();
     bool shown = row && PositionOf(*row);
     const CatalogueRow* cells = shown ? &catalogue.Rows()[*row] : nullptr;
@@ -164,6 +167,7 @@ struct View final : ListDrawing {
   }
 
   void Find() {
+    platform::win32::WorkInProgress working;
     bool module = IsDlgButtonChecked(window, kOptFindDLL) == BST_CHECKED;
     HWND box = Item(module ? kTxtFindDLL : kTxtFindEXE);
     std::wstring key = platform::win32::TextOf(box);

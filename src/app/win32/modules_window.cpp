@@ -17,6 +17,7 @@
 #include "platform/win32/dpi.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/modal_window.h"
+#include "platform/win32/work_in_progress.h"
 
 namespace corvalinde {
 namespace {
@@ -213,7 +214,7 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       switch (LOWORD(wParam)) {
         case IDCANCEL:  // Esc
         case kCmdEsci:
-          DestroyWindow(window);
+          SendMessageW(window, WM_CLOSE, 0, 0);
           return 0;
         case IDOK: {  // Enter: in a search box, "Ricerca"
           int focus = GetDlgCtrlID(GetFocus());
@@ -256,14 +257,18 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       platform::win32::FollowDpiChange(window, wParam, lParam);
       return 0;
     case WM_CLOSE:
-      DestroyWindow(window);
+      if (!platform::win32::PutOffCloseWhileWorking(window)) DestroyWindow(window);
       return 0;
     case WM_DESTROY:
       view->StopChecks();
       DropPendingBatches(window);
       RememberColumnWidths(view->list);
-      delete view;  // the catalogue goes with the window
       g_modules = nullptr;
+      return 0;
+    case WM_NCDESTROY:
+      // The last message: the catalogue goes with the window.
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      delete view;
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/work_in_progress.h"
+
 namespace corvalinde::platform::win32 {
 
 class BusyWait {
@@ -25,6 +27,7 @@ class BusyWait {
  private:
   void Pump();
 
+  WorkInProgress working_;
   std::wstring activity_;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::vector<HWND> disabled_;
