@@ -198,6 +198,10 @@ inline constexpr std::wstring_view kRequiredBy = L" (richiesta da ";
 inline constexpr std::wstring_view kAtFirstUse = L", al primo uso";
 inline constexpr std::wstring_view kFunctionIn = L" in ";
 inline constexpr std::wstring_view kUnknownMachine = L"di tipo sconosciuto";
+// After the first twenty problems: how many more there are.
+inline constexpr std::wstring_view kAndOthers = L"… e altri ";
+// The busy window while the files are read after a failed load.
+inline constexpr std::wstring_view kCheckingDependencies = L"Verifica delle dipendenze: ";
 // /check: the report on a module, without loading it.
 inline constexpr std::wstring_view kTitleCheck = L"Verifica modulo";
 inline constexpr std::wstring_view kCheckArchitecture = L"Architettura: ";

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <tuple>
 
 #include "pe/pe_file.h"
 #include "platform/files.h"
@@ -47,10 +48,11 @@ class Walk {
       : folders_(std::move(folders)), report_(report) {}
 
   std::optional<PeImage> Read(const std::wstring& path) {
+    if (report_.filesRead >= kMostFilesRead) return std::nullopt;
     auto source = OpenPeFile(path);
     if (!source) return std::nullopt;
     ++report_.filesRead;
-    return ReadPeImage(*source);
+    return ReadPeImage(*source, &budget_);
   }
 
   // The DLL as the loader would find it, read once whatever asks for it; null when absent.
@@ -73,6 +75,7 @@ class Walk {
  private:
   std::vector<std::wstring> folders_;
   DependencyReport& report_;
+  ReadBudget budget_;
   std::map<std::string, std::unique_ptr<Found>> found_;
 };
 
@@ -101,6 +104,8 @@ DependencyReport WalkDependencies(const std::wstring& modulePath,
   std::deque<Pending> pending{{&*report.module, FileNameOf(modulePath), 0}};
   std::set<std::string> queued;    // each DLL walked once
   std::set<std::string> reported;  // each missing DLL told once
+  // Each missing function told once for each importer.
+  std::set<std::tuple<std::string, std::wstring, std::string>> missing;
   while (!pending.empty()) {
     Pending current = pending.front();
     pending.pop_front();
@@ -127,7 +132,10 @@ DependencyReport WalkDependencies(const std::wstring& modulePath,
         continue;
       }
       for (const std::string& function : import.functions) {
-        if (found->image->Exports(function)) continue;
+        if (found->image->Exports(function) ||
+            !missing.emplace(key, current.name, function).second) {
+          continue;
+        }
         problem.kind = DependencyProblem::Kind::MissingFunction;
         problem.function = Widen(function);
         report.problems.push_back(problem);

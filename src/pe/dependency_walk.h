@@ -37,11 +37,14 @@ struct DependencyReport {
 };
 
 // How deep the walk goes below the module: deep enough for the chains of real modules, and it
-// stops a pathological tree early.
+// stops a pathological tree early. The files it reads, and what it reads of them, are bounded
+// for the whole walk (pe::ReadBudget), so a crafted file costs little.
 inline constexpr std::size_t kDeepestDependency = 8;
+inline constexpr std::size_t kMostFilesRead = 1024;
 
 // `searchFolders` come after the module's own folder. A delay-loaded DLL is looked for only
 // when the module itself names it (a dependency's delay loads are not the module's concern).
+// Each problem is told once.
 DependencyReport WalkDependencies(const std::wstring& modulePath,
                                   const std::vector<std::wstring>& searchFolders,
                                   std::size_t deepest = kDeepestDependency);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 
 namespace corvalinde::pe {
 namespace {
@@ -16,15 +17,15 @@ struct Section {
 
 class Reader {
  public:
-  explicit Reader(ByteSource& file) : file_(file) {}
+  Reader(ByteSource& file, ReadBudget* budget) : file_(file), budget_(budget ? *budget : own_) {}
 
-  // Counts down the imported functions read from the whole image.
-  bool TakeFunction() { return functionsLeft_ > 0 && functionsLeft_-- > 0; }
+  // Counts down the imported functions read.
+  bool TakeFunction() { return budget_.functionsLeft > 0 && budget_.functionsLeft-- > 0; }
 
   template <typename Value>
   bool Read(std::uint64_t at, Value& value) {
     std::array<unsigned char, sizeof(Value)> bytes{};
-    if (!file_.ReadAt(at, bytes.size(), reinterpret_cast<char*>(bytes.data()))) return false;
+    if (!ReadAt(at, bytes.size(), reinterpret_cast<char*>(bytes.data()))) return false;
     value = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) value |= static_cast<Value>(bytes[i]) << (8 * i);
     return true;
@@ -37,7 +38,7 @@ class Reader {
     while (name.size() < kLongestName) {
       std::uint64_t left = file_.Size() > at ? file_.Size() - at : 0;
       std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof chunk, left));
-      if (want == 0 || !file_.ReadAt(at, want, chunk)) return std::nullopt;
+      if (want == 0 || !ReadAt(at, want, chunk)) return std::nullopt;
       const char* end = static_cast<const char*>(std::memchr(chunk, '\0', want));
       name.append(chunk, end ? static_cast<std::size_t>(end - chunk) : want);
       if (end) return name.size() <= kLongestName ? std::optional(name) : std::nullopt;
@@ -47,26 +48,35 @@ class Reader {
   }
 
  private:
+  bool ReadAt(std::uint64_t at, std::size_t size, char* out) {
+    if (budget_.bytesLeft < size) return false;
+    budget_.bytesLeft -= size;
+    return file_.ReadAt(at, size, out);
+  }
+
   ByteSource& file_;
-  std::size_t functionsLeft_ = kMostFunctionsInAll;
+  ReadBudget own_;
+  ReadBudget& budget_;
 };
 
 struct Layout {
   bool wide = false;  // PE32+: 8-byte thunks and image base
   std::uint64_t imageBase = 0;
   std::uint32_t headerSize = 0;
-  std::vector<Section> sections;
+  std::vector<Section> sections;  // by address: found by a binary search
   std::array<std::pair<std::uint32_t, std::uint32_t>, kDirectories> directories{};
 
   // Where the byte at `rva` is in the file; nothing when the file does not hold it.
   std::optional<std::uint64_t> OffsetOf(std::uint64_t rva) const {
     if (rva < headerSize) return rva;
-    for (const Section& section : sections) {
-      if (rva >= section.address && rva - section.address < section.rawSize) {
-        return std::uint64_t{section.rawOffset} + (rva - section.address);
-      }
-    }
-    return std::nullopt;
+    // The last section that starts at or below it (sections of a real image do not overlap).
+    auto after = std::upper_bound(
+        sections.begin(), sections.end(), rva,
+        [](std::uint64_t value, const Section& section) { return value < section.address; });
+    if (after == sections.begin()) return std::nullopt;
+    const Section& section = *std::prev(after);
+    if (rva - section.address >= section.rawSize) return std::nullopt;
+    return std::uint64_t{section.rawOffset} + (rva - section.address);
   }
 };
 
@@ -110,6 +120,8 @@ std::optional<Layout> ReadLayout(Reader& read, std::uint64_t header) {
     }
     layout.sections.push_back(section);
   }
+  std::stable_sort(layout.sections.begin(), layout.sections.end(),
+                   [](const Section& a, const Section& b) { return a.address < b.address; });
   return layout;
 }
 
@@ -240,15 +252,15 @@ std::optional<std::uint32_t> PeHeader(Reader& read) {
 }  // namespace
 
 std::optional<std::uint16_t> ReadMachine(ByteSource& file) {
-  Reader read(file);
+  Reader read(file, nullptr);
   auto header = PeHeader(read);
   std::uint16_t machine = 0;
   if (!header || !read.Read(*header + 4ull, machine)) return std::nullopt;
   return machine;
 }
 
-std::optional<PeImage> ReadPeImage(ByteSource& file) {
-  Reader read(file);
+std::optional<PeImage> ReadPeImage(ByteSource& file, ReadBudget* budget) {
+  Reader read(file, budget);
   auto header = PeHeader(read);
   PeImage image;
   if (!header || !read.Read(*header + 4ull, image.machine)) return std::nullopt;

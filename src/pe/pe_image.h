@@ -58,12 +58,19 @@ inline constexpr std::size_t kMostFunctionsInAll = 262144;  // descriptors may s
 inline constexpr std::size_t kMostExports = 65536;
 inline constexpr std::size_t kLongestName = 512;
 
+// What reading may take, shared by every image one walk reads: imported functions, and bytes
+// asked of the files. A read past either fails, as if the file ended there.
+struct ReadBudget {
+  std::size_t functionsLeft = kMostFunctionsInAll;
+  std::uint64_t bytesLeft = std::uint64_t{128} << 20;
+};
+
 // The machine a PE image is built for (IMAGE_FILE_HEADER.Machine); nothing when the file is
 // not a PE image.
 std::optional<std::uint16_t> ReadMachine(ByteSource& file);
 
 // Nothing when the file is not a PE image; otherwise its machine, and its imports and exports
-// as far as they could be read.
-std::optional<PeImage> ReadPeImage(ByteSource& file);
+// as far as they could be read within `budget` (a fresh one when none is given).
+std::optional<PeImage> ReadPeImage(ByteSource& file, ReadBudget* budget = nullptr);
 
 }  // namespace corvalinde::pe

@@ -28,6 +28,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +54,11 @@ class HostLauncher {
                       const std::wstring& token, bool elevated, const std::wstring& activity,
                       std::string_view loadedMark, std::chrono::milliseconds loadLimit,
                       std::chrono::milliseconds entryLimit) = 0;
+  // Runs `work` on a thread of its own and waits for it the same way (here: at once, in line).
+  virtual void RunWhileWaiting(const std::wstring& activity, const std::function<void()>& work) {
+    (void)activity;
+    work();
+  }
 };
 
 // A named pipe, a job object and CreateProcess (or the shell) on Windows. The portable build

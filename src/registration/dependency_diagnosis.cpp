@@ -9,6 +9,9 @@ namespace {
 
 using Kind = pe::DependencyProblem::Kind;
 
+// A message that still fits the screen: the first problems say what is wrong.
+constexpr std::size_t kMostLinesTold = 20;
+
 std::wstring Line(const pe::DependencyProblem& problem) {
   std::wstring line = L"  ";
   switch (problem.kind) {
@@ -62,6 +65,7 @@ void DiagnoseDependencies(RegistrationResult& result, const std::wstring& file) 
 
 std::wstring DependencyLines(const std::vector<pe::DependencyProblem>& problems) {
   std::wstring text;
+  std::size_t told = 0;
   const std::pair<Kind, std::wstring_view> groups[] = {
       {Kind::MissingDll, texts::kMissingDlls},
       {Kind::MissingFunction, texts::kMissingFunctions},
@@ -70,9 +74,16 @@ std::wstring DependencyLines(const std::vector<pe::DependencyProblem>& problems)
   for (const auto& [kind, heading] : groups) {
     std::wstring lines;
     for (const pe::DependencyProblem& problem : problems) {
-      if (problem.kind == kind) lines += Line(problem);
+      if (problem.kind == kind && told < kMostLinesTold) {
+        lines += Line(problem);
+        ++told;
+      }
     }
     if (!lines.empty()) text += std::wstring(heading) + std::wstring(texts::kCrLf) + lines;
+  }
+  if (told < problems.size()) {
+    text += std::wstring(texts::kAndOthers) + std::to_wstring(problems.size() - told) +
+            std::wstring(texts::kCrLf);
   }
   return text;
 }

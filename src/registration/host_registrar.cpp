@@ -23,6 +23,14 @@ RegistrationResult OutcomeOfHost(const platform::HostRun& run, std::wstring_view
   return result;
 }
 
+// Reading the files may take a while (a crafted one is bounded, not free): the windows stay
+// alive meanwhile.
+void HostRegistrar::Diagnose(RegistrationResult& result, const std::wstring& fileName) {
+  if (!DependenciesMayExplain(result)) return;
+  launcher_.RunWhileWaiting(std::wstring(texts::kCheckingDependencies) + fileName,
+                            [&] { DiagnoseDependencies(result, fileName); });
+}
+
 RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,
                                       RegistrationScope scope) {
   return RunHost(fileName, mode, scope, false);
@@ -53,7 +61,7 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
     std::optional<std::wstring> twin = FindTwin(architecture, executablePath_);
     if (!twin) {
       result.outcome = RegWrongArchitecture;
-      DiagnoseDependencies(result, fileName);
+      Diagnose(result, fileName);
       return result;
     }
     // A copy of this build under the twin's name would hand the module on to itself.
@@ -76,7 +84,7 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
       OutcomeOfHost(launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
                                   HostLoadedMark(command.token), kLimit, kLimit),
                     command.token);
-  DiagnoseDependencies(result, fileName);
+  Diagnose(result, fileName);
   return result;
 }
 

@@ -40,6 +40,8 @@ class HostRegistrar final : public Registrar {
                              RegistrationScope scope, bool elevated,
                              const std::wstring& captureKey = {});
 
+  void Diagnose(RegistrationResult& result, const std::wstring& fileName);
+
   platform::HostLauncher& launcher_;
   std::wstring executablePath_;
 };

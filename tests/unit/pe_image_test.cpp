@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "crafted_pe.h"
+#include "pe/dependency_walk.h"
 #include "pe/pe_image.h"
+#include "platform/process.h"
+#include "registration/dependency_diagnosis.h"
 
 namespace corvalinde::pe {
 namespace {
@@ -182,6 +187,34 @@ TEST(PeImage, LoopsAndHugeDirectoriesStopAtTheLimits) {
   read = Read(many.Build());
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(read->imports.size(), 10000u);
+}
+
+// 65,535 sections, 16,384 descriptors sharing a list of 65,536 functions, the module importing
+// itself: read within the limits, each missing function told once, twenty of them shown.
+TEST(PeImage, ACraftedModuleIsReadAndToldWithinBounds) {
+  const std::string image = corvalinde::testing::CraftedImage(65535, 16384, 65536, "selfish.dll");
+  BufferSource source(image);
+  auto read = ReadPeImage(source);
+  ASSERT_TRUE(read.has_value());
+  ASSERT_EQ(read->imports.size(), 16384u);
+  std::size_t functions = 0;
+  for (const ImportedDll& dll : read->imports) functions += dll.functions.size();
+  EXPECT_EQ(functions, kMostFunctionsInAll);
+  EXPECT_EQ(read->imports[0].functions.back(), "f0065535");  // the data past all the sections
+
+  const std::wstring folder = platform::ExecutableFolder();
+  const std::wstring path =
+      folder + (folder.find(L'\\') != std::wstring::npos ? L"\\" : L"/") + L"selfish.dll";
+  const std::string narrow(path.begin(), path.end());
+  std::ofstream(narrow, std::ios::binary) << image;
+  DependencyReport report = WalkDependencies(path, {});
+  std::remove(narrow.c_str());
+  EXPECT_EQ(report.problems.size(), 65536u);
+  std::wstring lines = DependencyLines(report.problems);
+  EXPECT_EQ(lines.rfind(L"Manca una funzione richiesta:\r\n  f0000000 in selfish.dll", 0), 0u);
+  EXPECT_NE(lines.find(L"  f0000019 in"), std::wstring::npos);
+  EXPECT_EQ(lines.find(L"  f0000020 in"), std::wstring::npos);
+  EXPECT_EQ(lines.substr(lines.size() - 17), L"… e altri 65516\r\n");
 }
 
 }  // namespace

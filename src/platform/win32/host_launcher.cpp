@@ -100,8 +100,23 @@ void Watch(HANDLE process, HANDLE job, ChannelReader& channel, const std::wstrin
   run.exitCode = code;
 }
 
+DWORD WINAPI RunWork(void* work) {
+  (*static_cast<const std::function<void()>*>(work))();
+  return 0;
+}
+
 class Win32HostLauncher final : public HostLauncher {
  public:
+  void RunWhileWaiting(const std::wstring& activity, const std::function<void()>& work) override {
+    DWORD id = 0;
+    UniqueKernelHandle thread(
+        CreateThread(nullptr, 0, RunWork, const_cast<std::function<void()>*>(&work), 0, &id));
+    if (!thread) return work();
+    win32::BusyWait busy(activity);
+    while (!busy.WaitFor(thread.get(), INFINITE)) {
+    }
+  }
+
   HostRun Run(const std::wstring& program, const std::wstring& arguments, const std::wstring& token,
               bool elevated, const std::wstring& activity, std::string_view loadedMark,
               std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit) override {
