@@ -111,6 +111,10 @@ std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
         MessageIcon::Information, platform::MessageButtons::Ok,
         std::wstring(texts::kTitleRegistered)};
   }
+  if (capture.stopped != RegFileStop::None) {
+    return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, CaptureStopReason(capture),
+                       texts::kCrLf, texts::kCaptureNothingWritten}));
+  }
   if (capture.fileUnwritten) {
     return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureFileFailed,
                        capture.regFile, ReasonLine(result.loadError, capture.regFile)}));

@@ -7,6 +7,7 @@
 #include "common/texts.h"
 #include "options/shell_verbs.h"
 #include "platform/files.h"
+#include "registration/capture_to_file.h"
 
 namespace corvalinde {
 
@@ -46,6 +47,7 @@ bool StartTrayMode(Opzioni& settings, platform::Registry& registry, CSysTray& tr
                    const std::wstring& executableFolder) {
   bool whole = LoadOpz(SettingsPath(executableFolder), settings);
   RefreshShellVerbs(registry, settings, ProgramPath(executableFolder));
+  RemoveAbandonedCaptures(registry);  // a capture that died with its program left its keys
   tray.SetIcon(&icon);
   tray.SetToolTipText(std::wstring(texts::kToolTip));
   tray.SetOwnerControl(&owner);

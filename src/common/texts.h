@@ -40,6 +40,15 @@ inline constexpr std::wstring_view kCapturedValues = L" valori)";
 inline constexpr std::wstring_view kCaptureFailed =
     L"Impossibile scrivere la cattura: il registro non è stato modificato.";
 inline constexpr std::wstring_view kCaptureFileFailed = L"Impossibile scrivere il file ";
+// What the module wrote could not be read whole: nothing written, the registry as it was.
+inline constexpr std::wstring_view kCaptureLink =
+    L"La registrazione ha creato un collegamento nel registro, che la cattura non segue: ";
+inline constexpr std::wstring_view kCaptureTooDeep =
+    L"La registrazione ha creato chiavi annidate oltre il limite del registro: ";
+inline constexpr std::wstring_view kCaptureTooLarge =
+    L"La registrazione ha scritto nel registro più di 64 MiB, oltre il limite della cattura: ";
+inline constexpr std::wstring_view kCaptureNothingWritten =
+    L"Nessun file scritto, il registro non è stato modificato.";
 inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";
 inline constexpr std::wstring_view kWrongTwinEnd = L" di Corvalinde: non può caricare il modulo.";
 

@@ -12,4 +12,8 @@ std::uint32_t MapClassesRootToCurrentUser();
 // Back to the machine's HKEY_CLASSES_ROOT, whatever was mapped meanwhile.
 void RestoreClassesRoot();
 
+// RegisterTypeLib writes under the user's classes (Windows 7 and later): with
+// HKEY_CLASSES_ROOT mapped, Windows refuses it otherwise. For the rest of the process.
+void EnablePerUserTypeLibraries();
+
 }  // namespace corvalinde::platform

@@ -1,6 +1,7 @@
 // What the running process knows about itself.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace corvalinde::platform {
@@ -12,5 +13,9 @@ std::wstring ArgumentText();
 // Full path of the running executable, and its folder without a trailing separator.
 std::wstring ExecutablePath();
 std::wstring ExecutableFolder();
+
+std::uint32_t CurrentProcessId();
+// Whether a process of that id runs now (one that exists but may not be opened runs).
+bool ProcessIsRunning(std::uint32_t id);
 
 }  // namespace corvalinde::platform

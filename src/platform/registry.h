@@ -16,6 +16,9 @@
 //   name's length (NUL excluded); kMoreData when the name and its NUL do not fit, kNoMoreItems
 //   past the last item. QueryInfoKey gives the longest names, so a buffer can be sized first.
 // - DeleteKey refuses a key that has sub-keys (kAccessDenied).
+// - A symbolic link (a key whose "SymbolicLinkValue" is a kRegLink) is followed by OpenKey,
+//   CreateKey and DeleteKey; OpenKeyItself opens the link itself, and DeleteOpenKey deletes the
+//   key a handle is open on, so a tree can be walked and deleted without leaving it.
 #pragma once
 
 #include <cstdint>
@@ -99,6 +102,14 @@ class Registry {
                                   std::uint8_t* data, std::uint32_t* size) = 0;
   virtual std::int32_t DeleteValue(RegKey key, std::wstring_view name) = 0;
   virtual std::int32_t DeleteKey(RegKey parent, std::wstring_view subKey) = 0;
+  // As OpenKey, but the last key of the path is opened itself when it is a link. A registry
+  // without links has nothing to tell apart.
+  virtual std::int32_t OpenKeyItself(RegKey parent, std::wstring_view subKey, std::uint32_t access,
+                                     RegKey& opened) {
+    return OpenKey(parent, subKey, access, opened);
+  }
+  // Deletes the key `key` is open on (with kKeyDelete); refused when it has sub-keys.
+  virtual std::int32_t DeleteOpenKey(RegKey key) = 0;
 
   virtual std::int32_t EnumKey(RegKey key, std::uint32_t index, wchar_t* name,
                                std::uint32_t* nameSize) = 0;

@@ -30,6 +30,11 @@ class RegistryKey {
     if (key_) registry_->CloseKey(std::exchange(key_, 0));
   }
   RegKey get() const { return key_; }
+  // Where a call that opens a key puts it (the key held before is closed first).
+  RegKey* Out() {
+    Close();
+    return &key_;
+  }
   explicit operator bool() const { return key_ != 0; }
 
  private:

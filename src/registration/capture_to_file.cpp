@@ -1,21 +1,56 @@
 #include "registration/capture_to_file.h"
 
+#include "common/texts.h"
 #include "platform/captured_roots.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/random_name.h"
+#include "platform/registry_key.h"
 #include "registry/key_tree.h"
 #include "registry/reg_file.h"
 
 namespace corvalinde {
 
 std::wstring NewScratchKey() {
-  return std::wstring(kCaptureParentKey) + L"\\" + platform::RandomName();
+  return std::wstring(kCaptureParentKey) + L"\\" + std::to_wstring(platform::CurrentProcessId()) +
+         L"." + platform::RandomName();
+}
+
+namespace {
+
+void RemoveProgramKeysIfEmpty(platform::Registry& registry) {
+  DeleteKeyIfEmpty(registry, platform::kHkeyCurrentUser, std::wstring(kCaptureParentKey));
+  const std::wstring program(kCaptureParentKey.substr(0, kCaptureParentKey.rfind(L'\\')));
+  DeleteKeyIfEmpty(registry, platform::kHkeyCurrentUser, program);
+}
+
+}  // namespace
+
+void RemoveAbandonedCaptures(platform::Registry& registry) {
+  std::vector<std::wstring> scratchKeys;
+  {
+    platform::RegistryKey parent(registry);
+    if (parent.Open(platform::kHkeyCurrentUser, kCaptureParentKey, platform::kKeyRead)) return;
+    scratchKeys = SubKeyNames(registry, parent.get());
+  }
+  for (const std::wstring& name : scratchKeys) {
+    std::size_t digits = name.find_first_not_of(L"0123456789");
+    bool owned = digits != 0 && digits != std::wstring::npos && digits < 10 && name[digits] == L'.';
+    if (owned && platform::ProcessIsRunning(
+                     static_cast<std::uint32_t>(std::stoul(name.substr(0, digits))))) {
+      continue;
+    }
+    DeleteKeyTree(registry, platform::kHkeyCurrentUser,
+                  std::wstring(kCaptureParentKey) + L"\\" + name);
+  }
+  RemoveProgramKeysIfEmpty(registry);
 }
 
 CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                             const std::wstring& module, const std::wstring& regFile) {
   CaptureResult capture;
   capture.regFile = regFile;
+  RemoveAbandonedCaptures(registry);
   const std::wstring scratch = NewScratchKey();
   capture.registration = registrar.Capture(module, scratch);
   if (capture.registration.outcome == RegDone) {
@@ -26,7 +61,11 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
     }
     RegFileText text = WriteRegFile(registry, roots);
     std::uint32_t error = 0;
-    if (platform::ReplaceFileContent(regFile, RegFileBytes(text.text), &error)) {
+    if (text.stopped != RegFileStop::None) {
+      capture.registration.outcome = RegCaptureFailed;
+      capture.stopped = text.stopped;
+      capture.stoppedAt = std::move(text.stoppedAt);
+    } else if (platform::ReplaceFileContent(regFile, RegFileBytes(text.text), &error)) {
       capture.keys = text.keys;
       capture.values = text.values;
     } else {
@@ -37,10 +76,15 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
   }
   // Whatever happened: the host has ended (a time-out ended it), so nothing writes there now.
   DeleteKeyTree(registry, platform::kHkeyCurrentUser, scratch);
-  DeleteKeyIfEmpty(registry, platform::kHkeyCurrentUser, std::wstring(kCaptureParentKey));
-  const std::wstring program(kCaptureParentKey.substr(0, kCaptureParentKey.rfind(L'\\')));
-  DeleteKeyIfEmpty(registry, platform::kHkeyCurrentUser, program);
+  RemoveProgramKeysIfEmpty(registry);
   return capture;
+}
+
+std::wstring CaptureStopReason(const CaptureResult& capture) {
+  std::wstring_view why = capture.stopped == RegFileStop::Link      ? texts::kCaptureLink
+                          : capture.stopped == RegFileStop::TooDeep ? texts::kCaptureTooDeep
+                                                                    : texts::kCaptureTooLarge;
+  return std::wstring(why) + capture.stoppedAt;
 }
 
 std::wstring CaptureFileFor(const std::wstring& module, const std::wstring& folder) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "registry/reg_file.h"
 #include "registration/reg_unreg_module.h"
 
 namespace corvalinde {
@@ -18,18 +19,29 @@ struct CaptureResult {
   std::size_t keys = 0;
   std::size_t values = 0;
   bool fileUnwritten = false;  // RegCaptureFailed for the .reg file, not the scratch keys
+  // RegCaptureFailed because the module's writes could not be read whole (no file written).
+  RegFileStop stopped = RegFileStop::None;
+  std::wstring stoppedAt{};
 };
 
 // Where captures keep their scratch keys, under HKEY_CURRENT_USER; removed once empty.
 inline constexpr std::wstring_view kCaptureParentKey = L"Software\\Corvalinde\\Capture";
 
-// A new scratch key's path under HKEY_CURRENT_USER, unique to this capture.
+// A new scratch key's path under HKEY_CURRENT_USER, unique to this capture: it starts with this
+// process's id, so that the keys of a run that died are known for what they are.
 std::wstring NewScratchKey();
+
+// Deletes the scratch keys whose process no longer runs (the capture died with it, or was
+// stopped before it could clean up), and the program's keys once empty.
+void RemoveAbandonedCaptures(platform::Registry& registry);
 
 // The file is written only when the entry point succeeded; a file that cannot be written gives
 // RegCaptureFailed with the system's reason, and any earlier file of that name stays as it was.
 CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                             const std::wstring& module, const std::wstring& regFile);
+
+// Why a stopped capture wrote nothing, and the key where it stopped (see RegFileStop).
+std::wstring CaptureStopReason(const CaptureResult& capture);
 
 // The .reg file's name for a module: the folder given, the module's name with ".reg" in place
 // of its extension.

@@ -94,6 +94,10 @@ std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring
            std::wstring(texts::kCapturedKeys) + std::to_wstring(capture.values) +
            std::wstring(texts::kCapturedValues) + std::wstring(texts::kCrLf);
   }
+  if (capture.stopped != RegFileStop::None) {
+    return std::wstring(texts::kLineFailed) + file + L": " + CaptureStopReason(capture) +
+           std::wstring(texts::kCrLf);
+  }
   if (capture.fileUnwritten) {
     return std::wstring(texts::kLineFailed) + file + L": " +
            std::wstring(texts::kCaptureFileFailed) + capture.regFile +

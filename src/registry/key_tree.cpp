@@ -37,17 +37,38 @@ std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::Re
   return names;
 }
 
+bool IsLink(platform::Registry& registry, platform::RegKey key) {
+  std::uint32_t type = 0, size = 0;
+  std::int32_t status = registry.QueryValue(key, L"SymbolicLinkValue", &type, nullptr, &size);
+  return (status == platform::kRegSuccess || status == platform::kRegMoreData) &&
+         type == platform::kRegLink;
+}
+
+namespace {
+
+// Deletes what is below `key`, then `key` itself (a link: only itself).
+std::int32_t DeleteOpenTree(platform::Registry& registry, platform::RegKey key, std::size_t depth) {
+  if (!IsLink(registry, key) && depth < kDeepestKey) {
+    for (const std::wstring& child : SubKeyNames(registry, key)) {
+      platform::RegistryKey sub(registry);
+      if (registry.OpenKeyItself(key, child, platform::kKeyRead | platform::kKeyDelete,
+                                 *sub.Out()) == platform::kRegSuccess) {
+        DeleteOpenTree(registry, sub.get(), depth + 1);
+      }
+    }
+  }
+  return registry.DeleteOpenKey(key);
+}
+
+}  // namespace
+
 std::int32_t DeleteKeyTree(platform::Registry& registry, platform::RegKey root,
                            const std::wstring& path) {
-  std::vector<std::wstring> children;
-  {
-    platform::RegistryKey key(registry);
-    std::int32_t status = key.Open(root, path, platform::kKeyRead);
-    if (status != platform::kRegSuccess) return status;
-    children = SubKeyNames(registry, key.get());
-  }
-  for (const std::wstring& child : children) DeleteKeyTree(registry, root, path + L"\\" + child);
-  return registry.DeleteKey(root, path);
+  platform::RegistryKey key(registry);
+  std::int32_t status =
+      registry.OpenKeyItself(root, path, platform::kKeyRead | platform::kKeyDelete, *key.Out());
+  if (status != platform::kRegSuccess) return status;
+  return DeleteOpenTree(registry, key.get(), 0);
 }
 
 void DeleteKeyIfEmpty(platform::Registry& registry, platform::RegKey root,

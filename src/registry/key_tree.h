@@ -2,6 +2,7 @@
 // sub-keys), and the names a key lists.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,8 +21,17 @@ std::vector<std::wstring> ListedNames(
 // The key's sub-key names, in the registry's order; none when it cannot be listed.
 std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::RegKey key);
 
-// Deletes root\path and everything under it, as far as the registry allows. The status of the
-// last step: success, or not found when there was nothing to delete.
+// Whether the key is a symbolic link: opened with OpenKeyItself, it holds a "SymbolicLinkValue"
+// of type kRegLink.
+bool IsLink(platform::Registry& registry, platform::RegKey key);
+
+// How deep a tree is walked: as deep as Windows lets keys nest.
+inline constexpr std::size_t kDeepestKey = 512;
+
+// Deletes root\path and everything under it, as far as the registry allows, without ever
+// leaving the tree: a link in it is deleted itself, never followed (nor is root\path, when it
+// is one). The status of the last step: success, or not found when there was nothing to
+// delete.
 std::int32_t DeleteKeyTree(platform::Registry& registry, platform::RegKey root,
                            const std::wstring& path);
 

@@ -24,15 +24,25 @@ struct RegFileRoot {
   std::wstring name;    // what the file calls it
 };
 
+// Why a writing stopped before the end: a key that is a symbolic link (never followed: it may
+// lead back up, or out of the tree), keys nested deeper than Windows allows, or a text past
+// kLargestRegFile.
+enum class RegFileStop { None, Link, TooDeep, TooLarge };
+
+inline constexpr std::size_t kLargestRegFile = std::size_t{64} << 20;  // bytes of the file
+
 struct RegFileText {
   std::wstring text;
   std::size_t keys = 0;    // bracketed key lines written
   std::size_t values = 0;  // value lines written
+  RegFileStop stopped = RegFileStop::None;
+  std::wstring stoppedAt{};  // the key, as the file names it
 };
 
 // Everything under each root, depth first in the registry's order. A root's own line is written
 // only when it holds values; every key below it is written, empty or not, as Registry Editor
-// does. A root that does not exist writes nothing.
+// does. A root that does not exist writes nothing. A stop leaves the text unfinished: it is for
+// no file.
 RegFileText WriteRegFile(platform::Registry& registry, const std::vector<RegFileRoot>& roots);
 
 // One value as its line (without the CRLF): `name` empty for the default value.

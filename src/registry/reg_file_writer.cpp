@@ -65,7 +65,10 @@ class Writer {
  public:
   explicit Writer(Registry& registry) : registry_(registry) {}
 
-  void Key(platform::RegKey key, const std::wstring& path, bool isRoot) {
+  void Key(platform::RegKey key, const std::wstring& path, bool isRoot, std::size_t depth = 0) {
+    if (out_.stopped != RegFileStop::None) return;
+    if (IsLink(registry_, key)) return Stop(RegFileStop::Link, path);
+    if (depth > kDeepestKey) return Stop(RegFileStop::TooDeep, path);
     platform::RegKeyInfo info;
     if (registry_.QueryInfoKey(key, info) != platform::kRegSuccess) return;
     std::vector<std::wstring> values = ListedNames(
@@ -75,7 +78,9 @@ class Writer {
     if (!isRoot || !values.empty()) {
       out_.text += L"[" + path + L"]\r\n";
       ++out_.keys;
-      for (const std::wstring& name : values) Value(key, name);
+      for (const std::wstring& name : values) {
+        if (!Value(key, name)) return Stop(RegFileStop::TooLarge, path);
+      }
       out_.text += L"\r\n";
     }
     std::vector<std::wstring> subKeys = ListedNames(
@@ -84,8 +89,9 @@ class Writer {
         });
     for (const std::wstring& name : subKeys) {
       RegistryKey sub(registry_);
-      if (sub.Open(key, name, platform::kKeyRead) == platform::kRegSuccess) {
-        Key(sub.get(), path + L"\\" + name, false);
+      if (registry_.OpenKeyItself(key, name, platform::kKeyRead, *sub.Out()) ==
+          platform::kRegSuccess) {
+        Key(sub.get(), path + L"\\" + name, false, depth + 1);
       }
     }
   }
@@ -93,7 +99,14 @@ class Writer {
   RegFileText Done() { return std::move(out_); }
 
  private:
-  void Value(platform::RegKey key, const std::wstring& name) {
+  void Stop(RegFileStop why, const std::wstring& path) {
+    out_.stopped = why;
+    out_.stoppedAt = path;
+  }
+
+  // False when the value would take the text past kLargestRegFile (a byte takes less than four
+  // characters).
+  bool Value(platform::RegKey key, const std::wstring& name) {
     // One call for most values: the buffer of the last one, grown when a value needs more.
     std::uint32_t type = 0, size = 0;
     std::int32_t status = platform::kRegMoreData;
@@ -102,9 +115,15 @@ class Writer {
       status = registry_.QueryValue(key, name, &type, buffer_.data(), &size);
       if (status == platform::kRegMoreData) buffer_.resize(size);
     }
-    if (status != platform::kRegSuccess) return;  // gone meanwhile
+    if (status != platform::kRegSuccess) return true;  // gone meanwhile
+    constexpr std::size_t kCharacter = sizeof(std::uint16_t);
+    if ((out_.text.size() + name.size() + 4 * std::size_t{size} + 32) * kCharacter >
+        kLargestRegFile) {
+      return false;
+    }
     out_.text += RegFileValueLine(name, type, {buffer_.begin(), buffer_.begin() + size}) + L"\r\n";
     ++out_.values;
+    return true;
   }
 
   Registry& registry_;
@@ -134,7 +153,8 @@ RegFileText WriteRegFile(Registry& registry, const std::vector<RegFileRoot>& roo
   Writer writer(registry);
   for (const RegFileRoot& root : roots) {
     RegistryKey key(registry);
-    if (key.Open(root.key, root.subKey, platform::kKeyRead) == platform::kRegSuccess) {
+    if (registry.OpenKeyItself(root.key, root.subKey, platform::kKeyRead, *key.Out()) ==
+        platform::kRegSuccess) {
       writer.Key(key.get(), root.name, true);
     }
   }

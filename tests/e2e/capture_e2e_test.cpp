@@ -137,6 +137,55 @@ TEST(CaptureOfAHangingModule, TimesOutWritesNothingAndLeavesNoKey) {
   if (left) RegCloseKey(left);
 }
 
+// Modules whose writes cannot be captured whole: registry links in their class (one leading back
+// to the class, one out of the scratch keys to a victim key), or 100 MB of values. A clear
+// message within the limit, no file, the real registry as it was (the victim kept whole, its
+// one value and no sub-key: a deletion that followed the link would have taken it) and no
+// scratch key left.
+TEST(CaptureOfAModuleThatCannotBeCaptured, SaysWhyWritesNothingAndLeavesEverythingAsItWas) {
+  HKEY victim = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\CorvalindeVictim", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &victim, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(victim, L"kept", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"yes"), 8);
+  RegCloseKey(victim);
+  RunProgram(L"/check /filename " + ProgramFolder() + L"\\testmod_good.dll");
+  const std::wstring machine = Exported(L"HKLM"), users = Exported(L"HKU");
+  const struct {
+    const wchar_t* module;
+    std::wstring why;
+  } cases[] = {
+      {L"testmod_do_reglink",
+       L"La registrazione ha creato un collegamento nel registro, che la cattura non segue: "
+       L"HKEY_CLASSES_ROOT\\CLSID\\{C0B7A11D-0000-4000-8000-00000000BAD1}\\"},
+      {L"testmod_do_write100mb",
+       L"La registrazione ha scritto nel registro più di 64 MiB, oltre il limite della cattura: "
+       L"HKEY_CLASSES_ROOT\\CLSID\\{C0B7A11D-0000-4000-8000-00000000BAD1}"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.module)));
+    const std::wstring module = ProgramFolder() + L"\\" + c.module + L".dll";
+    const std::wstring regFile = TempFile(L"corvalinde refused.reg");
+    auto started = std::chrono::steady_clock::now();
+    AppProcess run(ProgramFolder() + L"\\Corvalinde.exe",
+                   L"/filename " + module + L" /modal R /capture " + regFile);
+    auto box = run.WaitForMessageBox(60s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
+    EXPECT_EQ(box->text.rfind(L"Modulo : " + module + L"\r\n" + c.why, 0), 0u)
+        << testing::PrintToString(box->text);
+    EXPECT_NE(box->text.find(L"\r\nNessun file scritto, il registro non è stato modificato."),
+              std::wstring::npos);
+    PressButton(box->window, L"OK");
+    EXPECT_EQ(run.WaitForExit(30s), 7u);
+    EXPECT_EQ(GetFileAttributesW(regFile.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Difference(machine, Exported(L"HKLM")), "");
+    EXPECT_EQ(Difference(users, Exported(L"HKU")), "");
+  }
+  EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, L"Software\\CorvalindeVictim", L"kept"), L"yes");
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\CorvalindeVictim");
+}
+
 INSTANTIATE_TEST_SUITE_P(PlatformAndSampleServers, CaptureOf,
                          ::testing::Values(L"scrrun.dll", L"\\testmod_good.dll"),
                          [](const auto& info) {

@@ -218,6 +218,39 @@ TEST_F(Capture, ATimeOutOrAFileThatCannotBeWrittenLeavesNoFileAndNoScratchKey) {
   EXPECT_FALSE(ProgramKeyLeft());
 }
 
+// What the module wrote cannot be read whole (a link, too much): a clear failure, no file, no
+// scratch key; and the scratch keys of a capture whose program died go at the next capture.
+TEST_F(Capture, ALinkOrTooMuchWritesNothingAndAbandonedScratchKeysGo) {
+  const std::wstring deadRun = std::wstring(kCaptureParentKey) + L"\\999999999.0a";
+  Set(registry_, deadRun + L"\\HKEY_CLASSES_ROOT\\x", L"", platform::kRegSz,
+      platform::ToRegistryText(L"left"));
+  registrar_.whileCapturing = [this](const std::wstring& scratch) {
+    Set(registry_, scratch + L"\\HKEY_CLASSES_ROOT\\CLSID\\{1}\\loop", L"SymbolicLinkValue",
+        platform::kRegLink, platform::ToRegistryText(L"\\Registry\\Machine"));
+  };
+  CaptureResult linked = CaptureToFile(registrar_, registry_, L"m.dll", File(L"link.reg"));
+  EXPECT_EQ(linked.registration.outcome, RegCaptureFailed);
+  EXPECT_EQ(CaptureMessage(linked, L"m.dll")->text,
+            L"Modulo : m.dll\r\nLa registrazione ha creato un collegamento nel registro, che la "
+            L"cattura non segue: HKEY_CLASSES_ROOT\\CLSID\\{1}\\loop\r\nNessun file scritto, il "
+            L"registro non è stato modificato.");
+  EXPECT_FALSE(platform::FileExists(File(L"link.reg")));
+  EXPECT_FALSE(ProgramKeyLeft());  // the dead run's keys went too
+
+  registrar_.whileCapturing = [this](const std::wstring& scratch) {
+    const std::vector<std::uint8_t> megabyte(1 << 20, 0xAB);
+    for (int i = 0; i < 24; ++i) {
+      Set(registry_, scratch + L"\\HKEY_CLASSES_ROOT\\Grande", L"v" + std::to_wstring(i),
+          platform::kRegBinary, megabyte);
+    }
+  };
+  CaptureResult large = CaptureToFile(registrar_, registry_, L"m.dll", File(L"large.reg"));
+  EXPECT_EQ(large.stopped, RegFileStop::TooLarge);
+  EXPECT_EQ(ExitCodeFor(large.registration.outcome), kExitCaptureFailed);
+  EXPECT_FALSE(platform::FileExists(File(L"large.reg")));
+  EXPECT_FALSE(ProgramKeyLeft());
+}
+
 TEST_F(Capture, TheDialogAsksOnceAndNamesEachFileAfterItsModule) {
   platform::inmemory::RecordingDialogs dialogs;
   dialogs.fileAnswers = {File(L"scelto.reg")};

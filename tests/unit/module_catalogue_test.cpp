@@ -161,6 +161,7 @@ class FailingEnumeration final : public Registry {
     return inner_.DeleteValue(k, n);
   }
   std::int32_t DeleteKey(RegKey p, std::wstring_view s) override { return inner_.DeleteKey(p, s); }
+  std::int32_t DeleteOpenKey(RegKey k) override { return inner_.DeleteOpenKey(k); }
   std::int32_t EnumKey(RegKey k, std::uint32_t i, wchar_t* n, std::uint32_t* s) override {
     if (i == 1) throw std::runtime_error("out of memory");
     return inner_.EnumKey(k, i, n, s);

@@ -282,8 +282,15 @@ std::int32_t MemoryRegistry::DeleteValue(RegKey key, std::wstring_view name) {
 std::int32_t MemoryRegistry::DeleteKey(RegKey parent, std::wstring_view subKey) {
   RegKey target = 0;
   if (std::int32_t status = OpenKey(parent, subKey, kKeyDelete, target)) return status;
-  std::shared_ptr<Node> node = FindHandle(target)->node;
+  std::int32_t status = DeleteOpenKey(target);
   CloseKey(target);
+  return status;
+}
+
+std::int32_t MemoryRegistry::DeleteOpenKey(RegKey key) {
+  const Handle* handle = nullptr;
+  if (std::int32_t status = Resolve(key, kKeyDelete, handle)) return status;
+  std::shared_ptr<Node> node = handle->node;
   if (!node->parent || !node->children.empty()) return kRegAccessDenied;
   node->parent->Erase(*node);
   node->deleted = true;

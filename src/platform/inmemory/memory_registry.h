@@ -50,6 +50,7 @@ class MemoryRegistry final : public Registry {
                           std::uint8_t* data, std::uint32_t* size) override;
   std::int32_t DeleteValue(RegKey key, std::wstring_view name) override;
   std::int32_t DeleteKey(RegKey parent, std::wstring_view subKey) override;
+  std::int32_t DeleteOpenKey(RegKey key) override;
   std::int32_t EnumKey(RegKey key, std::uint32_t index, wchar_t* name,
                        std::uint32_t* nameSize) override;
   std::int32_t EnumValue(RegKey key, std::uint32_t index, wchar_t* name,

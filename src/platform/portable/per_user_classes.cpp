@@ -9,4 +9,6 @@ std::uint32_t MapClassesRootToCurrentUser() {
 
 void RestoreClassesRoot() {}
 
+void EnablePerUserTypeLibraries() {}
+
 }  // namespace corvalinde::platform

@@ -1,6 +1,9 @@
 #include "platform/process.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <fstream>
 #include <iterator>
@@ -37,6 +40,15 @@ std::wstring ExecutableFolder() {
   std::wstring path = ExecutablePath();
   auto slash = path.find_last_of(L'/');
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::uint32_t CurrentProcessId() {
+  return static_cast<std::uint32_t>(getpid());
+}
+
+bool ProcessIsRunning(std::uint32_t id) {
+  if (id == 0 || id > 0x7FFFFFFF) return false;  // 0 and negative ids name groups of processes
+  return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
 }  // namespace corvalinde::platform

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/per_user_classes.h"
 #include "platform/win32/unique_handle.h"
 
 namespace corvalinde::platform {
@@ -31,6 +32,7 @@ std::uint32_t MapRootsToScratch(const std::wstring& scratchKey) {
       return static_cast<std::uint32_t>(status);
     }
   }
+  EnablePerUserTypeLibraries();
   return 0;
 }
 

@@ -14,7 +14,11 @@ std::uint32_t MapClassesRootToCurrentUser() {
   win32::UniqueKey owner(classes);
   status = RegOverridePredefKey(HKEY_CLASSES_ROOT, classes);
   if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
-  // Windows 7 and later: RegisterTypeLib writes under the user's classes too, not HKLM.
+  EnablePerUserTypeLibraries();
+  return 0;
+}
+
+void EnablePerUserTypeLibraries() {
   if (HMODULE automation = LoadLibraryW(L"oleaut32.dll")) {
     using Enable = void(WINAPI*)();
     if (auto enable = reinterpret_cast<Enable>(reinterpret_cast<void*>(
@@ -22,7 +26,6 @@ std::uint32_t MapClassesRootToCurrentUser() {
       enable();
     }
   }
-  return 0;
 }
 
 void RestoreClassesRoot() {

@@ -36,4 +36,16 @@ std::wstring ExecutableFolder() {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
+std::uint32_t CurrentProcessId() {
+  return GetCurrentProcessId();
+}
+
+bool ProcessIsRunning(std::uint32_t id) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}
+
 }  // namespace corvalinde::platform

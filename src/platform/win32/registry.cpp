@@ -77,6 +77,29 @@ class Win32Registry final : public Registry {
     if (HoldsNul(subKey)) return ERROR_INVALID_PARAMETER;
     return RegDeleteKeyW(ToHkey(parent), std::wstring(subKey).c_str());
   }
+  std::int32_t OpenKeyItself(RegKey parent, std::wstring_view subKey, std::uint32_t access,
+                             RegKey& opened) override {
+    opened = 0;
+    if (HoldsNul(subKey)) return ERROR_INVALID_PARAMETER;
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExW(ToHkey(parent), std::wstring(subKey).c_str(), REG_OPTION_OPEN_LINK,
+                                access, &key);
+    if (status == ERROR_SUCCESS) opened = FromHkey(key);
+    return status;
+  }
+  // No documented call deletes the key a handle is open on (RegDeleteKey opens it again, and
+  // follows a link): the one beneath them.
+  std::int32_t DeleteOpenKey(RegKey key) override {
+    using DeleteKeyCall = LONG(NTAPI*)(HANDLE);
+    using StatusToError = ULONG(NTAPI*)(LONG);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    static const auto deleteKey = reinterpret_cast<DeleteKeyCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtDeleteKey")));
+    static const auto toError = reinterpret_cast<StatusToError>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    if (!deleteKey || !toError) return ERROR_CALL_NOT_IMPLEMENTED;
+    return static_cast<std::int32_t>(toError(deleteKey(ToHkey(key))));
+  }
   std::int32_t EnumKey(RegKey key, std::uint32_t index, wchar_t* name,
                        std::uint32_t* nameSize) override {
     if (!nameSize) return ERROR_INVALID_PARAMETER;
