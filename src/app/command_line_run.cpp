@@ -107,7 +107,7 @@ std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
     return MessageRequest{
         Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCapturedIn, capture.regFile,
               L" (", std::to_wstring(capture.keys), texts::kCapturedKeys,
-              std::to_wstring(capture.values), texts::kCapturedValues}),
+              std::to_wstring(capture.values), texts::kCapturedValues, CaptureNotes(capture)}),
         MessageIcon::Information, platform::MessageButtons::Ok,
         std::wstring(texts::kTitleRegistered)};
   }
@@ -119,7 +119,11 @@ std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
     return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureFileFailed,
                        capture.regFile, ReasonLine(result.loadError, capture.regFile)}));
   }
-  return CommandLineMessage(result, fileName, L"R");
+  std::optional<MessageRequest> message = CommandLineMessage(result, fileName, L"R");
+  if (message && UsesItsOwnClasses(result)) {
+    message->text += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureOwnClasses);
+  }
+  return message;
 }
 
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services) {

@@ -47,6 +47,10 @@ inline constexpr std::wstring_view kCaptureTooDeep =
     L"La registrazione ha creato chiavi annidate oltre il limite del registro: ";
 inline constexpr std::wstring_view kCaptureTooLarge =
     L"La registrazione ha scritto nel registro più di 64 MiB, oltre il limite della cattura: ";
+inline constexpr std::wstring_view kCaptureExcluded = L"Esclusi, già presenti con altro valore:";
+inline constexpr std::wstring_view kCaptureOwnClasses =
+    L"Il modulo usa le proprie classi durante la registrazione: durante la cattura COM non le "
+    L"trova. Registrarlo, poi ripetere la cattura.";
 inline constexpr std::wstring_view kCaptureNothingWritten =
     L"Nessun file scritto, il registro non è stato modificato.";
 inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";

@@ -1,6 +1,7 @@
 #include "registration/capture_to_file.h"
 
 #include "common/texts.h"
+#include "registration/capture_exclusions.h"
 #include "platform/captured_roots.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -59,7 +60,13 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
       roots.push_back({platform::kHkeyCurrentUser, scratch + L"\\" + std::wstring(root.name),
                        std::wstring(root.name)});
     }
-    RegFileText text = WriteRegFile(registry, roots);
+    CaptureExclusions exclusions(registry);
+    RegFileText text = WriteRegFile(registry, roots,
+                                    [&](const std::wstring& key, const std::wstring& name,
+                                        std::uint32_t type, const std::vector<std::uint8_t>& data) {
+                                      return exclusions.Keep(key, name, type, data);
+                                    });
+    capture.excluded = exclusions.Excluded();
     std::uint32_t error = 0;
     if (text.stopped != RegFileStop::None) {
       capture.registration.outcome = RegCaptureFailed;
@@ -85,6 +92,28 @@ std::wstring CaptureStopReason(const CaptureResult& capture) {
                           : capture.stopped == RegFileStop::TooDeep ? texts::kCaptureTooDeep
                                                                     : texts::kCaptureTooLarge;
   return std::wstring(why) + capture.stoppedAt;
+}
+
+std::wstring CaptureNotes(const CaptureResult& capture) {
+  std::wstring notes;
+  if (!capture.excluded.empty()) {
+    notes += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureExcluded);
+    constexpr std::size_t kMostNamed = 10;
+    for (std::size_t i = 0; i < capture.excluded.size() && i < kMostNamed; ++i) {
+      notes += std::wstring(texts::kCrLf) + L"  " + capture.excluded[i];
+    }
+    if (capture.excluded.size() > kMostNamed) {
+      notes += std::wstring(texts::kCrLf) + std::wstring(texts::kAndOthers) +
+               std::to_wstring(capture.excluded.size() - kMostNamed);
+    }
+  }
+  return notes;
+}
+
+bool UsesItsOwnClasses(const RegistrationResult& result) {
+  constexpr std::uint32_t kClassNotRegistered = 0x80040154;
+  return result.outcome == RegEntryFailed &&
+         static_cast<std::uint32_t>(result.entryStatus) == kClassNotRegistered;
 }
 
 std::wstring CaptureFileFor(const std::wstring& module, const std::wstring& folder) {

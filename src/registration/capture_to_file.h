@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 #include "registry/reg_file.h"
@@ -22,6 +23,8 @@ struct CaptureResult {
   // RegCaptureFailed because the module's writes could not be read whole (no file written).
   RegFileStop stopped = RegFileStop::None;
   std::wstring stoppedAt{};
+  // Values left out of the file (capture_exclusions.h).
+  std::vector<std::wstring> excluded{};
 };
 
 // Where captures keep their scratch keys, under HKEY_CURRENT_USER; removed once empty.
@@ -39,6 +42,14 @@ void RemoveAbandonedCaptures(platform::Registry& registry);
 // RegCaptureFailed with the system's reason, and any earlier file of that name stays as it was.
 CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                             const std::wstring& module, const std::wstring& regFile);
+
+// What a written capture's message adds: the values left out, each on a line of its own (the
+// first ten), after a CRLF; nothing when none were.
+std::wstring CaptureNotes(const CaptureResult& capture);
+
+// A capture whose entry point failed with "class not registered": the module created its own
+// classes while registering, and COM looked for them in the real registry, where they are not.
+bool UsesItsOwnClasses(const RegistrationResult& result);
 
 // Why a stopped capture wrote nothing, and the key where it stopped (see RegFileStop).
 std::wstring CaptureStopReason(const CaptureResult& capture);

@@ -92,7 +92,8 @@ std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring
     return std::wstring(texts::kLineCaptured) + file + std::wstring(texts::kLineCapturedIn) +
            capture.regFile + L" (" + std::to_wstring(capture.keys) +
            std::wstring(texts::kCapturedKeys) + std::to_wstring(capture.values) +
-           std::wstring(texts::kCapturedValues) + std::wstring(texts::kCrLf);
+           std::wstring(texts::kCapturedValues) + CaptureNotes(capture) +
+           std::wstring(texts::kCrLf);
   }
   if (capture.stopped != RegFileStop::None) {
     return std::wstring(texts::kLineFailed) + file + L": " + CaptureStopReason(capture) +
@@ -103,7 +104,11 @@ std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring
            std::wstring(texts::kCaptureFileFailed) + capture.regFile +
            ReasonLine(capture.registration.loadError, capture.regFile) + std::wstring(texts::kCrLf);
   }
-  return SummaryLine(capture.registration, file);
+  std::wstring line = SummaryLine(capture.registration, file);
+  if (UsesItsOwnClasses(capture.registration)) {
+    line += std::wstring(texts::kCaptureOwnClasses) + std::wstring(texts::kCrLf);
+  }
+  return line;
 }
 
 std::vector<std::wstring> RegUnregDialog::CaptureFiles(const std::vector<std::wstring>& files) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,7 +44,13 @@ struct RegFileText {
 // only when it holds values; every key below it is written, empty or not, as Registry Editor
 // does. A root that does not exist writes nothing. A stop leaves the text unfinished: it is for
 // no file.
-RegFileText WriteRegFile(platform::Registry& registry, const std::vector<RegFileRoot>& roots);
+// `keep`, when given, says which values go into the text: the key as the file names it, the
+// value's name (empty for the default), type and data.
+using RegFileFilter =
+    std::function<bool(const std::wstring& key, const std::wstring& name, std::uint32_t type,
+                       const std::vector<std::uint8_t>& data)>;
+RegFileText WriteRegFile(platform::Registry& registry, const std::vector<RegFileRoot>& roots,
+                         const RegFileFilter& keep = {});
 
 // One value as its line (without the CRLF): `name` empty for the default value.
 std::wstring RegFileValueLine(std::wstring_view name, std::uint32_t type,

@@ -63,7 +63,7 @@ void AppendHex(std::wstring& line, std::uint32_t type, const std::vector<std::ui
 
 class Writer {
  public:
-  explicit Writer(Registry& registry) : registry_(registry) {}
+  Writer(Registry& registry, const RegFileFilter& keep) : registry_(registry), keep_(keep) {}
 
   void Key(platform::RegKey key, const std::wstring& path, bool isRoot, std::size_t depth = 0) {
     if (out_.stopped != RegFileStop::None) return;
@@ -79,7 +79,7 @@ class Writer {
       out_.text += L"[" + path + L"]\r\n";
       ++out_.keys;
       for (const std::wstring& name : values) {
-        if (!Value(key, name)) return Stop(RegFileStop::TooLarge, path);
+        if (!Value(key, path, name)) return Stop(RegFileStop::TooLarge, path);
       }
       out_.text += L"\r\n";
     }
@@ -106,7 +106,7 @@ class Writer {
 
   // False when the value would take the text past kLargestRegFile (a byte takes less than four
   // characters).
-  bool Value(platform::RegKey key, const std::wstring& name) {
+  bool Value(platform::RegKey key, const std::wstring& path, const std::wstring& name) {
     // One call for most values: the buffer of the last one, grown when a value needs more.
     std::uint32_t type = 0, size = 0;
     std::int32_t status = platform::kRegMoreData;
@@ -116,17 +116,20 @@ class Writer {
       if (status == platform::kRegMoreData) buffer_.resize(size);
     }
     if (status != platform::kRegSuccess) return true;  // gone meanwhile
+    std::vector<std::uint8_t> data(buffer_.begin(), buffer_.begin() + size);
+    if (keep_ && !keep_(path, name, type, data)) return true;
     constexpr std::size_t kCharacter = sizeof(std::uint16_t);
     if ((out_.text.size() + name.size() + 4 * std::size_t{size} + 32) * kCharacter >
         kLargestRegFile) {
       return false;
     }
-    out_.text += RegFileValueLine(name, type, {buffer_.begin(), buffer_.begin() + size}) + L"\r\n";
+    out_.text += RegFileValueLine(name, type, data) + L"\r\n";
     ++out_.values;
     return true;
   }
 
   Registry& registry_;
+  const RegFileFilter& keep_;
   RegFileText out_{std::wstring(kHeader)};
   std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(1024);
 };
@@ -149,8 +152,9 @@ std::wstring RegFileValueLine(std::wstring_view name, std::uint32_t type,
   return line;
 }
 
-RegFileText WriteRegFile(Registry& registry, const std::vector<RegFileRoot>& roots) {
-  Writer writer(registry);
+RegFileText WriteRegFile(Registry& registry, const std::vector<RegFileRoot>& roots,
+                         const RegFileFilter& keep) {
+  Writer writer(registry, keep);
   for (const RegFileRoot& root : roots) {
     RegistryKey key(registry);
     if (registry.OpenKeyItself(root.key, root.subKey, platform::kKeyRead, *key.Out()) ==

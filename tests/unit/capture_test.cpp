@@ -24,9 +24,9 @@ using platform::kHkeyCurrentUser;
 using Bytes = std::vector<std::uint8_t>;
 
 void Set(platform::Registry& registry, const std::wstring& path, const std::wstring& name,
-         std::uint32_t type, const Bytes& data) {
+         std::uint32_t type, const Bytes& data, platform::RegKey root = kHkeyCurrentUser) {
   platform::RegistryKey key(registry);
-  ASSERT_EQ(key.Create(kHkeyCurrentUser, path, platform::kKeyAllAccess), platform::kRegSuccess);
+  ASSERT_EQ(key.Create(root, path, platform::kKeyAllAccess), platform::kRegSuccess);
   ASSERT_EQ(registry.SetValue(key.get(), name, type, data.data(),
                               static_cast<std::uint32_t>(data.size())),
             platform::kRegSuccess);
@@ -249,6 +249,40 @@ TEST_F(Capture, ALinkOrTooMuchWritesNothingAndAbandonedScratchKeysGo) {
   EXPECT_EQ(ExitCodeFor(large.registration.outcome), kExitCaptureFailed);
   EXPECT_FALSE(platform::FileExists(File(L"large.reg")));
   EXPECT_FALSE(ProgramKeyLeft());
+}
+
+// Values the system filled into the empty machine hive differ from the machine's own: left out
+// and named; the classes are the module's own and always kept. A module that needs its own
+// classes while registering is told why the capture fails.
+TEST_F(Capture, MachineValuesItDidNotMeanToWriteAreLeftOutAndNamed) {
+  const std::wstring crypto = L"Software\\Microsoft\\Cryptography";
+  Set(registry_, crypto, L"MachineGuid", platform::kRegSz, platform::ToRegistryText(L"vera"),
+      platform::kHkeyLocalMachine);
+  Set(registry_, L"Software\\Classes\\CLSID\\{1}", L"", platform::kRegSz,
+      platform::ToRegistryText(L"C:\\vecchio\\m.dll"), platform::kHkeyLocalMachine);
+  registrar_.whileCapturing = [&](const std::wstring& scratch) {
+    const std::wstring machine = scratch + L"\\HKEY_LOCAL_MACHINE\\";
+    Set(registry_, machine + crypto, L"MachineGuid", platform::kRegSz,
+        platform::ToRegistryText(L"nuova"));
+    Set(registry_, machine + L"Software\\Classes\\CLSID\\{1}", L"", platform::kRegSz,
+        platform::ToRegistryText(L"C:\\nuovo\\m.dll"));
+    Set(registry_, machine + L"Software\\Ditta", L"V", platform::kRegDword, {1, 0, 0, 0});
+  };
+  CaptureResult capture = CaptureToFile(registrar_, registry_, L"m.dll", File(L"m.reg"));
+  ASSERT_EQ(capture.registration.outcome, RegDone);
+  EXPECT_EQ(capture.values, 2u);
+  EXPECT_EQ(CaptureMessage(capture, L"m.dll")->text,
+            L"Modulo : m.dll\r\nRegistrazione catturata in " + File(L"m.reg") +
+                L" (7 chiavi, 2 valori)\r\nEsclusi, già presenti con altro valore:\r\n  "
+                L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Cryptography\\MachineGuid");
+
+  registrar_.result.outcome = RegEntryFailed;
+  registrar_.result.entryStatus = static_cast<std::int32_t>(0x80040154);
+  capture = CaptureToFile(registrar_, registry_, L"quartz.dll", File(L"q.reg"));
+  std::wstring text = CaptureMessage(capture, L"quartz.dll")->text;
+  EXPECT_EQ(text.substr(text.rfind(L"\r\n") + 2),
+            L"Il modulo usa le proprie classi durante la registrazione: durante la cattura COM non "
+            L"le trova. Registrarlo, poi ripetere la cattura.");
 }
 
 TEST_F(Capture, TheDialogAsksOnceAndNamesEachFileAfterItsModule) {
