@@ -103,6 +103,12 @@ bool PressButton(HWND dialog, const std::wstring& caption) {
   return false;
 }
 
+bool AnswerYes(HWND box) {
+  if (!PressButton(box, L"Yes") && !PressButton(box, L"Sì")) return false;
+  for (int tries = 0; tries < 50 && IsWindow(box); ++tries) Sleep(100);
+  return !IsWindow(box);
+}
+
 AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& arguments,
                        bool shareOutput) {
   std::wstring commandLine = L"\"" + exePath + L"\"";

@@ -60,6 +60,9 @@ std::string RunAndCapture(const std::wstring& commandLine);
 MessageBoxSeen ReadMessageBox(HWND box);
 // Clicks the button whose caption, without "&", equals `caption` ("OK", "Sì", ...).
 bool PressButton(HWND dialog, const std::wstring& caption);
+// Answers a question box "Yes" (in the system's language or Italian) and waits until it is
+// gone, so that the next box looked for is not this one closing.
+bool AnswerYes(HWND box);
 
 // The `index`-th child (from 0, in creation order) of `parent` with this window class, or
 // nothing.

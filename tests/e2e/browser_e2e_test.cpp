@@ -155,7 +155,7 @@ TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
   RECT header{};
   GetWindowRect(FindChild(list, L"SysHeader32"), &header);
   ASSERT_TRUE(ClickForFocus(list, POINT{40, header.bottom - header.top + 8}));
-  PressKey(VK_HOME);  // the row selected, whatever the click did
+  PressKey(VK_HOME);                            // the row selected, whatever the click did
   constexpr UINT kSelectedCount = 0x1000 + 50;  // LVM_GETSELECTEDCOUNT
   for (int tries = 0; tries < 50 && SendMessageW(list, kSelectedCount, 0, 0) != 1; ++tries) {
     Sleep(100);
@@ -168,8 +168,7 @@ TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
   PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
   auto ask = app_.WaitForMessageBox(10s);
   ASSERT_TRUE(ask.has_value());
-  ASSERT_TRUE(PressButton(ask->window, L"Yes") || PressButton(ask->window, L"Sì"));
-  for (int tries = 0; tries < 50 && IsWindow(ask->window); ++tries) Sleep(100);
+  ASSERT_TRUE(AnswerYes(ask->window));
   auto done = app_.WaitForMessageBox(30s);
   ASSERT_TRUE(done.has_value());
   EXPECT_EQ(done->text, L"Modulo : " + module + L"\r\nUnregistrato con successo");

@@ -63,6 +63,13 @@ std::vector<DWORD> ProcessesNamed(const wchar_t* exe, DWORD parent = 0) {
   return found;
 }
 
+// The tray started, its register/unregister dialog open; null when either does not come.
+HWND OpenRegUnregDialog(const AppProcess& app) {
+  HWND control = WaitForTrayControl(app);
+  if (!control || !ChooseFromTrayMenu(app, control, 1)) return nullptr;
+  return app.WaitForWindow(L"CorvalindeRegUnreg", L"", 5s);
+}
+
 // Whether no such process is left within `wait`.
 bool NoneLeftWithin(const wchar_t* exe, milliseconds wait, DWORD parent = 0) {
   auto until = std::chrono::steady_clock::now() + wait;
@@ -134,10 +141,7 @@ TEST(Isolation, AHostCommandTypedByHandIsRefused) {
 // The tray ended (killed) while a module hangs: its host, and the module with it, go too.
 TEST(Isolation, TheHostEndsWithTheTray) {
   AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
-  HWND control = WaitForTrayControl(app);
-  ASSERT_TRUE(control);
-  ASSERT_TRUE(ChooseFromTrayMenu(app, control, 1));
-  HWND dialog = app.WaitForWindow(L"CorvalindeRegUnreg", L"", 5s);
+  HWND dialog = OpenRegUnregDialog(app);
   ASSERT_TRUE(dialog);
   SetText(FindChild(dialog, L"Edit"), ModulePath(L"testmod_do_spawnhang"));
   PressButton(dialog, L"Avvia");
@@ -153,10 +157,7 @@ TEST(Isolation, TheTrayOutlivesThemAllAndStillSavesOnExit) {
   std::wstring settings = ProgramFolder() + L"\\opz.dat";
   DeleteFileW(settings.c_str());
   AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
-  HWND control = WaitForTrayControl(app);
-  ASSERT_TRUE(control);
-  ASSERT_TRUE(ChooseFromTrayMenu(app, control, 1));
-  HWND dialog = app.WaitForWindow(L"CorvalindeRegUnreg", L"", 5s);
+  HWND dialog = OpenRegUnregDialog(app);
   ASSERT_TRUE(dialog);
   std::wstring list;
   for (const Hostile& hostile : kHostile) list += ModulePath(hostile.module) + L";";
@@ -181,7 +182,7 @@ TEST(Isolation, TheTrayOutlivesThemAllAndStillSavesOnExit) {
   for (int tries = 0; tries < 50 && IsWindow(dialog); ++tries) Sleep(100);
 
   EXPECT_TRUE(app.IsRunning());
-  ASSERT_TRUE(ChooseFromTrayMenu(app, control, 5));  // "Esci"
+  ASSERT_TRUE(ChooseFromTrayMenu(app, WaitForTrayControl(app), 5));  // "Esci"
   EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
   WIN32_FILE_ATTRIBUTE_DATA data{};
   ASSERT_TRUE(GetFileAttributesExW(settings.c_str(), GetFileExInfoStandard, &data));

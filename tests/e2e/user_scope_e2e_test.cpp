@@ -86,8 +86,7 @@ TEST_F(Elevation, YesRunsTheHostThroughTheShellAndItsOutcomeIsTheRuns) {
   ASSERT_TRUE(question.has_value());
   EXPECT_EQ(question->icon, SeenIcon::Exclamation);
   EXPECT_NE(question->text.find(L"riprovare come amministratore?"), std::wstring::npos);
-  ASSERT_TRUE(PressButton(question->window, L"Yes") || PressButton(question->window, L"Sì"));
-  for (int tries = 0; tries < 50 && IsWindow(question->window); ++tries) Sleep(100);
+  ASSERT_TRUE(AnswerYes(question->window));
   auto outcome = app.WaitForMessageBox(30s);
   ASSERT_TRUE(outcome.has_value());
   EXPECT_EQ(outcome->text, L"Modulo : " + module_ + L"\r\nRegistrato con successo");
