@@ -42,10 +42,27 @@ std::wstring SettingsPath(const std::wstring& executableFolder) {
 #endif
 }
 
-bool StartTrayMode(Opzioni& settings, platform::Registry& registry, CSysTray& tray,
-                   const TrayPicture& icon, const TrayOwner& owner,
+SettingsFile LocateSettings(const std::wstring& executableFolder, const std::wstring& userFolder) {
+  SettingsFile file;
+  file.readFrom = file.saveTo = SettingsPath(executableFolder);
+  if (userFolder.empty()) return file;
+  const std::wstring userCopy =
+      platform::JoinPath(platform::JoinPath(userFolder, L"Corvalinde"), L"opz.dat");
+  if (platform::FileExists(userCopy)) {
+    file.readFrom = file.saveTo = userCopy;
+  } else if (!platform::FolderAcceptsNewFiles(executableFolder)) {
+    file.saveTo = userCopy;
+  }
+  return file;
+}
+
+bool StartTrayMode(Opzioni& settings, SettingsFile& file, platform::Registry& registry,
+                   CSysTray& tray, const TrayPicture& icon, const TrayOwner& owner,
                    const std::wstring& executableFolder) {
-  bool whole = LoadOpz(SettingsPath(executableFolder), settings);
+  file.existed = platform::FileExists(file.readFrom);
+  bool whole = LoadOpz(file.readFrom, settings);
+  file.loaded = settings;
+  file.damaged = !whole;
   RefreshShellVerbs(registry, settings, ProgramPath(executableFolder));
   RemoveAbandonedCaptures(registry);  // a capture that died with its program left its keys
   tray.SetIcon(&icon);
@@ -55,21 +72,27 @@ bool StartTrayMode(Opzioni& settings, platform::Registry& registry, CSysTray& tr
   return whole;
 }
 
-void PrepareExit(CSysTray& tray, const Opzioni& settings, const std::wstring& executableFolder,
-                 bool settingsWereDamaged, platform::MessageBoxes& boxes) {
+void PrepareExit(CSysTray& tray, const Opzioni& settings, const SettingsFile& file,
+                 platform::MessageBoxes* boxes) {
   tray.Remove();
-  std::wstring path = SettingsPath(executableFolder);
+  if (file.existed && !file.damaged && settings == file.loaded) return;
+  const std::wstring& path = file.saveTo;
+  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
   // What could not be read may still matter to its owner: it is not overwritten unkept.
-  if (settingsWereDamaged && platform::FileExists(path)) {
-    platform::CopyFileOver(path, path + L".bak");
-  }
-  std::uint32_t error = 0;
-  while (!SaveOpz(path, settings, &error)) {
+  const bool keepDamaged = file.damaged && path == file.readFrom && platform::FileExists(path);
+  for (;;) {
+    std::uint32_t error = 0;
+    if (platform::MakeFolder(folder) &&
+        (!keepDamaged || platform::CopyFileOver(path, path + L".bak", &error)) &&
+        SaveOpz(path, settings, &error)) {
+      return;
+    }
+    if (!boxes) return;
     platform::MessageAnswer answer =
-        boxes.Show({std::wstring(texts::kSaveFailed) + path + ReasonLine(error, path),
-                    platform::MessageIcon::Error, platform::MessageButtons::RetryCancel,
-                    std::wstring(texts::kProgramTitle)});
-    if (answer != platform::MessageAnswer::Retry) break;
+        boxes->Show({std::wstring(texts::kSaveFailed) + path + ReasonLine(error, path),
+                     platform::MessageIcon::Error, platform::MessageButtons::RetryCancel,
+                     std::wstring(texts::kProgramTitle)});
+    if (answer != platform::MessageAnswer::Retry) return;
   }
 }
 

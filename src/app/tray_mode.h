@@ -32,19 +32,35 @@ bool TrayEventOpensMenu(std::uint32_t mouseMessage);
 // The settings file: opz.dat in the executable's folder.
 std::wstring SettingsPath(const std::wstring& executableFolder);
 
-// Loads the settings, removes the verbs of every listed extension and writes them again when
-// the association setting is set (unticked, they stay removed), and adds the icon with its
-// tooltip. The caller minimises the main window. False when the settings file was there but
-// could not be read whole (PrepareExit then keeps it as opz.dat.bak).
-bool StartTrayMode(Opzioni& settings, platform::Registry& registry, CSysTray& tray,
-                   const TrayPicture& icon, const TrayOwner& owner,
+// Where a tray's settings live, decided once at its start, and what was read there.
+struct SettingsFile {
+  std::wstring readFrom;
+  std::wstring saveTo;
+  Opzioni loaded{};      // as read: an unchanged run writes nothing
+  bool existed = false;  // a file was there to read
+  bool damaged = false;  // ... and could not be read whole
+};
+
+// opz.dat beside the program; the user's copy (<userFolder>\Corvalinde\opz.dat) instead when
+// it exists already, or for saving when the program's folder takes no new file (a standard
+// user's Program Files).
+SettingsFile LocateSettings(const std::wstring& executableFolder, const std::wstring& userFolder);
+
+// Loads the settings from `file.readFrom` (recording what was read), removes the verbs of every
+// listed extension and writes them again when the association setting is set (unticked, they
+// stay removed), and adds the icon with its tooltip. The caller minimises the main window.
+// False when the settings file was there but could not be read whole.
+bool StartTrayMode(Opzioni& settings, SettingsFile& file, platform::Registry& registry,
+                   CSysTray& tray, const TrayPicture& icon, const TrayOwner& owner,
                    const std::wstring& executableFolder);
 
-// Removes the icon and writes the settings, changed or not; a damaged file is first copied to
-// opz.dat.bak. A save that fails says so, with the system's reason, and offers to try again.
-// The caller then ends the process.
-void PrepareExit(CSysTray& tray, const Opzioni& settings, const std::wstring& executableFolder,
-                 bool settingsWereDamaged, platform::MessageBoxes& boxes);
+// Removes the icon and writes the settings when they changed, or when no whole file holds them
+// yet. A damaged file about to be replaced is first kept as opz.dat.bak: if that fails, it is
+// not replaced. A save that fails says so, with the system's reason, and offers to try again;
+// with no `boxes` (Windows is ending the session) it shows nothing. The caller then ends the
+// process.
+void PrepareExit(CSysTray& tray, const Opzioni& settings, const SettingsFile& file,
+                 platform::MessageBoxes* boxes);
 
 // The name that tells a tray instance of this program folder from those of other folders
 // (for a named mutex: no "\").

@@ -16,6 +16,8 @@ struct Opzioni {
   std::int16_t WinStart = 0;
   std::int16_t NumExt = 0;        // always Ext.size()
   std::vector<std::wstring> Ext;  // each exactly kExtensionLength characters
+
+  bool operator==(const Opzioni&) const = default;
 };
 
 // An extension as the record holds it: cut or padded with blanks to 50 characters.

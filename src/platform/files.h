@@ -47,7 +47,17 @@ std::optional<std::vector<std::wstring>> DllSearchFolders(bool thirtyTwoBitModul
 // `folder` and `name` with the system's separator between them.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
-// Copies a file over `to` (replacing it); false when it cannot.
-bool CopyFileOver(const std::wstring& from, const std::wstring& to);
+// Copies a file over `to` (replacing it); false when it cannot, with the system's error code in
+// `error` (when given).
+bool CopyFileOver(const std::wstring& from, const std::wstring& to, std::uint32_t* error = nullptr);
+
+// Whether a new file can be made in `folder` now: tried by making one (a random name, gone at
+// once). The portable backend says no for a folder marked read-only (see ReplaceFileContent).
+bool FolderAcceptsNewFiles(const std::wstring& folder);
+// Makes the folder (its parent must exist); true when it is there afterwards.
+bool MakeFolder(const std::wstring& folder);
+// The user's own folder for programs' settings: %APPDATA% on Windows; elsewhere $APPDATA when
+// set, else $HOME/.config. Empty when there is none.
+std::wstring UserSettingsFolder();
 
 }  // namespace corvalinde::platform

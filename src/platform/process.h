@@ -10,7 +10,8 @@ namespace corvalinde::platform {
 // blanks removed, as one text (not split into arguments).
 std::wstring ArgumentText();
 
-// Full path of the running executable, and its folder without a trailing separator.
+// Full path of the running executable (its long form, whatever short names it was started by),
+// and its folder without a trailing separator.
 std::wstring ExecutablePath();
 std::wstring ExecutableFolder();
 

@@ -107,11 +107,20 @@ TEST_F(Settings, CraftedNamesLeaveEveryOtherClassByteForByte) {
   }
 }
 
+// The first started by its short (8.3) name, as old shortcuts and some launchers do, from a
+// folder whose long name differs: still the same folder's tray.
 TEST_F(Settings, ASecondStartOpensTheFirstOnesMenuAndEnds) {
-  AppProcess first(program_, L"");
+  const std::wstring folder = ProgramFolder() + L"\\Corvalinde lungo";
+  const std::wstring program = folder + L"\\Corvalinde.exe";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(program_.c_str(), program.c_str(), FALSE));
+  wchar_t shortName[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameW(program.c_str(), shortName, MAX_PATH), 0u);
+  ASSERT_EQ(std::wstring(shortName).find(L"Corvalinde lungo"), std::wstring::npos);
+  AppProcess first(shortName, L"");
   HWND control = WaitForTrayControl(first);
   ASSERT_TRUE(control);
-  AppProcess second(program_, L"");
+  AppProcess second(program, L"");
   EXPECT_EQ(second.WaitForExit(10s), std::optional<DWORD>(0));
   EXPECT_FALSE(second.FindWindowOfClass(L"CorvalindeMain", false));
   HWND menu = first.WaitForWindow(L"#32768", L"", 5s);
@@ -119,10 +128,26 @@ TEST_F(Settings, ASecondStartOpensTheFirstOnesMenuAndEnds) {
   PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   PostMessageW(GetParent(control), WM_CLOSE, 0, 0);
   EXPECT_EQ(first.WaitForExit(10s), std::optional<DWORD>(0));
+  DeleteFileW(program.c_str());
+  DeleteFileW((folder + L"\\opz.dat").c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
+// An unchanged run writes nothing: the file's time stamp stays.
+TEST_F(Settings, AnUnchangedRunLeavesTheFileAlone) {
+  StartAndClose(program_);
+  WIN32_FILE_ATTRIBUTE_DATA before{}, after{};
+  ASSERT_TRUE(GetFileAttributesExW(settings_.c_str(), GetFileExInfoStandard, &before));
+  StartAndClose(program_);
+  ASSERT_TRUE(GetFileAttributesExW(settings_.c_str(), GetFileExInfoStandard, &after));
+  EXPECT_EQ(CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime), 0);
+}
+
+// A damaged file (cut short) is to be replaced, and cannot be while held open.
 TEST_F(Settings, ABlockedSaveSaysSoAndRetriesWhenAsked) {
   StartAndClose(program_);
+  const std::string damaged = ReadFile(settings_).substr(0, 450);  // its second entry missing
+  WriteFile(settings_, damaged);
   AppProcess app(program_, L"");
   HWND control = WaitForTrayControl(app);
   ASSERT_TRUE(control);
@@ -141,7 +166,8 @@ TEST_F(Settings, ABlockedSaveSaysSoAndRetriesWhenAsked) {
   CloseHandle(held);
   ASSERT_TRUE(PressButton(box->window, L"Retry") || PressButton(box->window, L"Riprova"));
   EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
-  EXPECT_EQ(ReadFile(settings_).size(), 640u);
+  EXPECT_EQ(ReadFile(settings_ + L".bak"), damaged);
+  EXPECT_EQ(ReadFile(settings_).size(), 4u * 128);  // what was whole in it
 }
 
 TEST_F(Settings, InstalledUnderCyrillicLettersTheVerbsWork) {

@@ -52,15 +52,15 @@ class OptionsFile : public ::testing::Test {
     RemoveFolder(folder_);
   }
 
-  // Until destroyed, the settings file cannot be replaced: on Windows it is held open without
-  // sharing its deletion (as a backup program or a scanner may hold it); in the portable layer
+  // Until destroyed, the file cannot be replaced nor written: on Windows it is held open sharing
+  // only reading (as a backup program or a scanner may hold it); in the portable layer
   // the folder is marked read-only (see files.h).
   class SaveBlock {
    public:
     explicit SaveBlock(const std::wstring& path) {
 #ifdef _WIN32
-      held_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, 0, nullptr);
+      held_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                          nullptr);
 #else
       marker_ = path.substr(0, path.rfind(L'/')) + L"/.read-only";
       std::ofstream(Native(marker_)) << "";
@@ -248,8 +248,19 @@ class TrayLife : public OptionsFile {
     return key.Open(platform::kHkeyClassesRoot, fileClass + L"\\shell\\Registra\\command",
                     platform::kKeyQueryValue) == platform::kRegSuccess;
   }
-  bool Start() { return StartTrayMode(settings_, registry_, tray_, icon_, owner_, folder_); }
-  void Exit(bool damaged) { PrepareExit(tray_, settings_, folder_, damaged, boxes_); }
+  // The tray's start and end, the settings where LocateSettings puts them (the user's folder
+  // beside the program's).
+  bool Start() {
+    file_ = LocateSettings(folder_, UserFolder());
+    return StartTrayMode(settings_, file_, registry_, tray_, icon_, owner_, folder_);
+  }
+  void Exit() { PrepareExit(tray_, settings_, file_, &boxes_); }
+  std::wstring UserFolder() { return folder_ + Separator() + L"utente"; }
+  std::wstring UserCopy() {
+    return UserFolder() + Separator() + L"Corvalinde" + Separator() + L"opz.dat";
+  }
+
+  SettingsFile file_;
 
   struct Owner final : TrayOwner {
     std::uintptr_t hWnd() const override { return 1; }
@@ -271,7 +282,16 @@ TEST_F(TrayLife, AnUntickedAssociationRemovesTheVerbsAndADamagedFileIsKept) {
   EXPECT_FALSE(Start());
   EXPECT_FALSE(VerbExists(L"dllfile"));  // removed, and not written again
   EXPECT_FALSE(VerbExists(L"txt\\shellfile"));
-  Exit(true);
+  // The damaged file cannot be kept (its backup cannot be replaced): it is not replaced either.
+  std::ofstream(Native(path_ + L".bak")) << "older";
+  {
+    SaveBlock backup(path_ + L".bak");
+    Exit();
+  }
+  EXPECT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(Read(), damaged);
+  boxes_ = {};
+  Exit();
   EXPECT_TRUE(boxes_.Shown().empty());
   std::ifstream kept(Native(path_ + L".bak"), std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), damaged);
@@ -279,7 +299,7 @@ TEST_F(TrayLife, AnUntickedAssociationRemovesTheVerbsAndADamagedFileIsKept) {
   Remove(path_ + L".bak");
 
   settings_.Associa = -1;
-  Exit(false);
+  Exit();
   EXPECT_TRUE(Start());
   EXPECT_TRUE(VerbExists(L"dllfile"));
 }
@@ -287,15 +307,45 @@ TEST_F(TrayLife, AnUntickedAssociationRemovesTheVerbsAndADamagedFileIsKept) {
 TEST_F(TrayLife, AFailedSaveSaysWhereAndOffersToTryAgain) {
   ASSERT_TRUE(SaveOpz(path_, DefaultOpzioni()));
   std::string before = Read();
+  ASSERT_TRUE(Start());
   SaveBlock blocked(path_);
-  settings_ = DefaultOpzioni();
   settings_.WinStart = -1;
   boxes_.QueueAnswer(platform::MessageAnswer::Retry);
-  Exit(false);  // tried, asked, tried again, asked, given up
+  Exit();  // tried, asked, tried again, asked, given up
   ASSERT_EQ(boxes_.Shown().size(), 2u);
   EXPECT_EQ(boxes_.Shown()[0].text.rfind(L"Impossibile salvare le opzioni in " + path_, 0), 0u);
   EXPECT_EQ(boxes_.Shown()[0].buttons, platform::MessageButtons::RetryCancel);
   EXPECT_EQ(Read(), before);
+}
+
+// A standard user's Program Files: the program's folder takes no new file. The settings go to
+// the user's own copy, silently, and are read back from there; an unchanged run writes nothing.
+TEST_F(TrayLife, AFolderThatTakesNoFileKeepsTheSettingsInTheUsersOwnCopy) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine runs as root and lets every folder take new files: the decision is the "
+                  "portable code's, tested natively";
+#endif
+  ASSERT_TRUE(SaveOpz(path_, DefaultOpzioni()));
+  const std::string before = Read();
+  MakeFolder(UserFolder());
+  {
+    SaveBlock programFolder(path_);
+    ASSERT_TRUE(Start());
+    settings_.Associa = 0;
+    Exit();
+    EXPECT_TRUE(boxes_.Shown().empty());
+    EXPECT_EQ(Read(), before);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(file_.readFrom, UserCopy());
+    EXPECT_EQ(settings_.Associa, 0);
+    // Nothing changed: a save would meet a folder that takes nothing and say so.
+    SaveBlock userFolder(UserCopy());
+    Exit();
+    EXPECT_TRUE(boxes_.Shown().empty());
+  }
+  Remove(UserCopy());
+  RemoveFolder(UserFolder() + Separator() + L"Corvalinde");
+  RemoveFolder(UserFolder());
 }
 
 TEST(OptionsRecord, ExtensionsArePaddedOrCutToFifty) {

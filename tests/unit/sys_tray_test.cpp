@@ -158,7 +158,8 @@ TEST(TrayStartUp, RebuildsTheVerbsWhateverTheSettingAndAddsTheIcon) {
   Owner owner;
   TrayPicture icon{7};
   Opzioni settings;
-  StartTrayMode(settings, registry, tray, icon, owner, L"/percorso/che/non/esiste");
+  SettingsFile file{L"/percorso/che/non/esiste/opz.dat", L"/percorso/che/non/esiste/opz.dat"};
+  StartTrayMode(settings, file, registry, tray, icon, owner, L"/percorso/che/non/esiste");
   EXPECT_EQ(settings.Ext, DefaultOpzioni().Ext);  // no file: the defaults
   platform::RegistryKey key(registry);
   EXPECT_EQ(key.Open(platform::kHkeyClassesRoot, L"ocxfile\\shell\\Unregistra\\command",

@@ -16,6 +16,7 @@
 #include "app/win32/resource_ids.h"
 #include "platform/host_launcher.h"
 #include "platform/module_loader.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/win32/message_boxes.h"
@@ -52,7 +53,8 @@ struct TrayState {
   Opzioni settings;
   std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
   std::wstring folder = platform::ExecutableFolder();
-  bool settingsDamaged = false;
+  SettingsFile settingsFile =
+      LocateSettings(platform::ExecutableFolder(), platform::UserSettingsFolder());
 };
 
 TrayState* g_tray = nullptr;
@@ -64,10 +66,11 @@ CSysTray& Tray() {
 }
 
 // "Esci", and any closing of the main window: icon away, settings saved, process ended at once.
-[[noreturn]] void ExitNow() {
+// At the end of the Windows session nothing is shown: nobody is there to answer.
+[[noreturn]] void ExitNow(bool sessionEnding = false) {
   if (g_tray) {
     platform::win32::SystemMessageBoxes boxes;
-    PrepareExit(Tray(), g_tray->settings, g_tray->folder, g_tray->settingsDamaged, boxes);
+    PrepareExit(Tray(), g_tray->settings, g_tray->settingsFile, sessionEnding ? nullptr : &boxes);
   }
   ExitProcess(0);
 }
@@ -145,8 +148,8 @@ void StartTray(HWND mainWindow) {
                       GetModuleHandleW(nullptr), nullptr);
   g_tray->icon.handle = reinterpret_cast<std::uintptr_t>(
       LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINDE)));
-  g_tray->settingsDamaged = !StartTrayMode(g_tray->settings, *g_tray->registry, Tray(),
-                                           g_tray->icon, g_tray->picTrayControl, g_tray->folder);
+  StartTrayMode(g_tray->settings, g_tray->settingsFile, *g_tray->registry, Tray(), g_tray->icon,
+                g_tray->picTrayControl, g_tray->folder);
   // The window stays hidden: it is minimised and never restored.
 }
 
@@ -233,7 +236,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) ExitNow();
+      if (wParam) ExitNow(true);
       return 0;
     case WM_CLOSE:
       if (!platform::win32::PutOffCloseWhileWorking(window)) ExitNow();

@@ -80,9 +80,38 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view content, std:
   return ok;
 }
 
-bool CopyFileOver(const std::wstring& from, const std::wstring& to) {
+bool CopyFileOver(const std::wstring& from, const std::wstring& to, std::uint32_t* error) {
   std::optional<std::string> content = ReadFileStart(from, std::size_t(1) << 30);
-  return content && ReplaceFileContent(to, *content);
+  if (!content) {
+    if (error) *error = static_cast<std::uint32_t>(errno);
+    return false;
+  }
+  return ReplaceFileContent(to, *content, error);
+}
+
+bool FolderAcceptsNewFiles(const std::wstring& folder) {
+  std::string native = Native(folder) + "/";
+  if (access((native + kReadOnlyMarker).c_str(), F_OK) == 0) return false;
+  std::string probe = native + "." + Native(RandomName()) + ".tmp";
+  int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}
+
+bool MakeFolder(const std::wstring& folder) {
+  struct stat info {};
+  return mkdir(Native(folder).c_str(), 0755) == 0 ||
+         (stat(Native(folder).c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+}
+
+std::wstring UserSettingsFolder() {
+  if (const char* appData = std::getenv("APPDATA"); appData && *appData) {
+    return portable::Utf8ToWide(appData);
+  }
+  const char* home = std::getenv("HOME");
+  return home && *home ? portable::Utf8ToWide(std::string(home) + "/.config") : std::wstring();
 }
 
 namespace {

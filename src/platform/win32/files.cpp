@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <utility>
@@ -79,8 +80,33 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view content, std:
   return true;
 }
 
-bool CopyFileOver(const std::wstring& from, const std::wstring& to) {
-  return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+bool CopyFileOver(const std::wstring& from, const std::wstring& to, std::uint32_t* error) {
+  if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
+  if (error) *error = GetLastError();
+  return false;
+}
+
+bool FolderAcceptsNewFiles(const std::wstring& folder) {
+  HANDLE probe = CreateFileW(JoinPath(folder, L"." + RandomName() + L".tmp").c_str(), GENERIC_WRITE,
+                             0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(probe);
+  return true;
+}
+
+bool MakeFolder(const std::wstring& folder) {
+  if (CreateDirectoryW(folder.c_str(), nullptr)) return true;
+  DWORD attributes = GetFileAttributesW(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring UserSettingsFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) {
+    return {};
+  }
+  return folder;
 }
 
 namespace {

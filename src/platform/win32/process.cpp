@@ -18,13 +18,29 @@ std::wstring ArgumentText() {
   return p;
 }
 
+namespace {
+
+// The path with every short (8.3) name in it spelt out: one program folder, one spelling.
+std::wstring LongPathOf(const std::wstring& path) {
+  DWORD length = GetLongPathNameW(path.c_str(), nullptr, 0);
+  if (length == 0) return path;
+  std::wstring full(length, L'\0');
+  length = GetLongPathNameW(path.c_str(), full.data(), length);
+  if (length == 0 || length >= full.size()) return path;
+  full.resize(length);
+  return full;
+}
+
+}  // namespace
+
 std::wstring ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n < path.size()) {
       path.resize(n);
-      return path;
+      // As it was started, it may be C:\PROGRA~1\CORVAL~1\Corvalinde.exe.
+      return LongPathOf(path);
     }
     path.resize(path.size() * 2);
   }
