@@ -9,8 +9,10 @@
 //   kMostHostOutput bytes, so that nothing a host writes can hold the caller past its limits.
 //   Data from any process but the host is ignored.
 // - The host has `loadLimit` to write `loadedMark` (the module is loaded), then `entryLimit`
-//   more to end; past either it is stopped (timedOut), so nothing of the module stays loaded
-//   anywhere. Every process the host starts ends with the run, whatever way it ends.
+//   to write `doneMark` (its report) or end, and after each `doneMark` (a host running several
+//   modules) `loadLimit` again for the next; past any of them it is stopped (timedOut), so
+//   nothing of the module stays loaded anywhere. Every process the host starts ends with the
+//   run, whatever way it ends.
 // - `elevated`: started through the shell's "runas" verb (the elevation prompt); not started,
 //   with startError 1223 (ERROR_CANCELLED), when the user refused it.
 // - HostRun says whether the host started (else startError, the system's reason), how it ended
@@ -52,7 +54,8 @@ class HostLauncher {
   // window shows `activity` and the time gone by.
   virtual HostRun Run(const std::wstring& program, const std::wstring& arguments,
                       const std::wstring& token, bool elevated, const std::wstring& activity,
-                      std::string_view loadedMark, std::chrono::milliseconds loadLimit,
+                      std::string_view loadedMark, std::string_view doneMark,
+                      std::chrono::milliseconds loadLimit,
                       std::chrono::milliseconds entryLimit) = 0;
   // Runs `work` on a thread of its own and waits for it the same way (here: at once, in line).
   virtual void RunWhileWaiting(const std::wstring& activity, const std::function<void()>& work) {

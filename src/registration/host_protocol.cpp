@@ -1,5 +1,6 @@
 #include "registration/host_protocol.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/letter_case.h"
@@ -83,6 +84,20 @@ bool NamesHostSwitch(std::wstring_view text) {
   return false;
 }
 
+std::vector<std::wstring> HostFiles(const HostCommand& command) {
+  std::vector<std::wstring> files;
+  for (std::size_t start = 0; start <= command.file.size();) {
+    std::size_t end = std::min(command.file.find(kHostFileSeparator, start), command.file.size());
+    files.push_back(command.file.substr(start, end - start));
+    start = end + 1;
+  }
+  return files;
+}
+
+std::string HostReportStart(std::wstring_view token) {
+  return "result " + Narrow(token) + " ";
+}
+
 std::string HostLoadedMark(std::wstring_view token) {
   return "loaded " + Narrow(token) + "\n";
 }
@@ -96,12 +111,11 @@ std::string HostReport(std::wstring_view token, const RegistrationResult& result
   return line;
 }
 
-std::optional<RegistrationResult> ParseHostReport(std::string_view output,
-                                                  std::wstring_view token) {
-  if (!IsToken(token)) return std::nullopt;
-  const std::string start = "result " + Narrow(token) + " ";
-  std::size_t at = output.rfind(start);
-  if (at == std::string_view::npos) return std::nullopt;
+namespace {
+
+// The report whose line starts at `at`, after `start`.
+std::optional<RegistrationResult> ReportAt(std::string_view output, std::size_t at,
+                                           std::string_view start) {
   std::size_t end = output.find('\n', at);
   if (end == std::string_view::npos) return std::nullopt;  // cut short: no report
   std::string line(output.substr(at + start.size(), end - at - start.size()));
@@ -118,6 +132,26 @@ std::optional<RegistrationResult> ParseHostReport(std::string_view output,
   result.loadError = static_cast<std::uint32_t>(error);
   result.architecture = static_cast<ModuleArchitecture>(architecture);
   return result;
+}
+
+}  // namespace
+
+std::optional<RegistrationResult> ParseHostReport(std::string_view output,
+                                                  std::wstring_view token) {
+  std::vector<RegistrationResult> reports = ParseHostReports(output, token);
+  if (reports.empty()) return std::nullopt;
+  return reports.back();
+}
+
+std::vector<RegistrationResult> ParseHostReports(std::string_view output, std::wstring_view token) {
+  std::vector<RegistrationResult> reports;
+  if (!IsToken(token)) return reports;
+  const std::string start = HostReportStart(token);
+  for (std::size_t at = output.find(start); at != std::string_view::npos;
+       at = output.find(start, at + 1)) {
+    if (auto report = ReportAt(output, at, start)) reports.push_back(*report);
+  }
+  return reports;
 }
 
 }  // namespace corvalinde

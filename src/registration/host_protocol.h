@@ -7,14 +7,16 @@
 // names the channel the parent made for this host and starts every line the host reports, so
 // that nothing else (a module printing, a host command typed by hand) passes for a host;
 // /capture names the scratch key under HKEY_CURRENT_USER a capture maps the roots to; the
-// path runs to the end of the text, so it may hold any character. The switch is internal; a
-// command text that names it in any other form is refused as invalid parameters, and so is a
-// well-formed one whose channel does not exist.
+// path runs to the end of the text, so it may hold any character. Several paths, joined by
+// "|" (which no Windows file name holds), are run one after the other, each reported. The switch is
+// internal; a command text that names it in any other form is refused as invalid parameters, and so
+// is a well-formed one whose channel does not exist.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "registration/reg_unreg_module.h"
 
@@ -29,6 +31,9 @@ struct HostCommand {
 };
 
 std::wstring HostArguments(const HostCommand& command);
+// The files a command names, in order.
+std::vector<std::wstring> HostFiles(const HostCommand& command);
+inline constexpr wchar_t kHostFileSeparator = L'|';
 std::optional<HostCommand> ParseHostCommand(std::wstring_view commandText);
 // True when the text names the host switch at all (well-formed or not).
 bool NamesHostSwitch(std::wstring_view commandText);
@@ -40,6 +45,10 @@ std::wstring NewHostToken();
 std::string HostLoadedMark(std::wstring_view token);
 // One line: the token, the outcome, entry status, load error and architecture as numbers.
 std::string HostReport(std::wstring_view token, const RegistrationResult& result);
+// How every report of a launch starts.
+std::string HostReportStart(std::wstring_view token);
+// Every well-formed report with this token, in order.
+std::vector<RegistrationResult> ParseHostReports(std::string_view output, std::wstring_view token);
 // The last report with this token in what the host wrote; nothing when there is none or it is
 // malformed.
 std::optional<RegistrationResult> ParseHostReport(std::string_view output, std::wstring_view token);

@@ -1,5 +1,7 @@
 #include "registration/host_registrar.h"
 
+#include <algorithm>
+
 #include "common/texts.h"
 #include "registration/architecture_handoff.h"
 #include "registration/dependency_diagnosis.h"
@@ -50,6 +52,62 @@ std::optional<RegistrationResult> HostRegistrar::RunAsAdministrator(const std::w
   return result;
 }
 
+std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
+    const std::vector<std::wstring>& fileNames, const std::wstring& mode, RegistrationScope scope) {
+  RetriedOutcomes outcomes(fileNames.size());
+  std::vector<std::size_t> ours;
+  std::wstring joined;
+  for (std::size_t i = 0; i < fileNames.size(); ++i) {
+    ModuleArchitecture architecture = ReadModuleArchitecture(fileNames[i]);
+    if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
+      continue;
+    }
+    if (fileNames[i].find(kHostFileSeparator) != std::wstring::npos) continue;  // no such file
+    ours.push_back(i);
+    joined += (joined.empty() ? L"" : std::wstring(1, kHostFileSeparator)) + fileNames[i];
+  }
+  bool asked = false;
+  if (!ours.empty()) {
+    HostCommand command{mode.empty()       ? L"R"
+                        : mode.size() == 1 ? mode
+                                           : L"?",
+                        joined,
+                        scope,
+                        NewHostToken(),
+                        {}};
+    constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
+    platform::HostRun run = launcher_.Run(
+        executablePath_, HostArguments(command), command.token, true,
+        std::wstring(texts::kRegistering) + fileNames[ours.front()], HostLoadedMark(command.token),
+        HostReportStart(command.token), kLimit, kLimit);
+    constexpr std::uint32_t kCancelled = 1223;  // the user said no to the elevation prompt
+    if (!run.started && run.startError == kCancelled) return std::nullopt;
+    asked = true;
+    std::vector<RegistrationResult> reports = ParseHostReports(run.output, command.token);
+    for (std::size_t k = 0; k < ours.size(); ++k) {
+      if (k < reports.size()) {
+        outcomes[ours[k]] = reports[k];
+      } else if (k == reports.size()) {
+        // The module the host ended in: its crash or time-out; those after it never ran.
+        platform::HostRun ended = run;
+        ended.output.clear();
+        outcomes[ours[k]] = OutcomeOfHost(ended, command.token);
+      }
+      if (outcomes[ours[k]]) Diagnose(*outcomes[ours[k]], fileNames[ours[k]]);
+    }
+  }
+  for (std::size_t i = 0; i < fileNames.size(); ++i) {
+    if (std::find(ours.begin(), ours.end(), i) != ours.end()) continue;
+    outcomes[i] = RunAsAdministrator(fileNames[i], mode, scope);
+    if (!outcomes[i]) {
+      if (!asked) return std::nullopt;
+      break;
+    }
+    asked = true;
+  }
+  return outcomes;
+}
+
 RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const std::wstring& mode,
                                           RegistrationScope scope, bool elevated,
                                           const std::wstring& captureKey) {
@@ -80,10 +138,10 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
   constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
   const std::wstring activity =
       std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName;
-  RegistrationResult result =
-      OutcomeOfHost(launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
-                                  HostLoadedMark(command.token), kLimit, kLimit),
-                    command.token);
+  RegistrationResult result = OutcomeOfHost(
+      launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
+                    HostLoadedMark(command.token), HostReportStart(command.token), kLimit, kLimit),
+      command.token);
   Diagnose(result, fileName);
   return result;
 }

@@ -34,6 +34,11 @@ class HostRegistrar final : public Registrar {
   std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
                                                        const std::wstring& mode,
                                                        RegistrationScope scope) override;
+  // The files this build hosts in one elevated host (one prompt); those of the other
+  // architecture one by one, through the twin.
+  std::optional<RetriedOutcomes> RunAllAsAdministrator(const std::vector<std::wstring>& fileNames,
+                                                       const std::wstring& mode,
+                                                       RegistrationScope scope) override;
 
  private:
   RegistrationResult RunHost(const std::wstring& fileName, const std::wstring& mode,

@@ -35,11 +35,17 @@ class ReportingLoader final : public platform::ModuleLoader {
 void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
                const std::function<void(std::string_view)>& writeToParent) {
   ReportingLoader reporting(loader, HostLoadedMark(command.token), writeToParent);
-  writeToParent(
-      HostReport(command.token,
-                 command.captureKey.empty()
-                     ? RegUnregModuleInScope(command.file, command.mode, command.scope, reporting)
-                     : CaptureModule(command.file, command.captureKey, reporting)));
+  if (!command.captureKey.empty()) {
+    writeToParent(
+        HostReport(command.token, CaptureModule(command.file, command.captureKey, reporting)));
+    return;
+  }
+  for (const std::wstring& file : HostFiles(command)) {
+    RegistrationResult result = RegUnregModuleInScope(file, command.mode, command.scope, reporting);
+    writeToParent(HostReport(command.token, result));
+    // A worker still running in a module must meet no other: its mapping, its state.
+    if (result.outcome == RegTimeout) return;
+  }
 }
 
 }  // namespace corvalinde

@@ -10,7 +10,8 @@
 
 namespace corvalinde {
 
-// Writes the loaded mark once the module's load has ended (whichever way), then the report.
+// For each module of the command, in order: the loaded mark once its load has ended (whichever
+// way), then its report; after a time-out, nothing more.
 // The caller ends the process right after: a worker that did not end in time dies with it.
 void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
                const std::function<void(std::string_view)>& writeToParent);

@@ -151,9 +151,11 @@ void RegUnregDialog::Avvia() {
   const std::wstring mode = unregister && !capturing ? L"U" : L"R";
   const RegistrationScope scope = perUser ? RegistrationScope::User : RegistrationScope::Machine;
   std::wstring summary;
+  std::vector<std::wstring> lines;  // each file's, as the summary shows it
   std::vector<ResultRow> rows;
   std::size_t done = 0;
   std::vector<std::wstring> refused;  // for want of administrator rights
+  std::vector<std::size_t> refusedAt;
   for (std::size_t i = 0; i < files.size(); ++i) {
     // "a.dll; b.dll" is how people type lists: the blank after ";" belongs to no file name
     // (Windows drops trailing blanks itself, and a leading one would make the path relative).
@@ -171,10 +173,12 @@ void RegUnregDialog::Avvia() {
     if (!capturing && !elevated_ && scope == RegistrationScope::Machine &&
         NeedsAdministrator(result)) {
       refused.push_back(file);
+      refusedAt.push_back(i);
       summary += texts::kNeedsAdministratorMark;
     }
     line += DependencyLines(result.dependencies);
     summary += line;
+    lines.push_back(line);
     done += result.outcome == RegDone;
     rows.push_back(
         {file, std::wstring(result.outcome == RegDone ? texts::kResultDone : texts::kResultFailed),
@@ -201,13 +205,20 @@ void RegUnregDialog::Avvia() {
                    std::wstring(texts::kTitleInfo)}) != platform::MessageAnswer::Yes) {
     return;
   }
-  std::wstring retried;
-  for (const std::wstring& file : refused) {
-    std::optional<RegistrationResult> result = registrar_.RunAsAdministrator(file, mode, scope);
-    if (!result) return;  // the elevation prompt was refused: nothing more to say
-    retried += SummaryLine(*result, file);
+  std::optional<Registrar::RetriedOutcomes> retried =
+      registrar_.RunAllAsAdministrator(refused, mode, scope);
+  if (!retried) return;  // the elevation prompt was refused: nothing more to say
+  // Every file's outcome: the retried ones' as they are now, a file the retry never reached
+  // as it was.
+  for (std::size_t k = 0; k < refused.size(); ++k) {
+    if (const auto& result = (*retried)[k]) {
+      lines[refusedAt[k]] =
+          SummaryLine(*result, refused[k]) + DependencyLines(result->dependencies);
+    }
   }
-  boxes_.Show({retried, platform::MessageIcon::Information, platform::MessageButtons::Ok,
+  std::wstring final;
+  for (const std::wstring& line : lines) final += line;
+  boxes_.Show({final, platform::MessageIcon::Information, platform::MessageButtons::Ok,
                std::wstring(texts::kTitleInfo)});
 }
 

@@ -59,6 +59,22 @@ class Registrar {
   virtual std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
                                                                const std::wstring& mode,
                                                                RegistrationScope scope) = 0;
+  // Several files with administrator rights, asking as few times as it can (here: once a
+  // file). Nothing when the user refused the first prompt; otherwise an outcome for each file
+  // in order, none for a file the run never reached (a later prompt refused, or a module
+  // before it that crashed or hung).
+  using RetriedOutcomes = std::vector<std::optional<RegistrationResult>>;
+  virtual std::optional<RetriedOutcomes> RunAllAsAdministrator(
+      const std::vector<std::wstring>& fileNames, const std::wstring& mode,
+      RegistrationScope scope) {
+    RetriedOutcomes outcomes(fileNames.size());
+    for (std::size_t i = 0; i < fileNames.size(); ++i) {
+      outcomes[i] = RunAsAdministrator(fileNames[i], mode, scope);
+      if (!outcomes[i]) break;
+    }
+    if (!fileNames.empty() && !outcomes[0]) return std::nullopt;
+    return outcomes;
+  }
 };
 
 // A refusal that administrator rights would lift: the entry point failed with access denied

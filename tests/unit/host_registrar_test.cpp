@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "app/command_line_run.h"
@@ -139,10 +140,12 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
   EXPECT_EQ(back->architecture, result.architecture);
 }
 
-// A launcher that records what it was asked to start and ends as scripted.
+// A launcher that records what it was asked to start and ends as scripted: one report per file
+// named (several are joined by "|"), or only `reportsBeforeEnd` of them before the host ends
+// with `endCode`.
 struct ScriptedLauncher final : platform::HostLauncher {
   HostRun Run(const std::wstring& program, const std::wstring& arguments, const std::wstring& token,
-              bool elevated, const std::wstring&, std::string_view mark,
+              bool elevated, const std::wstring&, std::string_view mark, std::string_view,
               std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit) override {
     if (elevated && refuseElevation) {
       HostRun refused;
@@ -153,8 +156,15 @@ struct ScriptedLauncher final : platform::HostLauncher {
     tokens.push_back(token);
     elevatedRuns += elevated;
     limits = {loadLimit, entryLimit};
-    return Ended(0, std::string(mark) + HostReport(token, RegistrationResult{}));
+    std::size_t files = 1 + std::count(arguments.begin(), arguments.end(), kHostFileSeparator);
+    std::string output;
+    for (std::size_t i = 0; i < std::min(files, reportsBeforeEnd); ++i) {
+      output += std::string(mark) + HostReport(token, RegistrationResult{});
+    }
+    return Ended(files <= reportsBeforeEnd ? 0 : endCode, output + std::string(mark));
   }
+  std::size_t reportsBeforeEnd = 1000;
+  std::uint32_t endCode = 0;
   bool refuseElevation = false;
   int elevatedRuns = 0;
   std::vector<std::pair<std::wstring, std::wstring>> started;
@@ -215,23 +225,48 @@ TEST_F(HostChoice, AsAdministratorOnlyTheHostIsElevatedAndARefusedPromptIsNoOutc
   ASSERT_TRUE(result.has_value());
   EXPECT_EQ(result->outcome, RegEntryMissing);  // the scripted report came through
   EXPECT_EQ(launcher_.elevatedRuns, 1);
+
+  // Three files, one host, one prompt; the host crashes in the second: the third never ran.
+  const std::wstring module = ArchModule("x86_64");
+  launcher_.reportsBeforeEnd = 1;
+  launcher_.endCode = 0xC0000005;
+  auto all =
+      registrar_.RunAllAsAdministrator({module, module, module}, L"U", RegistrationScope::Machine);
+  ASSERT_TRUE(all.has_value());
+  EXPECT_EQ(launcher_.elevatedRuns, 2);
+  EXPECT_EQ(launcher_.started.back().second, L"/host U /token " + launcher_.tokens.back() +
+                                                 L" /filename " + module + L"|" + module + L"|" +
+                                                 module);
+  ASSERT_EQ(all->size(), 3u);
+  EXPECT_EQ((*all)[0]->outcome, RegEntryMissing);
+  EXPECT_EQ((*all)[1]->outcome, RegCrashed);
+  EXPECT_EQ((*all)[1]->crashCode, 0xC0000005u);
+  EXPECT_FALSE((*all)[2].has_value());
+
   launcher_.refuseElevation = true;
   EXPECT_FALSE(
       registrar_.RunAsAdministrator(ArchModule("x86_64"), L"R", RegistrationScope::Machine));
+  EXPECT_FALSE(
+      registrar_.RunAllAsAdministrator({module, module}, L"R", RegistrationScope::Machine));
 }
 
-TEST(HostSide, SaysLoadedThenReportsTheEngineOutcome) {
+// Several modules (an elevated retry): each loaded, run and reported in turn.
+TEST(HostSide, SaysLoadedThenReportsTheEngineOutcomeOfEachModule) {
   testing::ModuleFolderAsCurrent inModuleFolder;
   testing::MarkerFile marker;
   auto loader = platform::MakeSystemModuleLoader();
   std::string written;
-  RunAsHost({L"u", testing::TestModuleFileName("testmod_good"), RegistrationScope::Machine, kToken},
+  const std::wstring good = testing::TestModuleFileName("testmod_good");
+  RunAsHost({L"u", good + kHostFileSeparator + L"non esiste.dll" + kHostFileSeparator + good,
+             RegistrationScope::Machine, kToken},
             *loader, [&](std::string_view text) { written += text; });
   EXPECT_EQ(written.rfind(kLoaded, 0), 0u);
-  auto report = ParseHostReport(written, kToken);
-  ASSERT_TRUE(report.has_value());
-  EXPECT_EQ(report->outcome, RegDone);
-  EXPECT_EQ(marker.Lines(), std::vector<std::string>{"unregister"});
+  std::vector<RegistrationResult> reports = ParseHostReports(written, kToken);
+  ASSERT_EQ(reports.size(), 3u);
+  EXPECT_EQ(reports[0].outcome, RegDone);
+  EXPECT_EQ(reports[1].outcome, RegModuleInvalid);
+  EXPECT_EQ(reports[2].outcome, RegDone);
+  EXPECT_EQ(marker.Lines(), (std::vector<std::string>{"unregister", "unregister"}));
 }
 
 }  // namespace

@@ -166,11 +166,22 @@ TEST(RegUnregElevation, RefusedFilesAreMarkedAndRetriedTogetherOnce) {
             L"Operazione conclusa con successo per a.dll\r\n"
             L"Operazione conclusa con successo per b.dll\r\n");
 
+  // A later prompt refused: what ran elevated is still told, the rest as it first was.
+  registrar.elevatedRuns.clear();
+  registrar.elevatedRefusedFrom = 1;
+  boxes.QueueAnswer(platform::MessageAnswer::Yes);
+  dialog.Avvia();
+  ASSERT_EQ(boxes.Shown().size(), 4u);
+  EXPECT_EQ(boxes.Shown()[3].text.rfind(L"Operazione conclusa con successo per a.dll\r\n"
+                                        L"Operazione non riuscita per b.dll (codice 0x80070005)",
+                                        0),
+            0u);
+
   // For this user only, rights do not matter: nothing is offered.
   dialog.perUser = true;
   dialog.Avvia();
-  EXPECT_EQ(boxes.Shown().size(), 3u);
-  EXPECT_EQ(boxes.Shown()[2].buttons, platform::MessageButtons::Ok);
+  EXPECT_EQ(boxes.Shown().size(), 5u);
+  EXPECT_EQ(boxes.Shown()[4].buttons, platform::MessageButtons::Ok);
   EXPECT_EQ(registrar.scopes.back(), RegistrationScope::User);
 }
 

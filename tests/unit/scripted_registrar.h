@@ -30,11 +30,13 @@ struct ScriptedRegistrar final : Registrar {
                                                        const std::wstring&,
                                                        RegistrationScope) override {
     elevatedRuns.push_back(fileName);
+    if (elevatedRefusedFrom && elevatedRuns.size() > *elevatedRefusedFrom) return std::nullopt;
     return elevated;
   }
 
   RegistrationResult result;
   std::optional<RegistrationResult> elevated;
+  std::optional<std::size_t> elevatedRefusedFrom;  // the prompts after that many are refused
   std::function<void(const std::wstring&)> whileCapturing;
   std::vector<std::wstring> runs, elevatedRuns, captures;
   std::vector<RegistrationScope> scopes;

@@ -63,21 +63,30 @@ void Stop(HANDLE process, HANDLE job) {
 }
 
 // Watches a started host: `loadLimit` until `loadedMark` shows in what it writes, then
-// `entryLimit` more; past either the host and all it started are stopped.
+// `entryLimit` until `doneMark` does, and so on; past any of them the host and all it started
+// are stopped.
 void Watch(HANDLE process, HANDLE job, ChannelReader& channel, const std::wstring& activity,
-           std::string_view loadedMark, std::chrono::milliseconds loadLimit,
-           std::chrono::milliseconds entryLimit, HostRun& run) {
+           std::string_view loadedMark, std::string_view doneMark,
+           std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit,
+           HostRun& run) {
   win32::BusyWait busy(activity);
   using Clock = std::chrono::steady_clock;
   Clock::time_point deadline = Clock::now() + loadLimit;
-  bool loaded = false;
+  auto lastOf = [&](std::string_view mark, std::size_t from) {
+    std::size_t at = run.output.rfind(mark);
+    return at != std::string::npos && at >= from ? at : std::string::npos;
+  };
   auto read = [&] {
     std::size_t before = run.output.size();
     channel.ReadSome(run.output);
-    std::size_t from = before > loadedMark.size() ? before - loadedMark.size() : 0;
-    if (!loaded && run.output.find(loadedMark, from) != std::string::npos) {
-      loaded = true;
+    std::size_t marks = std::max(loadedMark.size(), doneMark.size());
+    std::size_t from = before > marks ? before - marks : 0;
+    // What the host said last decides the limit now running.
+    std::size_t loaded = lastOf(loadedMark, from), done = lastOf(doneMark, from);
+    if (loaded != std::string::npos && (done == std::string::npos || loaded > done)) {
       deadline = Clock::now() + entryLimit;
+    } else if (done != std::string::npos) {
+      deadline = Clock::now() + loadLimit;
     }
     if (run.output.size() > kMostHostOutput) {
       run.output.erase(0, run.output.size() - kMostHostOutput);  // the report comes last
@@ -119,7 +128,8 @@ class Win32HostLauncher final : public HostLauncher {
 
   HostRun Run(const std::wstring& program, const std::wstring& arguments, const std::wstring& token,
               bool elevated, const std::wstring& activity, std::string_view loadedMark,
-              std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit) override {
+              std::string_view doneMark, std::chrono::milliseconds loadLimit,
+              std::chrono::milliseconds entryLimit) override {
     HostRun run;
     UniqueKernelHandle channel = win32::CreateHostChannel(token);
     if (!channel) {
@@ -134,7 +144,8 @@ class Win32HostLauncher final : public HostLauncher {
     }
     run.started = true;
     ChannelReader reader(channel.get(), GetProcessId(process.get()));
-    Watch(process.get(), job.get(), reader, activity, loadedMark, loadLimit, entryLimit, run);
+    Watch(process.get(), job.get(), reader, activity, loadedMark, doneMark, loadLimit, entryLimit,
+          run);
     // Whatever the module started and left running ends with the run.
     if (job) TerminateJobObject(job.get(), 0);
     return run;  // closing the channel ends an elevated host we could not stop ourselves
