@@ -8,6 +8,7 @@
 #include "app/module_check.h"
 #include "common/texts.h"
 #include "registration/host_protocol.h"
+#include "registration/user_scope_scratch.h"
 
 namespace corvalinde {
 namespace {
@@ -61,9 +62,10 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
                                : mode == L"U" ? texts::kUnregisteredOk
                                               : std::wstring_view();
       if (done.empty()) return std::nullopt;
-      return MessageRequest{Join({texts::kModuleLabel, fileName, texts::kCrLf, done}),
-                            MessageIcon::Information, platform::MessageButtons::Ok,
-                            std::wstring(texts::kTitleRegistered)};
+      return MessageRequest{
+          Join({texts::kModuleLabel, fileName, texts::kCrLf, done, NotAppliedLines(result)}),
+          MessageIcon::Information, platform::MessageButtons::Ok,
+          std::wstring(texts::kTitleRegistered)};
     }
     case RegEntryMissing:
       return Error(std::wstring(texts::kEntryPointMissing));

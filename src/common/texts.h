@@ -211,6 +211,9 @@ inline constexpr std::wstring_view kRequiredBy = L" (richiesta da ";
 inline constexpr std::wstring_view kAtFirstUse = L", al primo uso";
 inline constexpr std::wstring_view kFunctionIn = L" in ";
 inline constexpr std::wstring_view kUnknownMachine = L"di tipo sconosciuto";
+// Registered for this user only: what the module wrote for the machine and was not applied.
+inline constexpr std::wstring_view kNotAppliedForUser = L"Non applicato per l'utente corrente: ";
+inline constexpr std::wstring_view kAndOtherKeys = L"… e altre ";
 // After the first twenty problems: how many more there are.
 inline constexpr std::wstring_view kAndOthers = L"… e altri ";
 // The busy window while the files are read after a failed load.

@@ -27,6 +27,11 @@ void RemoveProgramKeysIfEmpty(platform::Registry& registry) {
 
 }  // namespace
 
+void DeleteScratchKey(platform::Registry& registry, const std::wstring& scratchKey) {
+  DeleteKeyTree(registry, platform::kHkeyCurrentUser, scratchKey);
+  RemoveProgramKeysIfEmpty(registry);
+}
+
 void RemoveAbandonedCaptures(platform::Registry& registry) {
   std::vector<std::wstring> scratchKeys;
   {
@@ -82,8 +87,7 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
     }
   }
   // Whatever happened: the host has ended (a time-out ended it), so nothing writes there now.
-  DeleteKeyTree(registry, platform::kHkeyCurrentUser, scratch);
-  RemoveProgramKeysIfEmpty(registry);
+  DeleteScratchKey(registry, scratch);
   return capture;
 }
 

@@ -34,6 +34,10 @@ inline constexpr std::wstring_view kCaptureParentKey = L"Software\\Corvalinde\\C
 // process's id, so that the keys of a run that died are known for what they are.
 std::wstring NewScratchKey();
 
+// Deletes a scratch key (links in it deleted, never followed), and the program's keys once
+// empty.
+void DeleteScratchKey(platform::Registry& registry, const std::wstring& scratchKey);
+
 // Deletes the scratch keys whose process no longer runs (the capture died with it, or was
 // stopped before it could clean up), and the program's keys once empty.
 void RemoveAbandonedCaptures(platform::Registry& registry);

@@ -14,6 +14,7 @@ constexpr std::wstring_view kFileSwitch = L" /filename ";
 constexpr std::wstring_view kUserSwitch = L" /user";
 constexpr std::wstring_view kTokenSwitch = L" /token ";
 constexpr std::wstring_view kCaptureSwitch = L" /capture ";
+constexpr std::wstring_view kScratchSwitch = L" /scratch ";
 constexpr std::size_t kTokenLength = 32;
 
 bool IsToken(std::wstring_view text) {
@@ -37,6 +38,7 @@ std::wstring HostArguments(const HostCommand& command) {
   if (command.scope == RegistrationScope::User) text += kUserSwitch;
   text += std::wstring(kTokenSwitch) + command.token;
   if (!command.captureKey.empty()) text += std::wstring(kCaptureSwitch) + command.captureKey;
+  if (!command.scratchKey.empty()) text += std::wstring(kScratchSwitch) + command.scratchKey;
   return text + std::wstring(kFileSwitch) + command.file;
 }
 
@@ -66,7 +68,8 @@ std::optional<HostCommand> ParseHostCommand(std::wstring_view text) {
     return true;
   };
   if (!startsAt(at, kTokenSwitch) || !takeValue(kTokenSwitch, command.token) ||
-      !IsToken(command.token) || !takeValue(kCaptureSwitch, command.captureKey)) {
+      !IsToken(command.token) || !takeValue(kCaptureSwitch, command.captureKey) ||
+      !takeValue(kScratchSwitch, command.scratchKey)) {
     return std::nullopt;
   }
   if (!startsAt(at, kFileSwitch) || text.size() == at + kFileSwitch.size()) return std::nullopt;

@@ -5,7 +5,9 @@
 #include "common/texts.h"
 #include "registration/architecture_handoff.h"
 #include "registration/dependency_diagnosis.h"
+#include "registration/capture_to_file.h"
 #include "registration/host_protocol.h"
+#include "registration/user_scope_scratch.h"
 
 namespace corvalinde {
 
@@ -135,6 +137,12 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
                       : mode.size() == 1 ? mode
                                          : L"?",
                       fileName, scope, NewHostToken(), captureKey};
+  // For this user only, the machine's keys are mapped away too; the scratch key is ours to read
+  // and delete once the host has ended (a time-out ended it).
+  if (!elevated && scope == RegistrationScope::User && captureKey.empty() && registry_) {
+    RemoveAbandonedCaptures(*registry_);
+    command.scratchKey = NewScratchKey();
+  }
   constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
   const std::wstring activity =
       std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName;
@@ -142,6 +150,12 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
       launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
                     HostLoadedMark(command.token), HostReportStart(command.token), kLimit, kLimit),
       command.token);
+  if (!command.scratchKey.empty()) {
+    if (result.outcome == RegDone) {
+      result.notApplied = MachineKeysNotApplied(*registry_, command.scratchKey);
+    }
+    DeleteScratchKey(*registry_, command.scratchKey);
+  }
   Diagnose(result, fileName);
   return result;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/host_launcher.h"
+#include "platform/registry.h"
 #include "registration/reg_unreg_module.h"
 
 namespace corvalinde {
@@ -25,8 +26,11 @@ RegistrationResult OutcomeOfHost(const platform::HostRun& run, std::wstring_view
 
 class HostRegistrar final : public Registrar {
  public:
-  HostRegistrar(platform::HostLauncher& launcher, std::wstring executablePath)
-      : launcher_(launcher), executablePath_(std::move(executablePath)) {}
+  // With `registry`, a registration for this user only keeps the machine's keys out of reach
+  // too (user_scope_scratch.h).
+  HostRegistrar(platform::HostLauncher& launcher, std::wstring executablePath,
+                platform::Registry* registry = nullptr)
+      : launcher_(launcher), executablePath_(std::move(executablePath)), registry_(registry) {}
   RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                          RegistrationScope scope) override;
   RegistrationResult Capture(const std::wstring& fileName, const std::wstring& scratchKey) override;
@@ -49,6 +53,7 @@ class HostRegistrar final : public Registrar {
 
   platform::HostLauncher& launcher_;
   std::wstring executablePath_;
+  platform::Registry* registry_;
 };
 
 }  // namespace corvalinde

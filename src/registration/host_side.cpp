@@ -41,7 +41,8 @@ void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
     return;
   }
   for (const std::wstring& file : HostFiles(command)) {
-    RegistrationResult result = RegUnregModuleInScope(file, command.mode, command.scope, reporting);
+    RegistrationResult result =
+        RegUnregModuleInScope(file, command.mode, command.scope, reporting, command.scratchKey);
     writeToParent(HostReport(command.token, result));
     // A worker still running in a module must meet no other: its mapping, its state.
     if (result.outcome == RegTimeout) return;

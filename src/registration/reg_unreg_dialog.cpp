@@ -3,6 +3,7 @@
 #include "registration/architecture_handoff.h"
 #include "registration/capture_to_file.h"
 #include "registration/dependency_diagnosis.h"
+#include "registration/user_scope_scratch.h"
 #include "common/blanks.h"
 #include "common/error_text.h"
 #include "common/letter_case.h"
@@ -57,7 +58,7 @@ std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& f
   std::wstring crlf(texts::kCrLf);
   switch (result.outcome) {
     case RegDone:
-      return std::wstring(texts::kLineDone) + file + crlf;
+      return std::wstring(texts::kLineDone) + file + NotAppliedLines(result) + crlf;
     case RegEntryMissing:
       return std::wstring(texts::kLineEntryMissing) + file + crlf;
     case RegTimeout:

@@ -59,18 +59,27 @@ bool NeedsAdministrator(const RegistrationResult& result) {
 }
 
 RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
-                                         RegistrationScope scope, platform::ModuleLoader& loader) {
+                                         RegistrationScope scope, platform::ModuleLoader& loader,
+                                         const std::wstring& machineScratch) {
   if (scope == RegistrationScope::Machine) return RegUnregModule(fileName, mode, loader);
   RegistrationResult result;
-  if (std::uint32_t error = platform::MapClassesRootToCurrentUser()) {
+  std::uint32_t error = platform::MapClassesRootToCurrentUser();
+  if (!error && !machineScratch.empty()) {
+    error = platform::MapMachineToScratch(machineScratch);
+    if (error) platform::RestoreClassesRoot();
+  }
+  if (error) {
     result.outcome = RegScopeFailed;
     result.loadError = error;
     return result;
   }
   result = RegUnregModule(fileName, mode, loader);
   // Whatever the module itself did to the predefined keys. A worker still running after a
-  // time-out keeps the mapping: undone, its writes would go to the machine's classes.
-  if (result.outcome != RegTimeout) platform::RestoreClassesRoot();
+  // time-out keeps the mapping: undone, its writes would go to the machine's keys.
+  if (result.outcome != RegTimeout) {
+    platform::RestoreClassesRoot();
+    if (!machineScratch.empty()) platform::RestoreMachineRoot();
+  }
   return result;
 }
 

@@ -42,6 +42,9 @@ struct RegistrationResult {
   // What the module needs and the system would not find, when that may explain the outcome
   // (filled by the registrar in the program's own process, never by a host).
   std::vector<pe::DependencyProblem> dependencies{};
+  // For this user only: the keys the module wrote for the machine outside its classes, which
+  // were not applied (filled by the registrar in the program's own process).
+  std::vector<std::wstring> notApplied{};
 };
 
 // Registers or unregisters one module and gives the outcome; shows nothing.
@@ -92,10 +95,13 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
 
 // The engine in the scope asked for: for this user only, HKEY_CLASSES_ROOT is mapped to the
 // user's classes (and type libraries registered per user) from before the module is loaded
-// until the engine is done. The mapping is process-wide: only a host that ends right after
-// uses it, so the program's own process never has it.
+// until the engine is done, and with `machineScratch` HKEY_LOCAL_MACHINE too
+// (per_user_classes.h), so that nothing reaches the machine's keys. The mapping is
+// process-wide: only a host that ends right after uses it, so the program's own process never
+// has it.
 RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
-                                         RegistrationScope scope, platform::ModuleLoader& loader);
+                                         RegistrationScope scope, platform::ModuleLoader& loader,
+                                         const std::wstring& machineScratch = {});
 
 // The engine with every root a module writes under mapped to HKEY_CURRENT_USER\<scratchKey>
 // (captured_roots.h) from before the module is loaded until the engine is done; process-wide,

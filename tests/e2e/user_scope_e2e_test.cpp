@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app_driver.h"
+#include "registry_export.h"
 
 namespace corvalinde::e2e {
 namespace {
@@ -57,9 +58,36 @@ TEST(UserScope, RegistersUnderTheUsersClassesAndNothingForTheMachine) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserClasses(kClassKey)));
 }
 
+// A module that writes the machine's keys itself: for this user only, its class lands in the
+// user's classes and its vendor key is named and not applied; unregistering removes the class
+// the same way. Wine runs elevated: a mapping that leaked would change HKEY_LOCAL_MACHINE.
+TEST(UserScope, AModuleWritingTheMachinesKeysReachesOnlyTheUsersClasses) {
+  const std::wstring module = ProgramFolder() + L"\\testmod_do_machinekeys.dll";
+  const std::wstring classKey =
+      UserClasses(L"CLSID\\{C0B7A11D-0000-4000-8000-00000000BAD1}\\InprocServer32");
+  std::optional<DWORD> exitCode;
+  RunAndAnswer(L"/check /filename " + module, L"OK", &exitCode);  // Wine's first-window writes
+  const std::wstring machine = Exported(L"HKLM");
+  auto box = RunAndAnswer(L"/filename " + module + L" /modal R /user", L"OK", &exitCode);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"Modulo : " + module +
+                           L"\r\nRegistrato con successo\r\nNon applicato per l'utente corrente: "
+                           L"HKEY_LOCAL_MACHINE\\Software\\CorvalindeVendor");
+  EXPECT_EQ(exitCode, std::optional<DWORD>(0));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, classKey));
+  EXPECT_EQ(Difference(machine, Exported(L"HKLM")), "");
+
+  box = RunAndAnswer(L"/filename " + module + L" /modal U /user", L"OK", &exitCode);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"Modulo : " + module + L"\r\nUnregistrato con successo");
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, classKey));
+  EXPECT_EQ(Difference(machine, Exported(L"HKLM")), "");
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Corvalinde"));  // no scratch key left
+}
+
 // The not-elevated decision comes from the test's environment (Wine runs everything elevated);
 // "runas" under Wine starts the host like any program, which is what is shown here: the
-// shell starts it, it writes its result file, and that outcome becomes the run's.
+// shell starts it, it reports through its channel, and that outcome becomes the run's.
 class Elevation : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -10,7 +10,10 @@
  *                                   window, then succeed a moment later (unregistering too);
  *   reglink                         create registry links under its own class: one to its parent
  *                                   (a loop), one to HKLM\Software\CorvalindeVictim;
- *   write100mb                      write 100 values of 1 MB under its own class.
+ *   write100mb                      write 100 values of 1 MB under its own class;
+ *   machinekeys                     write its class under HKLM\Software\Classes, and a vendor
+ *                                   key HKLM\Software\CorvalindeVendor, directly; unregistering
+ *                                   deletes both the same way.
  * Windows only. */
 #include <wchar.h>
 
@@ -153,7 +156,33 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   return TRUE;
 }
 
+static HRESULT WriteMachineKeys(void) {
+  HKEY key;
+  DWORD one = 1;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" CLASS_KEY L"\\InprocServer32", 0,
+                      NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL)) {
+    return E_ACCESSDENIED;
+  }
+  RegSetValueExW(key, NULL, 0, REG_SZ, (const BYTE*)L"m.dll", 12);
+  RegCloseKey(key);
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\CorvalindeVendor", 0, NULL, 0, KEY_ALL_ACCESS,
+                      NULL, &key, NULL)) {
+    return E_ACCESSDENIED;
+  }
+  RegSetValueExW(key, L"v", 0, REG_DWORD, (const BYTE*)&one, sizeof one);
+  RegCloseKey(key);
+  return S_OK;
+}
+
+static HRESULT DeleteMachineKeys(void) {
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" CLASS_KEY L"\\InprocServer32");
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" CLASS_KEY);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\CorvalindeVendor");
+  return S_OK;
+}
+
 STDAPI DllRegisterServer(void) {
+  if (Is(L"machinekeys")) return WriteMachineKeys();
   if (Is(L"write8k")) Chatter(8 << 10, 0);
   if (Is(L"write1m")) Chatter(1 << 20, 0);
   if (Is(L"writeforever")) Chatter(0, 1);
@@ -171,6 +200,7 @@ STDAPI DllRegisterServer(void) {
 }
 
 STDAPI DllUnregisterServer(void) {
+  if (Is(L"machinekeys")) return DeleteMachineKeys();
   if (Is(L"closewindows")) CloseProgramWindows();
   return S_OK;
 }

@@ -104,13 +104,18 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
   EXPECT_EQ(parsed->mode, L"u");
   EXPECT_EQ(parsed->file, command.file);
   EXPECT_EQ(parsed->scope, RegistrationScope::Machine);
-  HostCommand everything{L"R", L"x.dll", RegistrationScope::User, kToken,
-                         L"Software\\Corvalinde\\Capture\\0a"};
+  HostCommand everything{L"R",
+                         L"x.dll",
+                         RegistrationScope::User,
+                         kToken,
+                         L"Software\\Corvalinde\\Capture\\0a",
+                         L"Software\\Corvalinde\\Capture\\1.b"};
   parsed = ParseHostCommand(HostArguments(everything));
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->scope, RegistrationScope::User);
   EXPECT_EQ(parsed->token, kToken);
   EXPECT_EQ(parsed->captureKey, everything.captureKey);
+  EXPECT_EQ(parsed->scratchKey, everything.scratchKey);
   EXPECT_EQ(parsed->file, L"x.dll");
   EXPECT_TRUE(ParseHostCommand(L"/HOST R /TOKEN " + kToken + L" /FILENAME x.dll").has_value());
   // A host command without a well-formed token is never a host's, whatever else it says.

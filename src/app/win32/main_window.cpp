@@ -202,10 +202,10 @@ void FormLoad(HWND mainWindow) {
   if (commandText.empty() && !ClaimTray(mainWindow, true)) ExitProcess(0);
   if (!commandText.empty()) {
     auto launcher = platform::MakeSystemHostLauncher();
-    HostRegistrar registrar(*launcher, platform::ExecutablePath());
+    std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+    HostRegistrar registrar(*launcher, platform::ExecutablePath(), registry.get());
     platform::win32::SystemMessageBoxes boxes;
     platform::SystemConsole console;
-    std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     CommandLineRun run = RunCommandLine(
         commandText, {registrar, boxes, platform::ProcessIsElevated(), &console, registry.get()});
     // Ending here is immediate: no unload step runs, settings and tray are never touched.

@@ -42,10 +42,10 @@ constexpr COLORREF kLightYellow = RGB(255, 255, 192);
 
 struct View {
   std::unique_ptr<platform::HostLauncher> launcher = platform::MakeSystemHostLauncher();
-  HostRegistrar registrar{*launcher, platform::ExecutablePath()};
+  std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+  HostRegistrar registrar{*launcher, platform::ExecutablePath(), registry.get()};
   platform::win32::SystemMessageBoxes boxes;
   platform::win32::SystemDialogs dialogs;
-  std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
   Win32ResultsView results;
   RegUnregDialog model;
   HWND window = nullptr;

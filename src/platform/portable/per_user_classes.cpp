@@ -9,6 +9,12 @@ std::uint32_t MapClassesRootToCurrentUser() {
 
 void RestoreClassesRoot() {}
 
+std::uint32_t MapMachineToScratch(const std::wstring&) {
+  return 0;
+}
+
+void RestoreMachineRoot() {}
+
 void EnablePerUserTypeLibraries() {}
 
 }  // namespace corvalinde::platform

@@ -1,0 +1,20 @@
+// The registry as Wine's own reg.exe exports it: an independent reading, to tell that a run
+// left a root byte for byte as it was.
+#pragma once
+
+#include <string>
+
+namespace corvalinde::e2e {
+
+// A file of that name in the temporary folder.
+std::wstring TempFile(const wchar_t* name);
+std::string FileBytes(const std::wstring& path);
+
+// What `reg export <key>` writes, as text, without the keys the system rewrites on its own
+// schedule (see the source).
+std::wstring Exported(const std::wstring& key);
+
+// Where two exports part ("" when they do not), short enough for a failure message.
+std::string Difference(const std::wstring& before, const std::wstring& after);
+
+}  // namespace corvalinde::e2e
