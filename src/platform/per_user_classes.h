@@ -16,7 +16,8 @@ void RestoreClassesRoot();
 // HKEY_LOCAL_MACHINE mapped, for this whole process, to the key HKEY_LOCAL_MACHINE under
 // HKEY_CURRENT_USER\<scratchKey>, whose Software\Classes is a registry link to the user's
 // classes: what a module writes or deletes under the machine's classes reaches the user's, and
-// whatever else it writes for the machine stays in the scratch key, to be named and deleted.
+// whatever else it writes for the machine stays in the scratch key, to be named and deleted
+// (so do the classes, when Windows refuses to make the link).
 // 0 when in place; otherwise the system's error code, and nothing is mapped.
 std::uint32_t MapMachineToScratch(const std::wstring& scratchKey);
 void RestoreMachineRoot();

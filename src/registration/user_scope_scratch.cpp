@@ -40,7 +40,14 @@ std::vector<std::wstring> MachineKeysNotApplied(platform::Registry& registry,
     if (HasValues(registry, software.get())) keys.push_back(root + L"\\" + name);
     for (const std::wstring& below : SubKeyNames(registry, software.get())) {
       // The link to the user's classes: what went there was applied.
-      if (ToUpperText(below) != L"CLASSES") keys.push_back(root + L"\\" + name + L"\\" + below);
+      platform::RegistryKey sub(registry);
+      if (ToUpperText(below) == L"CLASSES" &&
+          registry.OpenKeyItself(software.get(), below, platform::kKeyRead, *sub.Out()) ==
+              platform::kRegSuccess &&
+          IsLink(registry, sub.get())) {
+        continue;
+      }
+      keys.push_back(root + L"\\" + name + L"\\" + below);
     }
   }
   return keys;

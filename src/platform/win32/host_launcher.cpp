@@ -41,7 +41,7 @@ class ChannelReader {
   }
 
  private:
-  // Whoever opened the channel first: anyone else is read, and forgotten.
+  // Only the host is listened to: any other client that got in first is read, and forgotten.
   bool FromHost() {
     if (!checked_) {
       ULONG client = 0;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/sized_text.h"
 #include "platform/win32/unique_handle.h"
 
 namespace corvalinde::platform {
@@ -64,12 +65,11 @@ std::wstring LoadPath(const std::wstring& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return path;
   }
-  DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  std::wstring full(length, L'\0');
-  length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
-  if (length == 0 || length >= full.size()) return path;
-  full.resize(length);
-  return full;
+  return win32::SizedText(
+      [&](wchar_t* text, DWORD size) {
+        return GetFullPathNameW(path.c_str(), size, text, nullptr);
+      },
+      path);
 }
 
 class Win32ModuleLoader final : public ModuleLoader {

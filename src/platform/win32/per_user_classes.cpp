@@ -67,14 +67,19 @@ std::uint32_t MapMachineToScratch(const std::wstring& scratchKey) {
                            KEY_ALL_ACCESS, nullptr, &opened, nullptr);
   if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
   win32::UniqueKey software(opened);
-  status = RegCreateKeyExW(software.get(), L"Classes", 0, nullptr, REG_OPTION_CREATE_LINK,
-                           KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &opened, nullptr);
-  if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
-  win32::UniqueKey link(opened);
-  status = RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
-                          reinterpret_cast<const BYTE*>(target.data()),
-                          static_cast<DWORD>(target.size() * sizeof(wchar_t)));
-  if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
+  // A Windows that refuses the link still keeps the machine's keys out of reach: the classes
+  // the module writes there are then named as not applied, like the rest.
+  if (RegCreateKeyExW(software.get(), L"Classes", 0, nullptr, REG_OPTION_CREATE_LINK,
+                      KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &opened,
+                      nullptr) == ERROR_SUCCESS) {
+    win32::UniqueKey link(opened);
+    if (RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                       reinterpret_cast<const BYTE*>(target.data()),
+                       static_cast<DWORD>(target.size() * sizeof(wchar_t))) != ERROR_SUCCESS) {
+      link.reset();
+      RegDeleteKeyW(software.get(), L"Classes");  // a link without a target leads nowhere
+    }
+  }
   status = RegOpenKeyExW(HKEY_CURRENT_USER, machine.c_str(), 0, KEY_ALL_ACCESS, &opened);
   if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
   win32::UniqueKey root(opened);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/sized_text.h"
+
 namespace corvalinde::platform {
 
 std::wstring ArgumentText() {
@@ -22,13 +24,8 @@ namespace {
 
 // The path with every short (8.3) name in it spelt out: one program folder, one spelling.
 std::wstring LongPathOf(const std::wstring& path) {
-  DWORD length = GetLongPathNameW(path.c_str(), nullptr, 0);
-  if (length == 0) return path;
-  std::wstring full(length, L'\0');
-  length = GetLongPathNameW(path.c_str(), full.data(), length);
-  if (length == 0 || length >= full.size()) return path;
-  full.resize(length);
-  return full;
+  return win32::SizedText(
+      [&](wchar_t* text, DWORD size) { return GetLongPathNameW(path.c_str(), text, size); }, path);
 }
 
 }  // namespace
