@@ -1,18 +1,18 @@
 // What the program and its registration host say to each other: the host's command line, the
 // line it writes once the module is loaded, and its report of the outcome.
 //
-// The command is "/host <mode>[ /user] /token <token>[ /capture <key>][ /scratch <key>]
-// /filename <path>": the
-// mode is one character (R, U or u, or any other, which the engine refuses as it would in
+// The command is
+//   /host <mode>[ /user] /token <token>[ /capture <key>][ /scratch <key>] /filename <path>
+// The mode is one character (R, U or u, or any other, which the engine refuses as it would in
 // process); /user registers for the current user only; the token, made anew for each launch,
 // names the channel the parent made for this host and starts every line the host reports, so
 // that nothing else (a module printing, a host command typed by hand) passes for a host;
 // /capture names the scratch key under HKEY_CURRENT_USER a capture maps the roots to; /scratch
-// the one a registration for this user only maps HKEY_LOCAL_MACHINE to; the
-// path runs to the end of the text, so it may hold any character. Several paths, joined by
-// "|" (which no Windows file name holds), are run one after the other, each reported. The switch is
-// internal; a command text that names it in any other form is refused as invalid parameters, and so
-// is a well-formed one whose channel does not exist.
+// the one a registration for this user only maps HKEY_LOCAL_MACHINE to; the path runs to the
+// end of the text, so it may hold any character. Several paths, joined by "|" (which no
+// Windows file name holds), are run one after the other, each reported. The switch is
+// internal; a command text that names it in any other form is refused as invalid parameters,
+// and so is a well-formed one whose channel does not exist.
 #pragma once
 
 #include <optional>
