@@ -1,5 +1,6 @@
 #include "registration/capture_to_file.h"
 
+#include "common/first_lines.h"
 #include "common/texts.h"
 #include "registration/capture_exclusions.h"
 #include "platform/captured_roots.h"
@@ -99,19 +100,9 @@ std::wstring CaptureStopReason(const CaptureResult& capture) {
 }
 
 std::wstring CaptureNotes(const CaptureResult& capture) {
-  std::wstring notes;
-  if (!capture.excluded.empty()) {
-    notes += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureExcluded);
-    constexpr std::size_t kMostNamed = 10;
-    for (std::size_t i = 0; i < capture.excluded.size() && i < kMostNamed; ++i) {
-      notes += std::wstring(texts::kCrLf) + L"  " + capture.excluded[i];
-    }
-    if (capture.excluded.size() > kMostNamed) {
-      notes += std::wstring(texts::kCrLf) + std::wstring(texts::kAndOthers) +
-               std::to_wstring(capture.excluded.size() - kMostNamed);
-    }
-  }
-  return notes;
+  if (capture.excluded.empty()) return {};
+  return std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureExcluded) +
+         FirstLines(capture.excluded, 10, L"  ", texts::kAndOthers);
 }
 
 bool UsesItsOwnClasses(const RegistrationResult& result) {

@@ -4,12 +4,22 @@
 
 #include "common/texts.h"
 #include "registration/architecture_handoff.h"
-#include "registration/dependency_diagnosis.h"
 #include "registration/capture_to_file.h"
+#include "registration/dependency_diagnosis.h"
 #include "registration/host_protocol.h"
 #include "registration/user_scope_scratch.h"
 
 namespace corvalinde {
+namespace {
+
+constexpr std::uint32_t kCancelled = 1223;  // the user said no to the elevation prompt
+
+// The engine takes no mode as "R"; any other text but one character names no entry point.
+std::wstring HostMode(const std::wstring& mode) {
+  return mode.empty() ? L"R" : mode.size() == 1 ? mode : L"?";
+}
+
+}  // namespace
 
 RegistrationResult OutcomeOfHost(const platform::HostRun& run, std::wstring_view token) {
   RegistrationResult result;
@@ -49,7 +59,6 @@ std::optional<RegistrationResult> HostRegistrar::RunAsAdministrator(const std::w
                                                                     const std::wstring& mode,
                                                                     RegistrationScope scope) {
   RegistrationResult result = RunHost(fileName, mode, scope, true);
-  constexpr std::uint32_t kCancelled = 1223;  // the user said no to the elevation prompt
   if (result.outcome == RegModuleInvalid && result.loadError == kCancelled) return std::nullopt;
   return result;
 }
@@ -70,19 +79,12 @@ std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
   }
   bool asked = false;
   if (!ours.empty()) {
-    HostCommand command{mode.empty()       ? L"R"
-                        : mode.size() == 1 ? mode
-                                           : L"?",
-                        joined,
-                        scope,
-                        NewHostToken(),
-                        {}};
+    HostCommand command{HostMode(mode), joined, scope, NewHostToken(), {}};
     constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
     platform::HostRun run = launcher_.Run(
         executablePath_, HostArguments(command), command.token, true,
         std::wstring(texts::kRegistering) + fileNames[ours.front()], HostLoadedMark(command.token),
         HostReportStart(command.token), kLimit, kLimit);
-    constexpr std::uint32_t kCancelled = 1223;  // the user said no to the elevation prompt
     if (!run.started && run.startError == kCancelled) return std::nullopt;
     asked = true;
     std::vector<RegistrationResult> reports = ParseHostReports(run.output, command.token);
@@ -132,11 +134,7 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
     }
     host = *twin;
   }
-  // The engine takes no mode as "R"; any other text but one character names no entry point.
-  HostCommand command{mode.empty()       ? L"R"
-                      : mode.size() == 1 ? mode
-                                         : L"?",
-                      fileName, scope, NewHostToken(), captureKey};
+  HostCommand command{HostMode(mode), fileName, scope, NewHostToken(), captureKey};
   // For this user only, the machine's keys are mapped away too; the scratch key is ours to read
   // and delete once the host has ended (a time-out ended it).
   if (!elevated && scope == RegistrationScope::User && captureKey.empty() && registry_) {

@@ -217,9 +217,9 @@ void RegUnregDialog::Avvia() {
           SummaryLine(*result, refused[k]) + DependencyLines(result->dependencies);
     }
   }
-  std::wstring final;
-  for (const std::wstring& line : lines) final += line;
-  boxes_.Show({final, platform::MessageIcon::Information, platform::MessageButtons::Ok,
+  std::wstring told;
+  for (const std::wstring& line : lines) told += line;
+  boxes_.Show({told, platform::MessageIcon::Information, platform::MessageButtons::Ok,
                std::wstring(texts::kTitleInfo)});
 }
 

@@ -1,5 +1,6 @@
 #include "registration/user_scope_scratch.h"
 
+#include "common/first_lines.h"
 #include "common/letter_case.h"
 #include "common/texts.h"
 #include "platform/per_user_classes.h"
@@ -54,17 +55,7 @@ std::vector<std::wstring> MachineKeysNotApplied(platform::Registry& registry,
 }
 
 std::wstring NotAppliedLines(const RegistrationResult& result) {
-  constexpr std::size_t kMostNamed = 5;
-  std::wstring lines;
-  for (std::size_t i = 0; i < result.notApplied.size() && i < kMostNamed; ++i) {
-    lines +=
-        std::wstring(texts::kCrLf) + std::wstring(texts::kNotAppliedForUser) + result.notApplied[i];
-  }
-  if (result.notApplied.size() > kMostNamed) {
-    lines += std::wstring(texts::kCrLf) + std::wstring(texts::kAndOtherKeys) +
-             std::to_wstring(result.notApplied.size() - kMostNamed);
-  }
-  return lines;
+  return FirstLines(result.notApplied, 5, texts::kNotAppliedForUser, texts::kAndOtherKeys);
 }
 
 }  // namespace corvalinde
