@@ -140,6 +140,23 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
   }
 }
 
+std::wstring_view ModuleCatalogue::Cell(std::size_t position, std::size_t column) const {
+  auto row = RowAt(position);
+  if (!row || column >= kColumnCount) return {};
+  return rows_[*row][column];
+}
+
+std::optional<std::size_t> ModuleCatalogue::RowAt(std::size_t position) const {
+  if (position >= shown_.size()) return std::nullopt;
+  return shown_[position];
+}
+
+std::optional<std::size_t> ModuleCatalogue::PositionOf(std::size_t row) const {
+  auto at = std::find(shown_.begin(), shown_.end(), row);
+  if (at == shown_.end()) return std::nullopt;
+  return static_cast<std::size_t>(at - shown_.begin());
+}
+
 std::wstring ModuleCatalogue::Caption() const {
   std::wstring count = std::to_wstring(rows_.size());
   if (shown_.size() != rows_.size()) {

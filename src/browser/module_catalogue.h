@@ -49,6 +49,12 @@ class ModuleCatalogue {
   const std::vector<CatalogueRow>& Rows() const { return rows_; }
   // The rows the list shows, as indices into Rows(): sorted, and filtered.
   const std::vector<std::size_t>& Shown() const { return shown_; }
+  // What the list shows at `position` (0 = the first row shown) in `column`; nothing past the
+  // last row or column.
+  std::wstring_view Cell(std::size_t position, std::size_t column) const;
+  // The row shown at `position`, and where a row is shown, when they are.
+  std::optional<std::size_t> RowAt(std::size_t position) const;
+  std::optional<std::size_t> PositionOf(std::size_t row) const;
   // The selection is a row (an index into Rows()), wherever it is shown.
   std::optional<std::size_t> Selected() const { return selected_; }
   void Select(std::optional<std::size_t> row) { selected_ = row; }

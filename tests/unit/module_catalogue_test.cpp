@@ -254,6 +254,12 @@ TEST_F(Search, SortFilterAndTheSearchFollowTheOrderShown) {
 
   catalogue_.SetFilter(L"b\\due", false);  // any column, letter case ignored
   EXPECT_EQ(catalogue_.Shown(), std::vector<std::size_t>{2});
+  // The list asks by position: the one row shown, and nothing past it or past the columns.
+  EXPECT_EQ(catalogue_.Cell(0, kColumnNomeModulo), L"C:\\b\\DUE.ocx");
+  EXPECT_EQ(catalogue_.Cell(1, kColumnNomeModulo), L"");
+  EXPECT_EQ(catalogue_.Cell(0, kColumnCount), L"");
+  EXPECT_EQ(catalogue_.RowAt(0), 2u);
+  EXPECT_EQ(catalogue_.PositionOf(3), std::nullopt);
   EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :1 di 4 )");
   catalogue_.SetFilter(L"", true);
   EXPECT_TRUE(catalogue_.Shown().empty());

@@ -6,6 +6,7 @@
 #include "app/win32/resource_ids.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
+#include "platform/win32/window_skeleton.h"
 
 namespace corvalinde {
 namespace {
@@ -29,7 +30,7 @@ constexpr platform::win32::FontSpec kLinkUnderlinedFont{98, true, true};
 constexpr platform::win32::FontSpec kGuiFont{80, false, false, L"MS Shell Dlg"};
 
 AboutState* State(HWND window) {
-  return reinterpret_cast<AboutState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return platform::win32::StateOf<AboutState>(window);
 }
 
 void SetUnderline(HWND about, bool underlined) {
@@ -112,9 +113,6 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CREATE:
       Load(about);
       return 0;
-    case WM_CLOSE:
-      platform::win32::EndModal(about);
-      return 0;
     case WM_MOUSEMOVE:  // the bare surface
       SetUnderline(about, false);
       return 0;
@@ -141,7 +139,7 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wParam, LPARAM lPara
       delete State(about);
       return 0;
     default:
-      return DefWindowProcW(about, message, wParam, lParam);
+      return platform::win32::ModalWindowDefault(about, message, wParam, lParam);
   }
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "common/texts.h"
+#include "app/win32/file_status_worker.h"
+#include "app/win32/modules_columns.h"
 #include "app/win32/modules_view.h"
 #include "app/win32/progress_window.h"
 #include "app/win32/resource_ids.h"
@@ -17,6 +19,7 @@
 #include "platform/win32/dpi.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/modal_window.h"
+#include "platform/win32/window_skeleton.h"
 #include "platform/win32/work_in_progress.h"
 
 namespace corvalinde {
@@ -32,7 +35,7 @@ constexpr wchar_t kModulesClass[] = L"CorvalindeModuli";
 HWND g_modules = nullptr;
 
 View* ViewOf(HWND window) {
-  return reinterpret_cast<View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return platform::win32::StateOf<View>(window);
 }
 
 constexpr platform::win32::FontSpec kBoldSansSerif{80, true};
@@ -43,68 +46,51 @@ constexpr int kDrawnWidth = 794, kDrawnHeight = 389, kPanelHeight = 107, kFilter
 constexpr int kFrameWidth = 600, kMostNarrowing = 220;
 constexpr int kSmallestWidth = kFrameWidth - kMostNarrowing + 120, kSmallestList = 100;
 
-// The list takes the width and whatever height the panel leaves; the panel keeps its place at
-// the bottom, "Refresh" and "Esci" at the right, and its frame narrows when the window is
-// narrower than drawn.
+// Every control's place. The filter bar stays at the top; the list takes the width and
+// whatever height the panel leaves; the panel keeps its place at the bottom, "Refresh" and
+// "Esci" at the right, and its frame narrows when the window is narrower than drawn.
 void Layout(HWND window) {
   View* view = ViewOf(window);
-  if (!view || !view->list) return;
+  if (!view || !view->List()) return;
   RECT client{};
   GetClientRect(window, &client);
   int dpi = DpiOf(window);
-  int panelTop = client.bottom - Scaled(kPanelHeight, dpi);
-  int right = client.right - Scaled(104, dpi);
+  auto at = [&](int x) { return Scaled(x, dpi); };
+  int panelTop = client.bottom - at(kPanelHeight);
+  int right = client.right - at(104);
   int narrowing = std::clamp(kFrameWidth + 120 - MulDiv(client.right, 96, dpi), 0, kMostNarrowing);
   int half = narrowing / 2, rest = narrowing - half;
-  auto place = [&](int id, int x, int y, int width, int height) {
-    MoveWindow(view->Item(id), x, panelTop + Scaled(y, dpi), Scaled(width, dpi),
-               Scaled(height, dpi), TRUE);
+  auto top = [&](int id, int x, int y, int width, int height) {
+    MoveWindow(view->Item(id), at(x), at(y), at(width), at(height), TRUE);
   };
-  auto at = [&](int x) { return Scaled(x, dpi); };
-  int listTop = Scaled(kFilterBar, dpi);
-  MoveWindow(view->Item(kLblFilter), at(8), at(8), at(44), at(18), TRUE);
-  MoveWindow(view->Item(kTxtFilter), at(56), at(5), at(240), at(22), TRUE);
-  MoveWindow(view->Item(kChkOnlyMissing), at(312), at(6), at(160), at(20), TRUE);
-  MoveWindow(view->list, 0, listTop, client.right, std::max(panelTop - listTop, 0), TRUE);
-  place(kFrame1, at(8), 8, kFrameWidth - narrowing, 92);
-  place(kFrame1Caption, at(16), 6, 80, 16);
-  place(kOptFindEXE, at(20), 32, 100, 20);
-  place(kTxtFindEXE, at(124), 30, 170 - half, 22);
-  place(kOptFindDLL, at(312 - half), 32, 116, 20);
-  place(kTxtFindDLL, at(430 - half), 30, 170 - rest, 22);
-  place(kCmdFind, at(254 - half), 64, 100, 28);
-  place(kCmdRefresh, right, 20, 96, 30);
-  place(kCmdEsci, right, 62, 96, 30);
+  auto panel = [&](int id, int x, int y, int width, int height) {
+    MoveWindow(view->Item(id), x, panelTop + at(y), at(width), at(height), TRUE);
+  };
+  top(kLblFilter, 8, 8, 44, 18);
+  top(kTxtFilter, 56, 5, 240, 22);
+  top(kChkOnlyMissing, 312, 6, 160, 20);
+  int listTop = at(kFilterBar);
+  MoveWindow(view->List(), 0, listTop, client.right, std::max(panelTop - listTop, 0), TRUE);
+  panel(kFrame1, at(8), 8, kFrameWidth - narrowing, 92);
+  panel(kFrame1Caption, at(16), 6, 80, 16);
+  panel(kOptFindEXE, at(20), 32, 100, 20);
+  panel(kTxtFindEXE, at(124), 30, 170 - half, 22);
+  panel(kOptFindDLL, at(312 - half), 32, 116, 20);
+  panel(kTxtFindDLL, at(430 - half), 30, 170 - rest, 22);
+  panel(kCmdFind, at(254 - half), 64, 100, 28);
+  panel(kCmdRefresh, right, 20, 96, 30);
+  panel(kCmdEsci, right, 62, 96, 30);
 }
 
-void Build(HWND window, View* view) {
-  view->window = window;
-  // Its boxes keep the browser still: no "Esci" or "Refresh" under a search's result.
-  view->boxes.SetOwner(window);
-  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-  HFONT bold = platform::win32::FontAt(kBoldSansSerif, DpiOf(window));
-  auto boldControl = [&](const wchar_t* cls, std::wstring_view text, DWORD style, int x, int y,
-                         int w, int h, int id) {
-    HWND control = CreateControl(window, cls, text, style, x, y, w, h, id);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
-    return control;
-  };
-
-  // Created in tab order: the filter above the list, then the list and the search below it.
-  CreateControl(window, L"STATIC", texts::kFilterLabel, SS_LEFT, 8, 8, 44, 18, kLblFilter);
-  CreateControl(window, L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 56, 5, 240, 22,
-                kTxtFilter);
-  CreateControl(window, L"BUTTON", texts::kOnlyMissing, WS_TABSTOP | BS_AUTOCHECKBOX, 312, 6, 160,
-                20, kChkOnlyMissing);
-  // 11910 x 5355 twips of list and search: 794 x 357 pixels, below the filter.
-  view->list = CreateControl(
+HWND MakeList(HWND window) {
+  HWND list = CreateControl(
       window, WC_LISTVIEWW, L"",
       WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
-      794, 250, kLstControl);
-  ListView_SetExtendedListViewStyle(view->list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-  ListView_SetBkColor(view->list, kLightYellow);
-  ListView_SetTextBkColor(view->list, kLightYellow);
-  ListView_SetTextColor(view->list, GetSysColor(COLOR_WINDOWTEXT));
+      0, 0, kLstControl);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  ListView_SetBkColor(list, platform::win32::kLightYellow);
+  ListView_SetTextBkColor(list, platform::win32::kLightYellow);
+  ListView_SetTextColor(list, GetSysColor(COLOR_WINDOWTEXT));
   int index = 0;
   for (const ColumnSpec& spec : CatalogueColumns()) {
     std::wstring header(spec.header);
@@ -113,146 +99,168 @@ void Build(HWND window, View* view) {
     column.pszText = header.data();
     column.cx = Scaled(spec.widthTwips / 15, DpiOf(window));
     column.iSubItem = index;
-    ListView_InsertColumn(view->list, index++, &column);
+    ListView_InsertColumn(list, index++, &column);
   }
+  return list;
+}
+
+// The controls, in tab order (the filter above the list, then the list and the search below
+// it); Layout places them.
+void Build(HWND window, View* view) {
+  HFONT bold = platform::win32::FontAt(kBoldSansSerif, DpiOf(window));
+  auto control = [&](const wchar_t* cls, std::wstring_view text, DWORD style, int id) {
+    return CreateControl(window, cls, text, style, 0, 0, 0, 0, id);
+  };
+  auto boldControl = [&](const wchar_t* cls, std::wstring_view text, DWORD style, int id) {
+    HWND made = control(cls, text, style, id);
+    SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
+    return made;
+  };
+  control(L"STATIC", texts::kFilterLabel, SS_LEFT, kLblFilter);
+  control(L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kTxtFilter);
+  control(L"BUTTON", texts::kOnlyMissing, WS_TABSTOP | BS_AUTOCHECKBOX, kChkOnlyMissing);
+  view->Attach(window, MakeList(window));
   // The frame's caption is a label of its own: a themed group box draws its text in the theme's
   // colour, and this one is blue.
-  boldControl(L"BUTTON", L"", BS_GROUPBOX, 8, 258, 600, 92, kFrame1);
-  boldControl(L"STATIC", texts::kSearchFrame, SS_LEFT, 16, 256, 80, 16, kFrame1Caption);
+  boldControl(L"BUTTON", L"", BS_GROUPBOX, kFrame1);
+  boldControl(L"STATIC", texts::kSearchFrame, SS_LEFT, kFrame1Caption);
   HWND exe = boldControl(L"BUTTON", texts::kSearchExecutable,
-                         WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 20, 282, 100, 20, kOptFindEXE);
+                         WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, kOptFindEXE);
   SendMessageW(exe, BM_SETCHECK, BST_CHECKED, 0);
-  CreateControl(window, L"EDIT", L"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, 124, 280,
-                170, 22, kTxtFindEXE);
-  boldControl(L"BUTTON", texts::kSearchModule, WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 312, 282,
-              116, 20, kOptFindDLL);
-  HWND dll = CreateControl(window, L"EDIT", L"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL,
-                           430, 280, 170, 22, kTxtFindDLL);
+  control(L"EDIT", L"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, kTxtFindEXE);
+  boldControl(L"BUTTON", texts::kSearchModule, WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON,
+              kOptFindDLL);
+  HWND dll = control(L"EDIT", L"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, kTxtFindDLL);
   EnableWindow(dll, FALSE);
-  boldControl(L"BUTTON", texts::kSearchButton, WS_TABSTOP | WS_GROUP, 254, 314, 100, 28, kCmdFind);
+  boldControl(L"BUTTON", texts::kSearchButton, WS_TABSTOP | WS_GROUP, kCmdFind);
   // Last in the tab order, as they stand at the right of the search.
-  boldControl(L"BUTTON", texts::kBrowserRefresh, WS_TABSTOP, 690, 270, 96, 30, kCmdRefresh);
-  boldControl(L"BUTTON", texts::kBrowserExit, WS_TABSTOP, 690, 312, 96, 30, kCmdEsci);
-  Layout(window);  // it may have opened smaller than drawn
+  boldControl(L"BUTTON", texts::kBrowserRefresh, WS_TABSTOP, kCmdRefresh);
+  boldControl(L"BUTTON", texts::kBrowserExit, WS_TABSTOP, kCmdEsci);
+  Layout(window);
+}
+
+LRESULT OnNotify(View& view, const NMHDR& header) {
+  ModuleCatalogue& catalogue = view.Catalogue();
+  switch (header.code) {
+    case LVN_GETDISPINFOW: {
+      auto& item = reinterpret_cast<const NMLVDISPINFOW&>(header).item;
+      if ((item.mask & LVIF_TEXT) && item.iItem >= 0 && item.iSubItem >= 0 && item.cchTextMax > 0) {
+        std::wstring_view cell = catalogue.Cell(static_cast<std::size_t>(item.iItem),
+                                                static_cast<std::size_t>(item.iSubItem));
+        std::size_t length = std::min(cell.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+        cell.copy(item.pszText, length);
+        item.pszText[length] = L'\0';
+      }
+      return 0;
+    }
+    case LVN_ITEMCHANGED:
+      view.SelectPosition(ListView_GetNextItem(view.List(), -1, LVNI_SELECTED));
+      return 0;
+    case LVN_COLUMNCLICK:
+      view.Sort(static_cast<std::size_t>(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
+      return 0;
+    case LVN_KEYDOWN:
+      if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == 'C' &&
+          GetKeyState(VK_CONTROL) < 0) {
+        view.CopySelected();
+      }
+      return 0;
+  }
+  return 0;
+}
+
+void OnCommand(View& view, WPARAM wParam) {
+  switch (LOWORD(wParam)) {
+    case IDCANCEL:  // Esc
+    case kCmdEsci:
+      SendMessageW(view.Window(), WM_CLOSE, 0, 0);
+      break;
+    case IDOK: {  // Enter: in a search box, "Ricerca"
+      int focus = GetDlgCtrlID(GetFocus());
+      if (focus == kTxtFindEXE || focus == kTxtFindDLL) view.Find();
+      break;
+    }
+    case kCmdRefresh:
+      view.LoadCatalogue();
+      break;
+    case kOptFindDLL:
+      view.ChooseColumn(true);
+      break;
+    case kOptFindEXE:
+      view.ChooseColumn(false);
+      break;
+    case kCmdFind:
+      view.Find();
+      break;
+    case kTxtFilter:
+      if (HIWORD(wParam) == EN_CHANGE) view.ApplyFilter();
+      break;
+    case kChkOnlyMissing:
+      view.ApplyFilter();
+      break;
+  }
+}
+
+void OnStatusBatch(View& view, LPARAM lParam) {
+  std::unique_ptr<StatusBatch> batch(reinterpret_cast<StatusBatch*>(lParam));
+  view.TakeStatuses(batch->generation, batch->statuses);
+}
+
+LRESULT OnColourStatic(HWND control, WPARAM deviceContext) {
+  if (GetDlgCtrlID(control) != kFrame1Caption) return 0;
+  SetTextColor(reinterpret_cast<HDC>(deviceContext), RGB(0, 0, 255));
+  SetBkColor(reinterpret_cast<HDC>(deviceContext), GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void OnMinMaxInfo(HWND window, MINMAXINFO& limits) {
+  RECT smallest = platform::win32::FrameForClient(
+      kSmallestWidth, kPanelHeight + kSmallestList,
+      static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)),
+      static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)), DpiOf(window));
+  limits.ptMinTrackSize = {smallest.right - smallest.left, smallest.bottom - smallest.top};
+}
+
+void OnDestroy(View& view) {
+  view.StopChecks();
+  DropPendingBatches(view.Window());
+  RememberColumnWidths(view.List());
+  g_modules = nullptr;
 }
 
 LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   View* view = ViewOf(window);
   switch (message) {
     case WM_CREATE:
-      Build(window, static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+      Build(window, platform::win32::AttachState<View>(window, lParam));
       return 0;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header->idFrom != kLstControl) break;
-      const auto& shown = view->catalogue.Shown();
-      if (header->code == LVN_GETDISPINFOW) {
-        auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
-        if ((info->item.mask & LVIF_TEXT) && info->item.iItem >= 0 &&
-            static_cast<std::size_t>(info->item.iItem) < shown.size() && info->item.iSubItem >= 0 &&
-            info->item.iSubItem < static_cast<int>(kColumnCount)) {
-          const std::wstring& cell =
-              view->catalogue.Rows()[shown[static_cast<std::size_t>(info->item.iItem)]]
-                                    [static_cast<std::size_t>(info->item.iSubItem)];
-          lstrcpynW(info->item.pszText, cell.c_str(), info->item.cchTextMax);
-        }
-        return 0;
-      }
-      if (header->code == LVN_ITEMCHANGED) {
-        int selected = ListView_GetNextItem(view->list, -1, LVNI_SELECTED);
-        view->catalogue.Select(selected >= 0 && static_cast<std::size_t>(selected) < shown.size()
-                                   ? std::optional<std::size_t>(shown[selected])
-                                   : std::nullopt);
-        return 0;
-      }
-      if (header->code == LVN_COLUMNCLICK) {
-        view->Sort(static_cast<std::size_t>(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem));
-        return 0;
-      }
-      if (header->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(lParam)->wVKey == 'C' &&
-          GetKeyState(VK_CONTROL) < 0) {
-        if (auto row = view->catalogue.Selected()) CopyRows(window, view->catalogue, {*row});
-        return 0;
-      }
-      break;
-    }
-    case WM_CONTEXTMENU: {
-      if (reinterpret_cast<HWND>(wParam) != view->list) break;
-      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      if (at.x == -1 && at.y == -1) {  // from the keyboard: at the selected row
-        RECT place{};
-        auto row = view->catalogue.Selected();
-        auto position = row ? view->PositionOf(*row) : std::nullopt;
-        if (position) ListView_GetItemRect(view->list, *position, &place, LVIR_LABEL);
-        at = {place.left, place.bottom};
-        ClientToScreen(view->list, &at);
-      }
-      view->ContextMenu(at);
+    case WM_NOTIFY:
+      if (reinterpret_cast<NMHDR*>(lParam)->idFrom != kLstControl) break;
+      return OnNotify(*view, *reinterpret_cast<NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) != view->List()) break;
+      view->ContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
-    }
+    case WM_COMMAND:
+      OnCommand(*view, wParam);
+      return 0;
     case kStartChecksMessage:
       view->StartChecks();
       return 0;
-    case kStatusBatchMessage: {
-      std::unique_ptr<StatusBatch> batch(reinterpret_cast<StatusBatch*>(lParam));
-      if (batch->generation != view->generation) return 0;
-      view->catalogue.SetStatuses(batch->statuses);
-      view->Refill(false);
+    case kStatusBatchMessage:
+      OnStatusBatch(*view, lParam);
       return 0;
-    }
     case WM_CTLCOLOREDIT:
-      SetBkColor(reinterpret_cast<HDC>(wParam), kLightYellow);
-      return reinterpret_cast<LRESULT>(view->yellow);
+      return view->Yellow().Paint(wParam);
     case WM_CTLCOLORSTATIC:
-      if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kFrame1Caption) {
-        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 255));
-        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDCANCEL:  // Esc
-        case kCmdEsci:
-          SendMessageW(window, WM_CLOSE, 0, 0);
-          return 0;
-        case IDOK: {  // Enter: in a search box, "Ricerca"
-          int focus = GetDlgCtrlID(GetFocus());
-          if (focus == kTxtFindEXE || focus == kTxtFindDLL) view->Find();
-          return 0;
-        }
-        case kCmdRefresh:
-          view->LoadCatalogue();
-          return 0;
-        case kOptFindDLL:
-          view->ChooseColumn(true);
-          return 0;
-        case kOptFindEXE:
-          view->ChooseColumn(false);
-          return 0;
-        case kCmdFind:
-          view->Find();
-          return 0;
-        case kTxtFilter:
-          if (HIWORD(wParam) == EN_CHANGE) view->ApplyFilter();
-          return 0;
-        case kChkOnlyMissing:
-          view->ApplyFilter();
-          return 0;
-      }
+      if (LRESULT brush = OnColourStatic(reinterpret_cast<HWND>(lParam), wParam)) return brush;
       break;
     case WM_SIZE:
       Layout(window);
       return 0;
-    case WM_GETMINMAXINFO: {
-      RECT smallest = platform::win32::FrameForClient(
-          kSmallestWidth, kPanelHeight + kSmallestList,
-          static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)),
-          static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)), DpiOf(window));
-      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      limits->ptMinTrackSize = {smallest.right - smallest.left, smallest.bottom - smallest.top};
+    case WM_GETMINMAXINFO:
+      OnMinMaxInfo(window, *reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;
-    }
     case WM_DPICHANGED:
       platform::win32::FollowDpiChange(window, wParam, lParam);
       return 0;
@@ -260,10 +268,7 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (!platform::win32::PutOffCloseWhileWorking(window)) DestroyWindow(window);
       return 0;
     case WM_DESTROY:
-      view->StopChecks();
-      DropPendingBatches(window);
-      RememberColumnWidths(view->list);
-      g_modules = nullptr;
+      OnDestroy(*view);
       return 0;
     case WM_NCDESTROY:
       // The last message: the catalogue goes with the window.

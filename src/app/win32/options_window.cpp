@@ -8,6 +8,7 @@
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
+#include "platform/win32/window_skeleton.h"
 
 namespace corvalinde {
 namespace {
@@ -55,15 +56,10 @@ struct View {
   }
 };
 
-View* ViewOf(HWND window) {
-  return reinterpret_cast<View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 void Build(HWND window, View* view) {
   view->window = window;
   view->dialogs.SetOwner(window);
   view->boxes.SetOwner(window);
-  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
   // Created in tab order, which follows the screen from the top left.
   CreateControl(window, L"BUTTON", texts::kGeneralFrame, BS_GROUPBOX, 8, 6, 344, 196, kFrame1);
   CreateControl(window, L"BUTTON", texts::kWinStartBox, WS_TABSTOP | BS_AUTOCHECKBOX, 20, 28, 320,
@@ -90,10 +86,10 @@ void Build(HWND window, View* view) {
 }
 
 LRESULT CALLBACK OptionsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  View* view = ViewOf(window);
+  View* view = platform::win32::StateOf<View>(window);
   switch (message) {
     case WM_CREATE:
-      Build(window, static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+      Build(window, platform::win32::AttachState<View>(window, lParam));
       return 0;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -130,14 +126,8 @@ LRESULT CALLBACK OptionsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
           break;
       }
       return 0;
-    case WM_DPICHANGED:
-      platform::win32::FollowDpiChange(window, wParam, lParam);
-      return 0;
-    case WM_CLOSE:
-      platform::win32::EndModal(window);
-      return 0;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return platform::win32::ModalWindowDefault(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -149,11 +139,9 @@ bool RegisterOptionsClass() {
 void ShowOptionsDialog(HWND owner, Opzioni& settings, platform::Registry& registry,
                        const std::wstring& executableFolder) {
   View view(settings, registry, executableFolder);
-  HWND window = platform::win32::CreateCentredWindow(kOptionsClass, texts::kOptionsCaption,
-                                                     WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                                                     WS_EX_DLGMODALFRAME, 360, 256, owner, &view);
-  if (!window) return;
-  platform::win32::RunModal(window, owner, GetDlgItem(window, kChkAssocia));
+  platform::win32::ShowModalWindow(kOptionsClass, texts::kOptionsCaption,
+                                   WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, 360,
+                                   256, owner, &view, kChkAssocia);
 }
 
 }  // namespace corvalinde

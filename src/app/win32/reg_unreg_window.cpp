@@ -17,6 +17,7 @@
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
+#include "platform/win32/window_skeleton.h"
 #include "registration/reg_unreg_dialog.h"
 
 namespace corvalinde {
@@ -38,7 +39,6 @@ enum ControlId {
   kChkUser,
   kOptCattura
 };
-constexpr COLORREF kLightYellow = RGB(255, 255, 192);
 
 struct View {
   std::unique_ptr<platform::HostLauncher> launcher = platform::MakeSystemHostLauncher();
@@ -50,7 +50,7 @@ struct View {
   RegUnregDialog model;
   HWND window = nullptr;
   HWND text = nullptr;
-  HBRUSH yellow = CreateSolidBrush(kLightYellow);
+  platform::win32::LightYellowBrush yellow;
   // While the files run, messages are still answered (the window repaints): none of them may
   // start a second run or close the window under the first.
   bool running = false;
@@ -59,7 +59,6 @@ struct View {
   View()
       : dialogs(nullptr, std::wstring(texts::kOk), std::wstring(texts::kCancel)),
         model(registrar, boxes, dialogs, platform::ProcessIsElevated(), registry.get()) {}
-  ~View() { DeleteObject(yellow); }
 
   void ShowList() { SetWindowTextW(text, model.fileList.c_str()); }
   void ReadList() {
@@ -75,13 +74,9 @@ struct View {
   }
 };
 
-View* ViewOf(HWND window) {
-  return reinterpret_cast<View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 // Files dropped from the shell onto the text box replace its content, each followed by ";".
 LRESULT CALLBACK TextBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-  View* view = ViewOf(GetParent(edit));
+  View* view = platform::win32::StateOf<View>(GetParent(edit));
   if (message == WM_DROPFILES) {
     auto drop = reinterpret_cast<HDROP>(wParam);
     std::vector<std::wstring> paths;
@@ -107,7 +102,6 @@ void Build(HWND window, View* view) {
   view->boxes.SetOwner(window);
   view->results.SetOwner(window);
   view->model.SetLongResults(&view->results, LinesThatFitABox());
-  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
   // Action frame on the left, path frame on the right, the two main buttons in a bottom strip.
   CreateControl(window, L"BUTTON", texts::kActionFrame, BS_GROUPBOX, 8, 6, 112, 84, kFrame1);
   CreateControl(window, L"BUTTON", texts::kUnregisterOption,
@@ -135,16 +129,13 @@ void Build(HWND window, View* view) {
 }
 
 LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  View* view = ViewOf(window);
+  View* view = platform::win32::StateOf<View>(window);
   switch (message) {
     case WM_CREATE:
-      Build(window, static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+      Build(window, platform::win32::AttachState<View>(window, lParam));
       return 0;
     case WM_CTLCOLOREDIT:
-      if (reinterpret_cast<HWND>(lParam) == view->text) {
-        SetBkColor(reinterpret_cast<HDC>(wParam), kLightYellow);
-        return reinterpret_cast<LRESULT>(view->yellow);
-      }
+      if (reinterpret_cast<HWND>(lParam) == view->text) return view->yellow.Paint(wParam);
       break;
     case WM_COMMAND:
       if (view->running) return 0;
@@ -171,14 +162,11 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
           return 0;
       }
       return 0;
-    case WM_DPICHANGED:
-      platform::win32::FollowDpiChange(window, wParam, lParam);
-      return 0;
     case WM_CLOSE:
-      if (!view->running) platform::win32::EndModal(window);
-      return 0;
+      if (view->running) return 0;
+      break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return platform::win32::ModalWindowDefault(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -190,11 +178,9 @@ bool RegisterRegUnregClass() {
 void ShowRegUnregDialog(HWND owner) {
   // Each opening starts afresh: an empty list and "Registra".
   View view;
-  HWND window = platform::win32::CreateCentredWindow(kRegUnregClass, texts::kRegUnregCaption,
-                                                     WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                                                     WS_EX_DLGMODALFRAME, 440, 144, owner, &view);
-  if (!window) return;
-  platform::win32::RunModal(window, owner, view.text);
+  platform::win32::ShowModalWindow(kRegUnregClass, texts::kRegUnregCaption,
+                                   WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, 440,
+                                   144, owner, &view, kTxtFilename);
 }
 
 }  // namespace corvalinde

@@ -6,6 +6,7 @@
 #include "platform/win32/clipboard.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/modal_window.h"
+#include "platform/win32/window_skeleton.h"
 
 namespace corvalinde {
 namespace {
@@ -73,19 +74,13 @@ void Build(HWND window, const Results& results) {
 }
 
 LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* results = reinterpret_cast<Results*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* results = platform::win32::StateOf<Results>(window);
   switch (message) {
-    case WM_CREATE: {
-      results = static_cast<Results*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(results));
-      Build(window, *results);
+    case WM_CREATE:
+      Build(window, *platform::win32::AttachState<Results>(window, lParam));
       return 0;
-    }
     case WM_SIZE:
       Layout(window);
-      return 0;
-    case WM_DPICHANGED:
-      platform::win32::FollowDpiChange(window, wParam, lParam);
       return 0;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -99,11 +94,8 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
           return 0;
       }
       return 0;
-    case WM_CLOSE:
-      platform::win32::EndModal(window);
-      return 0;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return platform::win32::ModalWindowDefault(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -120,11 +112,9 @@ void Win32ResultsView::Show(const std::vector<ResultRow>& rows, const std::wstri
   int dpi = platform::win32::SystemDpi();
   int width = std::min(800, MulDiv(work.right - work.left, 96, dpi) - 40);
   int height = std::min(480, MulDiv(work.bottom - work.top, 96, dpi) - 60);
-  HWND window = platform::win32::CreateCentredWindow(
-      kResultsClass, texts::kResultsCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-      WS_EX_DLGMODALFRAME, width, height, owner_, &results);
-  if (!window) return;
-  platform::win32::RunModal(window, owner_, GetDlgItem(window, kClose));
+  platform::win32::ShowModalWindow(kResultsClass, texts::kResultsCaption,
+                                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                                   WS_EX_DLGMODALFRAME, width, height, owner_, &results, kClose);
 }
 
 std::size_t LinesThatFitABox() {

@@ -46,8 +46,16 @@ struct RegistryKeyTraits {
   static void Close(HKEY h) { ::RegCloseKey(h); }
 };
 
+// Brushes, fonts, bitmaps and pens: whatever DeleteObject frees.
+template <typename GdiObject>
+struct GdiObjectTraits {
+  static GdiObject Invalid() { return nullptr; }
+  static void Close(GdiObject h) { ::DeleteObject(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleHandleTraits>;
 using UniqueKey = UniqueHandle<HKEY, RegistryKeyTraits>;
+using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 
 }  // namespace corvalinde::platform::win32

@@ -1,0 +1,165 @@
+#include "app/win32/modules_view.h"
+
+#include <commctrl.h>
+
+#include <utility>
+#include <vector>
+
+#include "app/win32/file_status_worker.h"
+#include "app/win32/modules_actions.h"
+#include "app/win32/modules_columns.h"
+#include "app/win32/progress_window.h"
+#include "platform/win32/modal_window.h"
+#include "platform/win32/work_in_progress.h"
+
+namespace corvalinde::modules {
+
+void View::Attach(HWND window, HWND list) {
+  window_ = window;
+  list_ = list;
+  // Its boxes keep the browser still: no "Esci" or "Refresh" under a search's result.
+  boxes_.SetOwner(window);
+}
+
+void View::SetRedraw(bool on) {
+  SendMessageW(list_, WM_SETREDRAW, on, 0);
+  if (on) InvalidateRect(list_, nullptr, TRUE);
+}
+
+void View::LoadCatalogue() {
+  platform::win32::WorkInProgress working;
+  StopChecks();
+  EnableWindow(window_, FALSE);
+  catalogue_.Load(registry_, SharedProgressWindow(), *this, boxes_);
+  EnableWindow(window_, TRUE);
+  Refill();
+  SetColumnWidths(list_, catalogue_);
+  // Once the list is on the screen: the checks must not hold up its first painting.
+  PostMessageW(window_, kStartChecksMessage, 0, 0);
+}
+
+void View::Refill(bool reveal) {
+  ListView_SetItemCountEx(list_, static_cast<int>(catalogue_.Shown().size()),
+                          LVSICF_NOINVALIDATEALL);
+  InvalidateRect(list_, nullptr, FALSE);
+  ShowSelection(reveal);
+  SetWindowTextW(window_, catalogue_.Caption().c_str());
+}
+
+void View::StartChecks() {
+  std::vector<FileToCheck> files;
+  for (std::size_t row = 0; row < catalogue_.Rows().size(); ++row) {
+    const CatalogueRow& cells = catalogue_.Rows()[row];
+    bool module = !cells[kColumnNomeModulo].empty();
+    const std::wstring& cell = module ? cells[kColumnNomeModulo] : cells[kColumnEseguibile];
+    if (!cell.empty()) files.push_back({row, cell, !module});
+  }
+  StopChecks();  // a refresh may have started checks that are not done
+  stopChecks_ = std::make_shared<std::atomic<bool>>(false);
+  // Unique across windows: a check still running for a closed browser posts to its handle,
+  // which a new browser may have been given.
+  static unsigned checksStarted = 0;
+  generation_ = ++checksStarted;
+  StartFileChecks(window_, generation_, std::move(files), stopChecks_);
+}
+
+void View::StopChecks() {
+  if (stopChecks_) *stopChecks_ = true;
+  generation_ = 0;
+}
+
+void View::TakeStatuses(unsigned generation,
+                        const std::vector<std::pair<std::size_t, std::wstring>>& statuses) {
+  if (generation != generation_) return;
+  catalogue_.SetStatuses(statuses);
+  Refill(false);
+}
+
+void View::SelectPosition(int position) {
+  catalogue_.Select(position >= 0 ? catalogue_.RowAt(static_cast<std::size_t>(position))
+                                  : std::nullopt);
+}
+
+void View::ShowSelection(bool reveal) {
+  auto row = catalogue_.Selected();  // read first: clearing the list's selection reports back
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  catalogue_.Select(row);
+  if (auto place = row ? catalogue_.PositionOf(*row) : std::nullopt) {
+    int position = static_cast<int>(*place);
+    ListView_SetItemState(list_, position, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+    if (reveal) ListView_EnsureVisible(list_, position, FALSE);
+  }
+}
+
+void View::Sort(std::size_t column) {
+  catalogue_.SortBy(column);
+  ShowSortArrow(list_, catalogue_.SortColumn(), catalogue_.SortDescending());
+  Refill();
+}
+
+void View::ApplyFilter() {
+  catalogue_.SetFilter(platform::win32::TextOf(Item(kTxtFilter)),
+                       IsDlgButtonChecked(window_, kChkOnlyMissing) == BST_CHECKED);
+  Refill();
+}
+
+void View::CopySelected() {
+  if (auto row = catalogue_.Selected()) CopyRows(window_, catalogue_, {*row});
+}
+
+void View::ContextMenu(POINT at) {
+  platform::win32::WorkInProgress working;  // a menu, a box, a registration: all pump messages
+  auto row = catalogue_.Selected();
+  auto position = row ? catalogue_.PositionOf(*row) : std::nullopt;
+  if (at.x == -1 && at.y == -1) {  // from the keyboard: at the selected row
+    RECT place{};
+    if (position) ListView_GetItemRect(list_, static_cast<int>(*position), &place, LVIR_LABEL);
+    at = {place.left, place.bottom};
+    ClientToScreen(list_, &at);
+  }
+  const CatalogueRow* cells = position ? &catalogue_.Rows()[*row] : nullptr;
+  bool inProcess = cells && !(*cells)[kColumnNomeModulo].empty();
+  switch (ChooseRowAction(window_, at, cells != nullptr, inProcess)) {
+    case RowAction::Copy:
+      CopyRows(window_, catalogue_, {*row});
+      break;
+    case RowAction::Export:
+      ExportShownRows(window_, catalogue_);
+      break;
+    case RowAction::OpenFolder:
+      OpenModuleFolder(inProcess ? (*cells)[kColumnNomeModulo] : (*cells)[kColumnEseguibile]);
+      break;
+    case RowAction::Unregister:
+      if (UnregisterModule(window_, (*cells)[kColumnNomeModulo])) LoadCatalogue();
+      break;
+    case RowAction::None:
+      break;
+  }
+}
+
+void View::ChooseColumn(bool module) {
+  // The two options are not neighbours in the tab order, so they are kept exclusive here.
+  CheckDlgButton(window_, kOptFindDLL, module ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(window_, kOptFindEXE, module ? BST_UNCHECKED : BST_CHECKED);
+  HWND off = Item(module ? kTxtFindEXE : kTxtFindDLL);
+  SetWindowTextW(off, L"");
+  EnableWindow(off, FALSE);
+  EnableWindow(Item(module ? kTxtFindDLL : kTxtFindEXE), TRUE);
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void View::Find() {
+  platform::win32::WorkInProgress working;
+  bool module = IsDlgButtonChecked(window_, kOptFindDLL) == BST_CHECKED;
+  HWND box = Item(module ? kTxtFindDLL : kTxtFindEXE);
+  std::wstring key = platform::win32::TextOf(box);
+  EnableWindow(window_, FALSE);
+  catalogue_.Find(module ? SearchColumn::Module : SearchColumn::Executable, key,
+                  SharedProgressWindow(), boxes_);
+  EnableWindow(window_, TRUE);
+  SetFocus(box);
+  ShowSelection();
+}
+
+}  // namespace corvalinde::modules
