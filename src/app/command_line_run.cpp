@@ -4,10 +4,12 @@
 #include "registration/dependency_diagnosis.h"
 #include "app/command_line_args.h"
 #include "common/error_text.h"
-#include "app/exit_codes.h"
+#include "registration/exit_codes.h"
 #include "app/module_check.h"
+#include "common/join.h"
 #include "common/texts.h"
 #include "registration/host_protocol.h"
+#include "registration/outcome_table.h"
 #include "registration/user_scope_scratch.h"
 
 namespace corvalinde {
@@ -16,12 +18,6 @@ namespace {
 using platform::MessageIcon;
 using platform::MessageRequest;
 
-std::wstring Join(std::initializer_list<std::wstring_view> parts) {
-  std::wstring text;
-  for (std::wstring_view part : parts) text += part;
-  return text;
-}
-
 MessageRequest Error(std::wstring text) {
   return MessageRequest{std::move(text), MessageIcon::Error, platform::MessageButtons::Ok,
                         std::wstring(texts::kTitleError)};
@@ -29,77 +25,18 @@ MessageRequest Error(std::wstring text) {
 
 }  // namespace
 
-int ExitCodeFor(RegOutcome outcome) {
-  switch (outcome) {
-    case RegDone:
-      return kExitSuccess;
-    case RegEntryMissing:
-      return kExitEntryPointMissing;
-    case RegTimeout:
-      return kExitTimeout;
-    case RegModuleInvalid:
-    case RegWrongArchitecture:
-    case RegWrongTwin:
-      return kExitModuleInvalid;
-    case RegEntryFailed:
-      return kExitEntryPointFailed;
-    case RegCrashed:
-      return kExitCrashed;
-    case RegScopeFailed:
-      return kExitUserScopeFailed;
-    case RegCaptureFailed:
-      return kExitCaptureFailed;
-  }
-  return kExitEntryPointMissing;
-}
-
 std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& result,
                                                  const std::wstring& fileName,
                                                  const std::wstring& mode) {
-  switch (result.outcome) {
-    case RegDone: {
-      std::wstring_view done = mode == L"R"   ? texts::kRegisteredOk
-                               : mode == L"U" ? texts::kUnregisteredOk
-                                              : std::wstring_view();
-      if (done.empty()) return std::nullopt;
-      return MessageRequest{
-          Join({texts::kModuleLabel, fileName, texts::kCrLf, done, NotAppliedLines(result)}),
-          MessageIcon::Information, platform::MessageButtons::Ok,
-          std::wstring(texts::kTitleRegistered)};
-    }
-    case RegEntryMissing:
-      return Error(std::wstring(texts::kEntryPointMissing));
-    case RegTimeout:
-      return Error(std::wstring(texts::kTimeout));
-    case RegModuleInvalid:
-      return Error(
-          WithDependencyLines(Join({texts::kModuleInvalidLabel, fileName, texts::kCrLf,
-                                    texts::kModuleInvalid, ReasonLine(result.loadError, fileName)}),
-                              result.dependencies));
-    case RegEntryFailed:
-      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kOperationFailed,
-                         Hex8(result.entryStatus), L")",
-                         ReasonLine(static_cast<std::uint32_t>(result.entryStatus), fileName)}));
-    case RegWrongArchitecture:
-      return Error(WithDependencyLines(Join({texts::kModuleLabel, fileName, texts::kCrLf,
-                                             WrongArchitectureText(result.architecture)}),
-                                       result.dependencies));
-    case RegCrashed:
-      return Error(
-          WithDependencyLines(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCrashed,
-                                    Hex8(static_cast<std::int32_t>(result.crashCode)), L")"}),
-                              result.dependencies));
-    case RegWrongTwin:
-      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf,
-                         WrongTwinText(result.twin, result.architecture)}));
-    case RegScopeFailed:
-      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kUserScopeFailed,
-                         ReasonLine(result.loadError, fileName)}));
-    case RegCaptureFailed:
-      return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureFailed,
-                         ReasonLine(result.loadError, fileName)}));
-  }
-  return std::nullopt;
+  if (result.outcome != RegDone) return FailureMessage(result, fileName);
+  std::wstring_view done = mode == L"R"   ? texts::kRegisteredOk
+                           : mode == L"U" ? texts::kUnregisteredOk
+                                          : std::wstring_view();
+  if (done.empty()) return std::nullopt;
+  return MessageRequest{
+      Join({texts::kModuleLabel, fileName, texts::kCrLf, done, NotAppliedLines(result)}),
+      MessageIcon::Information, platform::MessageButtons::Ok,
+      std::wstring(texts::kTitleRegistered)};
 }
 
 std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,

@@ -11,6 +11,7 @@
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 #include "registration/capture_to_file.h"
+#include "registration/outcome_table.h"
 #include "registration/reg_unreg_module.h"
 
 namespace corvalinde {
@@ -49,8 +50,5 @@ std::optional<platform::MessageRequest> CaptureMessage(const CaptureResult& capt
 // to try again as administrator (never in silent mode "u", nor with /user); yes runs it
 // elevated and that outcome is the run's; no, or a refused elevation prompt, ends with 5.
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services);
-
-// The exit code of a run that ended with this outcome.
-int ExitCodeFor(RegOutcome outcome);
 
 }  // namespace corvalinde

@@ -1,6 +1,6 @@
 #include "app/module_check.h"
 
-#include "app/exit_codes.h"
+#include "registration/exit_codes.h"
 #include "common/texts.h"
 #include "registration/architecture_handoff.h"
 #include "registration/dependency_diagnosis.h"

@@ -98,6 +98,8 @@ inline constexpr std::wstring_view kLineFailedCode = L" (codice 0x";
 inline constexpr std::wstring_view kLineCrashedCode = L" (eccezione 0x";
 inline constexpr std::wstring_view kLineUserScopeFailed =
     L": impossibile registrare solo per l'utente corrente.";
+inline constexpr std::wstring_view kLineCaptureFailed =  // kCaptureFailed, after a file name
+    L": Impossibile scrivere la cattura: il registro non è stato modificato.";
 inline constexpr std::wstring_view kResultsCaption = L"Risultati";
 inline constexpr std::wstring_view kResultsFile = L"File";
 inline constexpr std::wstring_view kResultsOutcome = L"Esito";

@@ -67,13 +67,11 @@ std::wstring WrongArchitectureText(ModuleArchitecture architecture) {
   return text;
 }
 
-std::wstring WrongArchitectureLine(ModuleArchitecture architecture, const std::wstring& file) {
-  std::wstring line = std::wstring(texts::kLineInvalidLabel) + file +
-                      std::wstring(texts::kLineWrongArchitecture) + ArchitectureWords(architecture);
+std::wstring WrongArchitectureLineEnd(ModuleArchitecture architecture) {
   std::wstring twin = TwinName(architecture);
-  line += twin.empty() ? std::wstring(texts::kLineNoBuild)
-                       : std::wstring(texts::kLineUseTwin) + twin + L".";
-  return line + std::wstring(texts::kCrLf);
+  return ArchitectureWords(architecture) + (twin.empty()
+                                                ? std::wstring(texts::kLineNoBuild)
+                                                : std::wstring(texts::kLineUseTwin) + twin + L".");
 }
 
 std::wstring WrongTwinText(const std::wstring& twin, ModuleArchitecture architecture) {

@@ -24,8 +24,9 @@ std::wstring ArchitectureWords(ModuleArchitecture architecture);
 // What to tell the user about a module of another architecture: two lines (what it is and what
 // this build is; which build to use), or one when no build of the program can load it.
 std::wstring WrongArchitectureText(ModuleArchitecture architecture);
-// The register/unregister dialog's summary line for such a module, CRLF included.
-std::wstring WrongArchitectureLine(ModuleArchitecture architecture, const std::wstring& file);
+// The end of the register/unregister dialog's summary line for such a module: what it is
+// built for, and which build can take it.
+std::wstring WrongArchitectureLineEnd(ModuleArchitecture architecture);
 
 // What to say of a program under the twin's name that is not of the twin's architecture.
 std::wstring WrongTwinText(const std::wstring& twin, ModuleArchitecture architecture);

@@ -3,6 +3,7 @@
 #include "registration/architecture_handoff.h"
 #include "registration/capture_to_file.h"
 #include "registration/dependency_diagnosis.h"
+#include "registration/outcome_table.h"
 #include "registration/user_scope_scratch.h"
 #include "common/blanks.h"
 #include "common/error_text.h"
@@ -52,40 +53,6 @@ std::vector<std::wstring> SplitFileList(std::wstring_view text) {
   }
   if (!IsBlank(current)) items.push_back(std::move(current));
   return items;
-}
-
-std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& file) {
-  std::wstring crlf(texts::kCrLf);
-  switch (result.outcome) {
-    case RegDone:
-      return std::wstring(texts::kLineDone) + file + NotAppliedLines(result) + crlf;
-    case RegEntryMissing:
-      return std::wstring(texts::kLineEntryMissing) + file + crlf;
-    case RegTimeout:
-      return std::wstring(texts::kLineTimeout) + file + crlf;
-    case RegModuleInvalid:
-      return std::wstring(texts::kLineInvalidLabel) + file + std::wstring(texts::kLineInvalid) +
-             ReasonLine(result.loadError, file) + crlf;
-    case RegEntryFailed:
-      return std::wstring(texts::kLineFailed) + file + std::wstring(texts::kLineFailedCode) +
-             Hex8(result.entryStatus) + L")" +
-             ReasonLine(static_cast<std::uint32_t>(result.entryStatus), file) + crlf;
-    case RegWrongArchitecture:
-      return WrongArchitectureLine(result.architecture, file);
-    case RegCrashed:
-      return std::wstring(texts::kLineFailed) + file + std::wstring(texts::kLineCrashedCode) +
-             Hex8(static_cast<std::int32_t>(result.crashCode)) + L")" + crlf;
-    case RegWrongTwin:
-      return std::wstring(texts::kLineInvalidLabel) + file + L": " +
-             WrongTwinText(result.twin, result.architecture) + crlf;
-    case RegScopeFailed:
-      return std::wstring(texts::kLineInvalidLabel) + file +
-             std::wstring(texts::kLineUserScopeFailed) + ReasonLine(result.loadError, file) + crlf;
-    case RegCaptureFailed:
-      return std::wstring(texts::kLineFailed) + file + L": " + std::wstring(texts::kCaptureFailed) +
-             ReasonLine(result.loadError, file) + crlf;
-  }
-  return {};
 }
 
 std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring& file) {

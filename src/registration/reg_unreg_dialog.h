@@ -9,6 +9,7 @@
 #include "platform/common_dialogs.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
+#include "registration/outcome_table.h"
 #include "registration/reg_unreg_module.h"
 #include "registration/results_view.h"
 
@@ -17,9 +18,6 @@ namespace corvalinde {
 // The file names of a list: ";" ends a name unless the name so far is blank, and a blank name
 // is dropped. Names keep their blanks; only the blank (code 32) counts as blank.
 std::vector<std::wstring> SplitFileList(std::wstring_view text);
-
-// The summary's line for one file, CRLF included.
-std::wstring SummaryLine(const RegistrationResult& result, const std::wstring& file);
 
 struct CaptureResult;
 // The same for a capture: the file it wrote, or the failure.

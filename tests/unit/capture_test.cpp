@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/command_line_run.h"
-#include "app/exit_codes.h"
+#include "registration/exit_codes.h"
 #include "platform/files.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/inmemory/recording_dialogs.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/exit_codes.h"
+#include "registration/exit_codes.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/process.h"
 #include "platform/system_errors.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "app/command_line_run.h"
-#include "app/exit_codes.h"
+#include "registration/exit_codes.h"
 #include "registration/host_protocol.h"
 #include "registration/host_side.h"
 #include "test_support.h"
