@@ -3,11 +3,13 @@
 
 #include <string_view>
 
+#include "common/version.h"
+
 namespace corvalinde::texts {
 
 inline constexpr std::wstring_view kCrLf = L"\r\n";
 
-inline constexpr std::wstring_view kVersionText = L"0.03.1";
+inline constexpr std::wstring_view kVersionText = CORVALINDE_VERSION_TEXT;
 
 // Titles.
 inline constexpr std::wstring_view kTitleError = L"Errore";
@@ -196,7 +198,7 @@ inline constexpr std::wstring_view kSearchButton = L"R&icerca";
 inline constexpr std::wstring_view kOk = L"OK";
 
 // Tray.
-inline constexpr std::wstring_view kToolTip = L"Oska Corvalinde 0.03.1";
+inline constexpr std::wstring_view kToolTip = L"Oska Corvalinde " CORVALINDE_VERSION_TEXT;
 inline constexpr std::wstring_view kMenuRegUnReg = L"&Registra / Unregistra";
 inline constexpr std::wstring_view kMenuListaModuli = L"&Lista moduli registrati";
 inline constexpr std::wstring_view kMenuOpz = L"Opzioni";

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app_driver.h"
+#include "common/version.h"
 
 namespace corvalinde::e2e {
 namespace {
@@ -70,7 +71,8 @@ TEST_F(TrayMode, AboutShowsTheVersionAndEsciSavesAndEnds) {
   for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     labels.push_back(WindowText(child));
   }
-  EXPECT_NE(std::find(labels.begin(), labels.end(), L"Ver.0.03.1"), labels.end());
+  EXPECT_NE(std::find(labels.begin(), labels.end(), L"Ver." + std::wstring(CORVALINDE_VERSION_TEXT)),
+            labels.end());
   EXPECT_NE(std::find(labels.begin(), labels.end(), L"Corvalinde"), labels.end());
   PostMessageW(about, WM_CLOSE, 0, 0);
   for (int tries = 0; tries < 50 && IsWindow(about); ++tries) Sleep(100);

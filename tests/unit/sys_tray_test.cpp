@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/tray_mode.h"
+#include "common/version.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/inmemory/recording_tray_shell.h"
 #include "platform/registry_key.h"
@@ -165,7 +166,8 @@ TEST(TrayStartUp, RebuildsTheVerbsWhateverTheSettingAndAddsTheIcon) {
   EXPECT_EQ(key.Open(platform::kHkeyClassesRoot, L"ocxfile\\shell\\Unregistra\\command",
                      platform::kKeyQueryValue),
             platform::kRegSuccess);
-  EXPECT_EQ(tray.ToolTipText(), Tip(std::wstring(L" Oska Corvalinde 0.03.1 ") + L'\0'));
+  EXPECT_EQ(tray.ToolTipText(),
+            Tip(L" Oska Corvalinde " + std::wstring(CORVALINDE_VERSION_TEXT) + L" " + L'\0'));
   EXPECT_EQ(tray.OnSysTray(), -1);
   EXPECT_EQ(shell.calls.back().data.hWnd, owner.window);
 }
