@@ -1,6 +1,7 @@
 #include "app/command_line_args.h"
 
 #include "common/blanks.h"
+#include "registration/reg_unreg_module.h"
 
 #include <cwctype>
 
@@ -97,6 +98,17 @@ bool GetCheckArg(std::wstring_view commandText) {
 std::optional<std::wstring> GetCaptureArg(std::wstring_view commandText) {
   if (FindIgnoringCase(commandText, L"/capture") == std::wstring_view::npos) return std::nullopt;
   return ReadSwitch(commandText, L"/capture");
+}
+
+std::optional<std::chrono::seconds> GetTimeoutArg(std::wstring_view commandText) {
+  if (FindIgnoringCase(commandText, L"/timeout") == std::wstring_view::npos) return std::nullopt;
+  std::wstring value = ReadSwitch(commandText, L"/timeout");
+  if (value.empty() || value.size() > 3 ||
+      value.find_first_not_of(L"0123456789") != std::wstring::npos) {
+    return std::chrono::seconds(0);
+  }
+  std::chrono::seconds limit(std::stoi(value));
+  return limit <= kLongestTimeLimit ? limit : std::chrono::seconds(0);
 }
 
 bool GetVisibleArg(std::wstring_view commandText) {

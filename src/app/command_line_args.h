@@ -3,6 +3,7 @@
 // blanks around it removed.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,5 +22,8 @@ bool GetCheckArg(std::wstring_view commandText);
 // "/capture" and its value, like /filename's: nothing when the switch is absent, an empty text
 // when it has no value.
 std::optional<std::wstring> GetCaptureArg(std::wstring_view commandText);
+// "/timeout <seconds>": nothing when the switch is absent; otherwise the time limit, or zero
+// when the value is not a whole number of seconds from 1 to 600.
+std::optional<std::chrono::seconds> GetTimeoutArg(std::wstring_view commandText);
 
 }  // namespace corvalinde

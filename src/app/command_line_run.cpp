@@ -82,6 +82,13 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
     return CommandLineRun{false, kExitInvalidParameters};
   }
   bool visible = GetVisibleArg(commandText);
+  if (std::optional<std::chrono::seconds> limit = GetTimeoutArg(commandText)) {
+    if (limit->count() == 0) {
+      boxes.Show(Error(std::wstring(texts::kUsage)));
+      return CommandLineRun{false, kExitInvalidParameters};
+    }
+    services.registrar.SetTimeLimit(*limit);
+  }
 
   if (std::optional<std::wstring> regFile = GetCaptureArg(commandText)) {
     // Unregistering removes keys: there is nothing to capture; and a capture writes to no

@@ -15,11 +15,20 @@ constexpr std::wstring_view kUserSwitch = L" /user";
 constexpr std::wstring_view kTokenSwitch = L" /token ";
 constexpr std::wstring_view kCaptureSwitch = L" /capture ";
 constexpr std::wstring_view kScratchSwitch = L" /scratch ";
+constexpr std::wstring_view kLimitSwitch = L" /limit ";
 constexpr std::size_t kTokenLength = 32;
 
 bool IsToken(std::wstring_view text) {
   return text.size() == kTokenLength &&
          text.find_first_not_of(L"0123456789abcdef") == std::wstring_view::npos;
+}
+
+// Milliseconds, up to the longest limit a user may set; nothing written keeps the usual one.
+bool ReadLimit(const std::wstring& text, std::chrono::milliseconds& limit) {
+  if (text.empty()) return true;
+  if (text.size() > 7 || text.find_first_not_of(L"0123456789") != std::wstring::npos) return false;
+  limit = std::chrono::milliseconds(std::stol(text));
+  return limit.count() > 0 && limit <= kLongestTimeLimit;
 }
 
 // Tokens are plain ASCII digits and letters.
@@ -37,6 +46,9 @@ std::wstring HostArguments(const HostCommand& command) {
   std::wstring text = std::wstring(kHostSwitch) + command.mode;
   if (command.scope == RegistrationScope::User) text += kUserSwitch;
   text += std::wstring(kTokenSwitch) + command.token;
+  if (command.limit != kRegistrationTimeLimit) {
+    text += std::wstring(kLimitSwitch) + std::to_wstring(command.limit.count());
+  }
   if (!command.captureKey.empty()) text += std::wstring(kCaptureSwitch) + command.captureKey;
   if (!command.scratchKey.empty()) text += std::wstring(kScratchSwitch) + command.scratchKey;
   return text + std::wstring(kFileSwitch) + command.file;
@@ -67,8 +79,10 @@ std::optional<HostCommand> ParseHostCommand(std::wstring_view text) {
     at = end;
     return true;
   };
+  std::wstring limit;
   if (!startsAt(at, kTokenSwitch) || !takeValue(kTokenSwitch, command.token) ||
-      !IsToken(command.token) || !takeValue(kCaptureSwitch, command.captureKey) ||
+      !IsToken(command.token) || !takeValue(kLimitSwitch, limit) ||
+      !ReadLimit(limit, command.limit) || !takeValue(kCaptureSwitch, command.captureKey) ||
       !takeValue(kScratchSwitch, command.scratchKey)) {
     return std::nullopt;
   }

@@ -2,11 +2,13 @@
 // line it writes once the module is loaded, and its report of the outcome.
 //
 // The command is
-//   /host <mode>[ /user] /token <token>[ /capture <key>][ /scratch <key>] /filename <path>
+//   /host <mode>[ /user] /token <token>[ /limit <ms>][ /capture <key>][ /scratch <key>]
+//     /filename <path>
 // The mode is one character (R, U or u, or any other, which the engine refuses as it would in
 // process); /user registers for the current user only; the token, made anew for each launch,
 // names the channel the parent made for this host and starts every line the host reports, so
-// that nothing else (a module printing, a host command typed by hand) passes for a host;
+// that nothing else (a module printing, a host command typed by hand) passes for a host; /limit
+// is the engine's time limit in milliseconds when it is not the usual one;
 // /capture names the scratch key under HKEY_CURRENT_USER a capture maps the roots to; /scratch
 // the one a registration for this user only maps HKEY_LOCAL_MACHINE to; the path runs to the
 // end of the text, so it may hold any character. Several paths, joined by "|" (which no
@@ -31,6 +33,7 @@ struct HostCommand {
   std::wstring token{};       // 32 hexadecimal digits
   std::wstring captureKey{};  // not empty: a capture (CaptureModule) instead of the mode
   std::wstring scratchKey{};  // with /user: where HKEY_LOCAL_MACHINE is mapped
+  std::chrono::milliseconds limit = kRegistrationTimeLimit;
 };
 
 std::wstring HostArguments(const HostCommand& command);

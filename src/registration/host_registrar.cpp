@@ -79,12 +79,12 @@ std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
   }
   bool asked = false;
   if (!ours.empty()) {
-    HostCommand command{HostMode(mode), joined, scope, NewHostToken(), {}};
-    constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
-    platform::HostRun run = launcher_.Run(
-        executablePath_, HostArguments(command), command.token, true,
-        std::wstring(texts::kRegistering) + fileNames[ours.front()], HostLoadedMark(command.token),
-        HostReportStart(command.token), kLimit, kLimit);
+    HostCommand command{HostMode(mode), joined, scope, NewHostToken(), {}, {}, TimeLimit()};
+    const auto limit = TimeLimit() + kHostStartMargin;
+    platform::HostRun run =
+        launcher_.Run(executablePath_, HostArguments(command), command.token, true,
+                      std::wstring(texts::kRegistering) + fileNames[ours.front()],
+                      HostLoadedMark(command.token), HostReportStart(command.token), limit, limit);
     if (!run.started && run.startError == kCancelled) return std::nullopt;
     asked = true;
     std::vector<RegistrationResult> reports = ParseHostReports(run.output, command.token);
@@ -134,19 +134,19 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
     }
     host = *twin;
   }
-  HostCommand command{HostMode(mode), fileName, scope, NewHostToken(), captureKey};
+  HostCommand command{HostMode(mode), fileName, scope, NewHostToken(), captureKey, {}, TimeLimit()};
   // For this user only, the machine's keys are mapped away too; the scratch key is ours to read
   // and delete once the host has ended (a time-out ended it).
   if (!elevated && scope == RegistrationScope::User && captureKey.empty() && registry_) {
     RemoveAbandonedCaptures(*registry_);
     command.scratchKey = NewScratchKey();
   }
-  constexpr auto kLimit = kRegistrationTimeLimit + kHostStartMargin;
+  const auto limit = TimeLimit() + kHostStartMargin;
   const std::wstring activity =
       std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName;
   RegistrationResult result = OutcomeOfHost(
       launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
-                    HostLoadedMark(command.token), HostReportStart(command.token), kLimit, kLimit),
+                    HostLoadedMark(command.token), HostReportStart(command.token), limit, limit),
       command.token);
   if (!command.scratchKey.empty()) {
     if (result.outcome == RegDone) {

@@ -36,13 +36,13 @@ void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
                const std::function<void(std::string_view)>& writeToParent) {
   ReportingLoader reporting(loader, HostLoadedMark(command.token), writeToParent);
   if (!command.captureKey.empty()) {
-    writeToParent(
-        HostReport(command.token, CaptureModule(command.file, command.captureKey, reporting)));
+    writeToParent(HostReport(
+        command.token, CaptureModule(command.file, command.captureKey, reporting, command.limit)));
     return;
   }
   for (const std::wstring& file : HostFiles(command)) {
-    RegistrationResult result =
-        RegUnregModuleInScope(file, command.mode, command.scope, reporting, command.scratchKey);
+    RegistrationResult result = RegUnregModuleInScope(file, command.mode, command.scope, reporting,
+                                                      command.scratchKey, command.limit);
     writeToParent(HostReport(command.token, result));
     // A worker still running in a module must meet no other: its mapping, its state.
     if (result.outcome == RegTimeout) return;

@@ -60,8 +60,9 @@ bool NeedsAdministrator(const RegistrationResult& result) {
 
 RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
                                          RegistrationScope scope, platform::ModuleLoader& loader,
-                                         const std::wstring& machineScratch) {
-  if (scope == RegistrationScope::Machine) return RegUnregModule(fileName, mode, loader);
+                                         const std::wstring& machineScratch,
+                                         std::chrono::milliseconds limit) {
+  if (scope == RegistrationScope::Machine) return RegUnregModule(fileName, mode, loader, limit);
   RegistrationResult result;
   std::uint32_t error = platform::MapClassesRootToCurrentUser();
   if (!error && !machineScratch.empty()) {
@@ -73,7 +74,7 @@ RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std
     result.loadError = error;
     return result;
   }
-  result = RegUnregModule(fileName, mode, loader);
+  result = RegUnregModule(fileName, mode, loader, limit);
   // Whatever the module itself did to the predefined keys. A worker still running after a
   // time-out keeps the mapping: undone, its writes would go to the machine's keys.
   if (result.outcome != RegTimeout) {
@@ -84,14 +85,14 @@ RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std
 }
 
 RegistrationResult CaptureModule(const std::wstring& fileName, const std::wstring& scratchKey,
-                                 platform::ModuleLoader& loader) {
+                                 platform::ModuleLoader& loader, std::chrono::milliseconds limit) {
   RegistrationResult result;
   if (std::uint32_t error = platform::MapRootsToScratch(scratchKey)) {
     result.outcome = RegCaptureFailed;
     result.loadError = error;
     return result;
   }
-  result = RegUnregModule(fileName, L"R", loader);
+  result = RegUnregModule(fileName, L"R", loader, limit);
   // A worker still running after a time-out keeps the mapping, so that nothing it writes
   // reaches the real registry; the host ends right after.
   if (result.outcome != RegTimeout) platform::RestoreCapturedRoots();
@@ -100,14 +101,15 @@ RegistrationResult CaptureModule(const std::wstring& fileName, const std::wstrin
 
 RegistrationResult InProcessRegistrar::Capture(const std::wstring& fileName,
                                                const std::wstring& scratchKey) {
-  RegistrationResult result = CaptureModule(fileName, scratchKey, loader_);
+  RegistrationResult result = CaptureModule(fileName, scratchKey, loader_, TimeLimit());
   DiagnoseDependencies(result, fileName);
   return result;
 }
 
 RegistrationResult InProcessRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,
                                            RegistrationScope scope) {
-  RegistrationResult result = RegUnregModuleInScope(fileName, mode, scope, loader_);
+  RegistrationResult result =
+      RegUnregModuleInScope(fileName, mode, scope, loader_, {}, TimeLimit());
   DiagnoseDependencies(result, fileName);
   return result;
 }

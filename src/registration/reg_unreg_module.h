@@ -47,10 +47,19 @@ struct RegistrationResult {
   std::vector<std::wstring> notApplied{};
 };
 
+// How long a module's load, then its entry point, may take unless the user said otherwise
+// ("/timeout"); and the most the user may say.
+inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
+inline constexpr std::chrono::seconds kLongestTimeLimit{600};
+
 // Registers or unregisters one module and gives the outcome; shows nothing.
 class Registrar {
  public:
   virtual ~Registrar() = default;
+  // The time limit of every run from now on.
+  void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+  std::chrono::milliseconds TimeLimit() const { return timeLimit_; }
+
   virtual RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                                  RegistrationScope scope) = 0;
   // Runs the module's DllRegisterServer with the registry's roots mapped to keys under
@@ -78,13 +87,14 @@ class Registrar {
     if (!fileNames.empty() && !outcomes[0]) return std::nullopt;
     return outcomes;
   }
+
+ private:
+  std::chrono::milliseconds timeLimit_ = kRegistrationTimeLimit;
 };
 
 // A refusal that administrator rights would lift: the entry point failed with access denied
 // (E_ACCESSDENIED, also what a refused registry call gives) or TYPE_E_REGISTRYACCESS.
 bool NeedsAdministrator(const RegistrationResult& result);
-
-inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
 
 // Mode "R" or empty registers, "U" or "u" unregisters; anything else (even "r") runs nothing.
 // The file name goes to the loader unchanged. A module whose header names another processor
@@ -101,13 +111,15 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
 // has it.
 RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
                                          RegistrationScope scope, platform::ModuleLoader& loader,
-                                         const std::wstring& machineScratch = {});
+                                         const std::wstring& machineScratch = {},
+                                         std::chrono::milliseconds limit = kRegistrationTimeLimit);
 
 // The engine with every root a module writes under mapped to HKEY_CURRENT_USER\<scratchKey>
 // (captured_roots.h) from before the module is loaded until the engine is done; process-wide,
 // like the per-user mapping.
 RegistrationResult CaptureModule(const std::wstring& fileName, const std::wstring& scratchKey,
-                                 platform::ModuleLoader& loader);
+                                 platform::ModuleLoader& loader,
+                                 std::chrono::milliseconds limit = kRegistrationTimeLimit);
 
 // The engine in this very process: what tests and benchmarks use.
 class InProcessRegistrar final : public Registrar {

@@ -67,6 +67,20 @@ TEST_F(CommandLine, MissingFileNameOrModeShowsTheUsage) {
   EXPECT_TRUE(marker_.Lines().empty());
 }
 
+TEST_F(CommandLine, TimeoutTakesWholeSecondsFromOneTo600) {
+  for (const wchar_t* value : {L"0", L"601", L"1.5", L"dieci", L""}) {
+    boxes_ = {};
+    EXPECT_EQ(Run(Args("testmod_good", L"/modal R /timeout ") + value).exitCode,
+              kExitInvalidParameters)
+        << ::testing::PrintToString(std::wstring(value));
+    EXPECT_EQ(boxes_.Shown().size(), 1u);
+  }
+  EXPECT_TRUE(marker_.Lines().empty());
+  EXPECT_EQ(registrar_.TimeLimit(), kRegistrationTimeLimit);
+  EXPECT_EQ(Run(Args("testmod_good", L"/TIMEOUT 600 /modal R")).exitCode, 0);
+  EXPECT_EQ(registrar_.TimeLimit(), std::chrono::seconds(600));
+}
+
 TEST_F(CommandLine, RegisteringNamesTheFile) {
   std::wstring file = TestModuleFileName("testmod_good");
   CommandLineRun run = Run(Args("testmod_good", L"/modal R /visible 0"));

@@ -109,13 +109,15 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
                          RegistrationScope::User,
                          kToken,
                          L"Software\\Corvalinde\\Capture\\0a",
-                         L"Software\\Corvalinde\\Capture\\1.b"};
+                         L"Software\\Corvalinde\\Capture\\1.b",
+                         std::chrono::milliseconds(2500)};
   parsed = ParseHostCommand(HostArguments(everything));
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->scope, RegistrationScope::User);
   EXPECT_EQ(parsed->token, kToken);
   EXPECT_EQ(parsed->captureKey, everything.captureKey);
   EXPECT_EQ(parsed->scratchKey, everything.scratchKey);
+  EXPECT_EQ(parsed->limit, everything.limit);
   EXPECT_EQ(parsed->file, L"x.dll");
   EXPECT_TRUE(ParseHostCommand(L"/HOST R /TOKEN " + kToken + L" /FILENAME x.dll").has_value());
   // A host command without a well-formed token is never a host's, whatever else it says.
@@ -126,7 +128,9 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
            L"/host R /token " + std::wstring(32, L'g') + L" /filename x",
            L"/host  " + token + L" /filename x", L"/hostR" + token + L" /filename x",
            L"/filename x.dll /host R" + token, L"/host R" + token + L" /capture",
-           L"/host R" + token + L" /capture /filename x"}) {
+           L"/host R" + token + L" /capture /filename x",
+           L"/host R" + token + L" /limit 0 /filename x",
+           L"/host R" + token + L" /limit 600001 /filename x"}) {
     EXPECT_FALSE(ParseHostCommand(text).has_value()) << ::testing::PrintToString(text);
   }
   EXPECT_TRUE(NamesHostSwitch(L"/filename x /HOST"));
