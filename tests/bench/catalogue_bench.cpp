@@ -164,7 +164,7 @@ double BestMilliseconds(int runs, Work work) {
 void WindowFigures(double loadAlone) {
   using namespace corvalinde::e2e;
   using namespace std::chrono_literals;
-  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
+  AppProcess app(ProgramPath(), L"");
   HWND control = WaitForTrayControl(app);
   if (!control) return (void)std::printf("the tray did not start\n");
   auto visible = [&](const wchar_t* windowClass, std::chrono::seconds limit) {
@@ -176,7 +176,7 @@ void WindowFigures(double loadAlone) {
   };
   for (int round = 1; round <= 2; ++round) {  // the first also loads what Wine loads once
     auto start = Clock::now();
-    ChooseFromTrayMenu(app, control, 2);  // "Lista moduli registrati"
+    ChooseFromTrayMenu(app, control, TrayCommand::ModuleList);
     HWND browser = visible(L"CorvalindeModuli", 120s);
     double open = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     if (!browser) return (void)std::printf("the browser did not open\n");

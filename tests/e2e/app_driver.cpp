@@ -59,6 +59,23 @@ std::wstring WithoutAccessKeys(std::wstring caption) {
 
 }  // namespace
 
+bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(kPoll);
+  }
+  return true;
+}
+
+bool WaitGone(HWND window, milliseconds timeout) {
+  return WaitUntil([window] { return !IsWindow(window); }, timeout);
+}
+
+bool WaitForeground(HWND window, milliseconds timeout) {
+  return WaitUntil([window] { return GetForegroundWindow() == window; }, timeout);
+}
+
 std::wstring WindowText(HWND window) {
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) {
@@ -105,8 +122,7 @@ bool PressButton(HWND dialog, const std::wstring& caption) {
 
 bool AnswerYes(HWND box) {
   if (!PressButton(box, L"Yes") && !PressButton(box, L"Sì")) return false;
-  for (int tries = 0; tries < 50 && IsWindow(box); ++tries) Sleep(100);
-  return !IsWindow(box);
+  return WaitGone(box);
 }
 
 AppProcess::AppProcess(const std::wstring& exePath, const std::wstring& arguments,
@@ -169,8 +185,17 @@ HWND AppProcess::FindWindowOfClass(const std::wstring& windowClass, bool mustBeV
 std::optional<MessageBoxSeen> AppProcess::WaitForMessageBox(milliseconds timeout) const {
   HWND box = WaitForWindow(L"#32770", L"", timeout);
   if (!box) return std::nullopt;
-  std::this_thread::sleep_for(milliseconds(300));  // let it finish painting before we look
-  return ReadMessageBox(box);
+  // Its icon is told by its pixels: read again until they are painted (a box with no icon
+  // reads as None at once), and until it is active, so that a key pressed next is its.
+  MessageBoxSeen seen;
+  WaitUntil(
+      [&] {
+        seen = ReadMessageBox(box);
+        return !IsWindow(box) || (!seen.buttons.empty() && seen.icon != SeenIcon::Unknown &&
+                                  GetForegroundWindow() == box);
+      },
+      milliseconds(2000));
+  return seen;
 }
 
 std::optional<DWORD> AppProcess::WaitForExit(milliseconds timeout) const {
@@ -259,7 +284,6 @@ void PressKey(WORD key, bool control) {
   stroke(key, KEYEVENTF_KEYUP);
   if (control) stroke(VK_CONTROL, KEYEVENTF_KEYUP);
   SendInput(count, strokes, sizeof(INPUT));
-  Sleep(300);
 }
 
 HWND FocusOf(HWND window) {
@@ -272,9 +296,8 @@ HWND FocusOf(HWND window) {
 bool ClickForFocus(HWND control, std::optional<POINT> offset) {
   for (int clicks = 0; clicks < 3; ++clicks) {
     ClickOn(control, offset);
-    for (int tries = 0; tries < 10; ++tries) {
-      if (FocusOf(control) == control) return true;
-      Sleep(100);
+    if (WaitUntil([control] { return FocusOf(control) == control; }, milliseconds(1000))) {
+      return true;
     }
   }
   return false;
@@ -290,6 +313,13 @@ std::wstring ClipboardText() {
     CloseClipboard();
   }
   return text;
+}
+
+void EmptyTheClipboard() {
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
 }
 
 std::vector<std::wstring> ListBoxItems(HWND listBox) {
@@ -327,24 +357,38 @@ bool DropFiles(const AppProcess& app, HWND target, const std::vector<std::wstrin
 }
 
 HWND WaitForTrayControl(const AppProcess& app) {
-  for (int tries = 0; tries < 100; ++tries) {
-    HWND main = app.FindWindowOfClass(L"CorvalindeMain", false);
-    HWND control = main ? FindWindowExW(main, nullptr, L"CorvalindeTrayControl", nullptr) : nullptr;
-    if (control) return control;
-    Sleep(100);
-  }
-  return nullptr;
+  HWND control = nullptr;
+  WaitUntil(
+      [&] {
+        HWND main = app.FindWindowOfClass(L"CorvalindeMain", false);
+        control = main ? FindWindowExW(main, nullptr, L"CorvalindeTrayControl", nullptr) : nullptr;
+        return control != nullptr;
+      },
+      milliseconds(10000));
+  return control;
 }
 
 void SendTrayCallback(HWND control, UINT mouseMessage) {
   PostMessageW(control, WM_MOUSEMOVE, 1, mouseMessage);
 }
 
-bool ChooseFromTrayMenu(const AppProcess& app, HWND control, int position) {
+bool SendTrayCallbackAndWait(HWND control, UINT mouseMessage) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(control, WM_MOUSEMOVE, 1, mouseMessage, SMTO_NORMAL, 2000, &result) !=
+         0;
+}
+
+bool Answers(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+}
+
+bool ChooseFromTrayMenu(const AppProcess& app, HWND control, TrayCommand command) {
   SendTrayCallback(control, WM_RBUTTONDOWN);
   HWND menu = app.WaitForWindow(L"#32768", L"", milliseconds(5000));
   if (!menu) return false;
-  for (int i = 0; i < position; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  // From no item selected, the n-th press down selects the n-th command (separators skipped).
+  for (int i = 0; i < static_cast<int>(command); ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
   return true;
 }
@@ -361,6 +405,14 @@ std::wstring ProgramFolder() {
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring folder(path, n);
   return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+std::wstring ProgramPath() {
+  return ProgramFolder() + L"\\Corvalinde.exe";
+}
+
+std::wstring TestModule(const std::wstring& name) {
+  return ProgramFolder() + L"\\" + name + L".dll";
 }
 
 }  // namespace corvalinde::e2e

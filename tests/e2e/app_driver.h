@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,17 @@
 namespace corvalinde::e2e {
 
 using std::chrono::milliseconds;
+
+// Checks `condition` every 50 ms until it holds or `timeout` has passed; whether it held. Tests
+// wait for what they expect to see, never for a fixed time.
+bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout);
+// Until `window` is gone; whether it went within `timeout`.
+bool WaitGone(HWND window, milliseconds timeout = milliseconds(5000));
+// Until `window` is the active one, where key presses go; whether it became so.
+bool WaitForeground(HWND window, milliseconds timeout = milliseconds(2000));
+
+// The tray menu's commands, in their order on the menu.
+enum class TrayCommand { RegUnreg = 1, ModuleList, Options, About, Exit };
 
 // The icon of a message box as the user sees it, told apart by its pixels: the flag values
 // (16 error, 48 exclamation, 64 information), 0 for none, -1 when it matches none of them.
@@ -43,6 +55,7 @@ class AppProcess {
   // The first visible top-level window of the process with this class (and caption, if given).
   HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& caption,
                      milliseconds timeout) const;
+  // A message box of the process, read once it has its buttons and has painted its icon.
   std::optional<MessageBoxSeen> WaitForMessageBox(milliseconds timeout) const;
   // A top-level window of the process with this class, shown or not, right now.
   HWND FindWindowOfClass(const std::wstring& windowClass, bool mustBeVisible) const;
@@ -73,15 +86,17 @@ void SetText(HWND control, const std::wstring& text);
 // (its middle when not given).
 void ClickOn(HWND window, std::optional<POINT> offset = std::nullopt);
 // A real key press, through the system's input, to whatever window has the keyboard; with
-// `control`, while the Ctrl key is held down.
+// `control`, while the Ctrl key is held down. Returns once the press is in the system's input;
+// the caller waits for what it does.
 void PressKey(WORD key, bool control = false);
 // The control of another process that has the keyboard focus, or null.
 HWND FocusOf(HWND window);
 // Clicks `control` (see ClickOn) until it has the keyboard focus, at most three times: a window
 // just shown can spend a click on becoming the active one. Whether it got the focus.
 bool ClickForFocus(HWND control, std::optional<POINT> offset = std::nullopt);
-// The text on the clipboard, empty when there is none.
+// The text on the clipboard, empty when there is none; and the clipboard emptied.
 std::wstring ClipboardText();
+void EmptyTheClipboard();
 // A list box's lines, in order.
 std::vector<std::wstring> ListBoxItems(HWND listBox);
 // What the shell does when files are dropped on `target`: a WM_DROPFILES whose file list lives
@@ -90,16 +105,24 @@ bool DropFiles(const AppProcess& app, HWND target, const std::vector<std::wstrin
 
 // Tray mode: the hidden main window's callback control, once start-up is over.
 HWND WaitForTrayControl(const AppProcess& app);
-// What the shell sends when the user does `mouseMessage` on the tray icon.
+// What the shell sends when the user does `mouseMessage` on the tray icon; and the same sent,
+// returning once the program has handled it (false if it did not within two seconds, as when
+// the message opened a menu, whose loop holds it).
 void SendTrayCallback(HWND control, UINT mouseMessage);
-// Opens the tray menu with a right press and picks its `position`-th command (1 = first,
-// separators not counted) with the keyboard, as a user can.
-bool ChooseFromTrayMenu(const AppProcess& app, HWND control, int position);
+bool SendTrayCallbackAndWait(HWND control, UINT mouseMessage);
+// Whether the thread of `window` answers a message now: everything it was doing when asked,
+// and any window it was about to show, is done.
+bool Answers(HWND window);
+// Opens the tray menu with a right press and picks `command` with the keyboard, as a user can.
+bool ChooseFromTrayMenu(const AppProcess& app, HWND control, TrayCommand command);
 
 // A REG_SZ value under root\path (the default value when `name` is null); empty when absent.
 std::wstring RegistryText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr);
 
 // Folder of the running test program; Corvalinde.exe and the test modules sit in it.
 std::wstring ProgramFolder();
+// Corvalinde.exe there; and a test module there by its name without ".dll".
+std::wstring ProgramPath();
+std::wstring TestModule(const std::wstring& name);
 
 }  // namespace corvalinde::e2e

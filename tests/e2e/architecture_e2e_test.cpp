@@ -11,14 +11,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring Program() {
-  return ProgramFolder() + L"\\Corvalinde.exe";
-}
 std::wstring Twin() {
   return ProgramFolder() + L"\\Corvalinde32.exe";
 }
 std::wstring Module32() {
-  return ProgramFolder() + L"\\testmod_arch_i686.dll";
+  return TestModule(L"testmod_arch_i686");
 }
 
 class OtherArchitecture : public ::testing::Test {
@@ -29,7 +26,7 @@ class OtherArchitecture : public ::testing::Test {
 };
 
 TEST_F(OtherArchitecture, WithoutTheTwinTheMessageNamesTheBuildToUse) {
-  AppProcess app(Program(), L"/filename " + Module32() + L" /modal R /visible 0");
+  AppProcess app(ProgramPath(), L"/filename " + Module32() + L" /modal R /visible 0");
   auto box = app.WaitForMessageBox(20s);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text, L"Modulo : " + Module32() +
@@ -45,8 +42,8 @@ TEST_F(OtherArchitecture, WithoutTheTwinTheMessageNamesTheBuildToUse) {
 // A copy of the 64-bit program under the 32-bit one's name would host the module itself,
 // refuse it, hand it on again, and so on without end.
 TEST_F(OtherArchitecture, AMisnamedTwinIsRefusedByName) {
-  ASSERT_TRUE(CopyFileW(Program().c_str(), Twin().c_str(), FALSE));
-  AppProcess app(Program(), L"/filename " + Module32() + L" /modal R");
+  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), Twin().c_str(), FALSE));
+  AppProcess app(ProgramPath(), L"/filename " + Module32() + L" /modal R");
   auto box = app.WaitForMessageBox(20s);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text,
@@ -57,8 +54,8 @@ TEST_F(OtherArchitecture, AMisnamedTwinIsRefusedByName) {
 }
 
 TEST_F(OtherArchitecture, AMissingDependencyIsNamedByTheSystem) {
-  std::wstring module = ProgramFolder() + L"\\testmod_needs_absent.dll";
-  AppProcess app(Program(), L"/filename " + module + L" /modal R");
+  std::wstring module = TestModule(L"testmod_needs_absent");
+  AppProcess app(ProgramPath(), L"/filename " + module + L" /modal R");
   auto box = app.WaitForMessageBox(20s);
   ASSERT_TRUE(box.has_value());
   std::wstring reason = platform::SystemErrorText(ERROR_MOD_NOT_FOUND);
@@ -77,11 +74,10 @@ TEST_F(OtherArchitecture, ADependencyBesideTheModuleIsFound) {
   const std::wstring vendor = ProgramFolder() + L"\\..\\vendor";
   CreateDirectoryW(vendor.c_str(), nullptr);
   const std::wstring module = vendor + L"\\testmod_needs_absent.dll";
-  ASSERT_TRUE(
-      CopyFileW((ProgramFolder() + L"\\testmod_needs_absent.dll").c_str(), module.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((TestModule(L"testmod_needs_absent")).c_str(), module.c_str(), FALSE));
   ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\..\\absent\\corvalinde_absent.dll").c_str(),
                         (vendor + L"\\corvalinde_absent.dll").c_str(), FALSE));
-  AppProcess app(Program(), L"/filename " + module + L" /modal R");
+  AppProcess app(ProgramPath(), L"/filename " + module + L" /modal R");
   auto box = app.WaitForMessageBox(20s);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text, L"Modulo : " + module + L"\r\nRegistrato con successo");
@@ -108,7 +104,7 @@ TEST_F(OtherArchitecture, TheDependencyThatExplainsAFailureIsNamed) {
   };
   for (const Case& test : cases) {
     std::wstring module = ProgramFolder() + L"\\" + test.module;
-    AppProcess app(Program(), L"/filename " + module + L" /modal R");
+    AppProcess app(ProgramPath(), L"/filename " + module + L" /modal R");
     auto box = app.WaitForMessageBox(20s);
     ASSERT_TRUE(box.has_value()) << test.module;
     std::wstring lines = test.lines;

@@ -2,17 +2,15 @@
 // its file name, and gone after unregistering and "Refresh".
 #include <gtest/gtest.h>
 
-#include "app_driver.h"
+#include "tray_app.h"
 
 namespace corvalinde::e2e {
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kMenuModuleList = 2;
-
 void RunCommandLine(const std::wstring& arguments) {
-  AppProcess run(ProgramFolder() + L"\\Corvalinde.exe", arguments);
+  AppProcess run(ProgramPath(), arguments);
   if (auto box = run.WaitForMessageBox(20s)) PressButton(box->window, L"OK");
   run.WaitForExit(10s);
 }
@@ -35,13 +33,13 @@ HKEY CreateKey(const std::wstring& name) {
   return key;
 }
 
-class Browser : public ::testing::Test {
+class Browser : public TrayApp {
  protected:
   // Searches the module column for `name`; the result message's text.
   std::wstring SearchModule(HWND browser, const std::wstring& name) {
     PressButton(browser, L"modulo (DLL)");
-    Sleep(300);
     HWND moduleBox = FindChild(browser, L"Edit", 2);  // after the filter and the executable
+    WaitUntil([&] { return moduleBox && IsWindowEnabled(moduleBox); }, 5s);
     if (!moduleBox || !IsWindowEnabled(moduleBox)) return L"(module box not usable)";
     SetText(moduleBox, name);
     PressButton(browser, L"Ricerca");
@@ -49,20 +47,20 @@ class Browser : public ::testing::Test {
     if (!result) return L"(no result)";
     EXPECT_EQ(result->title, L"Risultato ricerca");
     PressButton(result->window, L"OK");
-    for (int tries = 0; tries < 50 && IsWindow(result->window); ++tries) Sleep(100);
+    WaitGone(result->window);
     return result->text;
   }
 
-  // The browser opened from the tray menu; null when the tray or the window does not come.
-  HWND OpenBrowser() {
-    control_ = WaitForTrayControl(app_);
-    if (!control_ || !ChooseFromTrayMenu(app_, control_, kMenuModuleList)) return nullptr;
-    return app_.WaitForWindow(L"CorvalindeModuli", L"", 60s);
+  HWND OpenBrowser() { return Open(TrayCommand::ModuleList, L"CorvalindeModuli"); }
+
+  // The first row of the list selected by a click, the list having the keyboard.
+  static bool ClickFirstRow(HWND list) {
+    RECT header{};
+    GetWindowRect(FindChild(list, L"SysHeader32"), &header);
+    return ClickForFocus(list, POINT{40, header.bottom - header.top + 8});
   }
 
-  std::wstring module_ = ProgramFolder() + L"\\testmod_good.dll";
-  AppProcess app_{ProgramFolder() + L"\\Corvalinde.exe", L""};
-  HWND control_ = nullptr;
+  std::wstring module_ = TestModule(L"testmod_good");
 };
 
 TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
@@ -80,19 +78,17 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   EXPECT_EQ(found.rfind(L"Occorrenza trovata (Posizione ", 0), 0u) << testing::PrintToString(found);
 
   // Opening it again from the menu shows the same window without loading again.
-  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, kMenuModuleList));
-  Sleep(500);
-  EXPECT_EQ(app_.WaitForWindow(L"CorvalindeModuli", L"", 5s), browser);
+  EXPECT_EQ(OpenBrowser(), browser);
+  EXPECT_EQ(app_.FindWindowOfClass(L"CorvalindeBusy", true), nullptr);
 
   RunCommandLine(L"/filename " + module_ + L" /modal U");
   PressButton(browser, L"Refresh");
-  for (int tries = 0; tries < 100 && RowCount(browser) == rows; ++tries) Sleep(100);
+  WaitUntil([&] { return RowCount(browser) != rows; }, 10s);
   EXPECT_EQ(RowCount(browser), rows - 1);
   EXPECT_EQ(SearchModule(browser, L"testmod_good.dll"), L"Nessuna occorrenza trovata");
 
   PressButton(browser, L"Esci");
-  for (int tries = 0; tries < 50 && IsWindow(browser); ++tries) Sleep(100);
-  EXPECT_FALSE(IsWindow(browser));
+  EXPECT_TRUE(WaitGone(browser));
   EXPECT_TRUE(app_.IsRunning());
   RegDeleteKeyW(HKEY_CLASSES_ROOT, longest.c_str());
 }
@@ -100,7 +96,7 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
 // A module registered, then deleted: the browser's file check flags it, "Solo mancanti" with
 // the filter finds it alone, and Ctrl+C copies it.
 TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
-  const std::wstring gone = ProgramFolder() + L"\\testmod_gone.dll";
+  const std::wstring gone = TestModule(L"testmod_gone");
   ASSERT_TRUE(CopyFileW(module_.c_str(), gone.c_str(), FALSE));
   RunCommandLine(L"/filename " + gone + L" /modal R");
   ASSERT_TRUE(DeleteFileW(gone.c_str()));
@@ -111,16 +107,16 @@ TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
   PressButton(browser, L"Solo mancanti");
   const std::wstring flagged =
       L"Lista moduli registrati ( Numero moduli :1 di " + std::to_wstring(rows) + L" )";
-  for (int tries = 0; tries < 100 && WindowText(browser) != flagged; ++tries) Sleep(100);
+  WaitUntil([&] { return WindowText(browser) == flagged; }, 10s);
   EXPECT_EQ(WindowText(browser), flagged);
 
   // A click on that row and Ctrl+C copy it, with the header line.
   HWND list = FindChild(browser, L"SysListView32");
-  RECT header{};
-  GetWindowRect(FindChild(list, L"SysHeader32"), &header);
-  ASSERT_TRUE(ClickForFocus(list, POINT{40, header.bottom - header.top + 8}));
+  ASSERT_TRUE(ClickFirstRow(list));
+  EmptyTheClipboard();
   PressKey('C', true);
-  std::wstring copied = ClipboardText();
+  std::wstring copied;
+  WaitUntil([&] { return !(copied = ClipboardText()).empty(); }, 5s);
   EXPECT_EQ(copied.rfind(L"ID\t", 0), 0u) << testing::PrintToString(copied);
   EXPECT_NE(copied.find(L"\r\n"), std::wstring::npos);
   EXPECT_NE(copied.find(gone + L"\t"), std::wstring::npos) << testing::PrintToString(copied);
@@ -132,7 +128,7 @@ TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
 // A module that closes the browser and the tray's hidden window while the browser unregisters
 // it: the unregistering ends as usual, then both close, the settings are saved, no host stays.
 TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
-  const std::wstring module = ProgramFolder() + L"\\testmod_do_closewindows.dll";
+  const std::wstring module = TestModule(L"testmod_do_closewindows");
   const std::wstring classKey = L"CLSID\\{C0B7A11D-0000-4000-8000-0000000C105E}";
   const std::wstring settings = ProgramFolder() + L"\\opz.dat";
   DeleteFileW(settings.c_str());
@@ -147,20 +143,12 @@ TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
   HWND browser = OpenBrowser();
   ASSERT_TRUE(browser);
   SetText(FindChild(browser, L"Edit", 0), L"DO_CLOSEWINDOWS");
-  for (int tries = 0; tries < 100 && WindowText(browser).find(L":1 di") == std::wstring::npos;
-       ++tries) {
-    Sleep(100);
-  }
+  WaitUntil([&] { return WindowText(browser).find(L":1 di") != std::wstring::npos; }, 10s);
   HWND list = FindChild(browser, L"SysListView32");
-  RECT header{};
-  GetWindowRect(FindChild(list, L"SysHeader32"), &header);
-  ASSERT_TRUE(ClickForFocus(list, POINT{40, header.bottom - header.top + 8}));
+  ASSERT_TRUE(ClickFirstRow(list));
   PressKey(VK_HOME);                            // the row selected, whatever the click did
   constexpr UINT kSelectedCount = 0x1000 + 50;  // LVM_GETSELECTEDCOUNT
-  for (int tries = 0; tries < 50 && SendMessageW(list, kSelectedCount, 0, 0) != 1; ++tries) {
-    Sleep(100);
-  }
-  ASSERT_EQ(SendMessageW(list, kSelectedCount, 0, 0), 1);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, kSelectedCount, 0, 0) == 1; }, 5s));
   PostMessageW(browser, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
   HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
   ASSERT_TRUE(menu);
@@ -222,19 +210,20 @@ RECT ScreenRect(HWND window) {
 // when resized. The About box's labels grow with the DPI.
 TEST(AtHighDpi, TheWindowsScaleAndTheBrowserFitsTheScreen) {
   ProgramsStartAtDpi dpi(144);
-  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
+  AppProcess app(ProgramPath(), L"");
   HWND control = WaitForTrayControl(app);
   ASSERT_TRUE(control);
 
-  ASSERT_TRUE(ChooseFromTrayMenu(app, control, 4));  // "About"
+  ASSERT_TRUE(ChooseFromTrayMenu(app, control, TrayCommand::About));
   HWND about = app.WaitForWindow(L"CorvalindeAbout", L"", 5s);
   ASSERT_TRUE(about);
   RECT aboutOf = ScreenRect(FindChild(about, L"Static", 1));  // 90 x 22 at 96 DPI
   EXPECT_EQ(aboutOf.right - aboutOf.left, 135);
   EXPECT_EQ(aboutOf.bottom - aboutOf.top, 33);
   PostMessageW(about, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitGone(about));
 
-  ASSERT_TRUE(ChooseFromTrayMenu(app, control, kMenuModuleList));
+  ASSERT_TRUE(ChooseFromTrayMenu(app, control, TrayCommand::ModuleList));
   HWND browser = app.WaitForWindow(L"CorvalindeModuli", L"", 60s);
   ASSERT_TRUE(browser);
   RECT work{};
@@ -250,7 +239,13 @@ TEST(AtHighDpi, TheWindowsScaleAndTheBrowserFitsTheScreen) {
   EXPECT_TRUE(inside(ScreenRect(esci), work));
 
   SetWindowPos(browser, nullptr, work.left, work.top, 900, 600, SWP_NOZORDER);
-  Sleep(500);
+  WaitUntil(  // laid out again: the list as wide as the new client area
+      [&] {
+        RECT area{};
+        GetClientRect(browser, &area);
+        return ScreenRect(list).right - ScreenRect(list).left == area.right;
+      },
+      5s);
   RECT client{};
   GetClientRect(browser, &client);
   MapWindowPoints(browser, nullptr, reinterpret_cast<POINT*>(&client), 2);

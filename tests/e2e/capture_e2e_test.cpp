@@ -16,7 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 
 void RunProgram(const std::wstring& arguments, const std::wstring& expectedStart = L"") {
-  AppProcess run(ProgramFolder() + L"\\Corvalinde.exe", arguments);
+  AppProcess run(ProgramPath(), arguments);
   auto box = run.WaitForMessageBox(30s);
   ASSERT_TRUE(box.has_value()) << "no message for " << testing::PrintToString(arguments);
   EXPECT_EQ(box->text.rfind(expectedStart, 0), 0u) << testing::PrintToString(box->text);
@@ -66,9 +66,8 @@ TEST_P(CaptureOf, ChangesNothingAndImportsAsTheRealRegistration) {
 // with the host that was stopped.
 TEST(CaptureOfAHangingModule, TimesOutWritesNothingAndLeavesNoKey) {
   const std::wstring regFile = TempFile(L"corvalinde hanging.reg");
-  AppProcess run(
-      ProgramFolder() + L"\\Corvalinde.exe",
-      L"/filename " + ProgramFolder() + L"\\testmod_hanging.dll /modal R /capture " + regFile);
+  AppProcess run(ProgramPath(), L"/filename " + TestModule(L"testmod_hanging") +
+                                    L" /modal R /timeout 2 /capture " + regFile);
   auto box = run.WaitForMessageBox(40s);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text, L"Errore di timeout del modulo");
@@ -93,7 +92,7 @@ TEST(CaptureOfAModuleThatCannotBeCaptured, SaysWhyWritesNothingAndLeavesEverythi
             ERROR_SUCCESS);
   RegSetValueExW(victim, L"kept", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"yes"), 8);
   RegCloseKey(victim);
-  RunProgram(L"/check /filename " + ProgramFolder() + L"\\testmod_good.dll");
+  RunProgram(L"/check /filename " + TestModule(L"testmod_good"));
   const std::wstring machine = Exported(L"HKLM"), users = Exported(L"HKU");
   const struct {
     const wchar_t* module;
@@ -108,11 +107,10 @@ TEST(CaptureOfAModuleThatCannotBeCaptured, SaysWhyWritesNothingAndLeavesEverythi
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.module)));
-    const std::wstring module = ProgramFolder() + L"\\" + c.module + L".dll";
+    const std::wstring module = TestModule(c.module);
     const std::wstring regFile = TempFile(L"corvalinde refused.reg");
     auto started = std::chrono::steady_clock::now();
-    AppProcess run(ProgramFolder() + L"\\Corvalinde.exe",
-                   L"/filename " + module + L" /modal R /capture " + regFile);
+    AppProcess run(ProgramPath(), L"/filename " + module + L" /modal R /capture " + regFile);
     auto box = run.WaitForMessageBox(60s);
     ASSERT_TRUE(box.has_value());
     EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);

@@ -3,10 +3,11 @@
 // opz.dat.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
-#include "app_driver.h"
+#include "tray_app.h"
 
 #include <commctrl.h>
 #include "options/shell_verbs.h"
@@ -16,10 +17,6 @@ namespace corvalinde::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr int kMenuRegUnreg = 1;
-constexpr int kMenuOptions = 3;
-constexpr int kMenuExit = 5;
 
 std::wstring SettingsFile() {
   return ProgramFolder() + L"\\opz.dat";
@@ -37,19 +34,13 @@ bool ClassKeyExists(const wchar_t* path) {
   return true;
 }
 
-bool Closes(HWND window) {
-  for (int tries = 0; tries < 50 && IsWindow(window); ++tries) Sleep(100);
-  return !IsWindow(window);
-}
-
-class TrayDialogs : public ::testing::Test {
+class TrayDialogs : public TrayApp {
  protected:
   void SetUp() override {
     DeleteFileW(SettingsFile().c_str());
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"xyzfile");
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"abcfile");
-    control_ = WaitForTrayControl(app_);
-    ASSERT_TRUE(control_);
+    TrayApp::SetUp();
   }
   void TearDown() override {
     DeleteFileW(SettingsFile().c_str());
@@ -57,10 +48,6 @@ class TrayDialogs : public ::testing::Test {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"abcfile");
   }
 
-  HWND Open(int menuPosition, const wchar_t* windowClass) {
-    if (!ChooseFromTrayMenu(app_, control_, menuPosition)) return nullptr;
-    return app_.WaitForWindow(windowClass, L"", 60s);  // the browser first reads the registry
-  }
   // Presses a button that opens a message box; returns the box's text, and closes it.
   std::wstring PressForMessage(HWND window, const std::wstring& button, std::wstring* title) {
     PressButton(window, button);
@@ -68,7 +55,7 @@ class TrayDialogs : public ::testing::Test {
     if (!box) return L"(no message)";
     if (title) *title = box->title;
     PressButton(box->window, L"OK");
-    for (int tries = 0; tries < 50 && IsWindow(box->window); ++tries) Sleep(100);
+    WaitGone(box->window);
     return box->text;
   }
   // Types `answer` into the input box that `Aggiungi` opens, and confirms it.
@@ -78,25 +65,33 @@ class TrayDialogs : public ::testing::Test {
     if (!input) return false;
     SetText(FindChild(input, L"Edit"), answer);
     PressButton(input, L"OK");
-    for (int tries = 0; tries < 50 && IsWindow(input); ++tries) Sleep(100);
-    return true;
+    return WaitGone(input);
   }
-  void Exit() {
-    ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, kMenuExit));
-    EXPECT_EQ(app_.WaitForExit(10s), std::optional<DWORD>(0));
+  // Picks a radio button and waits until the window has it.
+  void Choose(HWND window, const std::wstring& option) {
+    PressButton(window, option);
+    WaitUntil(
+        [&] {
+          HWND button = nullptr;
+          for (HWND child = GetWindow(window, GW_CHILD); child && !button;
+               child = GetWindow(child, GW_HWNDNEXT)) {
+            std::wstring text = WindowText(child);
+            text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
+            if (text == option) button = child;
+          }
+          return button && SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        },
+        5s);
   }
-
-  AppProcess app_{ProgramFolder() + L"\\Corvalinde.exe", L""};
-  HWND control_ = nullptr;
 };
 
 TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
-  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  HWND dialog = Open(TrayCommand::RegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
   EXPECT_EQ(WindowText(dialog), L"Registra / Unregistra");
   HWND text = FindChild(dialog, L"Edit");
-  std::wstring good = ProgramFolder() + L"\\testmod_good.dll";
-  std::wstring none = ProgramFolder() + L"\\testmod_noexports.dll";
+  std::wstring good = TestModule(L"testmod_good");
+  std::wstring none = TestModule(L"testmod_noexports");
 
   std::wstring title;
   EXPECT_EQ(PressForMessage(dialog, L"Avvia", &title), L"Nome file mancante");
@@ -110,15 +105,13 @@ TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
   EXPECT_TRUE(ClassKeyExists(L"Corvalinde.TestModule"));
 
   // The dialog stays open with its list; unregistering takes the same list.
-  PressButton(dialog, L"Unregistra");
-  Sleep(300);
+  Choose(dialog, L"Unregistra");
   EXPECT_EQ(PressForMessage(dialog, L"Avvia", nullptr).substr(0, 37),
             L"Operazione conclusa con successo per ");
   EXPECT_FALSE(ClassKeyExists(L"Corvalinde.TestModule"));
 
   // A capture asks where to save with the system's dialog, and registers nothing.
-  PressButton(dialog, L"Cattura (.reg)");
-  Sleep(300);
+  Choose(dialog, L"Cattura (.reg)");
   EXPECT_FALSE(IsWindowEnabled(FindChild(dialog, L"Button", 5)));  // "Solo per l'utente..."
   PressButton(dialog, L"Avvia");
   HWND save = app_.WaitForWindow(L"#32770", L"Salva la cattura", 10s);
@@ -126,7 +119,7 @@ TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
   const std::wstring regFile = ProgramFolder() + L"\\capture dialog.reg";
   SetText(FindChild(save, L"Edit"), regFile);
   PostMessageW(save, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(Closes(save));
+  ASSERT_TRUE(WaitGone(save));
   auto summary = app_.WaitForMessageBox(30s);
   ASSERT_TRUE(summary.has_value());
   EXPECT_EQ(summary->text, L"Cattura di " + good + L" scritta in " + regFile +
@@ -138,25 +131,25 @@ TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
 }
 
 TEST_F(TrayDialogs, DroppedFilesReplaceTheListEachFollowedBySemicolon) {
-  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  HWND dialog = Open(TrayCommand::RegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
   HWND text = FindChild(dialog, L"Edit");
   SetText(text, L"vecchio.dll;");
   ASSERT_TRUE(DropFiles(app_, text, {L"C:\\moduli\\a.dll", L"C:\\moduli con spazi\\b.ocx"}));
-  Sleep(500);
-  EXPECT_EQ(WindowText(text), L"C:\\moduli\\a.dll;C:\\moduli con spazi\\b.ocx;");
+  const std::wstring dropped = L"C:\\moduli\\a.dll;C:\\moduli con spazi\\b.ocx;";
+  WaitUntil([&] { return WindowText(text) == dropped; }, 5s);
+  EXPECT_EQ(WindowText(text), dropped);
   PressButton(dialog, L"Ritorna");
-  for (int tries = 0; tries < 50 && IsWindow(dialog); ++tries) Sleep(100);
-  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(WaitGone(dialog));
 
   // Each opening starts afresh.
-  dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  dialog = Open(TrayCommand::RegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
   EXPECT_EQ(WindowText(FindChild(dialog, L"Edit")), L"");
 }
 
 TEST_F(TrayDialogs, OptionsAddRefuseConfirmAndExitSaves) {
-  HWND options = Open(kMenuOptions, L"CorvalindeOptions");
+  HWND options = Open(TrayCommand::Options, L"CorvalindeOptions");
   ASSERT_TRUE(options);
   EXPECT_EQ(WindowText(options), L"Opzioni");
   HWND list = FindChild(options, L"ListBox");
@@ -172,12 +165,13 @@ TEST_F(TrayDialogs, OptionsAddRefuseConfirmAndExitSaves) {
   EXPECT_EQ(refused->text, L"Estensione già inserita");
   EXPECT_EQ(refused->title, L"Errore");
   PressButton(refused->window, L"OK");
-  Sleep(300);
+  ASSERT_TRUE(WaitGone(refused->window));
+  ASSERT_TRUE(WaitGone(input));
 
   ASSERT_TRUE(AddExtension(options, L"xyz"));
   EXPECT_EQ(ListBoxItems(list), (std::vector<std::wstring>{L"DLL", L"OCX", L"XYZ"}));
   PressButton(options, L"Conferma");
-  for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
+  WaitGone(options);
   EXPECT_TRUE(ClassKeyExists(L"xyzfile\\shell\\Registra\\command"));
 
   Exit();
@@ -187,11 +181,11 @@ TEST_F(TrayDialogs, OptionsAddRefuseConfirmAndExitSaves) {
 }
 
 TEST_F(TrayDialogs, AnnullaChangesNothing) {
-  HWND options = Open(kMenuOptions, L"CorvalindeOptions");
+  HWND options = Open(TrayCommand::Options, L"CorvalindeOptions");
   ASSERT_TRUE(options);
   ASSERT_TRUE(AddExtension(options, L"abc"));
   PressButton(options, L"Annulla");
-  for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
+  WaitGone(options);
   EXPECT_FALSE(ClassKeyExists(L"abcfile"));
   Exit();
   EXPECT_EQ(ReadFile(SettingsFile()).size(), 640u);
@@ -199,7 +193,7 @@ TEST_F(TrayDialogs, AnnullaChangesNothing) {
 
 // A box belongs to its window, and the tray menu never stacks a second modal window.
 TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
-  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  HWND dialog = Open(TrayCommand::RegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
   PressButton(dialog, L"Avvia");  // empty list: "Nome file mancante"
   auto box = app_.WaitForMessageBox(10s);
@@ -207,8 +201,12 @@ TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
   EXPECT_EQ(GetWindow(box->window, GW_OWNER), dialog);
   EXPECT_FALSE(IsWindowEnabled(dialog)) << "the dialog takes input under its box";
 
-  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, kMenuRegUnreg));
-  Sleep(1000);
+  // The command runs as the menu closes; once the program answers again it is done (or, were
+  // it to open a second dialog, that dialog's loop is answering).
+  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, TrayCommand::RegUnreg));
+  WaitUntil([&] { return !app_.FindWindowOfClass(L"#32768", true); }, 5s);
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(GetParent(control_), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
   int dialogs = 0;
   for (HWND window = FindWindowExW(nullptr, nullptr, L"CorvalindeRegUnreg", nullptr); window;
        window = FindWindowExW(nullptr, window, L"CorvalindeRegUnreg", nullptr)) {
@@ -217,48 +215,46 @@ TEST_F(TrayDialogs, BoxesAreOwnedAndTheMenuBringsTheOpenDialogBack) {
   EXPECT_EQ(dialogs, 1);
   EXPECT_TRUE(IsWindow(box->window));
   PressButton(box->window, L"OK");
-  for (int tries = 0; tries < 50 && IsWindow(box->window); ++tries) Sleep(100);
+  WaitGone(box->window);
   EXPECT_TRUE(IsWindowEnabled(dialog));
   PressButton(dialog, L"Ritorna");
-  for (int tries = 0; tries < 50 && IsWindow(dialog); ++tries) Sleep(100);
+  WaitGone(dialog);
 
   // A minimised browser comes back when it is asked for again.
-  HWND browser = Open(2, L"CorvalindeModuli");
+  HWND browser = Open(TrayCommand::ModuleList, L"CorvalindeModuli");
   ASSERT_TRUE(browser);
   ShowWindow(browser, SW_MINIMIZE);
-  for (int tries = 0; tries < 50 && !IsIconic(browser); ++tries) Sleep(100);
-  ASSERT_TRUE(IsIconic(browser));
-  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, 2));
-  for (int tries = 0; tries < 50 && IsIconic(browser); ++tries) Sleep(100);
-  EXPECT_FALSE(IsIconic(browser));
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(browser) != FALSE; }, 5s));
+  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, TrayCommand::ModuleList));
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(browser); }, 5s));
 }
 
 TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
-  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  HWND dialog = Open(TrayCommand::RegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
-  std::wstring none = ProgramFolder() + L"\\testmod_noexports.dll";
+  std::wstring none = TestModule(L"testmod_noexports");
   SetText(FindChild(dialog, L"Edit"), none + L";");
   PressKey(VK_RETURN);  // "Avvia"
   auto summary = app_.WaitForMessageBox(20s);
   ASSERT_TRUE(summary.has_value());
   EXPECT_EQ(summary->text, L"Entrypoint del modulo mancante per " + none + L"\r\n");
   PressKey(VK_RETURN);
-  EXPECT_TRUE(Closes(summary->window));
+  EXPECT_TRUE(WaitGone(summary->window));
+  WaitForeground(dialog);
   PressKey(VK_ESCAPE);  // "Ritorna"
-  EXPECT_TRUE(Closes(dialog));
+  EXPECT_TRUE(WaitGone(dialog));
 
-  HWND options = Open(kMenuOptions, L"CorvalindeOptions");
+  HWND options = Open(TrayCommand::Options, L"CorvalindeOptions");
   ASSERT_TRUE(options);
   PressKey(VK_ESCAPE);  // "Annulla"
-  EXPECT_TRUE(Closes(options));
+  EXPECT_TRUE(WaitGone(options));
 
-  ASSERT_TRUE(ChooseFromTrayMenu(app_, control_, 4));  // "About"
-  HWND about = app_.WaitForWindow(L"CorvalindeAbout", L"", 5s);
+  HWND about = Open(TrayCommand::About, L"CorvalindeAbout");
   ASSERT_TRUE(about);
   PressKey(VK_RETURN);
-  EXPECT_TRUE(Closes(about));
+  EXPECT_TRUE(WaitGone(about));
 
-  HWND browser = Open(2, L"CorvalindeModuli");
+  HWND browser = Open(TrayCommand::ModuleList, L"CorvalindeModuli");
   ASSERT_TRUE(browser);
   HWND search = FindChild(browser, L"Edit", 1);  // the first is the filter
   bool focused = ClickForFocus(search);
@@ -274,14 +270,15 @@ TEST_F(TrayDialogs, EnterAndEscapeDoWhatTheButtonsSay) {
   ASSERT_TRUE(result.has_value());
   EXPECT_EQ(result->text, L"Nessuna occorrenza trovata");
   PressKey(VK_RETURN);
-  EXPECT_TRUE(Closes(result->window));
+  EXPECT_TRUE(WaitGone(result->window));
+  WaitForeground(browser);
   PressKey(VK_ESCAPE);  // "Esci"
-  EXPECT_TRUE(Closes(browser));
+  EXPECT_TRUE(WaitGone(browser));
 }
 
 // Forty files do not fit a box on this screen: the results window lists them.
 TEST_F(TrayDialogs, ALongSummaryIsAListThatCopiesAsText) {
-  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  HWND dialog = Open(TrayCommand::RegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
   std::wstring list;
   for (int i = 0; i < 40; ++i) list += ProgramFolder() + L"\\manca" + std::to_wstring(i) + L".dll;";
@@ -293,9 +290,10 @@ TEST_F(TrayDialogs, ALongSummaryIsAListThatCopiesAsText) {
   HWND rows = FindChild(results, L"SysListView32");
   EXPECT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), 40);
   EXPECT_EQ(WindowText(FindChild(results, L"Static")), L"0 riuscite, 40 non riuscite");
+  EmptyTheClipboard();
   PressButton(results, L"Copia");
-  Sleep(500);
-  std::wstring copied = ClipboardText();
+  std::wstring copied;
+  WaitUntil([&] { return !(copied = ClipboardText()).empty(); }, 5s);
   EXPECT_EQ(copied.rfind(L"File\tEsito\tDettaglio\r\n" + ProgramFolder() +
                              L"\\manca0.dll\tnon "
                              L"riuscita\tModulo :",
@@ -303,14 +301,14 @@ TEST_F(TrayDialogs, ALongSummaryIsAListThatCopiesAsText) {
             0u)
       << ::testing::PrintToString(copied.substr(0, 200));
   PressButton(results, L"Chiudi");
-  EXPECT_TRUE(Closes(results));
+  EXPECT_TRUE(WaitGone(results));
   EXPECT_TRUE(IsWindowEnabled(dialog));
 }
 
 TEST_F(TrayDialogs, WhileAModuleRunsTheDialogRepaintsSaysSoAndTakesNoInput) {
-  HWND dialog = Open(kMenuRegUnreg, L"CorvalindeRegUnreg");
+  HWND dialog = Open(TrayCommand::RegUnreg, L"CorvalindeRegUnreg");
   ASSERT_TRUE(dialog);
-  std::wstring hanging = ProgramFolder() + L"\\testmod_hanging.dll";
+  std::wstring hanging = TestModule(L"testmod_hanging");
   SetText(FindChild(dialog, L"Edit"), hanging + L";");
   PressButton(dialog, L"Avvia");
   HWND busy = app_.WaitForWindow(L"CorvalindeBusy", L"", 5s);
@@ -331,7 +329,7 @@ TEST_F(TrayDialogs, WhileAModuleRunsTheDialogRepaintsSaysSoAndTakesNoInput) {
   EXPECT_EQ(summary->text, L"Errore di timeout del modulo per " + hanging + L"\r\n");
   EXPECT_FALSE(IsWindow(busy));
   PressButton(summary->window, L"OK");
-  for (int tries = 0; tries < 50 && IsWindow(summary->window); ++tries) Sleep(100);
+  WaitGone(summary->window);
   // The click during the wait started nothing.
   EXPECT_FALSE(app_.WaitForWindow(L"CorvalindeBusy", L"", 2500ms));
   EXPECT_FALSE(app_.WaitForMessageBox(0ms).has_value());

@@ -81,7 +81,7 @@ class Settings : public ::testing::Test {
   }
 
   std::wstring settings_ = ProgramFolder() + L"\\opz.dat";
-  std::wstring program_ = ProgramFolder() + L"\\Corvalinde.exe";
+  std::wstring program_ = ProgramPath();
 };
 
 TEST_F(Settings, CraftedNamesLeaveEveryOtherClassByteForByte) {
@@ -182,7 +182,7 @@ TEST_F(Settings, InstalledUnderCyrillicLettersTheVerbsWork) {
 
   // A fresh prefix does not tie .dll files to the dllfile class, as Windows does.
   RegSetValueW(HKEY_CLASSES_ROOT, L".dll", REG_SZ, L"dllfile", 7 * sizeof(wchar_t));
-  std::wstring module = ProgramFolder() + L"\\testmod_good.dll";
+  std::wstring module = TestModule(L"testmod_good");
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;

@@ -21,7 +21,7 @@ class ShellVerbsForReal : public ::testing::Test {
   void SetUp() override {
     // A fresh prefix does not tie .dll files to the dllfile class, as Windows does.
     ASSERT_TRUE(RegWriteString(*registry_, platform::kHkeyClassesRoot, L".dll", L"", L"dllfile"));
-    CreateShellVerbs(*registry_, DefaultOpzioni().Ext, ProgramPath(ProgramFolder()));
+    CreateShellVerbs(*registry_, DefaultOpzioni().Ext, corvalinde::ProgramPath(ProgramFolder()));
   }
   void TearDown() override { RemoveShellVerbs(*registry_, DefaultOpzioni().Ext); }
 
@@ -42,14 +42,14 @@ class ShellVerbsForReal : public ::testing::Test {
 
 TEST_F(ShellVerbsForReal, RegQueryShowsTheQuotedCommand) {
   std::string output = RunAndCapture(L"reg query HKCR\\dllfile\\shell\\Registra\\command");
-  std::wstring program = ProgramPath(ProgramFolder());
+  std::wstring program = corvalinde::ProgramPath(ProgramFolder());
   std::string expected =
       "\"" + std::string(program.begin(), program.end()) + "\" /filename %1 /modal R /visible 0";
   EXPECT_NE(output.find(expected), std::string::npos) << output;
 }
 
 TEST_F(ShellVerbsForReal, TheShellStartsUsThroughRegistraAndUnregistra) {
-  std::wstring module = ProgramFolder() + L"\\testmod_good.dll";
+  std::wstring module = TestModule(L"testmod_good");
   for (auto [verb, outcome] : {std::pair{L"Registra", L"Registrato con successo"},
                                std::pair{L"Unregistra", L"Unregistrato con successo"}}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(verb)));

@@ -33,21 +33,22 @@ class TrayMode : public ::testing::Test {
 };
 
 TEST_F(TrayMode, ButtonPressesOpenTheMenuMovesAndReleasesDoNot) {
-  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
+  AppProcess app(ProgramPath(), L"");
   HWND control = WaitForTrayControl(app);
   ASSERT_TRUE(control) << "no tray callback control";
-  EXPECT_FALSE(app.WaitForMessageBox(500ms).has_value());
+  ASSERT_TRUE(Answers(control));  // start-up is over: a box of its would be up
+  EXPECT_FALSE(app.WaitForMessageBox(0ms).has_value());
 
   for (UINT quiet : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK}) {
-    SendTrayCallback(control, quiet);
-    EXPECT_FALSE(OpenMenu(app, 700ms)) << "message " << quiet;
+    EXPECT_TRUE(SendTrayCallbackAndWait(control, quiet)) << "message " << quiet;
+    EXPECT_FALSE(OpenMenu(app, 0ms)) << "message " << quiet;
   }
   for (UINT press : {WM_RBUTTONDOWN, WM_LBUTTONDOWN}) {
     SendTrayCallback(control, press);
     HWND menu = OpenMenu(app, 5s);
     ASSERT_TRUE(menu) << "message " << press;
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    for (int tries = 0; tries < 50 && IsWindowVisible(menu); ++tries) Sleep(100);
+    WaitUntil([&] { return !IsWindowVisible(menu); }, 5s);
   }
 
   // Closing the main window takes the exit path: settings written, process ended.
@@ -57,7 +58,7 @@ TEST_F(TrayMode, ButtonPressesOpenTheMenuMovesAndReleasesDoNot) {
 }
 
 TEST_F(TrayMode, AboutShowsTheVersionAndEsciSavesAndEnds) {
-  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"");
+  AppProcess app(ProgramPath(), L"");
   HWND control = WaitForTrayControl(app);
   ASSERT_TRUE(control);
 
@@ -71,11 +72,12 @@ TEST_F(TrayMode, AboutShowsTheVersionAndEsciSavesAndEnds) {
   for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     labels.push_back(WindowText(child));
   }
-  EXPECT_NE(std::find(labels.begin(), labels.end(), L"Ver." + std::wstring(CORVALINDE_VERSION_TEXT)),
-            labels.end());
+  EXPECT_NE(
+      std::find(labels.begin(), labels.end(), L"Ver." + std::wstring(CORVALINDE_VERSION_TEXT)),
+      labels.end());
   EXPECT_NE(std::find(labels.begin(), labels.end(), L"Corvalinde"), labels.end());
   PostMessageW(about, WM_CLOSE, 0, 0);
-  for (int tries = 0; tries < 50 && IsWindow(about); ++tries) Sleep(100);
+  WaitGone(about);
 
   SendTrayCallback(control, WM_LBUTTONDOWN);
   menu = OpenMenu(app, 5s);
@@ -87,9 +89,8 @@ TEST_F(TrayMode, AboutShowsTheVersionAndEsciSavesAndEnds) {
 }
 
 TEST_F(TrayMode, VisibleOneGoesOnIntoTheTrayAfterTheMessage) {
-  std::wstring good = ProgramFolder() + L"\\testmod_good.dll";
-  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe",
-                 L"/filename " + good + L" /modal R /visible 1");
+  std::wstring good = TestModule(L"testmod_good");
+  AppProcess app(ProgramPath(), L"/filename " + good + L" /modal R /visible 1");
   auto box = app.WaitForMessageBox(20s);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text, L"Modulo : " + good + L"\r\nRegistrato con successo");
@@ -98,8 +99,7 @@ TEST_F(TrayMode, VisibleOneGoesOnIntoTheTrayAfterTheMessage) {
                              L"CorvalindeTrayControl", nullptr));
   PressButton(box->window, L"OK");
   EXPECT_TRUE(WaitForTrayControl(app));
-  AppProcess(ProgramFolder() + L"\\Corvalinde.exe", L"/filename " + good + L" /modal u")
-      .WaitForExit(20s);
+  AppProcess(ProgramPath(), L"/filename " + good + L" /modal u").WaitForExit(20s);
 }
 
 }  // namespace

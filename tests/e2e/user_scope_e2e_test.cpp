@@ -32,7 +32,7 @@ std::wstring UserClasses(const std::wstring& path) {
 // Runs a command line to its end, answering its one message with `button`; the message.
 std::optional<MessageBoxSeen> RunAndAnswer(const std::wstring& arguments, const wchar_t* button,
                                            std::optional<DWORD>* exitCode) {
-  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", arguments);
+  AppProcess app(ProgramPath(), arguments);
   auto box = app.WaitForMessageBox(30s);
   if (box) PressButton(box->window, button);
   *exitCode = app.WaitForExit(30s);
@@ -40,7 +40,7 @@ std::optional<MessageBoxSeen> RunAndAnswer(const std::wstring& arguments, const 
 }
 
 TEST(UserScope, RegistersUnderTheUsersClassesAndNothingForTheMachine) {
-  std::wstring module = ProgramFolder() + L"\\testmod_good.dll";
+  std::wstring module = TestModule(L"testmod_good");
   std::optional<DWORD> exitCode;
   auto box = RunAndAnswer(L"/filename " + module + L" /modal R /USER", L"OK", &exitCode);
   ASSERT_TRUE(box.has_value());
@@ -62,7 +62,7 @@ TEST(UserScope, RegistersUnderTheUsersClassesAndNothingForTheMachine) {
 // user's classes and its vendor key is named and not applied; unregistering removes the class
 // the same way. Wine runs elevated: a mapping that leaked would change HKEY_LOCAL_MACHINE.
 TEST(UserScope, AModuleWritingTheMachinesKeysReachesOnlyTheUsersClasses) {
-  const std::wstring module = ProgramFolder() + L"\\testmod_do_machinekeys.dll";
+  const std::wstring module = TestModule(L"testmod_do_machinekeys");
   const std::wstring classKey =
       UserClasses(L"CLSID\\{C0B7A11D-0000-4000-8000-00000000BAD1}\\InprocServer32");
   std::optional<DWORD> exitCode;
@@ -104,12 +104,12 @@ class Elevation : public ::testing::Test {
     DeleteFileW((marker_ + L".refused").c_str());
     DeleteFileW(marker_.c_str());
   }
-  std::wstring module_ = ProgramFolder() + L"\\testmod_refuses_once.dll";
+  std::wstring module_ = TestModule(L"testmod_refuses_once");
   std::wstring marker_;
 };
 
 TEST_F(Elevation, YesRunsTheHostThroughTheShellAndItsOutcomeIsTheRuns) {
-  AppProcess app(ProgramFolder() + L"\\Corvalinde.exe", L"/filename " + module_ + L" /modal R");
+  AppProcess app(ProgramPath(), L"/filename " + module_ + L" /modal R");
   auto question = app.WaitForMessageBox(30s);
   ASSERT_TRUE(question.has_value());
   EXPECT_EQ(question->icon, SeenIcon::Exclamation);
@@ -171,7 +171,7 @@ class DeniedKeys : public ::testing::Test {
     DeleteFileW(settings_.c_str());
   }
   std::wstring settings_ = ProgramFolder() + L"\\opz.dat";
-  std::wstring program_ = ProgramFolder() + L"\\Corvalinde.exe";
+  std::wstring program_ = ProgramPath();
 };
 
 TEST_F(DeniedKeys, VerbsGoUnderTheUsersClasses) {
@@ -208,15 +208,17 @@ TEST_F(DeniedKeys, TheStartUpEntryIsTheUsersAndTheDialogSaysSo) {
   HWND control = WaitForTrayControl(app);
   ASSERT_TRUE(control);
   auto openOptions = [&] {
-    return ChooseFromTrayMenu(app, control, 3) ? app.WaitForWindow(L"CorvalindeOptions", L"", 5s)
-                                               : nullptr;
+    return ChooseFromTrayMenu(app, control, TrayCommand::Options)
+               ? app.WaitForWindow(L"CorvalindeOptions", L"", 5s)
+               : nullptr;
   };
   HWND options = openOptions();
   ASSERT_TRUE(options);
   PressButton(options, L"Avvia all'avvio di windows");
   PressButton(options, L"Conferma");
-  for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
-  EXPECT_FALSE(app.WaitForMessageBox(500ms).has_value()) << "no refusal to report";
+  // A refusal would be shown before the window goes.
+  EXPECT_TRUE(WaitGone(options));
+  EXPECT_FALSE(app.WaitForMessageBox(0ms).has_value()) << "no refusal to report";
   EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kRunKey, L"Corvalinde"), L"\"" + program_ + L"\"");
   EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, L"Corvalinde"), L"");
 
@@ -229,7 +231,7 @@ TEST_F(DeniedKeys, TheStartUpEntryIsTheUsersAndTheDialogSaysSo) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), L"Avvio: solo per questo utente"), texts.end());
   PressButton(options, L"Avvia all'avvio di windows");
   PressButton(options, L"Conferma");
-  for (int tries = 0; tries < 50 && IsWindow(options); ++tries) Sleep(100);
+  WaitGone(options);
   EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kRunKey, L"Corvalinde"), L"");
   PostMessageW(GetParent(control), WM_CLOSE, 0, 0);
   app.WaitForExit(10s);
