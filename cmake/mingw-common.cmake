@@ -5,6 +5,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${CORVALINDE_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)  # never the host's libraries (GoogleTest's)
 
 # The program must import nothing but Windows' own DLLs: link the compiler's runtimes in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
