@@ -315,11 +315,16 @@ std::wstring ClipboardText() {
   return text;
 }
 
-void EmptyTheClipboard() {
-  if (OpenClipboard(nullptr)) {
-    EmptyClipboard();
-    CloseClipboard();
-  }
+std::wstring CopiedText(const std::function<void()>& copy) {
+  DWORD before = GetClipboardSequenceNumber();
+  copy();
+  // Read only once the program has opened and emptied it; until it has closed it, reading
+  // fails and is tried again.
+  std::wstring text;
+  WaitUntil(
+      [&] { return GetClipboardSequenceNumber() != before && !(text = ClipboardText()).empty(); },
+      milliseconds(5000));
+  return text;
 }
 
 std::vector<std::wstring> ListBoxItems(HWND listBox) {

@@ -94,9 +94,11 @@ HWND FocusOf(HWND window);
 // Clicks `control` (see ClickOn) until it has the keyboard focus, at most three times: a window
 // just shown can spend a click on becoming the active one. Whether it got the focus.
 bool ClickForFocus(HWND control, std::optional<POINT> offset = std::nullopt);
-// The text on the clipboard, empty when there is none; and the clipboard emptied.
+// The text on the clipboard, empty when there is none.
 std::wstring ClipboardText();
-void EmptyTheClipboard();
+// The text `copy` puts on the clipboard: waits for the clipboard to change (without opening
+// it, which would keep the program from writing it), then reads it; empty when it did not.
+std::wstring CopiedText(const std::function<void()>& copy);
 // A list box's lines, in order.
 std::vector<std::wstring> ListBoxItems(HWND listBox);
 // What the shell does when files are dropped on `target`: a WM_DROPFILES whose file list lives

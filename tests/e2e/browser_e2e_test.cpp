@@ -4,6 +4,8 @@
 
 #include "tray_app.h"
 
+#include <commctrl.h>
+
 namespace corvalinde::e2e {
 namespace {
 
@@ -53,11 +55,20 @@ class Browser : public TrayApp {
 
   HWND OpenBrowser() { return Open(TrayCommand::ModuleList, L"CorvalindeModuli"); }
 
-  // The first row of the list selected by a click, the list having the keyboard.
-  static bool ClickFirstRow(HWND list) {
+  // The first row shown selected, the list having the keyboard: a click on it gives the list
+  // the focus (a window just shown may spend the click on becoming active), Home the row.
+  static bool SelectFirstRow(HWND list) {
     RECT header{};
     GetWindowRect(FindChild(list, L"SysHeader32"), &header);
-    return ClickForFocus(list, POINT{40, header.bottom - header.top + 8});
+    if (!ClickForFocus(list, POINT{40, header.bottom - header.top + 8})) return false;
+    PressKey(VK_HOME);
+    constexpr UINT kSelectedCount = 0x1000 + 50;  // LVM_GETSELECTEDCOUNT
+    return WaitUntil(
+        [&] {
+          return SendMessageW(list, kSelectedCount, 0, 0) == 1 &&
+                 ListView_GetNextItem(list, -1, LVNI_SELECTED) == 0;
+        },
+        5s);
   }
 
   std::wstring module_ = TestModule(L"testmod_good");
@@ -112,11 +123,8 @@ TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
 
   // A click on that row and Ctrl+C copy it, with the header line.
   HWND list = FindChild(browser, L"SysListView32");
-  ASSERT_TRUE(ClickFirstRow(list));
-  EmptyTheClipboard();
-  PressKey('C', true);
-  std::wstring copied;
-  WaitUntil([&] { return !(copied = ClipboardText()).empty(); }, 5s);
+  ASSERT_TRUE(SelectFirstRow(list));
+  std::wstring copied = CopiedText([] { PressKey('C', true); });
   EXPECT_EQ(copied.rfind(L"ID\t", 0), 0u) << testing::PrintToString(copied);
   EXPECT_NE(copied.find(L"\r\n"), std::wstring::npos);
   EXPECT_NE(copied.find(gone + L"\t"), std::wstring::npos) << testing::PrintToString(copied);
@@ -145,10 +153,7 @@ TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
   SetText(FindChild(browser, L"Edit", 0), L"DO_CLOSEWINDOWS");
   WaitUntil([&] { return WindowText(browser).find(L":1 di") != std::wstring::npos; }, 10s);
   HWND list = FindChild(browser, L"SysListView32");
-  ASSERT_TRUE(ClickFirstRow(list));
-  PressKey(VK_HOME);                            // the row selected, whatever the click did
-  constexpr UINT kSelectedCount = 0x1000 + 50;  // LVM_GETSELECTEDCOUNT
-  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, kSelectedCount, 0, 0) == 1; }, 5s));
+  ASSERT_TRUE(SelectFirstRow(list));
   PostMessageW(browser, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
   HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
   ASSERT_TRUE(menu);

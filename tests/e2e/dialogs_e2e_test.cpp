@@ -290,10 +290,7 @@ TEST_F(TrayDialogs, ALongSummaryIsAListThatCopiesAsText) {
   HWND rows = FindChild(results, L"SysListView32");
   EXPECT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), 40);
   EXPECT_EQ(WindowText(FindChild(results, L"Static")), L"0 riuscite, 40 non riuscite");
-  EmptyTheClipboard();
-  PressButton(results, L"Copia");
-  std::wstring copied;
-  WaitUntil([&] { return !(copied = ClipboardText()).empty(); }, 5s);
+  std::wstring copied = CopiedText([&] { PressButton(results, L"Copia"); });
   EXPECT_EQ(copied.rfind(L"File\tEsito\tDettaglio\r\n" + ProgramFolder() +
                              L"\\manca0.dll\tnon "
                              L"riuscita\tModulo :",
