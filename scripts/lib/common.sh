@@ -44,11 +44,13 @@ start_wine() {
   trap stop_wine EXIT
   wineboot -i >/dev/null 2>&1
   wineserver -p  # keep one server for the whole run: every test starts programs
-  if [ -n "${CORVALINDE_XVFB_PID:-}" ]; then
-    # Our X server has no window manager: left to one, Wine would wait up to 2 s for it each
-    # time a captioned window (a message box, a dialog) is hidden.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  fi
+}
+
+# For programs driven through Win32 only, on our own X server, which has no window manager:
+# left to one, Wine would wait up to 2 s for it each time a captioned window (a message box, a
+# dialog) is hidden. Not for input through X (xdotool): unmanaged windows do not get X's focus.
+unmanaged_windows() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 
 stop_wine() {
