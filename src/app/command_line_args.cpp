@@ -95,6 +95,10 @@ bool GetCheckArg(std::wstring_view commandText) {
   return HasBareSwitch(commandText, L"/check");
 }
 
+bool GetSilentArg(std::wstring_view commandText) {
+  return HasBareSwitch(commandText, L"/s");
+}
+
 std::optional<std::wstring> GetCaptureArg(std::wstring_view commandText) {
   if (FindIgnoringCase(commandText, L"/capture") == std::wstring_view::npos) return std::nullopt;
   return ReadSwitch(commandText, L"/capture");

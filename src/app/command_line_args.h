@@ -19,6 +19,8 @@ bool GetVisibleArg(std::wstring_view commandText);
 bool GetUserArg(std::wstring_view commandText);
 // "/check" the same way: report on the module named by /filename instead of registering it.
 bool GetCheckArg(std::wstring_view commandText);
+// "/s" the same way: silent, the messages on the console instead of in boxes.
+bool GetSilentArg(std::wstring_view commandText);
 // "/capture" and its value, like /filename's: nothing when the switch is absent, an empty text
 // when it has no value.
 std::optional<std::wstring> GetCaptureArg(std::wstring_view commandText);

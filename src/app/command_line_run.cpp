@@ -3,6 +3,7 @@
 #include "registration/architecture_handoff.h"
 #include "registration/dependency_diagnosis.h"
 #include "app/command_line_args.h"
+#include "app/console_messages.h"
 #include "common/error_text.h"
 #include "registration/exit_codes.h"
 #include "app/module_check.h"
@@ -66,11 +67,16 @@ std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
 }
 
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services) {
-  platform::MessageBoxes& boxes = services.boxes;
+  const bool silent = GetSilentArg(commandText);
+  ConsoleMessages console(services.console);
+  platform::MessageBoxes& boxes = silent ? console : services.boxes;
+  services.registrar.SetShowsProgress(!silent);
   std::wstring fileName = GetFilenameArg(commandText);
   if (GetCheckArg(commandText) && !fileName.empty() && !NamesHostSwitch(commandText)) {
     ModuleCheck check = CheckModule(fileName);
-    if (services.console) services.console->Write(check.text + std::wstring(texts::kCrLf));
+    if (services.console && !silent) {
+      services.console->Write(check.text + std::wstring(texts::kCrLf));
+    }
     boxes.Show({check.text,
                 check.exitCode == kExitSuccess ? MessageIcon::Information : MessageIcon::Error,
                 platform::MessageButtons::Ok, std::wstring(texts::kTitleCheck)});
@@ -106,7 +112,7 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
   RegistrationScope scope =
       GetUserArg(commandText) ? RegistrationScope::User : RegistrationScope::Machine;
   RegistrationResult result = services.registrar.Run(fileName, mode, scope);
-  if (!services.elevated && mode != L"u" && scope == RegistrationScope::Machine &&
+  if (!services.elevated && !silent && mode != L"u" && scope == RegistrationScope::Machine &&
       NeedsAdministrator(result)) {
     MessageRequest question = *CommandLineMessage(result, fileName, mode);
     question.text += texts::kAskElevation;

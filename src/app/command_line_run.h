@@ -31,8 +31,9 @@ struct CommandLineServices {
   Registrar& registrar;  // in the program: a host process per module (host_registrar.h)
   platform::MessageBoxes& boxes;
   bool elevated = true;  // false: a refusal that rights would lift offers to try as administrator
-  platform::ConsoleOutput* console = nullptr;  // where /check also writes its report
-  platform::Registry* registry = nullptr;      // where /capture reads and removes its keys
+  // Where /check also writes its report, and a silent run ("/s") all its messages.
+  platform::ConsoleOutput* console = nullptr;
+  platform::Registry* registry = nullptr;  // where /capture reads and removes its keys
 };
 
 // The message of a capture: what it wrote, or its failure as a registration's.
@@ -44,6 +45,8 @@ std::optional<platform::MessageRequest> CaptureMessage(const CaptureResult& capt
 // like invalid parameters.
 // With /check and /filename (no /modal needed), reports on the module without loading it
 // (module_check.h), in a box and on the console, and ends with the check's exit code.
+// With /s, whatever the run: no box, and no window while a module runs; every message goes to
+// the console, and no question is asked (no offer to try again as administrator).
 // Expects non-empty argument text (empty text means tray mode, which needs no run). The
 // internal host switch is refused here like any invalid parameters. Without administrator
 // rights, an entry point refused for want of them gets its message with the question whether

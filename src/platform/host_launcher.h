@@ -51,7 +51,7 @@ class HostLauncher {
  public:
   virtual ~HostLauncher() = default;
   // While it waits, the interface answers messages but takes no input; past a second a small
-  // window shows `activity` and the time gone by.
+  // window shows `activity` and the time gone by (none when `activity` is empty).
   virtual HostRun Run(const std::wstring& program, const std::wstring& arguments,
                       const std::wstring& token, bool elevated, const std::wstring& activity,
                       std::string_view loadedMark, std::string_view doneMark,

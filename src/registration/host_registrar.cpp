@@ -143,7 +143,9 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
   }
   const auto limit = TimeLimit() + kHostStartMargin;
   const std::wstring activity =
-      std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName;
+      ShowsProgress()
+          ? std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName
+          : std::wstring();
   RegistrationResult result = OutcomeOfHost(
       launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
                     HostLoadedMark(command.token), HostReportStart(command.token), limit, limit),

@@ -59,6 +59,9 @@ class Registrar {
   // The time limit of every run from now on.
   void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
   std::chrono::milliseconds TimeLimit() const { return timeLimit_; }
+  // Whether a run that takes long says so in a window (not in a silent run).
+  void SetShowsProgress(bool shows) { showsProgress_ = shows; }
+  bool ShowsProgress() const { return showsProgress_; }
 
   virtual RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
                                  RegistrationScope scope) = 0;
@@ -90,6 +93,7 @@ class Registrar {
 
  private:
   std::chrono::milliseconds timeLimit_ = kRegistrationTimeLimit;
+  bool showsProgress_ = true;
 };
 
 // A refusal that administrator rights would lift: the entry point failed with access denied

@@ -237,6 +237,68 @@ std::string RunAndCapture(const std::wstring& commandLine) {
   return output;
 }
 
+namespace {
+
+BOOL CALLBACK FindVisibleOfProcess(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<std::pair<DWORD, bool>*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search.first || !IsWindowVisible(window)) return TRUE;
+  search.second = true;
+  return FALSE;
+}
+
+}  // namespace
+
+WatchedRun RunWatched(const std::wstring& commandLine, milliseconds timeout) {
+  WatchedRun run;
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return run;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  PROCESS_INFORMATION info{};
+  std::wstring line = commandLine;
+  BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                &startup, &info);
+  CloseHandle(writeEnd);
+  if (!started) {
+    CloseHandle(readEnd);
+    return run;
+  }
+  std::thread reader([&] {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) {
+      run.output.append(buffer, got);
+    }
+  });
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  bool stopped = false;
+  while (WaitForSingleObject(info.hProcess, 20) == WAIT_TIMEOUT) {
+    std::pair<DWORD, bool> search{info.dwProcessId, false};
+    EnumWindows(FindVisibleOfProcess, reinterpret_cast<LPARAM>(&search));
+    run.showedAWindow = run.showedAWindow || search.second;
+    if (std::chrono::steady_clock::now() > deadline) {
+      TerminateProcess(info.hProcess, 99);
+      WaitForSingleObject(info.hProcess, 5000);
+      stopped = true;
+      break;
+    }
+  }
+  DWORD code = 0;
+  if (!stopped && GetExitCodeProcess(info.hProcess, &code)) run.exitCode = code;
+  reader.join();
+  CloseHandle(readEnd);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  return run;
+}
+
 HWND FindChild(HWND parent, const std::wstring& windowClass, int index) {
   for (HWND child : Children(parent)) {
     if (_wcsicmp(ClassName(child).c_str(), windowClass.c_str()) == 0 && index-- == 0) return child;

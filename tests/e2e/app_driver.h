@@ -70,6 +70,14 @@ class AppProcess {
 std::wstring WindowText(HWND window);
 // What a console program printed on its standard output, run to its end.
 std::string RunAndCapture(const std::wstring& commandLine);
+// A program run to its end (at most `timeout`) with its standard output on a pipe: what it
+// wrote, how it ended, and whether a window of its was ever seen on the screen meanwhile.
+struct WatchedRun {
+  std::string output;
+  std::optional<DWORD> exitCode;
+  bool showedAWindow = false;
+};
+WatchedRun RunWatched(const std::wstring& commandLine, milliseconds timeout);
 MessageBoxSeen ReadMessageBox(HWND box);
 // Clicks the button whose caption, without "&", equals `caption` ("OK", "Sì", ...).
 bool PressButton(HWND dialog, const std::wstring& caption);

@@ -150,5 +150,54 @@ TEST(CommandLineRun, VisibleOneKeepsTheProgramRunningAfterTheMessage) {
                 L"Registrato", 0);
 }
 
+std::string Utf8(const std::wstring& text) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                 nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
+  return bytes;
+}
+
+// "/s" from a script: the message's words on the standard output, the documented exit code, and
+// nothing on the screen, not even the window that says a module takes long.
+TEST(CommandLineRun, SilentlyTheWordsGoToTheOutputAndNoWindowAppears) {
+  const std::wstring good = TestModule(L"testmod_good"), failing = TestModule(L"testmod_failing");
+  const std::wstring missing = ProgramFolder() + L"\\non esiste.dll";
+  const struct {
+    std::wstring arguments, output;
+    DWORD exitCode;
+  } cases[] = {
+      {L"/s /filename " + good + L" /modal R", L"Modulo : " + good + L"\r\nRegistrato con successo",
+       0},
+      {L"/filename " + good + L" /modal U /S",
+       L"Modulo : " + good + L"\r\nUnregistrato con successo", 0},
+      {L"/filename " + missing + L" /modal R /s",
+       L"Modulo :" + missing + L"\r\nè mancante o non valido" + Reason(ERROR_MOD_NOT_FOUND), 3},
+      {L"/filename " + TestModule(L"testmod_noexports") + L" /modal R /s",
+       L"Entrypoint del modulo mancante", 4},
+      {L"/filename " + failing + L" /modal R /s",
+       L"Modulo : " + failing + L"\r\nOperazione non riuscita (codice 0x80070005)" +
+           Reason(0x80070005),
+       5},
+      {L"/filename " + TestModule(L"testmod_hanging") + L" /modal R /timeout 2 /s",
+       L"Errore di timeout del modulo", 6},
+      {L"/s /modal R",
+       L"Parametri non validi.\r\n/filename nomefile\r\n/visible  0-1\r\n/modal   U-R", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    WatchedRun run = RunWatched(L"\"" + ProgramPath() + L"\" " + c.arguments, 30s);
+    EXPECT_EQ(run.output, Utf8(c.output + L"\r\n"));
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(c.exitCode));
+    EXPECT_FALSE(run.showedAWindow);
+  }
+  WatchedRun check = RunWatched(L"\"" + ProgramPath() + L"\" /check /s /filename " + good, 30s);
+  EXPECT_EQ(check.output.rfind("Modulo : " + Utf8(good) + "\r\n", 0), 0u) << check.output;
+  EXPECT_NE(check.output.find("Dipendenze: tutte presenti\r\n"), std::string::npos);
+  EXPECT_EQ(check.exitCode, std::optional<DWORD>(0));
+  EXPECT_FALSE(check.showedAWindow);
+}
+
 }  // namespace
 }  // namespace corvalinde::e2e

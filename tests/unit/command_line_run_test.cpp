@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/module_check.h"
 #include "registration/exit_codes.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/process.h"
@@ -197,6 +198,52 @@ TEST(CommandLineElevation, ARefusalForWantOfRightsOffersToTryAsAdministrator) {
       EXPECT_EQ(first.icon, MessageIcon::Exclamation);
     }
   }
+}
+
+struct RecordingConsole final : platform::ConsoleOutput {
+  void Write(const std::wstring& text) override { written += text; }
+  std::wstring written;
+};
+
+// "/s": each outcome's words on the console, once, its exit code, no box and no question (a
+// refusal for want of rights is not offered again as administrator).
+TEST_F(CommandLine, SilentlyEachMessageGoesToTheConsole) {
+  const std::wstring good = TestModuleFileName("testmod_good");
+  const ModuleCheck check = CheckModule(good);  // natively not a module Windows would load
+  const struct {
+    std::wstring arguments, written;
+    int exitCode;
+  } cases[] = {
+      {Args("testmod_good", L"/modal R /s"),
+       L"Modulo : " + good + L"\r\nRegistrato con successo\r\n", kExitSuccess},
+      {Args("testmod_good", L"/S /modal r"), L"Entrypoint del modulo mancante\r\n",
+       kExitEntryPointMissing},
+      {L"/s /modal R",
+       L"Parametri non validi.\r\n/filename nomefile\r\n/visible  0-1\r\n/modal   U-R\r\n",
+       kExitInvalidParameters},
+      {Args("testmod_good", L"/check /s"), check.text + L"\r\n", check.exitCode},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    RecordingConsole console;
+    boxes_ = {};
+    CommandLineRun run = RunCommandLine(c.arguments, {registrar_, boxes_, true, &console});
+    EXPECT_EQ(console.written, c.written);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_TRUE(boxes_.Shown().empty());
+    EXPECT_FALSE(registrar_.ShowsProgress());
+  }
+  RecordingConsole console;
+  testing::ScriptedRegistrar refused;
+  refused.result = testing::AccessDenied();
+  CommandLineRun run =
+      RunCommandLine(L"/filename a.dll /modal R /s", {refused, boxes_, false, &console});
+  EXPECT_EQ(run.exitCode, kExitEntryPointFailed);
+  EXPECT_TRUE(refused.elevatedRuns.empty());
+  EXPECT_EQ(
+      console.written.rfind(L"Modulo : a.dll\r\nOperazione non riuscita (codice 0x80070005)", 0),
+      0u);
+  EXPECT_EQ(console.written.find(L"amministratore?"), std::wstring::npos);
 }
 
 TEST(CommandLineMessages, TimeOutDoesNotNameTheFile) {

@@ -52,7 +52,7 @@ bool BusyWait::WaitFor(HANDLE object, DWORD limit) {
 void BusyWait::Pump() {
   ProcessPendingMessages();
   auto elapsed = std::chrono::steady_clock::now() - start_;
-  if (elapsed < kShowAfter) return;
+  if (elapsed < kShowAfter || activity_.empty()) return;
   if (!window_) {
     static const bool registered =
         RegisterWindowClass(kBusyClass, ScalingWindowProc, nullptr, IDC_WAIT);

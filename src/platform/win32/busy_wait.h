@@ -1,7 +1,7 @@
 // What the interface thread does while it waits for something that may take seconds (a
 // registration host): it keeps answering messages, so its windows repaint, but takes no input,
 // as under a modal window; past one second a small window says what is going on and for how
-// long, with the busy cursor.
+// long, with the busy cursor (unless there is nothing to say: a silent run shows no window).
 #pragma once
 
 #include <windows.h>
