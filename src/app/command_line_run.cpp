@@ -4,6 +4,7 @@
 #include "registration/dependency_diagnosis.h"
 #include "app/command_line_args.h"
 #include "app/console_messages.h"
+#include "app/regsvr32_syntax.h"
 #include "common/error_text.h"
 #include "registration/exit_codes.h"
 #include "app/module_check.h"
@@ -66,11 +67,38 @@ std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
   return message;
 }
 
+namespace {
+
+// regsvr32's way: every module in turn, each in its own host with its own limit; the exit code
+// is the last failure's, as Wine's regsvr32 gives it.
+CommandLineRun RunRegsvr32Command(const std::optional<Regsvr32Command>& command,
+                                  Registrar& registrar, platform::MessageBoxes& boxes) {
+  // DllInstall (/i, /n) is not run yet: refused like a switch regsvr32 does not have.
+  if (!command || command->install) {
+    boxes.Show(Error(std::wstring(texts::kUsage)));
+    return CommandLineRun{false, kExitInvalidParameters};
+  }
+  const std::wstring mode = command->unregister ? L"U" : L"R";
+  int exitCode = kExitSuccess;
+  for (const std::wstring& module : command->modules) {
+    RegistrationResult result = registrar.Run(module, mode, RegistrationScope::Machine);
+    if (auto message = CommandLineMessage(result, module, mode)) boxes.Show(*message);
+    if (int code = ExitCodeFor(result.outcome)) exitCode = code;
+  }
+  return CommandLineRun{false, exitCode};
+}
+
+}  // namespace
+
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services) {
-  const bool silent = GetSilentArg(commandText);
+  const bool regsvr32Syntax = UsesRegsvr32Syntax(commandText);
+  std::optional<Regsvr32Command> regsvr32;
+  if (regsvr32Syntax) regsvr32 = ParseRegsvr32Command(commandText);
+  const bool silent = regsvr32 ? regsvr32->silent : GetSilentArg(commandText);
   ConsoleMessages console(services.console);
   platform::MessageBoxes& boxes = silent ? console : services.boxes;
   services.registrar.SetShowsProgress(!silent);
+  if (regsvr32Syntax) return RunRegsvr32Command(regsvr32, services.registrar, boxes);
   std::wstring fileName = GetFilenameArg(commandText);
   if (GetCheckArg(commandText) && !fileName.empty() && !NamesHostSwitch(commandText)) {
     ModuleCheck check = CheckModule(fileName);

@@ -199,5 +199,36 @@ TEST(CommandLineRun, SilentlyTheWordsGoToTheOutputAndNoWindowAppears) {
   EXPECT_FALSE(check.showedAWindow);
 }
 
+// regsvr32's own command line, beside Wine's regsvr32 on the same modules: the exit code each
+// case is expected to give, and both give it.
+TEST(CommandLineRun, Regsvr32sCommandLineEndsAsRegsvr32Does) {
+  auto quoted = [](const wchar_t* name) { return L"\"" + TestModule(name) + L"\""; };
+  const std::wstring good = quoted(L"testmod_good"), failing = quoted(L"testmod_failing"),
+                     none = quoted(L"testmod_noexports");
+  const struct {
+    std::wstring arguments;
+    DWORD exitCode;
+  } cases[] = {
+      {good, 0},
+      {L"/u " + good, 0},
+      {none, 4},
+      {failing, 5},
+      {quoted(L"testmod_text"), 3},
+      {quoted(L"non esiste"), 3},
+      {failing + L" " + none + L" " + good, 4},  // the last failure's
+      {L"-U " + good + L" " + failing, 5},
+      {L"/x " + good, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    WatchedRun ours = RunWatched(L"\"" + ProgramPath() + L"\" /s " + c.arguments, 30s);
+    WatchedRun peer = RunWatched(L"regsvr32.exe /s " + c.arguments, 30s);
+    EXPECT_EQ(ours.exitCode, std::optional<DWORD>(c.exitCode));
+    EXPECT_EQ(peer.exitCode, std::optional<DWORD>(c.exitCode));
+  }
+  RunWatched(L"regsvr32.exe /s /u " + good, 30s);
+  EXPECT_EQ(RegisteredServer(), L"");
+}
+
 }  // namespace
 }  // namespace corvalinde::e2e

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/module_check.h"
+#include "app/regsvr32_syntax.h"
 #include "registration/exit_codes.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/process.h"
@@ -54,7 +55,7 @@ class CommandLine : public ::testing::Test {
 };
 
 TEST_F(CommandLine, MissingFileNameOrModeShowsTheUsage) {
-  for (const wchar_t* text : {L"/filename a.dll", L"/modal R /visible 1", L"qualcosa",
+  for (const wchar_t* text : {L"/filename a.dll", L"/modal R /visible 1", L"/host R a.dll",
                               L"/filename a.dll /modal R /host", L"/host R /filename a.dll"}) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(text)));
     boxes_ = {};
@@ -198,6 +199,41 @@ TEST(CommandLineElevation, ARefusalForWantOfRightsOffersToTryAsAdministrator) {
       EXPECT_EQ(first.icon, MessageIcon::Exclamation);
     }
   }
+}
+
+TEST(Regsvr32Syntax, SwitchesAnywhereQuotedNamesAndWhatIsRefused) {
+  EXPECT_TRUE(UsesRegsvr32Syntax(L"/u x.dll"));
+  EXPECT_FALSE(UsesRegsvr32Syntax(L"/FileName x.dll /modal R"));
+  auto command = ParseRegsvr32Command(L"-U \"C:\\a b\\x.dll\" /S y.ocx");
+  ASSERT_TRUE(command.has_value());
+  EXPECT_TRUE(command->unregister);
+  EXPECT_TRUE(command->silent);
+  EXPECT_FALSE(command->install.has_value());
+  EXPECT_EQ(command->modules, (std::vector<std::wstring>{L"C:\\a b\\x.dll", L"y.ocx"}));
+  command = ParseRegsvr32Command(L"/n /i:\"uno due\" x.dll");
+  ASSERT_TRUE(command.has_value());
+  EXPECT_EQ(command->install, std::optional<std::wstring>(L"uno due"));
+  EXPECT_TRUE(command->skipEntryPoint);
+  for (const wchar_t* refused : {L"/x a.dll", L"/s", L"/n a.dll", L"", L"/modal R"}) {
+    EXPECT_FALSE(ParseRegsvr32Command(refused).has_value())
+        << ::testing::PrintToString(std::wstring(refused));
+  }
+}
+
+// Every module in turn; the exit code is the last failure's, as regsvr32's.
+TEST_F(CommandLine, WithoutFilenameTheModulesRunAsRegsvr32RunsThem) {
+  const std::wstring modules =
+      TestModuleFileName("testmod_good") + L" " + TestModuleFileName("testmod_noexports");
+  EXPECT_EQ(Run(modules).exitCode, kExitEntryPointMissing);
+  ASSERT_EQ(boxes_.Shown().size(), 2u);
+  EXPECT_EQ(boxes_.Shown()[0].text,
+            L"Modulo : " + TestModuleFileName("testmod_good") + L"\r\nRegistrato con successo");
+  EXPECT_EQ(boxes_.Shown()[1].text, L"Entrypoint del modulo mancante");
+  EXPECT_EQ(Run(L"/u /s " + modules).exitCode, kExitEntryPointMissing);
+  EXPECT_EQ(boxes_.Shown().size(), 2u);  // silently: no more boxes
+  EXPECT_EQ(marker_.Lines(), (std::vector<std::string>{"register", "unregister"}));
+  // DllInstall is not run yet.
+  EXPECT_EQ(Run(L"/i " + modules).exitCode, kExitInvalidParameters);
 }
 
 struct RecordingConsole final : platform::ConsoleOutput {
