@@ -209,32 +209,7 @@ std::optional<DWORD> AppProcess::WaitForExit(milliseconds timeout) const {
 }
 
 std::string RunAndCapture(const std::wstring& commandLine) {
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return {};
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  PROCESS_INFORMATION info{};
-  std::wstring line = commandLine;
-  BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                nullptr, nullptr, &startup, &info);
-  CloseHandle(writeEnd);
-  std::string output;
-  if (started) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got)
-      output.append(buffer, got);
-    WaitForSingleObject(info.hProcess, 10000);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-  }
-  CloseHandle(readEnd);
-  return output;
+  return RunWatched(commandLine, milliseconds(120000)).output;
 }
 
 namespace {
@@ -263,8 +238,9 @@ WatchedRun RunWatched(const std::wstring& commandLine, milliseconds timeout) {
   startup.hStdError = writeEnd;
   PROCESS_INFORMATION info{};
   std::wstring line = commandLine;
-  BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                &startup, &info);
+  // No console of its own for a console program: its output is the pipe.
+  BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                nullptr, nullptr, &startup, &info);
   CloseHandle(writeEnd);
   if (!started) {
     CloseHandle(readEnd);
