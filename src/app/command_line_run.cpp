@@ -73,12 +73,13 @@ namespace {
 // is the last failure's, as Wine's regsvr32 gives it.
 CommandLineRun RunRegsvr32Command(const std::optional<Regsvr32Command>& command,
                                   Registrar& registrar, platform::MessageBoxes& boxes) {
-  // DllInstall (/i, /n) is not run yet: refused like a switch regsvr32 does not have.
-  if (!command || command->install) {
+  if (!command) {
     boxes.Show(Error(std::wstring(texts::kUsage)));
     return CommandLineRun{false, kExitInvalidParameters};
   }
   const std::wstring mode = command->unregister ? L"U" : L"R";
+  if (command->install)
+    registrar.SetInstallStep(InstallStep{*command->install, !command->skipEntryPoint});
   int exitCode = kExitSuccess;
   for (const std::wstring& module : command->modules) {
     RegistrationResult result = registrar.Run(module, mode, RegistrationScope::Machine);

@@ -46,8 +46,8 @@ std::optional<platform::MessageRequest> CaptureMessage(const CaptureResult& capt
 // With /check and /filename (no /modal needed), reports on the module without loading it
 // (module_check.h), in a box and on the console, and ends with the check's exit code.
 // Without /filename, the text is regsvr32's command line (regsvr32_syntax.h): its modules are
-// registered (or with /u unregistered) in turn, and the exit code is the last failure's; /i and
-// /n are refused for now like invalid parameters.
+// registered (or with /u unregistered) in turn, with DllInstall for /i (alone with /n), and the
+// exit code is the last failure's.
 // With /s, whatever the run: no box, and no window while a module runs; every message goes to
 // the console, and no question is asked (no offer to try again as administrator).
 // Expects non-empty argument text (empty text means tray mode, which needs no run). The

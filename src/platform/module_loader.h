@@ -6,7 +6,8 @@
 //   releases the module when destroyed.
 // - LoadedModule::Find returns a null EntryPoint when the module does not export the name.
 // - StartWorker starts a thread that initialises OLE, calls the entry point (a function taking
-//   nothing and returning an HRESULT), and uninitialises OLE; nullptr when no thread can start.
+//   nothing and returning an HRESULT; with `install`, DllInstall's (BOOL, PCWSTR) taking its
+//   arguments), and uninitialises OLE; nullptr when no thread can start.
 // - Worker::WaitFor blocks at most `limit`; after Ended, ExitStatus is the entry point's HRESULT.
 //   Destroying a Worker closes its handle; it is only allowed once the worker has Ended.
 // - Abandon takes a module whose worker did not end in time. The module is never released while
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace corvalinde::platform {
@@ -25,6 +27,12 @@ namespace corvalinde::platform {
 struct EntryPoint {
   void* address = nullptr;
   explicit operator bool() const { return address != nullptr; }
+};
+
+// DllInstall's arguments: install or uninstall, and the command-line text it is given.
+struct InstallArguments {
+  bool install = true;
+  std::wstring commandLine;
 };
 
 class LoadedModule {
@@ -47,7 +55,8 @@ class ModuleLoader {
   virtual ~ModuleLoader() = default;
   virtual std::unique_ptr<LoadedModule> Load(const std::wstring& path,
                                              std::uint32_t& systemError) = 0;
-  virtual std::unique_ptr<Worker> StartWorker(EntryPoint entry) = 0;
+  virtual std::unique_ptr<Worker> StartWorker(EntryPoint entry,
+                                              const std::optional<InstallArguments>& install) = 0;
   virtual void Abandon(std::unique_ptr<LoadedModule> module, std::unique_ptr<Worker> worker) = 0;
 };
 

@@ -16,6 +16,7 @@ constexpr std::wstring_view kTokenSwitch = L" /token ";
 constexpr std::wstring_view kCaptureSwitch = L" /capture ";
 constexpr std::wstring_view kScratchSwitch = L" /scratch ";
 constexpr std::wstring_view kLimitSwitch = L" /limit ";
+constexpr std::wstring_view kInstallSwitch = L" /install ";
 constexpr std::size_t kTokenLength = 32;
 
 bool IsToken(std::wstring_view text) {
@@ -29,6 +30,30 @@ bool ReadLimit(const std::wstring& text, std::chrono::milliseconds& limit) {
   if (text.size() > 7 || text.find_first_not_of(L"0123456789") != std::wstring::npos) return false;
   limit = std::chrono::milliseconds(std::stol(text));
   return limit.count() > 0 && limit <= kLongestTimeLimit;
+}
+
+std::wstring InstallValue(const InstallStep& install) {
+  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+  std::wstring value(1, install.serverEntryPoint ? L'r' : L'n');
+  for (wchar_t c : install.commandLine) {
+    auto unit = static_cast<std::uint16_t>(c);
+    for (int shift = 12; shift >= 0; shift -= 4) value.push_back(kDigits[(unit >> shift) & 0xF]);
+  }
+  return value;
+}
+
+bool ReadInstall(const std::wstring& value, std::optional<InstallStep>& install) {
+  if (value.empty()) return true;
+  if ((value[0] != L'r' && value[0] != L'n') || (value.size() - 1) % 4 != 0 ||
+      value.find_first_not_of(L"0123456789abcdef", 1) != std::wstring::npos) {
+    return false;
+  }
+  InstallStep step{{}, value[0] == L'r'};
+  for (std::size_t at = 1; at < value.size(); at += 4) {
+    step.commandLine.push_back(static_cast<wchar_t>(std::stoul(value.substr(at, 4), nullptr, 16)));
+  }
+  install = std::move(step);
+  return true;
 }
 
 // Tokens are plain ASCII digits and letters.
@@ -51,6 +76,7 @@ std::wstring HostArguments(const HostCommand& command) {
   }
   if (!command.captureKey.empty()) text += std::wstring(kCaptureSwitch) + command.captureKey;
   if (!command.scratchKey.empty()) text += std::wstring(kScratchSwitch) + command.scratchKey;
+  if (command.install) text += std::wstring(kInstallSwitch) + InstallValue(*command.install);
   return text + std::wstring(kFileSwitch) + command.file;
 }
 
@@ -79,11 +105,12 @@ std::optional<HostCommand> ParseHostCommand(std::wstring_view text) {
     at = end;
     return true;
   };
-  std::wstring limit;
+  std::wstring limit, install;
   if (!startsAt(at, kTokenSwitch) || !takeValue(kTokenSwitch, command.token) ||
       !IsToken(command.token) || !takeValue(kLimitSwitch, limit) ||
       !ReadLimit(limit, command.limit) || !takeValue(kCaptureSwitch, command.captureKey) ||
-      !takeValue(kScratchSwitch, command.scratchKey)) {
+      !takeValue(kScratchSwitch, command.scratchKey) || !takeValue(kInstallSwitch, install) ||
+      !ReadInstall(install, command.install)) {
     return std::nullopt;
   }
   if (!startsAt(at, kFileSwitch) || text.size() == at + kFileSwitch.size()) return std::nullopt;

@@ -3,12 +3,14 @@
 //
 // The command is
 //   /host <mode>[ /user] /token <token>[ /limit <ms>][ /capture <key>][ /scratch <key>]
-//     /filename <path>
+//     [ /install <how><text>] /filename <path>
 // The mode is one character (R, U or u, or any other, which the engine refuses as it would in
 // process); /user registers for the current user only; the token, made anew for each launch,
 // names the channel the parent made for this host and starts every line the host reports, so
 // that nothing else (a module printing, a host command typed by hand) passes for a host; /limit
-// is the engine's time limit in milliseconds when it is not the usual one;
+// is the engine's time limit in milliseconds when it is not the usual one; /install asks for
+// DllInstall too ("r": with the server's entry point, "n": alone) with its command-line text as
+// hexadecimal UTF-16 (it may hold anything, " /" included);
 // /capture names the scratch key under HKEY_CURRENT_USER a capture maps the roots to; /scratch
 // the one a registration for this user only maps HKEY_LOCAL_MACHINE to; the path runs to the
 // end of the text, so it may hold any character. Several paths, joined by "|" (which no
@@ -34,6 +36,7 @@ struct HostCommand {
   std::wstring captureKey{};  // not empty: a capture (CaptureModule) instead of the mode
   std::wstring scratchKey{};  // with /user: where HKEY_LOCAL_MACHINE is mapped
   std::chrono::milliseconds limit = kRegistrationTimeLimit;
+  std::optional<InstallStep> install{};
 };
 
 std::wstring HostArguments(const HostCommand& command);

@@ -134,7 +134,9 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
     }
     host = *twin;
   }
-  HostCommand command{HostMode(mode), fileName, scope, NewHostToken(), captureKey, {}, TimeLimit()};
+  HostCommand command{
+      HostMode(mode), fileName, scope,       NewHostToken(),
+      captureKey,     {},       TimeLimit(), captureKey.empty() ? Install() : std::nullopt};
   // For this user only, the machine's keys are mapped away too; the scratch key is ours to read
   // and delete once the host has ended (a time-out ended it).
   if (!elevated && scope == RegistrationScope::User && captureKey.empty() && registry_) {
@@ -142,14 +144,18 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
     command.scratchKey = NewScratchKey();
   }
   const auto limit = TimeLimit() + kHostStartMargin;
+  // Both DllRegisterServer and DllInstall may take their limit before the host reports.
+  const int entryCalls = command.install && command.install->serverEntryPoint ? 2 : 1;
+  const auto entryLimit = entryCalls * TimeLimit() + kHostStartMargin;
   const std::wstring activity =
       ShowsProgress()
           ? std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName
           : std::wstring();
-  RegistrationResult result = OutcomeOfHost(
-      launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
-                    HostLoadedMark(command.token), HostReportStart(command.token), limit, limit),
-      command.token);
+  RegistrationResult result =
+      OutcomeOfHost(launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
+                                  HostLoadedMark(command.token), HostReportStart(command.token),
+                                  limit, entryLimit),
+                    command.token);
   if (!command.scratchKey.empty()) {
     if (result.outcome == RegDone) {
       result.notApplied = MachineKeysNotApplied(*registry_, command.scratchKey);

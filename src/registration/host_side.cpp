@@ -16,8 +16,10 @@ class ReportingLoader final : public platform::ModuleLoader {
     write_(loadedMark_);
     return module;
   }
-  std::unique_ptr<platform::Worker> StartWorker(platform::EntryPoint entry) override {
-    return inner_.StartWorker(entry);
+  std::unique_ptr<platform::Worker> StartWorker(
+      platform::EntryPoint entry,
+      const std::optional<platform::InstallArguments>& install) override {
+    return inner_.StartWorker(entry, install);
   }
   void Abandon(std::unique_ptr<platform::LoadedModule> module,
                std::unique_ptr<platform::Worker> worker) override {
@@ -41,8 +43,9 @@ void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
     return;
   }
   for (const std::wstring& file : HostFiles(command)) {
-    RegistrationResult result = RegUnregModuleInScope(file, command.mode, command.scope, reporting,
-                                                      command.scratchKey, command.limit);
+    RegistrationResult result =
+        RegUnregModuleInScope(file, command.mode, command.scope, reporting, command.scratchKey,
+                              command.limit, command.install);
     writeToParent(HostReport(command.token, result));
     // A worker still running in a module must meet no other: its mapping, its state.
     if (result.outcome == RegTimeout) return;

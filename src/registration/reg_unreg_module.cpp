@@ -17,8 +17,33 @@ const char* EntryPointName(const std::wstring& mode) {
 
 }  // namespace
 
+namespace {
+
+// Runs one entry point of `module` under `limit`; whether the run goes on (the outcome is in
+// `result`). A worker that does not end keeps the module, abandoned, for ever.
+bool RunEntryPoint(std::unique_ptr<platform::LoadedModule>& module, platform::ModuleLoader& loader,
+                   const char* name, const std::optional<platform::InstallArguments>& arguments,
+                   std::chrono::milliseconds limit, RegistrationResult& result) {
+  result.outcome = RegEntryMissing;
+  platform::EntryPoint entry = module->Find(name);
+  if (!entry) return false;
+  std::unique_ptr<platform::Worker> worker = loader.StartWorker(entry, arguments);
+  if (!worker) return false;
+  if (worker->WaitFor(limit) != platform::WaitResult::Ended) {
+    loader.Abandon(std::move(module), std::move(worker));
+    result.outcome = RegTimeout;
+    return false;
+  }
+  result.entryStatus = worker->ExitStatus();
+  result.outcome = result.entryStatus < 0 ? RegEntryFailed : RegDone;
+  return result.outcome == RegDone;  // the thread handle goes here, before the module
+}
+
+}  // namespace
+
 RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
-                                  platform::ModuleLoader& loader, std::chrono::milliseconds limit) {
+                                  platform::ModuleLoader& loader, std::chrono::milliseconds limit,
+                                  const std::optional<InstallStep>& install) {
   RegistrationResult result;
   ModuleArchitecture architecture = ReadModuleArchitecture(fileName);
   if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
@@ -33,21 +58,24 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
   }
 
   const char* name = EntryPointName(mode);
-  platform::EntryPoint entry = name ? module->Find(name) : platform::EntryPoint{};
-  if (!entry) return result;  // RegEntryMissing; the module is released on the way out
-
-  std::unique_ptr<platform::Worker> worker = loader.StartWorker(entry);
-  if (!worker) return result;
-
-  if (worker->WaitFor(limit) != platform::WaitResult::Ended) {
-    loader.Abandon(std::move(module), std::move(worker));
-    result.outcome = RegTimeout;
+  if (!name) return result;  // RegEntryMissing; the module is released on the way out
+  if (!install) {
+    RunEntryPoint(module, loader, name, std::nullopt, limit, result);
     return result;
   }
-
-  result.entryStatus = worker->ExitStatus();
-  result.outcome = result.entryStatus < 0 ? RegEntryFailed : RegDone;
-  worker.reset();  // the thread handle goes before the module
+  // regsvr32's order: the server registers before it installs, and uninstalls before it
+  // unregisters.
+  const bool registering = mode == L"R" || mode.empty();
+  const platform::InstallArguments arguments{registering, install->commandLine};
+  if (registering && install->serverEntryPoint &&
+      !RunEntryPoint(module, loader, name, std::nullopt, limit, result)) {
+    return result;
+  }
+  if (!RunEntryPoint(module, loader, "DllInstall", arguments, limit, result) || registering ||
+      !install->serverEntryPoint) {
+    return result;
+  }
+  RunEntryPoint(module, loader, name, std::nullopt, limit, result);
   return result;
 }
 
@@ -61,8 +89,11 @@ bool NeedsAdministrator(const RegistrationResult& result) {
 RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
                                          RegistrationScope scope, platform::ModuleLoader& loader,
                                          const std::wstring& machineScratch,
-                                         std::chrono::milliseconds limit) {
-  if (scope == RegistrationScope::Machine) return RegUnregModule(fileName, mode, loader, limit);
+                                         std::chrono::milliseconds limit,
+                                         const std::optional<InstallStep>& install) {
+  if (scope == RegistrationScope::Machine) {
+    return RegUnregModule(fileName, mode, loader, limit, install);
+  }
   RegistrationResult result;
   std::uint32_t error = platform::MapClassesRootToCurrentUser();
   if (!error && !machineScratch.empty()) {
@@ -74,7 +105,7 @@ RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std
     result.loadError = error;
     return result;
   }
-  result = RegUnregModule(fileName, mode, loader, limit);
+  result = RegUnregModule(fileName, mode, loader, limit, install);
   // Whatever the module itself did to the predefined keys. A worker still running after a
   // time-out keeps the mapping: undone, its writes would go to the machine's keys.
   if (result.outcome != RegTimeout) {
@@ -109,7 +140,7 @@ RegistrationResult InProcessRegistrar::Capture(const std::wstring& fileName,
 RegistrationResult InProcessRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,
                                            RegistrationScope scope) {
   RegistrationResult result =
-      RegUnregModuleInScope(fileName, mode, scope, loader_, {}, TimeLimit());
+      RegUnregModuleInScope(fileName, mode, scope, loader_, {}, TimeLimit(), Install());
   DiagnoseDependencies(result, fileName);
   return result;
 }

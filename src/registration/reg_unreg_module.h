@@ -52,6 +52,14 @@ struct RegistrationResult {
 inline constexpr std::chrono::milliseconds kRegistrationTimeLimit{10000};
 inline constexpr std::chrono::seconds kLongestTimeLimit{600};
 
+// regsvr32's /i and /n: DllInstall with this text, after DllRegisterServer (when registering)
+// or before DllUnregisterServer (when unregistering); without `serverEntryPoint`, DllInstall
+// alone. Each call has the time limit.
+struct InstallStep {
+  std::wstring commandLine;
+  bool serverEntryPoint = true;
+};
+
 // Registers or unregisters one module and gives the outcome; shows nothing.
 class Registrar {
  public:
@@ -59,6 +67,9 @@ class Registrar {
   // The time limit of every run from now on.
   void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
   std::chrono::milliseconds TimeLimit() const { return timeLimit_; }
+  // DllInstall too, in every run from now on (none: only the server's entry point).
+  void SetInstallStep(std::optional<InstallStep> install) { install_ = std::move(install); }
+  const std::optional<InstallStep>& Install() const { return install_; }
   // Whether a run that takes long says so in a window (not in a silent run).
   void SetShowsProgress(bool shows) { showsProgress_ = shows; }
   bool ShowsProgress() const { return showsProgress_; }
@@ -94,6 +105,7 @@ class Registrar {
  private:
   std::chrono::milliseconds timeLimit_ = kRegistrationTimeLimit;
   bool showsProgress_ = true;
+  std::optional<InstallStep> install_;
 };
 
 // A refusal that administrator rights would lift: the entry point failed with access denied
@@ -105,7 +117,8 @@ bool NeedsAdministrator(const RegistrationResult& result);
 // than this build's is not loaded at all.
 RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
                                   platform::ModuleLoader& loader,
-                                  std::chrono::milliseconds limit = kRegistrationTimeLimit);
+                                  std::chrono::milliseconds limit = kRegistrationTimeLimit,
+                                  const std::optional<InstallStep>& install = std::nullopt);
 
 // The engine in the scope asked for: for this user only, HKEY_CLASSES_ROOT is mapped to the
 // user's classes (and type libraries registered per user) from before the module is loaded
@@ -116,7 +129,8 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
 RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
                                          RegistrationScope scope, platform::ModuleLoader& loader,
                                          const std::wstring& machineScratch = {},
-                                         std::chrono::milliseconds limit = kRegistrationTimeLimit);
+                                         std::chrono::milliseconds limit = kRegistrationTimeLimit,
+                                         const std::optional<InstallStep>& install = std::nullopt);
 
 // The engine with every root a module writes under mapped to HKEY_CURRENT_USER\<scratchKey>
 // (captured_roots.h) from before the module is loaded until the engine is done; process-wide,

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "app_driver.h"
+#include "registry_export.h"
 #include "platform/system_errors.h"
 
 namespace corvalinde::e2e {
@@ -204,7 +205,7 @@ TEST(CommandLineRun, SilentlyTheWordsGoToTheOutputAndNoWindowAppears) {
 TEST(CommandLineRun, Regsvr32sCommandLineEndsAsRegsvr32Does) {
   auto quoted = [](const wchar_t* name) { return L"\"" + TestModule(name) + L"\""; };
   const std::wstring good = quoted(L"testmod_good"), failing = quoted(L"testmod_failing"),
-                     none = quoted(L"testmod_noexports");
+                     none = quoted(L"testmod_noexports"), install = quoted(L"testmod_install");
   const struct {
     std::wstring arguments;
     DWORD exitCode;
@@ -218,14 +219,33 @@ TEST(CommandLineRun, Regsvr32sCommandLineEndsAsRegsvr32Does) {
       {failing + L" " + none + L" " + good, 4},  // the last failure's
       {L"-U " + good + L" " + failing, 5},
       {L"/x " + good, 1},
+      // DllInstall: the calls made, in their order, are compared too.
+      {L"/i:ciao " + install, 0},
+      {L"/u /i:ciao " + install, 0},
+      {L"/n /i " + install, 0},
+      {L"/i:fallisci " + install, 5},
+      {L"/u /i:fallisci " + install, 5},
+      {L"/i " + good, 4},
+      {L"/n " + install, 1},
+  };
+  const std::wstring marker = ProgramFolder() + L"\\regsvr32 marker.txt";
+  SetEnvironmentVariableW(L"CORVALINDE_TEST_MARKER", marker.c_str());
+  auto run = [&](const std::wstring& program, const std::wstring& arguments) {
+    DeleteFileW(marker.c_str());
+    WatchedRun ended = RunWatched(program + L" /s " + arguments, 30s);
+    ended.output = FileBytes(marker);  // the calls, in place of the words
+    return ended;
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));
-    WatchedRun ours = RunWatched(L"\"" + ProgramPath() + L"\" /s " + c.arguments, 30s);
-    WatchedRun peer = RunWatched(L"regsvr32.exe /s " + c.arguments, 30s);
+    WatchedRun ours = run(L"\"" + ProgramPath() + L"\"", c.arguments);
+    WatchedRun peer = run(L"regsvr32.exe", c.arguments);
     EXPECT_EQ(ours.exitCode, std::optional<DWORD>(c.exitCode));
     EXPECT_EQ(peer.exitCode, std::optional<DWORD>(c.exitCode));
+    EXPECT_EQ(ours.output, peer.output);
   }
+  SetEnvironmentVariableW(L"CORVALINDE_TEST_MARKER", nullptr);
+  DeleteFileW(marker.c_str());
   RunWatched(L"regsvr32.exe /s /u " + good, 30s);
   EXPECT_EQ(RegisteredServer(), L"");
 }

@@ -232,8 +232,34 @@ TEST_F(CommandLine, WithoutFilenameTheModulesRunAsRegsvr32RunsThem) {
   EXPECT_EQ(Run(L"/u /s " + modules).exitCode, kExitEntryPointMissing);
   EXPECT_EQ(boxes_.Shown().size(), 2u);  // silently: no more boxes
   EXPECT_EQ(marker_.Lines(), (std::vector<std::string>{"register", "unregister"}));
-  // DllInstall is not run yet.
-  EXPECT_EQ(Run(L"/i " + modules).exitCode, kExitInvalidParameters);
+}
+
+// /i: DllInstall after DllRegisterServer, before DllUnregisterServer, alone with /n; a module
+// without DllInstall, or whose DllInstall fails, ends as for the server's entry point.
+TEST_F(CommandLine, DllInstallRunsInRegsvr32sOrder) {
+  const std::wstring install = TestModuleFileName("testmod_install");
+  const struct {
+    std::wstring arguments;
+    int exitCode;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {L"/s /i:ciao " + install, kExitSuccess, {"register", "install [ciao]"}},
+      {L"/s /u /i:\"a /b\" " + install, kExitSuccess, {"uninstall [a /b]", "unregister"}},
+      {L"/s /n /i " + install, kExitSuccess, {"install []"}},
+      {L"/s /i:fallisci " + install, kExitEntryPointFailed, {"register", "install [fallisci]"}},
+      {L"/s /u /i:fallisci " + install, kExitEntryPointFailed, {"uninstall [fallisci]"}},
+      {L"/s /i " + TestModuleFileName("testmod_good"), kExitEntryPointMissing, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const std::size_t before = marker_.Lines().size();
+    InProcessRegistrar registrar{*loader_};
+    EXPECT_EQ(RunCommandLine(c.arguments, {registrar, boxes_}).exitCode, c.exitCode);
+    const std::vector<std::string> lines = marker_.Lines();
+    if (!c.calls.empty()) {
+      EXPECT_EQ(std::vector<std::string>(lines.begin() + before, lines.end()), c.calls);
+    }
+  }
 }
 
 struct RecordingConsole final : platform::ConsoleOutput {

@@ -110,7 +110,8 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
                          kToken,
                          L"Software\\Corvalinde\\Capture\\0a",
                          L"Software\\Corvalinde\\Capture\\1.b",
-                         std::chrono::milliseconds(2500)};
+                         std::chrono::milliseconds(2500),
+                         InstallStep{L"a /filename b \"c\"", false}};
   parsed = ParseHostCommand(HostArguments(everything));
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->scope, RegistrationScope::User);
@@ -118,6 +119,9 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
   EXPECT_EQ(parsed->captureKey, everything.captureKey);
   EXPECT_EQ(parsed->scratchKey, everything.scratchKey);
   EXPECT_EQ(parsed->limit, everything.limit);
+  ASSERT_TRUE(parsed->install.has_value());
+  EXPECT_EQ(parsed->install->commandLine, everything.install->commandLine);
+  EXPECT_FALSE(parsed->install->serverEntryPoint);
   EXPECT_EQ(parsed->file, L"x.dll");
   EXPECT_TRUE(ParseHostCommand(L"/HOST R /TOKEN " + kToken + L" /FILENAME x.dll").has_value());
   // A host command without a well-formed token is never a host's, whatever else it says.

@@ -119,7 +119,8 @@ class FakeLoader final : public platform::ModuleLoader {
     loaded.push_back(path);
     return std::make_unique<Module>(log);
   }
-  std::unique_ptr<platform::Worker> StartWorker(platform::EntryPoint) override {
+  std::unique_ptr<platform::Worker> StartWorker(
+      platform::EntryPoint, const std::optional<platform::InstallArguments>&) override {
     if (!threads) return nullptr;
     return std::make_unique<Worker>(*this);
   }

@@ -43,10 +43,13 @@ struct WorkerState {
 
 class ThreadWorker final : public Worker {
  public:
-  explicit ThreadWorker(EntryPoint entry) : state_(std::make_shared<WorkerState>()) {
-    thread_ = std::thread([state = state_, address = entry.address] {
-      auto call = reinterpret_cast<std::int32_t (*)()>(address);
-      std::int32_t status = call();
+  ThreadWorker(EntryPoint entry, std::optional<InstallArguments> install)
+      : state_(std::make_shared<WorkerState>()) {
+    thread_ = std::thread([state = state_, address = entry.address, install = std::move(install)] {
+      std::int32_t status = install
+                                ? reinterpret_cast<std::int32_t (*)(int, const wchar_t*)>(address)(
+                                      install->install ? 1 : 0, install->commandLine.c_str())
+                                : reinterpret_cast<std::int32_t (*)()>(address)();
       std::lock_guard lock(state->mutex);
       state->status = status;
       state->done = true;
@@ -90,9 +93,10 @@ class DlModuleLoader final : public ModuleLoader {
     return std::make_unique<DlModule>(handle);
   }
 
-  std::unique_ptr<Worker> StartWorker(EntryPoint entry) override {
+  std::unique_ptr<Worker> StartWorker(EntryPoint entry,
+                                      const std::optional<InstallArguments>& install) override {
     try {
-      return std::make_unique<ThreadWorker>(entry);
+      return std::make_unique<ThreadWorker>(entry, install);
     } catch (const std::system_error&) {
       return nullptr;
     }

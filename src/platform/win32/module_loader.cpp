@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,6 +19,13 @@ using win32::UniqueKernelHandle;
 using win32::UniqueModule;
 
 using ComEntryPoint = HRESULT(STDAPICALLTYPE*)();
+using InstallEntryPoint = HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR);
+
+// What the worker thread calls; it owns this (a worker abandoned in a hung module keeps it).
+struct WorkerCall {
+  void* address;
+  std::optional<InstallArguments> install;
+};
 
 class Win32Module final : public LoadedModule {
  public:
@@ -32,9 +41,12 @@ class Win32Module final : public LoadedModule {
 
 // Modules commonly create COM objects while they register (categories, type libraries); like
 // regsvr32, give the entry point a thread where OLE is initialised.
-DWORD WINAPI RunEntryPoint(void* address) {
+DWORD WINAPI RunEntryPoint(void* parameter) {
+  std::unique_ptr<WorkerCall> call(static_cast<WorkerCall*>(parameter));
   HRESULT init = OleInitialize(nullptr);
-  HRESULT status = reinterpret_cast<ComEntryPoint>(address)();
+  HRESULT status = call->install ? reinterpret_cast<InstallEntryPoint>(call->address)(
+                                       call->install->install, call->install->commandLine.c_str())
+                                 : reinterpret_cast<ComEntryPoint>(call->address)();
   if (SUCCEEDED(init)) OleUninitialize();
   return static_cast<DWORD>(status);
 }
@@ -92,10 +104,13 @@ class Win32ModuleLoader final : public ModuleLoader {
     return std::make_unique<Win32Module>(UniqueModule(module));
   }
 
-  std::unique_ptr<Worker> StartWorker(EntryPoint entry) override {
+  std::unique_ptr<Worker> StartWorker(EntryPoint entry,
+                                      const std::optional<InstallArguments>& install) override {
+    auto call = std::make_unique<WorkerCall>(WorkerCall{entry.address, install});
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, RunEntryPoint, entry.address, 0, &id);
+    HANDLE thread = CreateThread(nullptr, 0, RunEntryPoint, call.get(), 0, &id);
     if (!thread) return nullptr;
+    call.release();  // the thread's now
     return std::make_unique<Win32Worker>(UniqueKernelHandle(thread));
   }
 
