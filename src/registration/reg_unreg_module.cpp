@@ -15,10 +15,6 @@ const char* EntryPointName(const std::wstring& mode) {
   return nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 // Runs one entry point of `module` under `limit`; whether the run goes on (the outcome is in
 // `result`). A worker that does not end keeps the module, abandoned, for ever.
 bool RunEntryPoint(std::unique_ptr<platform::LoadedModule>& module, platform::ModuleLoader& loader,
