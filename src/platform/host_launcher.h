@@ -6,7 +6,8 @@
 // - Run makes a private channel named after `token` (a pipe only this user's processes, or an
 //   administrator's, may open, and only once), starts `program` with `arguments` (which carry
 //   the token), and collects what the host writes there: in bounded slices, keeping the last
-//   kMostHostOutput bytes, so that nothing a host writes can hold the caller past its limits.
+//   kMostHostOutput bytes and the `doneMark` lines before them (at most as many bytes again),
+//   so that nothing a host writes can hold the caller past its limits or push its reports out.
 //   Data from any process but the host is ignored.
 // - The host has `loadLimit` to write `loadedMark` (the module is loaded), then `entryLimit`
 //   to write `doneMark` (its report) or end, and after each `doneMark` (a host running several

@@ -9,6 +9,7 @@
 
 #include "app/command_line_run.h"
 #include "registration/exit_codes.h"
+#include "platform/host_output.h"
 #include "registration/host_protocol.h"
 #include "registration/host_side.h"
 #include "test_support.h"
@@ -95,6 +96,26 @@ TEST(HostEnd, EveryWayAHostEndsHasItsMessageAndExitCode) {
     EXPECT_EQ(message->title, L"Errore");
     EXPECT_EQ(message->icon, platform::MessageIcon::Error);
   }
+}
+
+// A module's thread left running after a time-out writes on after the host's report: the
+// report stays, the rest is bounded, and reports a flood imitates get no more room.
+TEST(HostOutput, TheReportsOutliveWhatIsWrittenAfterThem) {
+  RegistrationResult timedOut;
+  timedOut.outcome = RegTimeout;
+  std::string output = kLoaded + HostReport(kToken, timedOut);
+  for (int i = 0; i < 40; ++i) {
+    output += std::string(8192, 'x');
+    platform::KeepTheReports(output, HostReportStart(kToken));
+  }
+  EXPECT_LE(output.size(), 2 * platform::kMostHostOutput);
+  auto report = ParseHostReport(output, kToken);
+  ASSERT_TRUE(report.has_value());
+  EXPECT_EQ(report->outcome, RegTimeout);
+  const std::string line = HostReport(kToken, timedOut);
+  for (int i = 0; i < 4000; ++i) output += line;
+  platform::KeepTheReports(output, HostReportStart(kToken));
+  EXPECT_LE(output.size(), 2 * platform::kMostHostOutput);
 }
 
 TEST(HostProtocol, CommandsAndReportsRoundTrip) {

@@ -1,4 +1,5 @@
 #include "platform/host_launcher.h"
+#include "platform/host_output.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -88,9 +89,7 @@ void Watch(HANDLE process, HANDLE job, ChannelReader& channel, const std::wstrin
     } else if (done != std::string::npos) {
       deadline = Clock::now() + loadLimit;
     }
-    if (run.output.size() > kMostHostOutput) {
-      run.output.erase(0, run.output.size() - kMostHostOutput);  // the report comes last
-    }
+    KeepTheReports(run.output, doneMark);
   };
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
