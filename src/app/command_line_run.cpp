@@ -52,6 +52,9 @@ std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
         MessageIcon::Information, platform::MessageButtons::Ok,
         std::wstring(texts::kTitleRegistered)};
   }
+  if (capture.program) {
+    return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureProgram}));
+  }
   if (capture.stopped != RegFileStop::None) {
     return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, CaptureStopReason(capture),
                        texts::kCrLf, texts::kCaptureNothingWritten}));
@@ -135,6 +138,7 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
     CaptureResult capture =
         CaptureToFile(services.registrar, *services.registry, fileName, *regFile);
     if (auto message = CaptureMessage(capture, fileName)) boxes.Show(*message);
+    if (capture.program) return CommandLineRun{visible, kExitInvalidParameters};
     return CommandLineRun{visible, ExitCodeFor(capture.registration.outcome)};
   }
 

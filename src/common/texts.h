@@ -53,6 +53,9 @@ inline constexpr std::wstring_view kCaptureExcluded = L"Esclusi, già presenti c
 inline constexpr std::wstring_view kCaptureOwnClasses =
     L"Il modulo usa le proprie classi durante la registrazione: durante la cattura COM non le "
     L"trova. Registrarlo, poi ripetere la cattura.";
+inline constexpr std::wstring_view kCaptureProgram =
+    L"Un programma (.exe) si registra in un proprio processo, che la cattura non può seguire: "
+    L"nulla è stato eseguito.";
 inline constexpr std::wstring_view kCaptureNothingWritten =
     L"Nessun file scritto, il registro non è stato modificato.";
 inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";

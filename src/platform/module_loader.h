@@ -9,9 +9,19 @@
 //   nothing and returning an HRESULT; with `install`, DllInstall's (BOOL, PCWSTR) taking its
 //   arguments), and uninitialises OLE; nullptr when no thread can start.
 // - Worker::WaitFor blocks at most `limit`; after Ended, ExitStatus is the entry point's HRESULT.
-//   Destroying a Worker closes its handle; it is only allowed once the worker has Ended.
+//   Destroying a Worker closes its handle; it is only allowed once the worker has Ended, except
+//   for a program's (below).
 // - Abandon takes a module whose worker did not end in time. The module is never released while
 //   that worker can still run code in it: it stays loaded until the process ends.
+// - LoadTypeLibrary reads a type library without registering it (nullptr and the reason, as
+//   Load); its module's "DllRegisterServer" and "DllUnregisterServer" register and unregister
+//   the library (RegisterTypeLib, UnRegisterTypeLib with the library's own attributes; the
+//   ...ForUser ones with `forUser`), run by a worker like any entry point. It exports nothing
+//   else.
+// - StartProgram runs a program with the given arguments in a process of its own (nullptr and
+//   the reason when it cannot start): its worker ends when the process does, with the process's
+//   exit code as ExitStatus. Destroying it before then ends that process (not those it started:
+//   a host's job takes care of them).
 #pragma once
 
 #include <chrono>
@@ -26,6 +36,8 @@ namespace corvalinde::platform {
 // convention for COM entry points.
 struct EntryPoint {
   void* address = nullptr;
+  // For an entry point the loader makes itself: what it is called with (HRESULT(void*)).
+  void* context = nullptr;
   explicit operator bool() const { return address != nullptr; }
 };
 
@@ -58,6 +70,11 @@ class ModuleLoader {
   virtual std::unique_ptr<Worker> StartWorker(EntryPoint entry,
                                               const std::optional<InstallArguments>& install) = 0;
   virtual void Abandon(std::unique_ptr<LoadedModule> module, std::unique_ptr<Worker> worker) = 0;
+  virtual std::unique_ptr<LoadedModule> LoadTypeLibrary(const std::wstring& path, bool forUser,
+                                                        std::uint32_t& systemError) = 0;
+  virtual std::unique_ptr<Worker> StartProgram(const std::wstring& path,
+                                               const std::wstring& arguments,
+                                               std::uint32_t& systemError) = 0;
 };
 
 // The platform's real loader: LoadLibraryExW (the module's folder searched first for what it

@@ -3,6 +3,7 @@
 #include "common/first_lines.h"
 #include "common/texts.h"
 #include "registration/capture_exclusions.h"
+#include "registration/module_kind.h"
 #include "platform/captured_roots.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -57,6 +58,10 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                             const std::wstring& module, const std::wstring& regFile) {
   CaptureResult capture;
   capture.regFile = regFile;
+  if (KindOfModule(module) == ModuleKind::ServerProgram) {
+    capture.program = true;
+    return capture;
+  }
   RemoveAbandonedCaptures(registry);
   const std::wstring scratch = NewScratchKey();
   capture.registration = registrar.Capture(module, scratch);

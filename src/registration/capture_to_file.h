@@ -25,6 +25,9 @@ struct CaptureResult {
   std::wstring stoppedAt{};
   // Values left out of the file (capture_exclusions.h).
   std::vector<std::wstring> excluded{};
+  // A server program: it writes from a process of its own, which no mapping reaches, so it is
+  // not run at all (RegEntryMissing, no file).
+  bool program = false;
 };
 
 // Where captures keep their scratch keys, under HKEY_CURRENT_USER; removed once empty.
@@ -42,8 +45,9 @@ void DeleteScratchKey(platform::Registry& registry, const std::wstring& scratchK
 // stopped before it could clean up), and the program's keys once empty.
 void RemoveAbandonedCaptures(platform::Registry& registry);
 
-// The file is written only when the entry point succeeded; a file that cannot be written gives
-// RegCaptureFailed with the system's reason, and any earlier file of that name stays as it was.
+// The file is written only when the entry point succeeded (a server program is refused); a file
+// that cannot be written gives RegCaptureFailed with the system's reason, and any earlier file of
+// that name stays as it was.
 CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                             const std::wstring& module, const std::wstring& regFile);
 

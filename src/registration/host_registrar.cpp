@@ -7,12 +7,20 @@
 #include "registration/capture_to_file.h"
 #include "registration/dependency_diagnosis.h"
 #include "registration/host_protocol.h"
+#include "registration/module_kind.h"
 #include "registration/user_scope_scratch.h"
 
 namespace corvalinde {
 namespace {
 
 constexpr std::uint32_t kCancelled = 1223;  // the user said no to the elevation prompt
+
+// The processor a host must be built for to take the file: any for a type library or a server
+// program (which runs in a process of its own).
+ModuleArchitecture ArchitectureToHost(const std::wstring& fileName) {
+  return KindOfModule(fileName) == ModuleKind::Library ? ReadModuleArchitecture(fileName)
+                                                       : ModuleArchitecture::Unknown;
+}
 
 // The engine takes no mode as "R"; any other text but one character names no entry point.
 std::wstring HostMode(const std::wstring& mode) {
@@ -69,7 +77,7 @@ std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
   std::vector<std::size_t> ours;
   std::wstring joined;
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
-    ModuleArchitecture architecture = ReadModuleArchitecture(fileNames[i]);
+    ModuleArchitecture architecture = ArchitectureToHost(fileNames[i]);
     if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
       continue;
     }
@@ -116,7 +124,7 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
                                           RegistrationScope scope, bool elevated,
                                           const std::wstring& captureKey) {
   std::wstring host = executablePath_;
-  ModuleArchitecture architecture = ReadModuleArchitecture(fileName);
+  ModuleArchitecture architecture = ArchitectureToHost(fileName);
   if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
     RegistrationResult result;
     result.architecture = architecture;

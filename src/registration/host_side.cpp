@@ -25,6 +25,19 @@ class ReportingLoader final : public platform::ModuleLoader {
                std::unique_ptr<platform::Worker> worker) override {
     inner_.Abandon(std::move(module), std::move(worker));
   }
+  std::unique_ptr<platform::LoadedModule> LoadTypeLibrary(const std::wstring& path, bool forUser,
+                                                          std::uint32_t& systemError) override {
+    auto library = inner_.LoadTypeLibrary(path, forUser, systemError);
+    write_(loadedMark_);
+    return library;
+  }
+  std::unique_ptr<platform::Worker> StartProgram(const std::wstring& path,
+                                                 const std::wstring& arguments,
+                                                 std::uint32_t& systemError) override {
+    auto program = inner_.StartProgram(path, arguments, systemError);
+    write_(loadedMark_);
+    return program;
+  }
 
  private:
   platform::ModuleLoader& inner_;

@@ -54,11 +54,22 @@ std::wstring DetailText(const RegistrationResult& result, const std::wstring& fi
       return {};
     case D::NotApplied:
       return NotAppliedLines(result);
-    case D::LoadReason:
-      return ReasonLine(result.loadError, file);
+    case D::LoadReason: {
+      // A reason the system has no words for (a type library's HRESULT, under Wine) still
+      // says which it is.
+      std::wstring reason = ReasonLine(result.loadError, file);
+      if (reason.empty() && result.loadError) {
+        reason = std::wstring(texts::kCrLf) + std::wstring(texts::kLineFailedCode).substr(1) +
+                 Hex8(static_cast<std::int32_t>(result.loadError)) + L")";
+      }
+      return reason;
+    }
     case D::EntryStatus:
+      // A server program's exit code is no HRESULT: the system's words would not be its.
       return Hex8(result.entryStatus) + L")" +
-             ReasonLine(static_cast<std::uint32_t>(result.entryStatus), file);
+             (result.entryStatus < 0
+                  ? ReasonLine(static_cast<std::uint32_t>(result.entryStatus), file)
+                  : std::wstring());
     case D::CrashCode:
       return Hex8(static_cast<std::int32_t>(result.crashCode)) + L")";
     case D::Architecture:

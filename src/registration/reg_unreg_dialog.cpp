@@ -63,6 +63,10 @@ std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring
            std::wstring(texts::kCapturedValues) + CaptureNotes(capture) +
            std::wstring(texts::kCrLf);
   }
+  if (capture.program) {
+    return std::wstring(texts::kLineFailed) + file + L": " + std::wstring(texts::kCaptureProgram) +
+           std::wstring(texts::kCrLf);
+  }
   if (capture.stopped != RegFileStop::None) {
     return std::wstring(texts::kLineFailed) + file + L": " + CaptureStopReason(capture) +
            std::wstring(texts::kCrLf);

@@ -1,10 +1,12 @@
 #include "registration/reg_unreg_module.h"
 
+#include <string_view>
 #include <utility>
 
 #include "platform/captured_roots.h"
 #include "platform/per_user_classes.h"
 #include "registration/dependency_diagnosis.h"
+#include "registration/module_kind.h"
 
 namespace corvalinde {
 namespace {
@@ -35,19 +37,51 @@ bool RunEntryPoint(std::unique_ptr<platform::LoadedModule>& module, platform::Mo
   return result.outcome == RegDone;  // the thread handle goes here, before the module
 }
 
-}  // namespace
-
-RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
-                                  platform::ModuleLoader& loader, std::chrono::milliseconds limit,
-                                  const std::optional<InstallStep>& install) {
+// A server program registers itself in a process of its own, which is ended at the limit.
+RegistrationResult RunServerProgram(const std::wstring& fileName, const std::wstring& mode,
+                                    platform::ModuleLoader& loader, std::chrono::milliseconds limit,
+                                    bool forUser) {
   RegistrationResult result;
-  ModuleArchitecture architecture = ReadModuleArchitecture(fileName);
-  if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
-    result.outcome = RegWrongArchitecture;
-    result.architecture = architecture;
+  const char* name = EntryPointName(mode);
+  if (!name) return result;  // RegEntryMissing
+  const bool registering = name == std::string_view("DllRegisterServer");
+  std::unique_ptr<platform::Worker> program =
+      loader.StartProgram(fileName, ServerProgramSwitch(registering, forUser), result.loadError);
+  if (!program) {
+    result.outcome = RegModuleInvalid;
     return result;
   }
-  std::unique_ptr<platform::LoadedModule> module = loader.Load(fileName, result.loadError);
+  if (program->WaitFor(limit) != platform::WaitResult::Ended) {
+    result.outcome = RegTimeout;
+    return result;
+  }
+  // Its exit code, not an HRESULT: anything but 0 is a failure.
+  result.entryStatus = program->ExitStatus();
+  result.outcome = result.entryStatus == 0 ? RegDone : RegEntryFailed;
+  return result;
+}
+
+RegistrationResult RunModule(const std::wstring& fileName, const std::wstring& mode,
+                             platform::ModuleLoader& loader, std::chrono::milliseconds limit,
+                             const std::optional<InstallStep>& install, bool forUser) {
+  RegistrationResult result;
+  const ModuleKind kind = KindOfModule(fileName);
+  if (kind == ModuleKind::ServerProgram) {
+    if (install) return result;  // a program has no DllInstall: RegEntryMissing
+    return RunServerProgram(fileName, mode, loader, limit, forUser);
+  }
+  std::unique_ptr<platform::LoadedModule> module;
+  if (kind == ModuleKind::TypeLibrary) {
+    module = loader.LoadTypeLibrary(fileName, forUser, result.loadError);
+  } else {
+    ModuleArchitecture architecture = ReadModuleArchitecture(fileName);
+    if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
+      result.outcome = RegWrongArchitecture;
+      result.architecture = architecture;
+      return result;
+    }
+    module = loader.Load(fileName, result.loadError);
+  }
   if (!module) {
     result.outcome = RegModuleInvalid;
     return result;
@@ -73,6 +107,14 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
   }
   RunEntryPoint(module, loader, name, std::nullopt, limit, result);
   return result;
+}
+
+}  // namespace
+
+RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
+                                  platform::ModuleLoader& loader, std::chrono::milliseconds limit,
+                                  const std::optional<InstallStep>& install) {
+  return RunModule(fileName, mode, loader, limit, install, false);
 }
 
 bool NeedsAdministrator(const RegistrationResult& result) {
@@ -101,7 +143,7 @@ RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std
     result.loadError = error;
     return result;
   }
-  result = RegUnregModule(fileName, mode, loader, limit, install);
+  result = RunModule(fileName, mode, loader, limit, install, true);
   // Whatever the module itself did to the predefined keys. A worker still running after a
   // time-out keeps the mapping: undone, its writes would go to the machine's keys.
   if (result.outcome != RegTimeout) {

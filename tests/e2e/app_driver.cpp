@@ -1,6 +1,7 @@
 #include "app_driver.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <thread>
@@ -441,6 +442,25 @@ std::wstring RegistryText(HKEY root, const std::wstring& path, const wchar_t* na
   DWORD size = sizeof data;
   if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size)) return {};
   return data;
+}
+
+std::vector<DWORD> ProcessesNamed(const wchar_t* exe, DWORD parent) {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, exe) == 0 && (!parent || entry.th32ParentProcessID == parent)) {
+      found.push_back(entry.th32ProcessID);
+    }
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+bool NoneLeftWithin(const wchar_t* exe, milliseconds wait, DWORD parent) {
+  return WaitUntil([&] { return ProcessesNamed(exe, parent).empty(); }, wait);
 }
 
 std::wstring ProgramFolder() {

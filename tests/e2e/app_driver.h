@@ -130,6 +130,10 @@ bool ChooseFromTrayMenu(const AppProcess& app, HWND control, TrayCommand command
 std::wstring RegistryText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr);
 
 // Folder of the running test program; Corvalinde.exe and the test modules sit in it.
+// Processes named `exe` (with this parent, when given) running now; whether none is left
+// within `wait`.
+std::vector<DWORD> ProcessesNamed(const wchar_t* exe, DWORD parent = 0);
+bool NoneLeftWithin(const wchar_t* exe, milliseconds wait, DWORD parent = 0);
 std::wstring ProgramFolder();
 // Corvalinde.exe there; and a test module there by its name without ".dll".
 std::wstring ProgramPath();

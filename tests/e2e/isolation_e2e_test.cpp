@@ -5,9 +5,6 @@
 
 #include "tray_app.h"
 
-// After <windows.h>, which the driver brings.
-#include <tlhelp32.h>
-
 namespace corvalinde::e2e {
 namespace {
 
@@ -50,27 +47,6 @@ const Hostile kHostile[] = {
 // The time limit of the command-line runs here: long enough for every module that ends, short
 // enough not to wait 10 s for each that does not.
 constexpr wchar_t kLimit[] = L" /timeout 3";
-
-// Processes named `exe` (with this parent, when given) running now.
-std::vector<DWORD> ProcessesNamed(const wchar_t* exe, DWORD parent = 0) {
-  std::vector<DWORD> found;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    if (_wcsicmp(entry.szExeFile, exe) == 0 && (!parent || entry.th32ParentProcessID == parent)) {
-      found.push_back(entry.th32ProcessID);
-    }
-  }
-  CloseHandle(snapshot);
-  return found;
-}
-
-// Whether no such process is left within `wait`.
-bool NoneLeftWithin(const wchar_t* exe, milliseconds wait, DWORD parent = 0) {
-  return WaitUntil([&] { return ProcessesNamed(exe, parent).empty(); }, wait);
-}
 
 class IsolationInTheTray : public TrayApp {
  protected:

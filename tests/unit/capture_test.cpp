@@ -196,6 +196,13 @@ TEST_F(Capture, TheCommandLineWritesWhatTheModuleWroteUnderTheRealNamesAndCleans
                          {registrar_, boxes_, true, nullptr, &registry_});
     EXPECT_EQ(run.exitCode, kExitInvalidParameters) << ::testing::PrintToString(refused);
   }
+  // A server program registers from a process of its own: told so, and not even run.
+  boxes_ = {};
+  run = RunCommandLine(L"/filename Server.EXE /modal R /capture " + regFile,
+                       {registrar_, boxes_, true, nullptr, &registry_});
+  EXPECT_EQ(run.exitCode, kExitInvalidParameters);
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_NE(boxes_.Shown()[0].text.find(L"la cattura non può seguire"), std::wstring::npos);
   EXPECT_EQ(registrar_.captures.size(), 1u);
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -129,6 +131,17 @@ class FakeLoader final : public platform::ModuleLoader {
     log.push_back("abandoned");
     abandoned.push_back(std::move(module));  // never released while its worker may run
   }
+  std::unique_ptr<platform::LoadedModule> LoadTypeLibrary(const std::wstring& path, bool forUser,
+                                                          std::uint32_t&) override {
+    loaded.push_back(path + (forUser ? L" (type library, user)" : L" (type library)"));
+    return std::make_unique<Module>(log);
+  }
+  std::unique_ptr<platform::Worker> StartProgram(const std::wstring& path,
+                                                 const std::wstring& arguments,
+                                                 std::uint32_t&) override {
+    loaded.push_back(path + L" " + arguments);
+    return std::make_unique<Worker>(*this);
+  }
 
   bool threads = true;
   std::int32_t exitStatus = 0;
@@ -163,6 +176,55 @@ TEST(RegistrationEngineContract, ATimeOutIsExitCodeSixAndTheModuleStaysLoaded) {
   EXPECT_EQ(ExitCodeFor(result.outcome), 6);
   EXPECT_EQ(loader.log, (Lines{"abandoned"}));
 }
+
+// A type library is read by the loader, a server program run with its switch; a program that
+// does not end in time is not kept, its exit code is not an HRESULT, and it has no DllInstall.
+TEST(RegistrationEngineContract, TypeLibrariesAndServerProgramsTakeTheirOwnWays) {
+  FakeLoader loader;
+  EXPECT_EQ(RegUnregModule(L"a.TLB", L"R", loader).outcome, RegDone);
+  EXPECT_EQ(RegUnregModuleInScope(L"b.olb", L"U", RegistrationScope::User, loader).outcome,
+            RegDone);
+  EXPECT_EQ(RegUnregModule(L"c.exe", L"U", loader).outcome, RegDone);
+  EXPECT_EQ(RegUnregModuleInScope(L"d.exe", L"R", RegistrationScope::User, loader).outcome,
+            RegDone);
+  EXPECT_EQ(loader.loaded,
+            (std::vector<std::wstring>{L"a.TLB (type library)", L"b.olb (type library, user)",
+                                       L"c.exe /UnregServer", L"d.exe /RegServerPerUser"}));
+
+  loader.exitStatus = 3;
+  RegistrationResult failed = RegUnregModule(L"c.exe", L"R", loader);
+  EXPECT_EQ(failed.outcome, RegEntryFailed);
+  EXPECT_EQ(failed.entryStatus, 3);
+  EXPECT_EQ(ExitCodeFor(failed.outcome), 5);
+  loader.waitResult = platform::WaitResult::TimedOut;
+  EXPECT_EQ(RegUnregModule(L"c.exe", L"R", loader).outcome, RegTimeout);
+  EXPECT_EQ(loader.log, (Lines{"module released", "module released"}));  // nothing abandoned
+
+  loader.loaded.clear();
+  EXPECT_EQ(RegUnregModule(L"c.exe", L"R", loader, kRegistrationTimeLimit, InstallStep{}).outcome,
+            RegEntryMissing);
+  EXPECT_TRUE(loader.loaded.empty());
+}
+
+#ifndef _WIN32
+// The portable loader runs a program for real: its switch, its exit code.
+TEST(RegistrationEngineContract, AServerProgramRunsInAProcessOfItsOwn) {
+  testing::MarkerFile marker;
+  const std::string server = ::testing::TempDir() + "corvalinde server.exe";
+  {
+    std::ofstream script(server);
+    script << "#!/bin/sh\necho \"$1\" >> \"$CORVALINDE_TEST_MARKER\"\nexit 3\n";
+  }
+  std::filesystem::permissions(server, std::filesystem::perms::owner_all);
+  auto loader = platform::MakeSystemModuleLoader();
+  RegistrationResult result =
+      RegUnregModule(std::wstring(server.begin(), server.end()), L"R", *loader);
+  std::filesystem::remove(server);
+  EXPECT_EQ(result.outcome, RegEntryFailed);
+  EXPECT_EQ(result.entryStatus, 3);
+  EXPECT_EQ(marker.Lines(), Lines{"/RegServer"});
+}
+#endif
 
 TEST(RegistrationEngineContract, AModuleOfThisBuildsOwnKindIsLoadedAndTheOtherIsNot) {
   std::wstring path = TestModulePath("testmod_arch_x86_64");

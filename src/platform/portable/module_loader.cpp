@@ -1,10 +1,15 @@
 #include "platform/module_loader.h"
 
 #include <dlfcn.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -17,6 +22,7 @@ namespace {
 
 // The Win32 codes LoadLibrary gives for the two reasons a load fails here, so callers see the
 // same numbers.
+constexpr std::uint32_t kFileNotFound = 2;
 constexpr std::uint32_t kModuleNotFound = 126;
 constexpr std::uint32_t kBadExeFormat = 193;
 
@@ -27,7 +33,6 @@ class DlModule final : public LoadedModule {
     if (handle_) dlclose(handle_);
   }
   EntryPoint Find(const char* name) const override { return EntryPoint{dlsym(handle_, name)}; }
-  void* Release() { return std::exchange(handle_, nullptr); }
 
  private:
   void* handle_;
@@ -43,13 +48,10 @@ struct WorkerState {
 
 class ThreadWorker final : public Worker {
  public:
-  ThreadWorker(EntryPoint entry, std::optional<InstallArguments> install)
+  explicit ThreadWorker(std::function<std::int32_t()> call)
       : state_(std::make_shared<WorkerState>()) {
-    thread_ = std::thread([state = state_, address = entry.address, install = std::move(install)] {
-      std::int32_t status = install
-                                ? reinterpret_cast<std::int32_t (*)(int, const wchar_t*)>(address)(
-                                      install->install ? 1 : 0, install->commandLine.c_str())
-                                : reinterpret_cast<std::int32_t (*)()>(address)();
+    thread_ = std::thread([state = state_, call = std::move(call)] {
+      std::int32_t status = call();
       std::lock_guard lock(state->mutex);
       state->status = status;
       state->done = true;
@@ -75,6 +77,44 @@ class ThreadWorker final : public Worker {
   std::thread thread_;
 };
 
+std::int32_t CallEntryPoint(EntryPoint entry, const std::optional<InstallArguments>& install) {
+  if (entry.context) return reinterpret_cast<std::int32_t (*)(void*)>(entry.address)(entry.context);
+  if (install) {
+    return reinterpret_cast<std::int32_t (*)(int, const wchar_t*)>(entry.address)(
+        install->install ? 1 : 0, install->commandLine.c_str());
+  }
+  return reinterpret_cast<std::int32_t (*)()>(entry.address)();
+}
+
+// A program's process, waited for by a thread of its own.
+class ProcessWorker final : public Worker {
+ public:
+  explicit ProcessWorker(pid_t pid)
+      : pid_(pid), waiter_([pid] {
+          int status = 0;
+          while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+          }
+          return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }) {}
+  ~ProcessWorker() override {
+    if (waiter_.WaitFor(std::chrono::milliseconds(0)) != WaitResult::Ended) kill(pid_, SIGKILL);
+  }
+  WaitResult WaitFor(std::chrono::milliseconds limit) override { return waiter_.WaitFor(limit); }
+  std::int32_t ExitStatus() const override { return waiter_.ExitStatus(); }
+
+ private:
+  pid_t pid_;
+  ThreadWorker waiter_;
+};
+
+// Never destroyed, not even with the loader: the process ends with them.
+void KeepForEver(std::unique_ptr<LoadedModule> module) {
+  static std::mutex mutex;
+  static auto& kept = *new std::vector<std::unique_ptr<LoadedModule>>;
+  std::lock_guard lock(mutex);
+  kept.push_back(std::move(module));
+}
+
 class DlModuleLoader final : public ModuleLoader {
  public:
   std::unique_ptr<LoadedModule> Load(const std::wstring& path,
@@ -96,8 +136,38 @@ class DlModuleLoader final : public ModuleLoader {
   std::unique_ptr<Worker> StartWorker(EntryPoint entry,
                                       const std::optional<InstallArguments>& install) override {
     try {
-      return std::make_unique<ThreadWorker>(entry, install);
+      return std::make_unique<ThreadWorker>(
+          [entry, install] { return CallEntryPoint(entry, install); });
     } catch (const std::system_error&) {
+      return nullptr;
+    }
+  }
+
+  // No type libraries here: the files a test gives read as no module at all.
+  std::unique_ptr<LoadedModule> LoadTypeLibrary(const std::wstring&, bool,
+                                                std::uint32_t& systemError) override {
+    systemError = kBadExeFormat;
+    return nullptr;
+  }
+
+  std::unique_ptr<Worker> StartProgram(const std::wstring& path, const std::wstring& arguments,
+                                       std::uint32_t& systemError) override {
+    std::string file = portable::WideToUtf8(path);
+    std::string argument = portable::WideToUtf8(arguments);
+    char* argv[] = {file.data(), argument.data(), nullptr};
+    pid_t pid = 0;
+    int error = posix_spawn(&pid, file.c_str(), nullptr, nullptr, argv, environ);
+    if (error) {
+      systemError = error == ENOENT ? kFileNotFound : kBadExeFormat;
+      return nullptr;
+    }
+    systemError = 0;
+    try {
+      return std::make_unique<ProcessWorker>(pid);
+    } catch (const std::system_error&) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      systemError = kBadExeFormat;
       return nullptr;
     }
   }
@@ -106,13 +176,8 @@ class DlModuleLoader final : public ModuleLoader {
     // The thread may still run code inside the module: let it go on, and keep the module open
     // for the rest of the process.
     static_cast<ThreadWorker&>(*worker).Detach();
-    std::lock_guard lock(abandonedMutex_);
-    abandoned_.push_back(static_cast<DlModule&>(*module).Release());
+    KeepForEver(std::move(module));
   }
-
- private:
-  std::mutex abandonedMutex_;
-  std::vector<void*> abandoned_;
 };
 
 }  // namespace

@@ -1,0 +1,21 @@
+#include "registration/module_kind.h"
+
+#include "common/letter_case.h"
+
+namespace corvalinde {
+
+ModuleKind KindOfModule(const std::wstring& fileName) {
+  std::size_t dot = fileName.find_last_of(L"./\\");
+  if (dot == std::wstring::npos || fileName[dot] != L'.') return ModuleKind::Library;
+  std::wstring extension = ToLowerText(std::wstring_view(fileName).substr(dot));
+  if (extension == L".tlb" || extension == L".olb") return ModuleKind::TypeLibrary;
+  if (extension == L".exe") return ModuleKind::ServerProgram;
+  return ModuleKind::Library;
+}
+
+const wchar_t* ServerProgramSwitch(bool registering, bool forUser) {
+  if (registering) return forUser ? L"/RegServerPerUser" : L"/RegServer";
+  return forUser ? L"/UnregServerPerUser" : L"/UnregServer";
+}
+
+}  // namespace corvalinde
