@@ -94,11 +94,19 @@ CommandLineRun RunRegsvr32Command(const std::optional<Regsvr32Command>& command,
 
 }  // namespace
 
+bool IsSilentCommandLine(std::wstring_view commandText) {
+  // A command line regsvr32's syntax cannot read is refused in Corvalinde's words, silently
+  // when it says so.
+  std::optional<Regsvr32Command> command;
+  if (UsesRegsvr32Syntax(commandText)) command = ParseRegsvr32Command(commandText);
+  return command ? command->silent : GetSilentArg(commandText);
+}
+
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services) {
   const bool regsvr32Syntax = UsesRegsvr32Syntax(commandText);
   std::optional<Regsvr32Command> regsvr32;
   if (regsvr32Syntax) regsvr32 = ParseRegsvr32Command(commandText);
-  const bool silent = regsvr32 ? regsvr32->silent : GetSilentArg(commandText);
+  const bool silent = IsSilentCommandLine(commandText);
   ConsoleMessages console(services.console);
   platform::MessageBoxes& boxes = silent ? console : services.boxes;
   services.registrar.SetShowsProgress(!silent);

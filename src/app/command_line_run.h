@@ -40,6 +40,9 @@ struct CommandLineServices {
 std::optional<platform::MessageRequest> CaptureMessage(const CaptureResult& capture,
                                                        const std::wstring& fileName);
 
+// Whether the command line asks for a silent run ("/s", in either syntax).
+bool IsSilentCommandLine(std::wstring_view commandText);
+
 // With /capture <file.reg> (and /modal R, without /user), the module's registration is captured
 // to the file instead of being made (capture_to_file.h); with any other mode it is refused
 // like invalid parameters.

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "app/command_line_run.h"
 #include "app/sys_tray.h"
@@ -197,17 +198,24 @@ bool ClaimTray(HWND mainWindow, bool openOthersMenu) {
   return false;
 }
 
+CommandLineRun RunTheCommandLine(const std::wstring& commandText) {
+  auto launcher = platform::MakeSystemHostLauncher();
+  std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+  HostRegistrar registrar(*launcher, platform::ExecutablePath(), registry.get());
+  platform::win32::SystemMessageBoxes boxes;
+  platform::SystemConsole console;
+  return RunCommandLine(
+      commandText, {registrar, boxes, platform::ProcessIsElevated(), &console, registry.get()});
+}
+
+// A silent command line's run, made before any window (see WinMain).
+std::optional<CommandLineRun> g_silentRun;
+
 void FormLoad(HWND mainWindow) {
   std::wstring commandText = platform::ArgumentText();
   if (commandText.empty() && !ClaimTray(mainWindow, true)) ExitProcess(0);
   if (!commandText.empty()) {
-    auto launcher = platform::MakeSystemHostLauncher();
-    std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
-    HostRegistrar registrar(*launcher, platform::ExecutablePath(), registry.get());
-    platform::win32::SystemMessageBoxes boxes;
-    platform::SystemConsole console;
-    CommandLineRun run = RunCommandLine(
-        commandText, {registrar, boxes, platform::ProcessIsElevated(), &console, registry.get()});
+    CommandLineRun run = g_silentRun ? *g_silentRun : RunTheCommandLine(commandText);
     // Ending here is immediate: no unload step runs, settings and tray are never touched.
     if (!run.goOnInTray || !ClaimTray(mainWindow, false)) {
       ExitProcess(static_cast<UINT>(run.exitCode));
@@ -270,6 +278,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     auto loader = platform::MakeSystemModuleLoader();
     RunAsHost(*host, *loader, [](std::string_view text) { platform::WriteToParent(text); });
     TerminateProcess(GetCurrentProcess(), 0);
+  }
+  // A silent run shows nothing: it is over before the first window, which would bring in the
+  // display driver, the visual styles and the common controls (unless it stays in the tray).
+  if (std::wstring commandText = platform::ArgumentText();
+      !commandText.empty() && IsSilentCommandLine(commandText)) {
+    g_silentRun = RunTheCommandLine(commandText);
+    if (!g_silentRun->goOnInTray) ExitProcess(static_cast<UINT>(g_silentRun->exitCode));
   }
   g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
   if (!RegisterClasses(instance)) return 1;

@@ -11,6 +11,11 @@ namespace {
 constexpr wchar_t kBusyClass[] = L"CorvalindeBusy";
 constexpr auto kShowAfter = std::chrono::seconds(1);
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
 BOOL CALLBACK DisableWindow(HWND window, LPARAM list) {
   if (IsWindowEnabled(window)) {
     EnableWindow(window, FALSE);
@@ -22,6 +27,10 @@ BOOL CALLBACK DisableWindow(HWND window, LPARAM list) {
 }  // namespace
 
 BusyWait::BusyWait(std::wstring activity) : activity_(std::move(activity)) {
+  int windows = 0;
+  EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&windows));
+  plain_ = windows == 0 && activity_.empty();
+  if (plain_) return;
   active_ = GetActiveWindow();
   EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled_));
 }
@@ -35,6 +44,7 @@ BusyWait::~BusyWait() {
 }
 
 bool BusyWait::WaitFor(HANDLE object, DWORD limit) {
+  if (plain_) return WaitForSingleObject(object, limit) == WAIT_OBJECT_0;
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
