@@ -1,10 +1,11 @@
-# The system DLLs only the program's windows need (the tray, dialogs, the browser), loaded at
-# their first call instead of at start: a host, or a silent run, then starts without them, and
-# without the display driver and visual styles the common controls bring in. MinGW's linker has
-# no delay-load switch: dlltool makes delay-import libraries from the functions listed in
-# cmake/delayed/<dll>.def (a function the program calls from one of them must be listed there).
-# The i686 MinGW build keeps plain imports (its names would need stdcall decorations).
-set(CORVALINDE_DELAYED_DLLS comctl32 comdlg32 shell32)
+# The system DLLs loaded at their first call instead of at start: the windows' (the common
+# controls, the file dialogs, the shell) and those a silent run never calls (the window manager,
+# GDI, OLE): a host then starts without the windows' DLLs, and a silent run with little more
+# than the kernel and the registry. MinGW's linker has no delay-load switch: dlltool makes
+# delay-import libraries from the functions listed in cmake/delayed/<dll>.def (a function the
+# program calls from one of them must be listed there, or the link fails naming it). The i686
+# MinGW build keeps plain imports (its names would need stdcall decorations).
+set(CORVALINDE_DELAYED_DLLS comctl32 comdlg32 shell32 user32 gdi32 ole32 oleaut32)
 
 # What a target that loads them late links for `dll`: CORVALINDE_DELAYED_<dll>.
 if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -28,9 +29,9 @@ else()
   endforeach()
 endif()
 
-# Makes `target` load them late; the libraries that call them link
-# $<IF:$<BOOL:$<TARGET_PROPERTY:CORVALINDE_DELAY_LOAD>>,CORVALINDE_DELAYED_<dll>,<dll>>, so that
-# the delay-import libraries come after them on the linker's command line.
+# Makes `target` load them late; the platform's library links CORVALINDE_DELAYED_LIBRARIES in
+# such a target, so that the delay-import libraries come after every library that calls them on
+# the linker's command line.
 function(corvalinde_delay_load target)
   set_property(TARGET ${target} PROPERTY CORVALINDE_DELAY_LOAD ON)
   if(MSVC)
@@ -41,5 +42,9 @@ function(corvalinde_delay_load target)
   elseif(TARGET corvalinde_delayed_libraries)
     add_dependencies(${target} corvalinde_delayed_libraries)
   endif()
-  target_link_libraries(${target} PRIVATE ${CORVALINDE_DELAYED_comctl32})
 endfunction()
+
+set(CORVALINDE_DELAYED_LIBRARIES "")
+foreach(dll ${CORVALINDE_DELAYED_DLLS})
+  list(APPEND CORVALINDE_DELAYED_LIBRARIES ${CORVALINDE_DELAYED_${dll}})
+endforeach()

@@ -49,8 +49,10 @@ RegistrationResult OutcomeOfHost(const platform::HostRun& run, std::wstring_view
 // alive meanwhile.
 void HostRegistrar::Diagnose(RegistrationResult& result, const std::wstring& fileName) {
   if (!DependenciesMayExplain(result)) return;
-  launcher_.RunWhileWaiting(std::wstring(texts::kCheckingDependencies) + fileName,
-                            [&] { DiagnoseDependencies(result, fileName); });
+  // A silent run says nothing, even when the reading takes long.
+  launcher_.RunWhileWaiting(
+      ShowsProgress() ? std::wstring(texts::kCheckingDependencies) + fileName : std::wstring(),
+      [&] { DiagnoseDependencies(result, fileName); });
 }
 
 RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,

@@ -86,7 +86,10 @@ int wmain() {
     for (int round = 0; round < kRounds; ++round) {
       ours.push_back(Run(corvalinde, std::wstring(L"/s ") + module, code));
       theirs.push_back(Run(regsvr32, std::wstring(L"/s ") + module, peerCode));
-      agreed = agreed && code == peerCode;
+      if (code != peerCode) {
+        std::printf("%ls: exit code %lu, regsvr32's %lu\n", module, code, peerCode);
+        agreed = false;
+      }
     }
     double ratio = Median(ours) / Median(theirs);
     ratios.push_back(ratio);
@@ -99,12 +102,18 @@ int wmain() {
     for (const wchar_t* module : kModules) fifty += std::wstring(L" ") + module;
   }
   double oneRun = Run(corvalinde, L"/s" + fifty, code);
-  agreed = agreed && code == 0;
+  if (code != 0) {
+    std::printf("50 modules: exit code %lu\n", code);
+    agreed = false;
+  }
   double fiftyRuns = 0;
   for (int i = 0; i < 5; ++i) {
     for (const wchar_t* module : kModules) {
       fiftyRuns += Run(regsvr32, std::wstring(L"/s ") + module, peerCode);
-      agreed = agreed && peerCode == 0;
+      if (peerCode != 0) {
+        std::printf("%ls: regsvr32's exit code %lu\n", module, peerCode);
+        agreed = false;
+      }
     }
   }
   std::printf(

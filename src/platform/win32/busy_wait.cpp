@@ -11,11 +11,6 @@ namespace {
 constexpr wchar_t kBusyClass[] = L"CorvalindeBusy";
 constexpr auto kShowAfter = std::chrono::seconds(1);
 
-BOOL CALLBACK CountWindow(HWND, LPARAM count) {
-  ++*reinterpret_cast<int*>(count);
-  return TRUE;
-}
-
 BOOL CALLBACK DisableWindow(HWND window, LPARAM list) {
   if (IsWindowEnabled(window)) {
     EnableWindow(window, FALSE);
@@ -27,9 +22,6 @@ BOOL CALLBACK DisableWindow(HWND window, LPARAM list) {
 }  // namespace
 
 BusyWait::BusyWait(std::wstring activity) : activity_(std::move(activity)) {
-  int windows = 0;
-  EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&windows));
-  plain_ = windows == 0 && activity_.empty();
   if (plain_) return;
   active_ = GetActiveWindow();
   EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled_));

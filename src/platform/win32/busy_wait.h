@@ -1,8 +1,8 @@
 // What the interface thread does while it waits for something that may take seconds (a
 // registration host): it keeps answering messages, so its windows repaint, but takes no input,
 // as under a modal window; past one second a small window says what is going on and for how
-// long, with the busy cursor (unless there is nothing to say: a silent run shows no window, and
-// before any window of its own it only waits).
+// long, with the busy cursor. With nothing to say (a silent run, before any window of its own)
+// it only waits.
 #pragma once
 
 #include <windows.h>
@@ -33,9 +33,9 @@ class BusyWait {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::vector<HWND> disabled_;
   HWND active_ = nullptr;
-  // A thread with no window and nothing to say has no messages to run: it just waits (and
-  // does not bring in the display driver, as waiting for messages would).
-  bool plain_ = false;
+  // Nothing to say is a silent run's, which waits before any window of its own: with no
+  // messages to run, it just waits (without bringing in the window manager's DLLs).
+  bool plain_ = activity_.empty();
   HWND window_ = nullptr;
   HWND time_ = nullptr;
   long long shownSeconds_ = -1;
