@@ -199,10 +199,13 @@ void ReadDelayImports(Reader& read, const Layout& layout, std::vector<ImportedDl
 
 void ReadExports(Reader& read, const Layout& layout, PeImage& image) {
   std::uint32_t directory = layout.directories[kExportDirectory].first;
-  auto at = directory ? layout.OffsetOf(directory) : std::nullopt;
+  auto found = directory ? layout.OffsetOf(directory) : std::nullopt;
+  if (!found) return;
+  // A plain copy: GCC's -Os sees the optional's value as maybe uninitialised below.
+  const auto at = *found;
   std::uint32_t nameCount = 0, names = 0;
-  if (!at || !read.Read(*at + 16, image.ordinalBase) || !read.Read(*at + 20, image.ordinalCount) ||
-      !read.Read(*at + 24, nameCount) || !read.Read(*at + 32, names)) {
+  if (!read.Read(at + 16, image.ordinalBase) || !read.Read(at + 20, image.ordinalCount) ||
+      !read.Read(at + 24, nameCount) || !read.Read(at + 32, names)) {
     return;
   }
   for (std::size_t i = 0; i < std::min<std::size_t>(nameCount, kMostExports); ++i) {
