@@ -2,10 +2,10 @@
 # Source it; it expects to run from the project's top folder.
 
 CORVALINDE_PACKAGES=(
-  cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-14-dev
+  cmake ninja-build g++ googletest libgtest-dev libxml2-dev clang libclang-rt-14-dev
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
-  mingw-w64-tools wine wine64 xvfb xauth imagemagick xdotool
+  mingw-w64-tools wixl wine wine64 xvfb xauth imagemagick xdotool
 )
 
 # Installs the Debian packages that are missing (as root, or through sudo).

@@ -139,7 +139,8 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
   if (std::optional<std::wstring> regFile = GetCaptureArg(commandText)) {
     // Unregistering removes keys: there is nothing to capture; and a capture writes to no
     // registry at all, the user's or the machine's.
-    if (regFile->empty() || mode != L"R" || GetUserArg(commandText) || !services.registry) {
+    if (!CaptureFormatOf(*regFile) || mode != L"R" || GetUserArg(commandText) ||
+        !services.registry) {
       boxes.Show(Error(std::wstring(texts::kUsage)));
       return CommandLineRun{false, kExitInvalidParameters};
     }

@@ -46,6 +46,8 @@ std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::wstring& path);
 std::optional<std::vector<std::wstring>> DllSearchFolders(bool thirtyTwoBitModule);
 // `folder` and `name` with the system's separator between them.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+// The path made absolute against the current folder (as given when it cannot be).
+std::wstring FullPath(const std::wstring& path);
 
 // Copies a file over `to` (replacing it); false when it cannot, with the system's error code in
 // `error` (when given).

@@ -1,9 +1,12 @@
 #include "registration/capture_to_file.h"
 
 #include "common/first_lines.h"
+#include "common/letter_case.h"
 #include "common/texts.h"
 #include "registration/capture_exclusions.h"
+#include "registration/module_architecture.h"
 #include "registration/module_kind.h"
+#include "registration/wix_fragment.h"
 #include "platform/captured_roots.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -28,6 +31,27 @@ void RemoveProgramKeysIfEmpty(platform::Registry& registry) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether the module writes to the 64-bit registry: by its own header (a 32-bit module is
+// captured by the 32-bit build), else as this build would.
+bool SixtyFourBit(const std::wstring& module) {
+  ModuleArchitecture architecture = ReadModuleArchitecture(module);
+  if (architecture == ModuleArchitecture::Unknown) architecture = RunningArchitecture();
+  return architecture == ModuleArchitecture::X64 || architecture == ModuleArchitecture::Arm64;
+}
+
+}  // namespace
+
+std::optional<CaptureFormat> CaptureFormatOf(const std::wstring& file) {
+  std::size_t dot = file.find_last_of(L"./\\");
+  if (dot == std::wstring::npos || file[dot] != L'.') return std::nullopt;
+  std::wstring extension = ToLowerText(std::wstring_view(file).substr(dot));
+  if (extension == L".reg") return CaptureFormat::Reg;
+  if (extension == L".wxs") return CaptureFormat::Wix;
+  return std::nullopt;
+}
 
 void DeleteScratchKey(platform::Registry& registry, const std::wstring& scratchKey) {
   DeleteKeyTree(registry, platform::kHkeyCurrentUser, scratchKey);
@@ -72,10 +96,13 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                        std::wstring(root.name)});
     }
     CaptureExclusions exclusions(registry);
+    std::vector<CapturedValue> kept;
     RegFileText text = WriteRegFile(registry, roots,
                                     [&](const std::wstring& key, const std::wstring& name,
                                         std::uint32_t type, const std::vector<std::uint8_t>& data) {
-                                      return exclusions.Keep(key, name, type, data);
+                                      if (!exclusions.Keep(key, name, type, data)) return false;
+                                      kept.push_back({key, name, type, data});
+                                      return true;
                                     });
     capture.excluded = exclusions.Excluded();
     std::uint32_t error = 0;
@@ -83,7 +110,12 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
       capture.registration.outcome = RegCaptureFailed;
       capture.stopped = text.stopped;
       capture.stoppedAt = std::move(text.stoppedAt);
-    } else if (platform::ReplaceFileContent(regFile, RegFileBytes(text.text), &error)) {
+    } else if (platform::ReplaceFileContent(
+                   regFile,
+                   CaptureFormatOf(regFile) == CaptureFormat::Wix
+                       ? WixFragment(platform::FullPath(module), kept, SixtyFourBit(module))
+                       : RegFileBytes(text.text),
+                   &error)) {
       capture.keys = text.keys;
       capture.values = text.values;
     } else {

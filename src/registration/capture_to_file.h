@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,11 @@ struct CaptureResult {
   // not run at all (RegEntryMissing, no file).
   bool program = false;
 };
+
+// What a capture writes, by the file's extension: ".reg" Registry Editor's format, ".wxs" WiX
+// source (wix_fragment.h); nothing for any other.
+enum class CaptureFormat { Reg, Wix };
+std::optional<CaptureFormat> CaptureFormatOf(const std::wstring& file);
 
 // Where captures keep their scratch keys, under HKEY_CURRENT_USER; removed once empty.
 inline constexpr std::wstring_view kCaptureParentKey = L"Software\\Corvalinde\\Capture";

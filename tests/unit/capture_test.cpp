@@ -187,10 +187,10 @@ TEST_F(Capture, TheCommandLineWritesWhatTheModuleWroteUnderTheRealNamesAndCleans
             platform::kRegSuccess);
   EXPECT_FALSE(ProgramKeyLeft());
 
-  // Unregistering or "this user only" with a capture: refused, nothing run.
+  // Unregistering, "this user only" or a file of no known format: refused, nothing run.
   for (const std::wstring& refused :
        {L"/modal U /capture " + regFile, L"/modal R /user /capture " + regFile,
-        std::wstring(L"/modal R /capture")}) {
+        std::wstring(L"/modal R /capture"), std::wstring(L"/modal R /capture m.txt")}) {
     boxes_ = {};
     run = RunCommandLine(L"/filename m.dll " + refused,
                          {registrar_, boxes_, true, nullptr, &registry_});

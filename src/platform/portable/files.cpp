@@ -173,4 +173,13 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   return folder + L"/" + name;
 }
 
+std::wstring FullPath(const std::wstring& path) {
+  if (path.empty() || path.front() == L'/') return path;
+  char* here = getcwd(nullptr, 0);
+  if (!here) return path;
+  std::wstring folder = portable::Utf8ToWide(here);
+  std::free(here);
+  return JoinPath(folder, path);
+}
+
 }  // namespace corvalinde::platform

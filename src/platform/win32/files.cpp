@@ -205,4 +205,14 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   return folder + L"\\" + name;
 }
 
+std::wstring FullPath(const std::wstring& path) {
+  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
 }  // namespace corvalinde::platform

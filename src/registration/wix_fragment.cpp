@@ -1,0 +1,255 @@
+#include "registration/wix_fragment.h"
+
+#include <cstdio>
+#include <map>
+
+#include "browser/catalogue_export.h"
+#include "common/letter_case.h"
+#include "platform/registry.h"
+#include "platform/registry_text.h"
+
+namespace corvalinde {
+namespace {
+
+std::wstring FileName(const std::wstring& path) {
+  return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
+std::wstring Folder(const std::wstring& path) {
+  std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// FNV-1a over the lower-case text, from a seed: stable across runs and machines.
+std::uint64_t Hash(std::wstring_view text, std::uint64_t seed) {
+  std::uint64_t hash = seed;
+  for (wchar_t c : ToLowerText(text)) {
+    hash = (hash ^ static_cast<std::uint32_t>(c)) * 0x100000001b3ull;
+  }
+  return hash;
+}
+
+// A WiX id: a letter or "_" first, then letters, digits, "_" and "."; at most 72 characters
+// (a long name keeps its start and a hash of the whole).
+std::wstring WixId(std::wstring_view prefix, const std::wstring& name) {
+  std::wstring id(prefix);
+  for (wchar_t c : name) {
+    bool plain = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
+                 c == L'_' || c == L'.';
+    id += plain ? c : L'_';
+  }
+  if (id.size() > 72) {
+    wchar_t hash[17];
+    std::swprintf(hash, 17, L"%016llx",
+                  static_cast<unsigned long long>(Hash(name, 0xcbf29ce484222325ull)));
+    id = id.substr(0, 72 - 17) + L"_" + hash;
+  }
+  return id;
+}
+
+// A component GUID of the module's own, the same in every capture of it.
+std::wstring ComponentGuid(const std::wstring& module) {
+  std::uint64_t high = Hash(FileName(module), 0xcbf29ce484222325ull);
+  std::uint64_t low = Hash(FileName(module), 0x84222325cbf29ce4ull);
+  high = (high & ~0xF000ull) | 0x5000ull;                       // version 5, name-based
+  low = (low & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull;  // RFC 4122 variant
+  wchar_t text[40];
+  std::swprintf(
+      text, 40, L"%08llX-%04llX-%04llX-%04llX-%012llX", static_cast<unsigned long long>(high >> 32),
+      static_cast<unsigned long long>((high >> 16) & 0xFFFF),
+      static_cast<unsigned long long>(high & 0xFFFF), static_cast<unsigned long long>(low >> 48),
+      static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
+  return text;
+}
+
+std::wstring XmlEscaped(std::wstring_view text) {
+  std::wstring escaped;
+  for (wchar_t c : text) {
+    switch (c) {
+      case L'&':
+        escaped += L"&amp;";
+        break;
+      case L'<':
+        escaped += L"&lt;";
+        break;
+      case L'>':
+        escaped += L"&gt;";
+        break;
+      case L'"':
+        escaped += L"&quot;";
+        break;
+      case L'\t':
+        escaped += L"&#9;";
+        break;
+      case L'\n':
+        escaped += L"&#10;";
+        break;
+      case L'\r':
+        escaped += L"&#13;";
+        break;
+      // No other control character may appear in XML 1.0, not even as a reference.
+      default:
+        escaped += c < 0x20 ? L'\uFFFD' : c;
+    }
+  }
+  return escaped;
+}
+
+// Windows Installer reads values as formatted text: a literal "[" or "]" is written "[\[]".
+std::wstring FormattedLiteral(std::wstring_view text) {
+  std::wstring literal;
+  for (wchar_t c : text) {
+    if (c == L'[' || c == L']') {
+      literal += L"[\\";
+      literal += c;
+      literal += L']';
+    } else {
+      literal += c;
+    }
+  }
+  return literal;
+}
+
+// The text with the module's path as a reference to its file and its folder as the install
+// folder's (whose value ends in "\"), in any letter case; the rest literal.
+std::wstring Formatted(const std::wstring& text, const std::wstring& module,
+                       const std::wstring& fileId) {
+  const std::wstring lower = ToLowerText(text), path = ToLowerText(module);
+  const std::wstring folder = ToLowerText(Folder(module));
+  std::wstring result;
+  std::size_t from = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    std::wstring reference;
+    std::size_t length = 0;
+    if (!path.empty() && lower.compare(at, path.size(), path) == 0) {
+      reference = L"[#" + fileId + L"]";
+      length = path.size();
+    } else if (!folder.empty() && lower.compare(at, folder.size(), folder) == 0 &&
+               (at + folder.size() == text.size() || text[at + folder.size()] == L'\\')) {
+      reference = L"[" + std::wstring(kWixInstallFolder) + L"]";
+      length = folder.size() + (at + folder.size() < text.size() ? 1 : 0);
+    }
+    if (!length) {
+      ++at;
+      continue;
+    }
+    result += FormattedLiteral(std::wstring_view(text).substr(from, at - from)) + reference;
+    at += length;
+    from = at;
+  }
+  return result + FormattedLiteral(std::wstring_view(text).substr(from));
+}
+
+struct Root {
+  std::wstring_view name, wix;
+};
+constexpr Root kRoots[] = {{L"HKEY_CLASSES_ROOT", L"HKCR"},
+                           {L"HKEY_LOCAL_MACHINE", L"HKLM"},
+                           {L"HKEY_CURRENT_USER", L"HKCU"},
+                           {L"HKEY_USERS", L"HKU"}};
+
+std::wstring Hex(const std::vector<std::uint8_t>& data) {
+  std::wstring hex;
+  for (std::uint8_t byte : data) {
+    wchar_t pair[3];
+    std::swprintf(pair, 3, L"%02X", byte);
+    hex += pair;
+  }
+  return hex;
+}
+
+// The attributes after Root, Key and Name, and the element's end; empty when Windows Installer
+// cannot write the value.
+std::wstring ValueRest(const CapturedValue& value, const std::wstring& module,
+                       const std::wstring& fileId) {
+  auto text = [&] { return platform::FromRegistryText(value.data.data(), value.data.size()); };
+  auto attribute = [&](std::wstring_view type, const std::wstring& content) {
+    return L" Type=\"" + std::wstring(type) + L"\" Value=\"" + XmlEscaped(content) + L"\"/>";
+  };
+  switch (value.type) {
+    case platform::kRegSz:
+      return attribute(L"string", Formatted(text(), module, fileId));
+    case platform::kRegExpandSz:
+      return attribute(L"expandable", Formatted(text(), module, fileId));
+    case platform::kRegDword:
+      if (value.data.size() != 4) return {};
+      return attribute(L"integer", std::to_wstring(static_cast<std::int32_t>(
+                                       value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
+                                       static_cast<std::uint32_t>(value.data[3]) << 24)));
+    case platform::kRegBinary:
+      return attribute(L"binary", Hex(value.data));
+    case platform::kRegMultiSz: {
+      std::wstring all = text(), items;
+      for (std::size_t from = 0; from < all.size();) {
+        std::size_t end = all.find(L'\0', from);
+        if (end == std::wstring::npos) end = all.size();
+        if (end > from) {
+          items += L"          <MultiStringValue>" +
+                   XmlEscaped(Formatted(all.substr(from, end - from), module, fileId)) +
+                   L"</MultiStringValue>\r\n";
+        }
+        from = end + 1;
+      }
+      return L" Type=\"multiString\">\r\n" + items + L"        </RegistryValue>";
+    }
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+std::wstring WixFileId(const std::wstring& module) {
+  return WixId(L"fil_", FileName(module));
+}
+std::wstring WixComponentId(const std::wstring& module) {
+  return WixId(L"cmp_", FileName(module));
+}
+
+std::string WixFragment(const std::wstring& module, const std::vector<CapturedValue>& values,
+                        bool sixtyFourBit) {
+  const std::wstring fileId = WixFileId(module);
+  std::wstring lines, skipped;
+  for (const CapturedValue& value : values) {
+    std::size_t slash = value.key.find(L'\\');
+    std::wstring_view rootName = std::wstring_view(value.key).substr(0, slash);
+    const Root* root = nullptr;
+    for (const Root& candidate : kRoots) {
+      if (candidate.name == rootName) root = &candidate;
+    }
+    std::wstring rest = root ? ValueRest(value, module, fileId) : std::wstring();
+    std::wstring where = value.key + (value.name.empty() ? L"\\@" : L"\\" + value.name);
+    if (rest.empty()) {
+      skipped += L"          " + XmlEscaped(where) + L"\r\n";
+      continue;
+    }
+    std::wstring key = slash == std::wstring::npos ? std::wstring() : value.key.substr(slash + 1);
+    lines += L"        <RegistryValue Root=\"" + std::wstring(root->wix) + L"\" Key=\"" +
+             XmlEscaped(key) + L"\"" +
+             (value.name.empty() ? L"" : L" Name=\"" + XmlEscaped(value.name) + L"\"") + rest +
+             L"\r\n";
+  }
+  std::wstring text =
+      L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+      L"<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\r\n"
+      L"  <Fragment>\r\n"
+      L"    <DirectoryRef Id=\"" +
+      std::wstring(kWixInstallFolder) +
+      L"\">\r\n"
+      L"      <Component Id=\"" +
+      WixComponentId(module) + L"\" Guid=\"" + ComponentGuid(module) +
+      (sixtyFourBit ? L"\" Win64=\"yes\">\r\n" : L"\">\r\n") + L"        <File Id=\"" + fileId +
+      L"\" Source=\"" + XmlEscaped(FileName(module)) + L"\" KeyPath=\"yes\"/>\r\n" + lines;
+  if (!skipped.empty()) {
+    // "--" may not appear in a comment; a value's name might hold it.
+    std::wstring safe;
+    for (wchar_t c : skipped)
+      safe += (c == L'-' && !safe.empty() && safe.back() == L'-') ? L'_' : c;
+    text += L"        <!-- Not written: Windows Installer has no type for these values:\r\n" +
+            safe + L"        -->\r\n";
+  }
+  text += L"      </Component>\r\n    </DirectoryRef>\r\n  </Fragment>\r\n</Wix>\r\n";
+  return Utf8(text);
+}
+
+}  // namespace corvalinde
