@@ -50,6 +50,8 @@ inline constexpr std::wstring_view kCaptureTooDeep =
 inline constexpr std::wstring_view kCaptureTooLarge =
     L"La registrazione ha scritto nel registro più di 64 MiB, oltre il limite della cattura: ";
 inline constexpr std::wstring_view kCaptureExcluded = L"Esclusi, già presenti con altro valore:";
+inline constexpr std::wstring_view kCaptureNotInManifest =
+    L"Esclusi, non esprimibili in un manifesto:";
 inline constexpr std::wstring_view kCaptureOwnClasses =
     L"Il modulo usa le proprie classi durante la registrazione: durante la cattura COM non le "
     L"trova. Registrarlo, poi ripetere la cattura.";
@@ -82,7 +84,9 @@ inline constexpr std::wstring_view kActionFrame = L"Azione ";
 inline constexpr std::wstring_view kUnregisterOption = L"&Unregistra";
 inline constexpr std::wstring_view kRegisterOption = L"&Registra";
 inline constexpr std::wstring_view kCaptureOption = L"Cattura (.re&g)";
-inline constexpr std::wstring_view kCaptureFilter = L"File di registro (*.reg)|*.reg";
+inline constexpr std::wstring_view kCaptureFilter =
+    L"File di registro (*.reg)|*.reg|Sorgente WiX (*.wxs)|*.wxs|"
+    L"Manifesto COM senza registrazione (*.manifest)|*.manifest";
 inline constexpr std::wstring_view kCaptureTitle = L"Salva la cattura";
 inline constexpr std::wstring_view kLineCaptured = L"Cattura di ";
 inline constexpr std::wstring_view kLineCapturedIn = L" scritta in ";

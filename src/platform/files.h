@@ -1,6 +1,8 @@
 // The few file operations the program needs: opz.dat is read whole and replaced whole.
 #pragma once
 
+#include <array>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -48,6 +50,9 @@ std::optional<std::vector<std::wstring>> DllSearchFolders(bool thirtyTwoBitModul
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // The path made absolute against the current folder (as given when it cannot be).
 std::wstring FullPath(const std::wstring& path);
+// The file version in a module's version resource (major, minor, build, revision); nothing when
+// it has none, or on a system without them.
+std::optional<std::array<std::uint16_t, 4>> FileVersion(const std::wstring& path);
 
 // Copies a file over `to` (replacing it); false when it cannot, with the system's error code in
 // `error` (when given).

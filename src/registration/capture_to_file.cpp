@@ -4,6 +4,7 @@
 #include "common/letter_case.h"
 #include "common/texts.h"
 #include "registration/capture_exclusions.h"
+#include "registration/com_manifest.h"
 #include "registration/module_architecture.h"
 #include "registration/module_kind.h"
 #include "registration/wix_fragment.h"
@@ -30,16 +31,34 @@ void RemoveProgramKeysIfEmpty(platform::Registry& registry) {
   DeleteKeyIfEmpty(registry, platform::kHkeyCurrentUser, program);
 }
 
-}  // namespace
-
-namespace {
-
-// Whether the module writes to the 64-bit registry: by its own header (a 32-bit module is
-// captured by the 32-bit build), else as this build would.
-bool SixtyFourBit(const std::wstring& module) {
+// The processor the module is built for, by its own header (a 32-bit module is captured by the
+// 32-bit build and writes to the 32-bit registry), else this build's.
+ModuleArchitecture CapturedArchitecture(const std::wstring& module) {
   ModuleArchitecture architecture = ReadModuleArchitecture(module);
-  if (architecture == ModuleArchitecture::Unknown) architecture = RunningArchitecture();
-  return architecture == ModuleArchitecture::X64 || architecture == ModuleArchitecture::Arm64;
+  return architecture == ModuleArchitecture::Unknown ? RunningArchitecture() : architecture;
+}
+
+// The file in the format its name asks for.
+std::string FileContent(CaptureResult& capture, const std::wstring& module, const RegFileText& text,
+                        const std::vector<CapturedValue>& kept) {
+  switch (CaptureFormatOf(capture.regFile).value_or(CaptureFormat::Reg)) {
+    case CaptureFormat::Wix: {
+      ModuleArchitecture architecture = CapturedArchitecture(module);
+      return WixFragment(
+          platform::FullPath(module), kept,
+          architecture == ModuleArchitecture::X64 || architecture == ModuleArchitecture::Arm64);
+    }
+    case CaptureFormat::Manifest: {
+      ComManifest manifest =
+          MakeComManifest(platform::FullPath(module), kept, CapturedArchitecture(module),
+                          platform::FileVersion(module));
+      capture.notInManifest = std::move(manifest.leftOut);
+      return std::move(manifest.text);
+    }
+    case CaptureFormat::Reg:
+      break;
+  }
+  return RegFileBytes(text.text);
 }
 
 }  // namespace
@@ -50,6 +69,7 @@ std::optional<CaptureFormat> CaptureFormatOf(const std::wstring& file) {
   std::wstring extension = ToLowerText(std::wstring_view(file).substr(dot));
   if (extension == L".reg") return CaptureFormat::Reg;
   if (extension == L".wxs") return CaptureFormat::Wix;
+  if (extension == L".manifest") return CaptureFormat::Manifest;
   return std::nullopt;
 }
 
@@ -110,12 +130,8 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
       capture.registration.outcome = RegCaptureFailed;
       capture.stopped = text.stopped;
       capture.stoppedAt = std::move(text.stoppedAt);
-    } else if (platform::ReplaceFileContent(
-                   regFile,
-                   CaptureFormatOf(regFile) == CaptureFormat::Wix
-                       ? WixFragment(platform::FullPath(module), kept, SixtyFourBit(module))
-                       : RegFileBytes(text.text),
-                   &error)) {
+    } else if (platform::ReplaceFileContent(regFile, FileContent(capture, module, text, kept),
+                                            &error)) {
       capture.keys = text.keys;
       capture.values = text.values;
     } else {
@@ -137,9 +153,16 @@ std::wstring CaptureStopReason(const CaptureResult& capture) {
 }
 
 std::wstring CaptureNotes(const CaptureResult& capture) {
-  if (capture.excluded.empty()) return {};
-  return std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureExcluded) +
-         FirstLines(capture.excluded, 10, L"  ", texts::kAndOthers);
+  std::wstring notes;
+  if (!capture.excluded.empty()) {
+    notes += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureExcluded) +
+             FirstLines(capture.excluded, 10, L"  ", texts::kAndOthers);
+  }
+  if (!capture.notInManifest.empty()) {
+    notes += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureNotInManifest) +
+             FirstLines(capture.notInManifest, 10, L"  ", texts::kAndOthers);
+  }
+  return notes;
 }
 
 bool UsesItsOwnClasses(const RegistrationResult& result) {
@@ -148,12 +171,13 @@ bool UsesItsOwnClasses(const RegistrationResult& result) {
          static_cast<std::uint32_t>(result.entryStatus) == kClassNotRegistered;
 }
 
-std::wstring CaptureFileFor(const std::wstring& module, const std::wstring& folder) {
+std::wstring CaptureFileFor(const std::wstring& module, const std::wstring& folder,
+                            const std::wstring& extension) {
   std::size_t nameAt = module.find_last_of(L"\\/:");
   std::wstring name = module.substr(nameAt == std::wstring::npos ? 0 : nameAt + 1);
   std::size_t dot = name.rfind(L'.');
   if (dot != std::wstring::npos && dot > 0) name.resize(dot);
-  return platform::JoinPath(folder, name + L".reg");
+  return platform::JoinPath(folder, name + extension);
 }
 
 }  // namespace corvalinde

@@ -26,14 +26,17 @@ struct CaptureResult {
   std::wstring stoppedAt{};
   // Values left out of the file (capture_exclusions.h).
   std::vector<std::wstring> excluded{};
+  // For a manifest: the keys it cannot express (com_manifest.h).
+  std::vector<std::wstring> notInManifest{};
   // A server program: it writes from a process of its own, which no mapping reaches, so it is
   // not run at all (RegEntryMissing, no file).
   bool program = false;
 };
 
 // What a capture writes, by the file's extension: ".reg" Registry Editor's format, ".wxs" WiX
-// source (wix_fragment.h); nothing for any other.
-enum class CaptureFormat { Reg, Wix };
+// source (wix_fragment.h), ".manifest" a registration-free COM manifest (com_manifest.h);
+// nothing for any other.
+enum class CaptureFormat { Reg, Wix, Manifest };
 std::optional<CaptureFormat> CaptureFormatOf(const std::wstring& file);
 
 // Where captures keep their scratch keys, under HKEY_CURRENT_USER; removed once empty.
@@ -68,8 +71,9 @@ bool UsesItsOwnClasses(const RegistrationResult& result);
 // Why a stopped capture wrote nothing, and the key where it stopped (see RegFileStop).
 std::wstring CaptureStopReason(const CaptureResult& capture);
 
-// The .reg file's name for a module: the folder given, the module's name with ".reg" in place
-// of its extension.
-std::wstring CaptureFileFor(const std::wstring& module, const std::wstring& folder);
+// The capture file's name for a module: the folder given, the module's name with `extension` in
+// place of its own.
+std::wstring CaptureFileFor(const std::wstring& module, const std::wstring& folder,
+                            const std::wstring& extension = L".reg");
 
 }  // namespace corvalinde

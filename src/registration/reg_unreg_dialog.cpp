@@ -90,9 +90,12 @@ std::vector<std::wstring> RegUnregDialog::CaptureFiles(const std::vector<std::ws
                          std::wstring(texts::kCaptureTitle)});
   if (first.empty()) return {};
   std::wstring folder = first.substr(0, first.find_last_of(L"\\/") + 1);
+  // The others in the first one's format.
+  std::wstring extension = L".reg";
+  if (CaptureFormatOf(first)) extension = first.substr(first.find_last_of(L'.'));
   std::vector<std::wstring> regFiles{first};
   for (std::size_t i = 1; i < files.size(); ++i) {
-    std::wstring name = CaptureFileFor(std::wstring(TrimBlanks(files[i])), folder);
+    std::wstring name = CaptureFileFor(std::wstring(TrimBlanks(files[i])), folder, extension);
     // Two modules of one name from different folders (file names ignore letter case): the
     // second gets a number.
     auto taken = [&](const std::wstring& candidate) {
@@ -102,7 +105,8 @@ std::vector<std::wstring> RegUnregDialog::CaptureFiles(const std::vector<std::ws
     };
     std::wstring unique = name;
     for (int n = 2; taken(unique); ++n) {
-      unique = name.substr(0, name.size() - 4) + L" (" + std::to_wstring(n) + L").reg";
+      unique = name.substr(0, name.size() - extension.size()) + L" (" + std::to_wstring(n) + L")" +
+               extension;
     }
     regFiles.push_back(unique);
   }

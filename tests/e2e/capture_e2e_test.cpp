@@ -134,5 +134,33 @@ INSTANTIATE_TEST_SUITE_P(PlatformAndSampleServers, CaptureOf,
                            return info.index == 0 ? std::string("scrrun") : std::string("sample");
                          });
 
+// Registration-free COM: the manifest a capture writes lets a client create the class while the
+// module is not registered, and the same client without it cannot.
+TEST(CaptureOfAManifest, CreatesTheClassOfAnUnregisteredModule) {
+  const std::wstring folder = TempFile(L"corvalinde manifest");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring module = folder + L"\\testmod_good.dll", client = folder + L"\\client.exe";
+  const std::wstring manifest = folder + L"\\testmod_good.manifest";
+  ASSERT_TRUE(CopyFileW(TestModule(L"testmod_good").c_str(), module.c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileW((ProgramFolder() + L"\\manifest_client.exe").c_str(), client.c_str(), FALSE));
+  constexpr wchar_t kClass[] = L"{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}";
+  ASSERT_EQ(RegistryText(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClass), L"")
+      << "registered before the test";
+
+  WatchedRun capture = RunWatched(
+      L"\"" + ProgramPath() + L"\" /s /filename " + module + L" /modal R /capture " + manifest,
+      30s);
+  EXPECT_EQ(capture.exitCode, std::optional<DWORD>(0)) << capture.output;
+  EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClass), L"");
+  WatchedRun with = RunWatched(L"\"" + client + L"\" \"" + manifest + L"\" " + kClass, 30s);
+  WatchedRun without = RunWatched(L"\"" + client + L"\" - " + kClass, 30s);
+  EXPECT_EQ(with.exitCode, std::optional<DWORD>(0)) << FileBytes(manifest);
+  EXPECT_EQ(without.exitCode, std::optional<DWORD>(REGDB_E_CLASSNOTREG));
+
+  for (const std::wstring& file : {module, client, manifest}) DeleteFileW(file.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
 }  // namespace
 }  // namespace corvalinde::e2e

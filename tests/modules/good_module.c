@@ -33,6 +33,68 @@ static int ComIsInitialised(void) {
   return hr == S_FALSE;
 }
 
+/* The class itself: an object with nothing but IUnknown, made by a factory that lives as long
+ * as the module. Enough for a client to create it through the registry or a manifest. */
+static ULONG STDMETHODCALLTYPE StaticAddRef(IUnknown* self) {
+  (void)self;
+  return 2;
+}
+static ULONG STDMETHODCALLTYPE StaticRelease(IUnknown* self) {
+  (void)self;
+  return 1;
+}
+static HRESULT STDMETHODCALLTYPE ObjectQueryInterface(IUnknown* self, REFIID iid, void** out) {
+  if (!IsEqualIID(iid, &IID_IUnknown)) {
+    *out = NULL;
+    return E_NOINTERFACE;
+  }
+  *out = self;
+  return S_OK;
+}
+static IUnknownVtbl objectMethods = {ObjectQueryInterface, StaticAddRef, StaticRelease};
+static IUnknown object = {&objectMethods};
+
+static HRESULT STDMETHODCALLTYPE FactoryQueryInterface(IClassFactory* self, REFIID iid,
+                                                       void** out) {
+  if (!IsEqualIID(iid, &IID_IUnknown) && !IsEqualIID(iid, &IID_IClassFactory)) {
+    *out = NULL;
+    return E_NOINTERFACE;
+  }
+  *out = self;
+  return S_OK;
+}
+static ULONG STDMETHODCALLTYPE FactoryAddRef(IClassFactory* self) {
+  (void)self;
+  return 2;
+}
+static ULONG STDMETHODCALLTYPE FactoryRelease(IClassFactory* self) {
+  (void)self;
+  return 1;
+}
+static HRESULT STDMETHODCALLTYPE CreateInstance(IClassFactory* self, IUnknown* outer, REFIID iid,
+                                                void** out) {
+  (void)self;
+  if (outer) return CLASS_E_NOAGGREGATION;
+  return ObjectQueryInterface(&object, iid, out);
+}
+static HRESULT STDMETHODCALLTYPE LockServer(IClassFactory* self, BOOL lock) {
+  (void)self, (void)lock;
+  return S_OK;
+}
+static IClassFactoryVtbl factoryMethods = {FactoryQueryInterface, FactoryAddRef, FactoryRelease,
+                                           CreateInstance, LockServer};
+static IClassFactory factory = {&factoryMethods};
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+  static const CLSID kClass = {
+      0xC0A1D2E3, 0x5A6B, 0x4C7D, {0x8E, 0x9F, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB}};
+  if (!IsEqualCLSID(clsid, &kClass)) {
+    *out = NULL;
+    return CLASS_E_CLASSNOTAVAILABLE;
+  }
+  return FactoryQueryInterface(&factory, iid, out);
+}
+
 STDAPI DllRegisterServer(void) {
   if (!ComIsInitialised()) return CO_E_NOTINITIALIZED;
   wchar_t path[MAX_PATH];

@@ -309,6 +309,14 @@ TEST_F(Capture, TheDialogAsksOnceAndNamesEachFileAfterItsModule) {
                 L"Cattura di C:\\c\\DUE.dll scritta in " + File(L"DUE (2).reg") + line);
   EXPECT_TRUE(platform::FileExists(File(L"DUE (2).reg")));
   EXPECT_FALSE(ProgramKeyLeft());
+
+  // The first file's format is every file's.
+  dialogs.fileAnswers = {File(L"scelto.wxs")};
+  boxes_ = {};
+  dialog.Avvia();
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_NE(boxes_.Shown()[0].text.find(File(L"DUE (2).wxs") + line), std::wstring::npos);
+  EXPECT_EQ(platform::ReadFileStart(File(L"due.wxs"), 5), std::optional<std::string>("<?xml"));
 }
 
 }  // namespace

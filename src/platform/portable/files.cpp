@@ -173,6 +173,10 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   return folder + L"/" + name;
 }
 
+std::optional<std::array<std::uint16_t, 4>> FileVersion(const std::wstring&) {
+  return std::nullopt;  // no version resources here
+}
+
 std::wstring FullPath(const std::wstring& path) {
   if (path.empty() || path.front() == L'/') return path;
   char* here = getcwd(nullptr, 0);

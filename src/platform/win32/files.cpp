@@ -205,6 +205,23 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   return folder + L"\\" + name;
 }
 
+std::optional<std::array<std::uint16_t, 4>> FileVersion(const std::wstring& path) {
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<char> block(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data()) ||
+      !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      length < sizeof *fixed) {
+    return std::nullopt;
+  }
+  return std::array<std::uint16_t, 4>{
+      HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+      HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
+}
+
 std::wstring FullPath(const std::wstring& path) {
   DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (size == 0) return path;

@@ -1,6 +1,7 @@
-// The WiX fragment read back by a real XML parser (libxml2, where the build has it): well formed
-// whatever the names and values hold, each value where WiX expects it, with the module's path
-// and folder as references.
+// The WiX fragment and the COM manifest read back by a real XML parser (libxml2, where the build
+// has it): well formed whatever the names and values hold, each value where the format expects
+// it, the module's path and folder as references.
+#include "registration/com_manifest.h"
 #include "registration/wix_fragment.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +130,66 @@ TEST(WixFragment, ReadsBackAsWhatTheModuleWroteWithItsFileAndFolderAsReferences)
   std::size_t guid = xml.find("Guid=\"");
   ASSERT_NE(guid, std::string::npos);
   EXPECT_NE(again.find(xml.substr(guid, 44)), std::string::npos) << again;
+}
+
+// A class with an in-process server and one without, a type library beside the module and
+// two interfaces, one marshalled by it: what a manifest can say, and what it leaves out.
+TEST(ComManifest, NamesTheClassesTypeLibrariesAndProxiesItCanAndLeavesOutTheRest) {
+  const std::wstring module = L"C:\\Moduli\\Ditta & <Figli>.ocx";
+  auto text = [](const std::wstring& value) { return platform::ToRegistryText(value); };
+  const std::wstring inProcess = L"HKEY_CLASSES_ROOT\\CLSID\\{A}",
+                     library = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\TypeLib\\{T}\\2.1";
+  const std::vector<CapturedValue> values = {
+      {inProcess, L"", platform::kRegSz, text(L"Classe \"A\" & <B>")},
+      {inProcess + L"\\InprocServer32", L"", platform::kRegSz, text(module)},
+      {inProcess + L"\\InprocServer32", L"ThreadingModel", platform::kRegSz, text(L"Both")},
+      {inProcess + L"\\VersionIndependentProgID", L"", platform::kRegSz, text(L"Ditta.A")},
+      {inProcess + L"\\TypeLib", L"", platform::kRegSz, text(L"{T}")},
+      {L"HKEY_CLASSES_ROOT\\CLSID\\{B}\\LocalServer32", L"", platform::kRegSz, text(L"b.exe")},
+      {library, L"", platform::kRegSz, text(L"Ditta")},
+      {library + L"\\0\\win64", L"", platform::kRegSz, text(module)},
+      {library + L"\\FLAGS", L"", platform::kRegSz, text(L"6")},
+      {library + L"\\HELPDIR", L"", platform::kRegSz, text(L"C:\\Moduli")},
+      {L"HKEY_CLASSES_ROOT\\Interface\\{I}", L"", platform::kRegSz, text(L"IDitta")},
+      {L"HKEY_CLASSES_ROOT\\Interface\\{I}\\ProxyStubClsid32", L"", platform::kRegSz,
+       text(L"{00020424-0000-0000-C000-000000000046}")},
+      {L"HKEY_CLASSES_ROOT\\Interface\\{I}\\TypeLib", L"", platform::kRegSz, text(L"{T}")},
+      {L"HKEY_CLASSES_ROOT\\Interface\\{J}\\ProxyStubClsid32", L"", platform::kRegSz, text(L"{P}")},
+  };
+  ComManifest manifest = MakeComManifest(module, values, ModuleArchitecture::X86,
+                                         std::array<std::uint16_t, 4>{3, 1, 4, 15});
+  EXPECT_EQ(manifest.leftOut, (std::vector<std::wstring>{L"CLSID\\{B}", L"Interface\\{J}"}));
+  std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> document(
+      xmlReadMemory(manifest.text.data(), static_cast<int>(manifest.text.size()), "m.manifest",
+                    nullptr, XML_PARSE_NONET),
+      xmlFreeDoc);
+  ASSERT_NE(document, nullptr) << manifest.text;
+  xmlNode* root = xmlDocGetRootElement(document.get());
+  auto only = [&](const char* name) {
+    std::vector<xmlNode*> found;
+    Collect(root, name, found);
+    EXPECT_EQ(found.size(), 1u) << name;
+    return found.empty() ? Attributes{} : AttributesOf(found[0]);
+  };
+  EXPECT_EQ(only("assemblyIdentity"), (Attributes{{"type", "win32"},
+                                                  {"name", "Ditta & <Figli>"},
+                                                  {"version", "3.1.4.15"},
+                                                  {"processorArchitecture", "x86"}}));
+  EXPECT_EQ(only("file"), (Attributes{{"name", "Ditta & <Figli>.ocx"}}));
+  EXPECT_EQ(only("comClass"), (Attributes{{"clsid", "{A}"},
+                                          {"threadingModel", "Both"},
+                                          {"progid", "Ditta.A"},
+                                          {"description", "Classe \"A\" & <B>"},
+                                          {"tlbid", "{T}"}}));
+  EXPECT_EQ(
+      only("typelib"),
+      (Attributes{
+          {"tlbid", "{T}"}, {"version", "2.1"}, {"helpdir", ""}, {"flags", "CONTROL,HIDDEN"}}));
+  EXPECT_EQ(only("comInterfaceExternalProxyStub"),
+            (Attributes{{"name", "IDitta"},
+                        {"iid", "{I}"},
+                        {"proxyStubClsid32", "{00020424-0000-0000-C000-000000000046}"},
+                        {"tlbid", "{T}"}}));
 }
 
 }  // namespace
