@@ -135,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(PlatformAndSampleServers, CaptureOf,
                          });
 
 // Registration-free COM: the manifest a capture writes lets a client create the class while the
-// module is not registered, and the same client without it cannot.
+// module is not registered (and load a type library that is not), and the same client without
+// it cannot.
 TEST(CaptureOfAManifest, CreatesTheClassOfAnUnregisteredModule) {
   const std::wstring folder = TempFile(L"corvalinde manifest");
   CreateDirectoryW(folder.c_str(), nullptr);
@@ -158,7 +159,24 @@ TEST(CaptureOfAManifest, CreatesTheClassOfAnUnregisteredModule) {
   EXPECT_EQ(with.exitCode, std::optional<DWORD>(0)) << FileBytes(manifest);
   EXPECT_EQ(without.exitCode, std::optional<DWORD>(REGDB_E_CLASSNOTREG));
 
-  for (const std::wstring& file : {module, client, manifest}) DeleteFileW(file.c_str());
+  // A type library the same way, found by LoadRegTypeLib through the manifest alone.
+  const std::wstring library = folder + L"\\testlib.tlb";
+  const std::wstring libraryManifest = folder + L"\\testlib.manifest";
+  constexpr wchar_t kLibrary[] = L"{6F1C7A52-3B1D-4C59-9E2A-5D0C1F7B8E41} 1 2";
+  if (CopyFileW((ProgramFolder() + L"\\testlib.tlb").c_str(), library.c_str(), FALSE)) {
+    capture = RunWatched(L"\"" + ProgramPath() + L"\" /s /filename " + library +
+                             L" /modal R /capture " + libraryManifest,
+                         30s);
+    EXPECT_EQ(capture.exitCode, std::optional<DWORD>(0)) << capture.output;
+    with = RunWatched(L"\"" + client + L"\" \"" + libraryManifest + L"\" " + kLibrary, 30s);
+    without = RunWatched(L"\"" + client + L"\" - " + kLibrary, 30s);
+    EXPECT_EQ(with.exitCode, std::optional<DWORD>(0)) << FileBytes(libraryManifest);
+    EXPECT_EQ(without.exitCode, std::optional<DWORD>(TYPE_E_LIBNOTREGISTERED));
+  }
+
+  for (const std::wstring& file : {module, client, manifest, library, libraryManifest}) {
+    DeleteFileW(file.c_str());
+  }
   RemoveDirectoryW(folder.c_str());
 }
 

@@ -1,12 +1,14 @@
-/* A COM client: creates the class given (a CLSID) in process, with the manifest given activated
- * first ("-": none), and ends with CoCreateInstance's HRESULT as its exit code. */
+/* A COM client: with the manifest given activated first ("-": none), creates the class given (a
+ * CLSID) in process, or, given a version too, loads the type library given (a LIBID) as a
+ * registered one; it ends with CoCreateInstance's or LoadRegTypeLib's HRESULT as its exit code. */
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <wchar.h>
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return 1;
+  if (argc != 3 && argc != 5) return 1;
   ULONG_PTR cookie = 0;
   if (wcscmp(argv[1], L"-") != 0) {
     ACTCTXW context;
@@ -20,6 +22,12 @@ int wmain(int argc, wchar_t** argv) {
   CLSID clsid;
   HRESULT status = CLSIDFromString(argv[2], &clsid);
   if (FAILED(status)) return (int)status;
+  if (argc == 5) {
+    ITypeLib* library = NULL;
+    status = LoadRegTypeLib(&clsid, (WORD)_wtoi(argv[3]), (WORD)_wtoi(argv[4]), 0, &library);
+    if (library) library->lpVtbl->Release(library);
+    return (int)status;
+  }
   CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
   IUnknown* object = NULL;
   status = CoCreateInstance(&clsid, NULL, CLSCTX_INPROC_SERVER, &IID_IUnknown, (void**)&object);
