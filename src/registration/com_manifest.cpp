@@ -4,6 +4,7 @@
 
 #include "browser/catalogue_export.h"
 #include "common/letter_case.h"
+#include "common/xml_text.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
 
@@ -42,29 +43,6 @@ Classes ReadClasses(const std::vector<CapturedValue>& values) {
     }
   }
   return classes;
-}
-
-std::wstring XmlEscaped(std::wstring_view text) {
-  std::wstring escaped;
-  for (wchar_t c : text) {
-    switch (c) {
-      case L'&':
-        escaped += L"&amp;";
-        break;
-      case L'<':
-        escaped += L"&lt;";
-        break;
-      case L'>':
-        escaped += L"&gt;";
-        break;
-      case L'"':
-        escaped += L"&quot;";
-        break;
-      default:
-        escaped += c < 0x20 ? L' ' : c;
-    }
-  }
-  return escaped;
 }
 
 std::wstring Attribute(std::wstring_view name, const std::wstring& value) {

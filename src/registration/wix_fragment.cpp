@@ -1,10 +1,10 @@
 #include "registration/wix_fragment.h"
 
 #include <cstdio>
-#include <map>
 
 #include "browser/catalogue_export.h"
 #include "common/letter_case.h"
+#include "common/xml_text.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
 
@@ -60,39 +60,6 @@ std::wstring ComponentGuid(const std::wstring& module) {
       static_cast<unsigned long long>(high & 0xFFFF), static_cast<unsigned long long>(low >> 48),
       static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
   return text;
-}
-
-std::wstring XmlEscaped(std::wstring_view text) {
-  std::wstring escaped;
-  for (wchar_t c : text) {
-    switch (c) {
-      case L'&':
-        escaped += L"&amp;";
-        break;
-      case L'<':
-        escaped += L"&lt;";
-        break;
-      case L'>':
-        escaped += L"&gt;";
-        break;
-      case L'"':
-        escaped += L"&quot;";
-        break;
-      case L'\t':
-        escaped += L"&#9;";
-        break;
-      case L'\n':
-        escaped += L"&#10;";
-        break;
-      case L'\r':
-        escaped += L"&#13;";
-        break;
-      // No other control character may appear in XML 1.0, not even as a reference.
-      default:
-        escaped += c < 0x20 ? L'\uFFFD' : c;
-    }
-  }
-  return escaped;
 }
 
 // Windows Installer reads values as formatted text: a literal "[" or "]" is written "[\[]".
