@@ -67,6 +67,8 @@ const std::array<ColumnSpec, kColumnCount>& CatalogueColumns() {
       {texts::kColumnVindProgId, 1000},
       {texts::kColumnStato, 1000},
       {texts::kColumnAmbito, 1000},
+      {texts::kColumnVersioneFile, 1000},
+      {texts::kColumnProduttore, 1440},
   }};
   return columns;
 }
@@ -178,12 +180,16 @@ void ModuleCatalogue::SetFilter(const std::wstring& text, bool onlyMissing) {
   Arrange();
 }
 
-void ModuleCatalogue::SetStatuses(
-    const std::vector<std::pair<std::size_t, std::wstring>>& statuses) {
-  for (const auto& [row, status] : statuses) {
-    if (row < rows_.size()) rows_[row][kColumnStato] = status;
+void ModuleCatalogue::SetFileFacts(const std::vector<FileFacts>& facts) {
+  for (const FileFacts& fact : facts) {
+    if (fact.row >= rows_.size()) continue;
+    rows_[fact.row][kColumnStato] = fact.status;
+    rows_[fact.row][kColumnVersioneFile] = fact.version;
+    rows_[fact.row][kColumnProduttore] = fact.maker;
   }
-  if (onlyMissing_ || sortColumn_ == kColumnStato || !filter_.empty()) Arrange();
+  const bool sortedByThem = sortColumn_ == kColumnStato || sortColumn_ == kColumnVersioneFile ||
+                            sortColumn_ == kColumnProduttore;
+  if (onlyMissing_ || sortedByThem || !filter_.empty()) Arrange();
 }
 
 void ModuleCatalogue::Arrange() {

@@ -27,8 +27,10 @@ enum CatalogueColumn : std::size_t {
   kColumnThreadingModel,
   kColumnVersione,
   kColumnVindProgId,
-  kColumnStato,   // filled after the list is shown (registered_file.h)
-  kColumnAmbito,  // "utente": the class is under HKEY_CURRENT_USER\Software\Classes
+  kColumnStato,         // filled after the list is shown (registered_file.h)
+  kColumnAmbito,        // "utente": the class is under HKEY_CURRENT_USER\Software\Classes
+  kColumnVersioneFile,  // from the file's version resource, with "Stato"
+  kColumnProduttore,    // the version resource's CompanyName
   kColumnCount
 };
 
@@ -67,9 +69,15 @@ class ModuleCatalogue {
   // Shows only the rows where some column contains `text` (letter case ignored), and with
   // `onlyMissing` only those whose file is missing; an empty text filters nothing.
   void SetFilter(const std::wstring& text, bool onlyMissing);
-  // Rows' "Stato" (row, text), as the check of their files reports them, in batches: the sort
-  // and the filter are applied again once per batch.
-  void SetStatuses(const std::vector<std::pair<std::size_t, std::wstring>>& statuses);
+  // What the check of the rows' files reports, in batches: the sort and the filter are applied
+  // again once per batch.
+  struct FileFacts {
+    std::size_t row;
+    std::wstring status;   // "Stato"
+    std::wstring version;  // "Versione file"
+    std::wstring maker;    // "Produttore"
+  };
+  void SetFileFacts(const std::vector<FileFacts>& facts);
 
   // LoadModuleList: builds the rows again from the registry under the progress window. A
   // failure of the registry objects is shown, and the list stays as it was.

@@ -50,9 +50,14 @@ std::optional<std::vector<std::wstring>> DllSearchFolders(bool thirtyTwoBitModul
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // The path made absolute against the current folder (as given when it cannot be).
 std::wstring FullPath(const std::wstring& path);
-// The file version in a module's version resource (major, minor, build, revision); nothing when
-// it has none, or on a system without them.
-std::optional<std::array<std::uint16_t, 4>> FileVersion(const std::wstring& path);
+// A module's version resource, read as data (no code of the file runs): its file version
+// (major, minor, build, revision) and its maker (CompanyName, in the resource's first
+// language); nothing when it has none, or on a system without them.
+struct VersionResource {
+  std::array<std::uint16_t, 4> fileVersion{};
+  std::wstring company;
+};
+std::optional<VersionResource> ReadVersionResource(const std::wstring& path);
 
 // Copies a file over `to` (replacing it); false when it cannot, with the system's error code in
 // `error` (when given).

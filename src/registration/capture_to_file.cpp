@@ -49,9 +49,10 @@ std::string FileContent(CaptureResult& capture, const std::wstring& module, cons
           architecture == ModuleArchitecture::X64 || architecture == ModuleArchitecture::Arm64);
     }
     case CaptureFormat::Manifest: {
+      std::optional<platform::VersionResource> resource = platform::ReadVersionResource(module);
       ComManifest manifest =
           MakeComManifest(platform::FullPath(module), kept, CapturedArchitecture(module),
-                          platform::FileVersion(module));
+                          resource ? std::optional(resource->fileVersion) : std::nullopt);
       capture.notInManifest = std::move(manifest.leftOut);
       return std::move(manifest.text);
     }

@@ -96,6 +96,21 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   std::wstring found = SearchModule(browser, L"TESTMOD_GOOD.dll");
   EXPECT_EQ(found.rfind(L"Occorrenza trovata (Posizione ", 0), 0u) << testing::PrintToString(found);
 
+  // Its file's version resource, read by the file checks: "Versione file" and "Produttore".
+  HWND filter = FindChild(browser, L"Edit", 0);
+  SetText(filter, L"TESTMOD_GOOD.DLL");
+  WaitUntil([&] { return RowCount(browser) == 1; }, 10s);
+  ASSERT_TRUE(SelectFirstRow(FindChild(browser, L"SysListView32")));
+  std::wstring copied;
+  auto versionShown = [&] {
+    copied = CopiedText([] { PressKey('C', true); });
+    return copied.find(L"\t1.2.3.4\tCorvalinde\r\n") != std::wstring::npos;
+  };
+  WaitUntil(versionShown, 30s);  // the file checks run last
+  EXPECT_TRUE(versionShown()) << testing::PrintToString(copied);
+  SetText(filter, L"");
+  WaitUntil([&] { return RowCount(browser) == rows; }, 10s);
+
   // Opening it again from the menu shows the same window without loading again.
   EXPECT_EQ(OpenBrowser(), browser);
   EXPECT_EQ(app_.FindWindowOfClass(L"CorvalindeBusy", true), nullptr);

@@ -263,7 +263,7 @@ TEST_F(Search, SortFilterAndTheSearchFollowTheOrderShown) {
   EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :1 di 4 )");
   catalogue_.SetFilter(L"", true);
   EXPECT_TRUE(catalogue_.Shown().empty());
-  catalogue_.SetStatuses({{3, L"file mancante"}, {0, L"64 bit"}});
+  catalogue_.SetFileFacts({{3, L"file mancante", L"", L""}, {0, L"64 bit", L"2.0.1.7", L"Ditta"}});
   EXPECT_EQ(catalogue_.Shown(), std::vector<std::size_t>{3});
   catalogue_.SetFilter(L"", false);
   EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :4 )");
@@ -280,13 +280,14 @@ TEST_F(Search, RowsCopyAsTabsAndExportAsQuotedCsv) {
   std::wstring text = RowsAsText(catalogue_, {0});
   EXPECT_EQ(text.substr(0, text.find(L"\r\n")),
             L"ID\tNome\tClassName\tClassID\tEseguibile\tNome modulo\tThreding model\tVersione\t"
-            L"V.ind Prog ID\tStato\tAmbito");
+            L"V.ind Prog ID\tStato\tAmbito\tVersione file\tProduttore");
   EXPECT_EQ(text.substr(text.find(L"\r\n") + 2),
-            L"1\tNome di Mod0\tMod0\t{0}\t\tC:\\a\\uno.dll\t\t1,\"2\"\t\t\tmacchina\r\n");
+            L"1\tNome di Mod0\tMod0\t{0}\t\tC:\\a\\uno.dll\t\t1,\"2\"\t\t\tmacchina\t\t\r\n");
   std::string csv = RowsAsCsv(catalogue_, {0});
   EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
-  EXPECT_NE(csv.find("\r\n1,Nome di Mod0,Mod0,{0},,C:\\a\\uno.dll,,\"1,\"\"2\"\"\",,,macchina\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      csv.find("\r\n1,Nome di Mod0,Mod0,{0},,C:\\a\\uno.dll,,\"1,\"\"2\"\"\",,,macchina,,\r\n"),
+      std::string::npos)
       << csv;
   EXPECT_EQ(Utf8(L"è\u20AC"), "\xC3\xA8\xE2\x82\xAC");
 }
@@ -307,10 +308,11 @@ TEST(CatalogueColumns, HeadersAndWidthsAsTheWindowShowsThem) {
     headers.emplace_back(column.header);
     width += column.widthTwips;
   }
-  EXPECT_EQ(headers, (std::vector<std::wstring>{
-                         L"ID", L"Nome", L"ClassName", L"ClassID", L"Eseguibile", L"Nome modulo",
-                         L"Threding model", L"Versione", L"V.ind Prog ID", L"Stato", L"Ambito"}));
-  EXPECT_EQ(width, 14620);
+  EXPECT_EQ(headers, (std::vector<std::wstring>{L"ID", L"Nome", L"ClassName", L"ClassID",
+                                                L"Eseguibile", L"Nome modulo", L"Threding model",
+                                                L"Versione", L"V.ind Prog ID", L"Stato", L"Ambito",
+                                                L"Versione file", L"Produttore"}));
+  EXPECT_EQ(width, 17060);
 }
 
 #ifdef _WIN32

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "browser/registered_file.h"
+#include "common/texts.h"
 #include "platform/files.h"
 
 namespace corvalinde {
@@ -16,6 +17,11 @@ std::wstring Expanded(const std::wstring& text) {
   size = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
   expanded.resize(size > 0 ? size - 1 : 0);
   return expanded;
+}
+
+std::wstring VersionText(const std::array<std::uint16_t, 4>& parts) {
+  return std::to_wstring(parts[0]) + L"." + std::to_wstring(parts[1]) + L"." +
+         std::to_wstring(parts[2]) + L"." + std::to_wstring(parts[3]);
 }
 
 bool Post(HWND window, std::unique_ptr<StatusBatch> batch) {
@@ -41,14 +47,22 @@ void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> 
     for (const FileToCheck& file : files) {
       if (*stop) return;
       std::wstring path = RegisteredFile(file.cell, file.commandLine, exists, Expanded);
-      batch->statuses.emplace_back(file.row, FileStatus(path, exists));
+      ModuleCatalogue::FileFacts facts{file.row, FileStatus(path, exists), {}, {}};
+      // Read as data, never loaded: no code of the file runs.
+      if (!path.empty() && facts.status != texts::kStatusMissing) {
+        if (auto resource = platform::ReadVersionResource(path)) {
+          facts.version = VersionText(resource->fileVersion);
+          facts.maker = resource->company;
+        }
+      }
+      batch->facts.push_back(std::move(facts));
       if (Clock::now() - last >= kEvery) {
         if (!Post(window, std::move(batch))) return;
         batch = std::make_unique<StatusBatch>(StatusBatch{generation, {}});
         last = Clock::now();
       }
     }
-    if (!batch->statuses.empty() && !*stop) Post(window, std::move(batch));
+    if (!batch->facts.empty() && !*stop) Post(window, std::move(batch));
   }).detach();
 }
 

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "browser/module_catalogue.h"
+
 namespace corvalinde {
 
 inline constexpr UINT kStatusBatchMessage = WM_APP + 20;
@@ -25,7 +27,7 @@ struct FileToCheck {
 
 struct StatusBatch {
   unsigned generation;  // a batch of an older load is dropped
-  std::vector<std::pair<std::size_t, std::wstring>> statuses;
+  std::vector<ModuleCatalogue::FileFacts> facts;
 };
 
 // Checks `files` and posts their statuses to `window`; stops early once `stop` is set.

@@ -68,10 +68,10 @@ void View::StopChecks() {
   generation_ = 0;
 }
 
-void View::TakeStatuses(unsigned generation,
-                        const std::vector<std::pair<std::size_t, std::wstring>>& statuses) {
+void View::TakeFileFacts(unsigned generation,
+                         const std::vector<ModuleCatalogue::FileFacts>& facts) {
   if (generation != generation_) return;
-  catalogue_.SetStatuses(statuses);
+  catalogue_.SetFileFacts(facts);
   Refill(false);
 }
 

@@ -58,9 +58,8 @@ class View final : public ListDrawing {
   void StartChecks();
   // Its batches still queued are dropped too: no check has generation 0.
   void StopChecks();
-  // A batch of "Stato" from the checks, unless it belongs to checks stopped since.
-  void TakeStatuses(unsigned generation,
-                    const std::vector<std::pair<std::size_t, std::wstring>>& statuses);
+  // A batch of what the checks found, unless it belongs to checks stopped since.
+  void TakeFileFacts(unsigned generation, const std::vector<ModuleCatalogue::FileFacts>& facts);
 
   // The list's selection, as the catalogue's selected row.
   void SelectPosition(int position);

@@ -203,7 +203,7 @@ void OnCommand(View& view, WPARAM wParam) {
 
 void OnStatusBatch(View& view, LPARAM lParam) {
   std::unique_ptr<StatusBatch> batch(reinterpret_cast<StatusBatch*>(lParam));
-  view.TakeStatuses(batch->generation, batch->statuses);
+  view.TakeFileFacts(batch->generation, batch->facts);
 }
 
 LRESULT OnColourStatic(HWND control, WPARAM deviceContext) {

@@ -173,7 +173,7 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   return folder + L"/" + name;
 }
 
-std::optional<std::array<std::uint16_t, 4>> FileVersion(const std::wstring&) {
+std::optional<VersionResource> ReadVersionResource(const std::wstring&) {
   return std::nullopt;  // no version resources here
 }
 

@@ -205,7 +205,7 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   return folder + L"\\" + name;
 }
 
-std::optional<std::array<std::uint16_t, 4>> FileVersion(const std::wstring& path) {
+std::optional<VersionResource> ReadVersionResource(const std::wstring& path) {
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   if (size == 0) return std::nullopt;
@@ -217,9 +217,25 @@ std::optional<std::array<std::uint16_t, 4>> FileVersion(const std::wstring& path
       length < sizeof *fixed) {
     return std::nullopt;
   }
-  return std::array<std::uint16_t, 4>{
-      HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-      HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
+  VersionResource resource;
+  resource.fileVersion = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                          HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
+  struct Translation {
+    WORD language, codePage;
+  }* translations = nullptr;
+  if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                     reinterpret_cast<void**>(&translations), &length) &&
+      length >= sizeof *translations) {
+    wchar_t query[64];
+    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", translations->language,
+             translations->codePage);
+    wchar_t* company = nullptr;
+    if (VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&company), &length) &&
+        company && length > 0) {
+      resource.company.assign(company, wcsnlen(company, length));
+    }
+  }
+  return resource;
 }
 
 std::wstring FullPath(const std::wstring& path) {
