@@ -73,6 +73,12 @@ bool PrepareHostProcess(const std::wstring& token) {
   g_channel = channel.release();
   g_written = written.release();
   SilenceStandardStreams();
+  // The window manager and OLE, which the program loads only when it calls them, are loaded
+  // here as a host always loaded them, before the module: their start-up does not then run
+  // inside the module's load, with its error mode and search path (once seen to fail there
+  // under load, "internal error").
+  LoadLibraryW(L"user32.dll");
+  LoadLibraryW(L"ole32.dll");
   // Like regsvr32, no DLL from whatever folder we were started in.
   SetDllDirectoryW(L"");
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
