@@ -1,7 +1,6 @@
 #include "registration/capture_to_file.h"
 
 #include "common/first_lines.h"
-#include "common/letter_case.h"
 #include "common/texts.h"
 #include "registration/capture_exclusions.h"
 #include "registration/com_manifest.h"
@@ -65,9 +64,7 @@ std::string FileContent(CaptureResult& capture, const std::wstring& module, cons
 }  // namespace
 
 std::optional<CaptureFormat> CaptureFormatOf(const std::wstring& file) {
-  std::size_t dot = file.find_last_of(L"./\\");
-  if (dot == std::wstring::npos || file[dot] != L'.') return std::nullopt;
-  std::wstring extension = ToLowerText(std::wstring_view(file).substr(dot));
+  const std::wstring extension = LowerExtension(file);
   if (extension == L".reg") return CaptureFormat::Reg;
   if (extension == L".wxs") return CaptureFormat::Wix;
   if (extension == L".manifest") return CaptureFormat::Manifest;

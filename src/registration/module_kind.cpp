@@ -4,10 +4,14 @@
 
 namespace corvalinde {
 
-ModuleKind KindOfModule(const std::wstring& fileName) {
+std::wstring LowerExtension(const std::wstring& fileName) {
   std::size_t dot = fileName.find_last_of(L"./\\");
-  if (dot == std::wstring::npos || fileName[dot] != L'.') return ModuleKind::Library;
-  std::wstring extension = ToLowerText(std::wstring_view(fileName).substr(dot));
+  if (dot == std::wstring::npos || fileName[dot] != L'.') return {};
+  return ToLowerText(std::wstring_view(fileName).substr(dot));
+}
+
+ModuleKind KindOfModule(const std::wstring& fileName) {
+  const std::wstring extension = LowerExtension(fileName);
   if (extension == L".tlb" || extension == L".olb") return ModuleKind::TypeLibrary;
   if (extension == L".exe") return ModuleKind::ServerProgram;
   return ModuleKind::Library;

@@ -9,6 +9,9 @@ namespace corvalinde {
 
 enum class ModuleKind { Library, TypeLibrary, ServerProgram };
 
+// The file name's extension with its dot, in lower case; empty when it has none.
+std::wstring LowerExtension(const std::wstring& fileName);
+
 // ".tlb" and ".olb" are type libraries, ".exe" a server program, in any letter case.
 ModuleKind KindOfModule(const std::wstring& fileName);
 

@@ -165,10 +165,17 @@ std::wstring FoundPath(const std::wstring& path, std::uint32_t& systemError) {
         },
         std::wstring());
   }
-  DWORD attributes = found.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(found.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    systemError = found.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
-    if (attributes != INVALID_FILE_ATTRIBUTES) systemError = ERROR_ACCESS_DENIED;
+  if (found.empty()) {
+    systemError = ERROR_FILE_NOT_FOUND;
+    return {};
+  }
+  DWORD attributes = GetFileAttributesW(found.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    systemError = GetLastError();
+    return {};
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    systemError = ERROR_ACCESS_DENIED;  // as LoadLibrary answers for a folder
     return {};
   }
   return found;
