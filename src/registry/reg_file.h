@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "platform/registry.h"
@@ -23,6 +24,8 @@ struct RegFileRoot {
   platform::RegKey key = 0;
   std::wstring subKey;  // under `key`; empty: the key itself
   std::wstring name;    // what the file calls it
+  // Its own line even without values: a backup must give back an empty key too.
+  bool listed = false;
 };
 
 // Why a writing stopped before the end: a key that is a symbolic link (never followed: it may
@@ -41,11 +44,10 @@ struct RegFileText {
 };
 
 // Everything under each root, depth first in the registry's order. A root's own line is written
-// only when it holds values; every key below it is written, empty or not, as Registry Editor
-// does. A root that does not exist writes nothing. A stop leaves the text unfinished: it is for
-// no file.
-// `keep`, when given, says which values go into the text: the key as the file names it, the
-// value's name (empty for the default), type and data.
+// only when it holds values (or is `listed`); every key below it is written, empty or not, as
+// Registry Editor does. A root that does not exist writes nothing. A stop leaves the text
+// unfinished: it is for no file. `keep`, when given, says which values go into the text: the key as
+// the file names it, the value's name (empty for the default), type and data.
 using RegFileFilter =
     std::function<bool(const std::wstring& key, const std::wstring& name, std::uint32_t type,
                        const std::vector<std::uint8_t>& data)>;
@@ -67,11 +69,13 @@ enum class RegFileProblem {
   NoKey,        // a value before any key
   Unsupported,  // a deletion ("[-key]" or "name"=-): exports never hold them
   RegistryRefused,
+  OutsideClasses,  // a key where no COM class lives, or (removing) one that is no class's own
 };
 
 struct RegFileError {
   RegFileProblem problem;
-  std::size_t line;  // from 1; for NotRegFile, 1
+  std::size_t line;         // from 1; for NotRegFile, 1
+  std::int32_t status = 0;  // the registry's, for RegistryRefused
 };
 
 struct RegFileRead {
@@ -79,9 +83,35 @@ struct RegFileRead {
   std::size_t values = 0;
 };
 
-// Creates each key of the file (with HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
-// HKEY_USERS, HKEY_CURRENT_CONFIG or their short names as roots) and sets each value. Stops at
-// the first problem; what came before it stays written.
+// A file as the reader understood it, nothing written yet: its keys (with HKEY_CLASSES_ROOT,
+// HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG or their short names
+// as roots) in the file's order, each with its values; lines count from 1.
+struct RegFileValue {
+  std::wstring name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  std::size_t line = 0;
+};
+struct RegFileKey {
+  std::size_t line = 0;
+  platform::RegKey root = 0;
+  std::wstring subKey;
+  std::vector<RegFileValue> values;
+};
+struct ParsedRegFile {
+  std::vector<RegFileKey> keys;
+  std::size_t values = 0;
+};
+// The whole file, or its first problem.
+std::variant<ParsedRegFile, RegFileError> ParseRegFile(std::string_view bytes);
+
+// Creates each key and sets its values, in order; stops at the first refusal (RegistryRefused,
+// with the line of the key or value refused), what came before it staying written.
+std::optional<RegFileError> WriteRegFileKeys(const std::vector<RegFileKey>& keys,
+                                             platform::Registry& registry,
+                                             RegFileRead* read = nullptr);
+
+// Both: a file with a problem anywhere writes nothing.
 std::optional<RegFileError> ReadRegFile(std::string_view bytes, platform::Registry& registry,
                                         RegFileRead* read = nullptr);
 

@@ -178,8 +178,7 @@ std::vector<std::pair<std::size_t, std::wstring>> LogicalLines(std::wstring_view
 
 }  // namespace
 
-std::optional<RegFileError> ReadRegFile(std::string_view bytes, platform::Registry& registry,
-                                        RegFileRead* read) {
+std::variant<ParsedRegFile, RegFileError> ParseRegFile(std::string_view bytes) {
   if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') {
     return RegFileError{RegFileProblem::NotRegFile, 1};
   }
@@ -189,13 +188,9 @@ std::optional<RegFileError> ReadRegFile(std::string_view bytes, platform::Regist
   if (lines.empty() || Trimmed(lines.front().second) != kHeader) {
     return RegFileError{RegFileProblem::NotRegFile, 1};
   }
-  RegFileRead counted;
-  platform::RegistryKey key(registry);
+  ParsedRegFile parsed;
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    auto fail = [&](RegFileProblem problem) {
-      if (read) *read = counted;
-      return RegFileError{problem, lines[i].first};
-    };
+    auto fail = [&](RegFileProblem problem) { return RegFileError{problem, lines[i].first}; };
     std::wstring_view line = Trimmed(lines[i].second);
     if (line.empty() || line.front() == L';') continue;
     if (line.front() == L'[') {
@@ -210,10 +205,7 @@ std::optional<RegFileError> ReadRegFile(std::string_view bytes, platform::Regist
       if (!root) return fail(RegFileProblem::UnknownRoot);
       std::wstring_view subKey =
           slash == std::wstring_view::npos ? std::wstring_view() : path.substr(slash + 1);
-      if (key.Create(*root, subKey, platform::kKeyAllAccess) != platform::kRegSuccess) {
-        return fail(RegFileProblem::RegistryRefused);
-      }
-      ++counted.keys;
+      parsed.keys.push_back({lines[i].first, *root, std::wstring(subKey), {}});
       continue;
     }
     std::wstring name;
@@ -232,16 +224,48 @@ std::optional<RegFileError> ReadRegFile(std::string_view bytes, platform::Regist
     if (line == L"-") return fail(RegFileProblem::Unsupported);
     std::optional<ParsedValue> value = ParseData(line);
     if (!value) return fail(RegFileProblem::BadData);
-    if (!key) return fail(RegFileProblem::NoKey);
-    if (registry.SetValue(key.get(), name, value->type, value->data.data(),
-                          static_cast<std::uint32_t>(value->data.size())) !=
-        platform::kRegSuccess) {
-      return fail(RegFileProblem::RegistryRefused);
+    if (parsed.keys.empty()) return fail(RegFileProblem::NoKey);
+    parsed.keys.back().values.push_back(
+        {std::move(name), value->type, std::move(value->data), lines[i].first});
+    ++parsed.values;
+  }
+  return parsed;
+}
+
+std::optional<RegFileError> WriteRegFileKeys(const std::vector<RegFileKey>& keys,
+                                             platform::Registry& registry, RegFileRead* read) {
+  RegFileRead counted;
+  std::optional<RegFileError> error;
+  for (const RegFileKey& fileKey : keys) {
+    platform::RegistryKey key(registry);
+    if (std::int32_t status = key.Create(fileKey.root, fileKey.subKey, platform::kKeyAllAccess)) {
+      error = RegFileError{RegFileProblem::RegistryRefused, fileKey.line, status};
+      break;
     }
-    ++counted.values;
+    ++counted.keys;
+    for (const RegFileValue& value : fileKey.values) {
+      if (std::int32_t status =
+              registry.SetValue(key.get(), value.name, value.type, value.data.data(),
+                                static_cast<std::uint32_t>(value.data.size()))) {
+        error = RegFileError{RegFileProblem::RegistryRefused, value.line, status};
+        break;
+      }
+      ++counted.values;
+    }
+    if (error) break;
   }
   if (read) *read = counted;
-  return std::nullopt;
+  return error;
+}
+
+std::optional<RegFileError> ReadRegFile(std::string_view bytes, platform::Registry& registry,
+                                        RegFileRead* read) {
+  auto parsed = ParseRegFile(bytes);
+  if (auto* error = std::get_if<RegFileError>(&parsed)) {
+    if (read) *read = {};
+    return *error;
+  }
+  return WriteRegFileKeys(std::get<ParsedRegFile>(parsed).keys, registry, read);
 }
 
 }  // namespace corvalinde

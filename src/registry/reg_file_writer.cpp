@@ -65,7 +65,7 @@ class Writer {
  public:
   Writer(Registry& registry, const RegFileFilter& keep) : registry_(registry), keep_(keep) {}
 
-  void Key(platform::RegKey key, const std::wstring& path, bool isRoot, std::size_t depth = 0) {
+  void Key(platform::RegKey key, const std::wstring& path, bool unlisted, std::size_t depth = 0) {
     if (out_.stopped != RegFileStop::None) return;
     if (IsLink(registry_, key)) return Stop(RegFileStop::Link, path);
     if (depth > kDeepestKey) return Stop(RegFileStop::TooDeep, path);
@@ -75,7 +75,7 @@ class Writer {
         info.longestValueName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
           return registry_.EnumValue(key, i, name, size);
         });
-    if (!isRoot || !values.empty()) {
+    if (!unlisted || !values.empty()) {
       out_.text += L"[" + path + L"]\r\n";
       ++out_.keys;
       for (const std::wstring& name : values) {
@@ -159,7 +159,7 @@ RegFileText WriteRegFile(Registry& registry, const std::vector<RegFileRoot>& roo
     RegistryKey key(registry);
     if (registry.OpenKeyItself(root.key, root.subKey, platform::kKeyRead, *key.Out()) ==
         platform::kRegSuccess) {
-      writer.Key(key.get(), root.name, true);
+      writer.Key(key.get(), root.name, !root.listed);
     }
   }
   return writer.Done();

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bytes = RegFileBytes(L"Windows Registry Editor Version 5.00\r\n\r\n[HKCU\\F]\r\n") + bytes;
   }
   platform::inmemory::MemoryRegistry first;
-  ReadRegFile(bytes, first);  // a problem stops it; what came before stays
+  ReadRegFile(bytes, first);  // a problem anywhere writes nothing
   const std::wstring written = Everything(first);
   platform::inmemory::MemoryRegistry second;
   if (ReadRegFile(RegFileBytes(written), second) || Everything(second) != written) std::abort();
