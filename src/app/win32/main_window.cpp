@@ -25,6 +25,7 @@
 #include "platform/win32/tray_shell.h"
 #include "platform/win32/work_in_progress.h"
 #include "registration/host_registrar.h"
+#include "registration/classes_host.h"
 #include "registration/host_side.h"
 
 namespace corvalinde {
@@ -275,8 +276,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // channel behind it was typed by hand: refused below like any other misuse of the switch.
   if (auto host = ParseHostCommand(platform::ArgumentText());
       host && platform::PrepareHostProcess(host->token)) {
-    auto loader = platform::MakeSystemModuleLoader();
-    RunAsHost(*host, *loader, [](std::string_view text) { platform::WriteToParent(text); });
+    auto toParent = [](std::string_view text) { platform::WriteToParent(text); };
+    if (auto action = ClassesActionOf(*host)) {
+      RunClassesHost(*host, *action, *platform::MakeSystemRegistry(), toParent);
+    } else {
+      RunAsHost(*host, *platform::MakeSystemModuleLoader(), toParent);
+    }
     TerminateProcess(GetCurrentProcess(), 0);
   }
   // A silent run shows nothing: it is over before the first window, which would bring in the

@@ -1,0 +1,46 @@
+// Writing a .reg file of classes back, or removing what a backup holds, for every part the
+// file names: this user's classes in this process, the machine's here too when it runs with
+// administrator rights, otherwise in a host started elevated (one prompt) that is handed the
+// file's path and does the machine's part alone. The host reads and checks the file itself:
+// it takes nothing from the program on trust but the path.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/host_launcher.h"
+#include "platform/registry.h"
+#include "registration/host_protocol.h"
+#include "registry/classes_file.h"
+
+namespace corvalinde {
+
+enum class ClassesAction { Remove, Restore };
+
+// The host's modes for them: "D" removes, "W" writes back.
+std::optional<ClassesAction> ClassesActionOf(const HostCommand& command);
+
+// The host's side: the loaded mark at once, then the action on the machine's part of the file
+// the command names, and its report.
+void RunClassesHost(const HostCommand& command, ClassesAction action, platform::Registry& registry,
+                    const std::function<void(std::string_view)>& writeToParent);
+
+std::string ClassesReport(std::wstring_view token, const ClassesDone& done);
+std::optional<ClassesDone> ParseClassesReport(std::string_view output, std::wstring_view token);
+
+// The program's side: the machine's part first (elevated as needed), then the user's; a part
+// that stops stops the rest. Nothing when the user refused the elevation: nothing was done.
+// `activity` is what the window says while an elevated host works.
+struct ClassesHostAccess {
+  platform::HostLauncher& launcher;
+  std::wstring program;
+  bool elevated = false;
+  std::wstring activity{};
+};
+std::optional<ClassesDone> ApplyClassesFile(ClassesAction action, const ClassesFile& file,
+                                            const std::wstring& path, platform::Registry& registry,
+                                            const ClassesHostAccess& host);
+
+}  // namespace corvalinde

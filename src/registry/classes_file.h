@@ -1,0 +1,48 @@
+// A .reg file of COM classes: the copy the browser writes before it removes a class's keys, or
+// a file the user writes back. Only the places classes live are taken: HKEY_CLASSES_ROOT,
+// HKEY_LOCAL_MACHINE\Software\Classes and HKEY_CURRENT_USER\Software\Classes, below them.
+// Each key belongs to the machine (the first two) or to the user, so that a process with
+// administrator rights can be given the machine's part and this user's process keep its own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <variant>
+
+#include "platform/registry.h"
+#include "registry/reg_file.h"
+
+namespace corvalinde {
+
+enum class ClassesPart { Machine, User };
+
+struct ClassesFile {
+  ParsedRegFile content;
+  // Which roots it names.
+  bool classesRoot = false, machineClasses = false, userClasses = false;
+  bool Has(ClassesPart part) const {
+    return part == ClassesPart::User ? userClasses : classesRoot || machineClasses;
+  }
+};
+
+// The file, or its first problem: a key anywhere else is OutsideClasses, at its line.
+std::variant<ClassesFile, RegFileError> ReadClassesFile(std::string_view bytes);
+
+struct ClassesDone {
+  std::optional<RegFileError> error;  // where it stopped; what came before it stays done
+  std::size_t keys = 0;
+  std::size_t values = 0;
+};
+
+// Creates the part's keys and sets their values.
+ClassesDone RestoreClasses(const ClassesFile& file, ClassesPart part, platform::Registry& registry);
+
+// Removes what a backup holds of the part: every key it names, with what is under it (a key
+// already gone counts as nothing). Only a class's own keys are removed, those directly under
+// CLSID or AppID and programmatic identifiers; a backup naming any other key below the roots
+// is refused (OutsideClasses, nothing removed), and so is one naming HKEY_CLASSES_ROOT, which
+// is no single place. `keys` counts the file's keys removed.
+ClassesDone RemoveClasses(const ClassesFile& file, ClassesPart part, platform::Registry& registry);
+
+}  // namespace corvalinde
