@@ -116,6 +116,16 @@ class Registry {
   virtual std::int32_t EnumValue(RegKey key, std::uint32_t index, wchar_t* name,
                                  std::uint32_t* nameSize) = 0;
   virtual std::int32_t QueryInfoKey(RegKey key, RegKeyInfo& info) = 0;
+  // EnumValue that also gives the value's type and data, as QueryValue does, in one call where
+  // the system has one. kMoreData when the name or the data does not fit: the sizes then say
+  // nothing sure, and the value is to be read with EnumValue and QueryValue, as this does.
+  virtual std::int32_t EnumValueData(RegKey key, std::uint32_t index, wchar_t* name,
+                                     std::uint32_t* nameSize, std::uint32_t* type,
+                                     std::uint8_t* data, std::uint32_t* dataSize) {
+    std::int32_t status = EnumValue(key, index, name, nameSize);
+    if (status != kRegSuccess) return status;
+    return QueryValue(key, std::wstring_view(name, *nameSize), type, data, dataSize);
+  }
 
   // Replaces %NAME% references; returns the characters the result needs, NUL included (0 on
   // failure). Writes nothing when `size` is too small.

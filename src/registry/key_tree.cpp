@@ -8,11 +8,12 @@ namespace corvalinde {
 
 std::vector<std::wstring> ListedNames(
     std::uint32_t longest,
-    const std::function<std::int32_t(std::uint32_t, wchar_t*, std::uint32_t*)>& enumerateAt) {
+    const std::function<std::int32_t(std::uint32_t, wchar_t*, std::uint32_t*)>& enumerateAt,
+    std::uint32_t most) {
   constexpr std::size_t kLongestName = 32768;  // value names go to 16,383 characters
   std::vector<std::wstring> names;
   std::vector<wchar_t> buffer(std::min<std::size_t>(std::size_t{longest} + 1, kLongestName));
-  for (std::uint32_t index = 0;;) {
+  for (std::uint32_t index = 0; index < most;) {
     auto size = static_cast<std::uint32_t>(buffer.size());
     std::int32_t status = enumerateAt(index, buffer.data(), &size);
     if (status == platform::kRegMoreData && buffer.size() < kLongestName) {

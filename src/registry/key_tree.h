@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,10 +14,12 @@ namespace corvalinde {
 
 // The names `enumerateAt(index, buffer, size)` lists (an EnumKey or EnumValue), with a buffer
 // sized for the longest name the key reported and grown when a longer one arrives (the key
-// changed in between): every name the registry allows is listed whole.
+// changed in between): every name the registry allows is listed whole. At most `most` names:
+// with the count the key reported, the call that would find no more is spared.
 std::vector<std::wstring> ListedNames(
     std::uint32_t longest,
-    const std::function<std::int32_t(std::uint32_t, wchar_t*, std::uint32_t*)>& enumerateAt);
+    const std::function<std::int32_t(std::uint32_t, wchar_t*, std::uint32_t*)>& enumerateAt,
+    std::uint32_t most = UINT32_MAX);
 
 // The key's sub-key names, in the registry's order; none when it cannot be listed.
 std::vector<std::wstring> SubKeyNames(platform::Registry& registry, platform::RegKey key);

@@ -1,5 +1,9 @@
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <optional>
 
+#include "common/letter_case.h"
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
 #include "registry/key_tree.h"
@@ -67,26 +71,44 @@ class Writer {
 
   void Key(platform::RegKey key, const std::wstring& path, bool unlisted, std::size_t depth = 0) {
     if (out_.stopped != RegFileStop::None) return;
-    if (IsLink(registry_, key)) return Stop(RegFileStop::Link, path);
     if (depth > kDeepestKey) return Stop(RegFileStop::TooDeep, path);
     platform::RegKeyInfo info;
     if (registry_.QueryInfoKey(key, info) != platform::kRegSuccess) return;
-    std::vector<std::wstring> values = ListedNames(
-        info.longestValueName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
-          return registry_.EnumValue(key, i, name, size);
-        });
-    if (!unlisted || !values.empty()) {
-      out_.text += L"[" + path + L"]\r\n";
-      ++out_.keys;
-      for (const std::wstring& name : values) {
-        if (!Value(key, path, name)) return Stop(RegFileStop::TooLarge, path);
+    std::wstring lines;  // the key's values, written once the key is known to be no link
+    std::size_t written = 0;
+    bool listed = false;
+    auto take = [&](const std::wstring& name, std::uint32_t type, std::uint32_t size) {
+      if (type == platform::kRegLink && ToUpperText(name) == L"SYMBOLICLINKVALUE") {
+        Stop(RegFileStop::Link, path);
+        return false;
       }
-      out_.text += L"\r\n";
+      listed = true;
+      std::vector<std::uint8_t> data(buffer_.begin(), buffer_.begin() + size);
+      if (keep_ && !keep_(path, name, type, data)) return true;
+      // A byte takes less than four characters.
+      constexpr std::size_t kCharacter = sizeof(std::uint16_t);
+      if ((out_.text.size() + lines.size() + name.size() + 4 * std::size_t{size} + 32) *
+              kCharacter >
+          kLargestRegFile) {
+        Stop(RegFileStop::TooLarge, path);
+        return false;
+      }
+      lines += RegFileValueLine(name, type, data) + L"\r\n";
+      ++written;
+      return true;
+    };
+    if (!EachValue(key, info, take)) return;
+    if (!unlisted || listed) {
+      out_.text += L"[" + path + L"]\r\n" + lines + L"\r\n";
+      ++out_.keys;
+      out_.values += written;
     }
     std::vector<std::wstring> subKeys = ListedNames(
-        info.longestSubKeyName, [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
+        info.longestSubKeyName,
+        [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
           return registry_.EnumKey(key, i, name, size);
-        });
+        },
+        info.subKeys);
     for (const std::wstring& name : subKeys) {
       RegistryKey sub(registry_);
       if (registry_.OpenKeyItself(key, name, platform::kKeyRead, *sub.Out()) ==
@@ -104,28 +126,55 @@ class Writer {
     out_.stoppedAt = path;
   }
 
-  // False when the value would take the text past kLargestRegFile (a byte takes less than four
-  // characters).
-  bool Value(platform::RegKey key, const std::wstring& path, const std::wstring& name) {
-    // One call for most values: the buffer of the last one, grown when a value needs more.
-    std::uint32_t type = 0, size = 0;
+  using TakeValue =
+      std::function<bool(const std::wstring& name, std::uint32_t type, std::uint32_t size)>;
+
+  // Each value of the key, its data in buffer_, in the registry's order, until `take` says
+  // no (false then). Read with its name in one call where both fit, else by its name, the
+  // buffers grown as it needs; a value gone meanwhile is left out.
+  bool EachValue(platform::RegKey key, const platform::RegKeyInfo& info, const TakeValue& take) {
+    std::vector<wchar_t> name(std::min<std::size_t>(std::size_t{info.longestValueName} + 1, 32768));
+    for (std::uint32_t index = 0; index < info.values; ++index) {
+      auto nameSize = static_cast<std::uint32_t>(name.size());
+      auto size = static_cast<std::uint32_t>(buffer_.size());
+      std::uint32_t type = 0;
+      std::int32_t status =
+          registry_.EnumValueData(key, index, name.data(), &nameSize, &type, buffer_.data(), &size);
+      if (status == platform::kRegMoreData) {
+        std::optional<std::wstring> named = NameAt(key, index, info.longestValueName);
+        if (!named) return true;
+        if (!Read(key, *named, type, size)) continue;
+        if (!take(*named, type, size)) return false;
+        continue;
+      }
+      if (status != platform::kRegSuccess) return true;  // the key changed meanwhile
+      if (!take(std::wstring(name.data(), nameSize), type, size)) return false;
+    }
+    return true;
+  }
+
+  std::optional<std::wstring> NameAt(platform::RegKey key, std::uint32_t index,
+                                     std::uint32_t longest) {
+    std::vector<std::wstring> names = ListedNames(
+        longest,
+        [&](std::uint32_t i, wchar_t* name, std::uint32_t* size) {
+          return registry_.EnumValue(key, index + i, name, size);
+        },
+        1);
+    if (names.empty()) return std::nullopt;
+    return names.front();
+  }
+
+  // The value's data into buffer_, grown as needed; false when it is gone.
+  bool Read(platform::RegKey key, const std::wstring& name, std::uint32_t& type,
+            std::uint32_t& size) {
     std::int32_t status = platform::kRegMoreData;
     while (status == platform::kRegMoreData) {
       size = static_cast<std::uint32_t>(buffer_.size());
       status = registry_.QueryValue(key, name, &type, buffer_.data(), &size);
       if (status == platform::kRegMoreData) buffer_.resize(size);
     }
-    if (status != platform::kRegSuccess) return true;  // gone meanwhile
-    std::vector<std::uint8_t> data(buffer_.begin(), buffer_.begin() + size);
-    if (keep_ && !keep_(path, name, type, data)) return true;
-    constexpr std::size_t kCharacter = sizeof(std::uint16_t);
-    if ((out_.text.size() + name.size() + 4 * std::size_t{size} + 32) * kCharacter >
-        kLargestRegFile) {
-      return false;
-    }
-    out_.text += RegFileValueLine(name, type, data) + L"\r\n";
-    ++out_.values;
-    return true;
+    return status == platform::kRegSuccess;
   }
 
   Registry& registry_;

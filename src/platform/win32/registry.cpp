@@ -118,6 +118,20 @@ class Win32Registry final : public Registry {
     if (status == ERROR_SUCCESS) *nameSize = size;
     return status;
   }
+  std::int32_t EnumValueData(RegKey key, std::uint32_t index, wchar_t* name,
+                             std::uint32_t* nameSize, std::uint32_t* type, std::uint8_t* data,
+                             std::uint32_t* dataSize) override {
+    if (!nameSize || !type || !dataSize) return ERROR_INVALID_PARAMETER;
+    DWORD size = *nameSize, valueType = 0, valueSize = *dataSize;
+    LONG status =
+        RegEnumValueW(ToHkey(key), index, name, &size, nullptr, &valueType, data, &valueSize);
+    if (status == ERROR_SUCCESS) {
+      *nameSize = size;
+      *type = valueType;
+      *dataSize = valueSize;
+    }
+    return status;
+  }
   std::int32_t QueryInfoKey(RegKey key, RegKeyInfo& info) override {
     DWORD subKeys = 0, longestSubKey = 0, values = 0, longestValue = 0;
     LONG status = RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, &subKeys, &longestSubKey,
