@@ -203,6 +203,58 @@ inline constexpr std::wstring_view kSearchExecutable = L"e&seguibile";
 inline constexpr std::wstring_view kSearchModule = L"&modulo (DLL)";
 inline constexpr std::wstring_view kSearchButton = L"R&icerca";
 
+// The browser's clean-up: removing what is left of classes whose file is gone, after a backup,
+// and writing a backup (or any .reg file of classes) back.
+inline constexpr std::wstring_view kRemoveOrphans = L"Rimuovi voci &orfane...";
+inline constexpr std::wstring_view kRestoreRegFile = L"Ripristina da .re&g...";
+inline constexpr std::wstring_view kNoOrphans =
+    L"Nessuna voce orfana da rimuovere: nessuna classe delle righe indicate ha \"file "
+    L"mancante\" ed è ancora registrata.";
+inline constexpr std::wstring_view kAskRemoveStart = L"Rimuovere le voci di ";
+inline constexpr std::wstring_view kAskRemoveEnd =
+    L" classi il cui file è mancante?\r\nPrima sarà scritta una copia di sicurezza. Chiavi da "
+    L"rimuovere:";
+inline constexpr std::wstring_view kRemovingOrphans = L"Rimozione delle voci orfane";
+inline constexpr std::wstring_view kRemovedStart = L"Rimosse ";
+inline constexpr std::wstring_view kRemovedClasses = L" classi (";
+inline constexpr std::wstring_view kRemovedKeys = L" chiavi). Copia di sicurezza: ";
+inline constexpr std::wstring_view kBackupFailed =
+    L"Impossibile scrivere la copia di sicurezza: nulla è stato rimosso.";
+inline constexpr std::wstring_view kBackupNoFolder = L"Impossibile creare la cartella ";
+inline constexpr std::wstring_view kBackupLink = L"Una chiave è un collegamento simbolico: ";
+inline constexpr std::wstring_view kBackupTooDeep = L"Chiavi annidate troppo in profondità: ";
+inline constexpr std::wstring_view kBackupTooLarge = L"La copia supererebbe i 64 MB: ";
+inline constexpr std::wstring_view kRemovalStopped = L"Rimozione interrotta (copia di sicurezza: ";
+inline constexpr std::wstring_view kKeysRemoved = L"Chiavi rimosse: ";
+inline constexpr std::wstring_view kNothingRemoved = L"Nulla è stato rimosso.";
+inline constexpr std::wstring_view kRestoreTitle = L"Ripristina da .reg";
+inline constexpr std::wstring_view kRestoreFilter = L"File di registro (*.reg)|*.reg";
+inline constexpr std::wstring_view kAskRestoreStart = L"Ripristinare da ";
+inline constexpr std::wstring_view kAskRestoreKeys = L"?\r\n";
+inline constexpr std::wstring_view kAskRestoreValues = L" chiavi e ";
+inline constexpr std::wstring_view kAskRestoreRoots = L" valori, sotto:";
+inline constexpr std::wstring_view kRestoringFrom = L"Ripristino da ";
+inline constexpr std::wstring_view kRestoredStart = L"Ripristinate ";
+inline constexpr std::wstring_view kRestoredKeys = L" chiavi (";
+inline constexpr std::wstring_view kRestoredValues = L" valori) da ";
+inline constexpr std::wstring_view kRestoreRefused = L"Nulla è stato scritto. Il file ";
+inline constexpr std::wstring_view kRestoreUnreadable = L" non si può leggere.";
+inline constexpr std::wstring_view kAtLine = L", riga ";
+inline constexpr std::wstring_view kRestoreStopped = L"Ripristino interrotto: ";
+inline constexpr std::wstring_view kNothingWritten = L"Nulla è stato scritto.";
+// Why a .reg file is refused, or a writing stopped.
+inline constexpr std::wstring_view kRegNotRegFile =
+    L"non è un file di registro (\"Windows Registry Editor Version 5.00\")";
+inline constexpr std::wstring_view kRegUnknownRoot = L"radice sconosciuta";
+inline constexpr std::wstring_view kRegBadLine = L"riga non valida";
+inline constexpr std::wstring_view kRegBadData = L"dato non leggibile";
+inline constexpr std::wstring_view kRegNoKey = L"valore prima di ogni chiave";
+inline constexpr std::wstring_view kRegUnsupported = L"cancellazione, non ammessa";
+inline constexpr std::wstring_view kRegOutsideClasses =
+    L"chiave fuori dalle classi COM (ammesse: HKEY_CLASSES_ROOT, "
+    L"HKEY_LOCAL_MACHINE\\Software\\Classes, HKEY_CURRENT_USER\\Software\\Classes)";
+inline constexpr std::wstring_view kRegRefused = L"il registro rifiuta: ";
+
 // Input box.
 inline constexpr std::wstring_view kOk = L"OK";
 

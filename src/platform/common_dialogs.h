@@ -13,6 +13,8 @@
 namespace corvalinde::platform {
 
 inline constexpr std::uint32_t kOfnFileMustExist = 0x1000;
+// The current folder stays where it was, not the chosen file's (which could not be deleted).
+inline constexpr std::uint32_t kOfnNoChangeDir = 0x0008;
 
 struct OpenFileRequest {
   std::wstring filter;

@@ -71,5 +71,8 @@ bool MakeFolder(const std::wstring& folder);
 // The user's own folder for programs' settings: %APPDATA% on Windows; elsewhere $APPDATA when
 // set, else $HOME/.config. Empty when there is none.
 std::wstring UserSettingsFolder();
+// The user's own folder for programs' data that stays on this machine: %LOCALAPPDATA% on
+// Windows; elsewhere $LOCALAPPDATA when set, else $HOME/.local/share. Empty when there is none.
+std::wstring UserLocalDataFolder();
 
 }  // namespace corvalinde::platform

@@ -1,11 +1,10 @@
 #include "registry/classes_file.h"
 
-#include <array>
 #include <optional>
 #include <string>
 
 #include "common/letter_case.h"
-#include "registry/key_tree.h"
+#include "platform/registry_key.h"
 
 namespace corvalinde {
 namespace {
@@ -36,31 +35,21 @@ std::optional<ClassesPlace> PlaceOf(const RegFileKey& key) {
 
 // The keys that hold every class's entries, or the shell's: never one class's own.
 bool IsSharedKey(const std::wstring& upperName) {
-  static constexpr std::array<std::wstring_view, 18> kShared = {L"CLSID",
-                                                                L"APPID",
-                                                                L"INTERFACE",
-                                                                L"TYPELIB",
-                                                                L"WOW6432NODE",
-                                                                L"RECORD",
-                                                                L"MIME",
-                                                                L"INSTALLER",
-                                                                L"PROTOCOLS",
-                                                                L"COMPONENT CATEGORIES",
-                                                                L"MEDIA TYPE",
-                                                                L"*",
-                                                                L"DIRECTORY",
-                                                                L"FOLDER",
-                                                                L"SYSTEMFILEASSOCIATIONS",
-                                                                L"DRIVE",
-                                                                L"APPLICATIONS",
-                                                                L"ALLFILESYSTEMOBJECTS"};
-  for (std::wstring_view shared : kShared) {
-    if (upperName == shared) return true;
-  }
+  constexpr std::wstring_view kShared =
+      L"|CLSID|APPID|INTERFACE|TYPELIB|WOW6432NODE|RECORD|MIME|INSTALLER|PROTOCOLS|"
+      L"COMPONENT CATEGORIES|MEDIA TYPE|*|DIRECTORY|FOLDER|SYSTEMFILEASSOCIATIONS|DRIVE|"
+      L"APPLICATIONS|ALLFILESYSTEMOBJECTS|";
+  if (kShared.find(L"|" + upperName + L"|") != std::wstring_view::npos) return true;
   return upperName.empty() || upperName.front() == L'.';  // a file type
 }
 
-// A key a removal may take away whole: a class, an application, or a programmatic identifier.
+bool IsBelow(const std::wstring& path, const std::wstring& top) {
+  return path.size() > top.size() && path[top.size()] == L'\\' &&
+         ToUpperText(std::wstring_view(path).substr(0, top.size())) == ToUpperText(top);
+}
+
+}  // namespace
+
 bool IsClassOwnKey(const std::wstring& path) {
   std::wstring upper = ToUpperText(path);
   std::size_t slash = upper.find(L'\\');
@@ -70,13 +59,6 @@ bool IsClassOwnKey(const std::wstring& path) {
   return (container == L"CLSID" || container == L"APPID") && !name.empty() &&
          name.find(L'\\') == std::wstring_view::npos;
 }
-
-bool IsBelow(const std::wstring& path, const std::wstring& top) {
-  return path.size() > top.size() && path[top.size()] == L'\\' &&
-         ToUpperText(std::wstring_view(path).substr(0, top.size())) == ToUpperText(top);
-}
-
-}  // namespace
 
 std::variant<ClassesFile, RegFileError> ReadClassesFile(std::string_view bytes) {
   auto parsed = ParseRegFile(bytes);
@@ -109,36 +91,33 @@ ClassesDone RestoreClasses(const ClassesFile& file, ClassesPart part,
 ClassesDone RemoveClasses(const ClassesFile& file, ClassesPart part, platform::Registry& registry) {
   // Every key first: a file that names one key it may not remove removes none.
   std::vector<const RegFileKey*> keys;
-  std::wstring top;
+  const RegFileKey* top = nullptr;
   for (const RegFileKey& key : file.content.keys) {
     ClassesPlace place = *PlaceOf(key);
     if (place.part != part) continue;
-    if (!top.empty() && IsBelow(key.subKey, top)) {
-      keys.push_back(&key);
-      continue;
+    if (!top || key.root != top->root || !IsBelow(key.subKey, top->subKey)) {
+      if (key.root == platform::kHkeyClassesRoot || !IsClassOwnKey(place.path)) {
+        return {RegFileError{RegFileProblem::OutsideClasses, key.line}};
+      }
+      top = &key;
     }
-    if (key.root == platform::kHkeyClassesRoot || !IsClassOwnKey(place.path)) {
-      return {RegFileError{RegFileProblem::OutsideClasses, key.line}};
-    }
-    top = key.subKey;
     keys.push_back(&key);
   }
+  // The file lists a key before those under it: backwards, each key is empty when its turn
+  // comes, unless something was put in it since the copy, which is then not removed. A link
+  // is removed itself, never followed.
   ClassesDone done;
-  top.clear();
-  bool topRemoved = false;
-  for (const RegFileKey* key : keys) {
-    if (!top.empty() && IsBelow(key->subKey, top)) {
-      done.keys += topRemoved;
-      continue;
-    }
-    top = key->subKey;
-    std::int32_t status = DeleteKeyTree(registry, key->root, top);
-    topRemoved = status == platform::kRegSuccess;
-    if (!topRemoved && status != platform::kRegNotFound) {
-      done.error = RegFileError{RegFileProblem::RegistryRefused, key->line, status};
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+    platform::RegistryKey opened(registry);
+    std::int32_t status =
+        registry.OpenKeyItself((*key)->root, (*key)->subKey, platform::kKeyDelete, *opened.Out());
+    if (status == platform::kRegNotFound) continue;  // gone already
+    if (status == platform::kRegSuccess) status = registry.DeleteOpenKey(opened.get());
+    if (status != platform::kRegSuccess) {
+      done.error = RegFileError{RegFileProblem::RegistryRefused, (*key)->line, status};
       return done;
     }
-    done.keys += topRemoved;
+    ++done.keys;
   }
   return done;
 }

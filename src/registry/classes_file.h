@@ -35,11 +35,17 @@ struct ClassesDone {
   std::size_t values = 0;
 };
 
+// Whether a removal may take the key (its path below the classes' root) away whole: a class
+// (CLSID\{…}), an application (AppID\{…}) or a programmatic identifier, not a key every class
+// or the shell shares, nor a file type.
+bool IsClassOwnKey(const std::wstring& path);
+
 // Creates the part's keys and sets their values.
 ClassesDone RestoreClasses(const ClassesFile& file, ClassesPart part, platform::Registry& registry);
 
-// Removes what a backup holds of the part: every key it names, with what is under it (a key
-// already gone counts as nothing). Only a class's own keys are removed, those directly under
+// Removes what a backup holds of the part: every key it names, those under a key first (a key
+// already gone counts as nothing; one that holds a key the file does not name stays, and the
+// removal stops there). Only a class's own keys are removed, those directly under
 // CLSID or AppID and programmatic identifiers; a backup naming any other key below the roots
 // is refused (OutsideClasses, nothing removed), and so is one naming HKEY_CLASSES_ROOT, which
 // is no single place. `keys` counts the file's keys removed.

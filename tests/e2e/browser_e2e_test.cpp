@@ -2,7 +2,7 @@
 // its file name, and gone after unregistering and "Refresh".
 #include <gtest/gtest.h>
 
-#include "tray_app.h"
+#include "browser_fixture.h"
 
 #include <commctrl.h>
 
@@ -10,77 +10,6 @@ namespace corvalinde::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-
-void RunCommandLine(const std::wstring& arguments) {
-  AppProcess run(ProgramPath(), arguments);
-  auto box = run.WaitForMessageBox(20s);
-  ASSERT_TRUE(box.has_value()) << testing::PrintToString(arguments);
-  PressButton(box->window, L"OK");
-  EXPECT_EQ(run.WaitForExit(10s), std::optional<DWORD>(0)) << testing::PrintToString(box->text);
-}
-
-// The row count in "Lista moduli registrati ( Numero moduli :N )", or -1.
-long RowCount(HWND browser) {
-  std::wstring caption = WindowText(browser);
-  const std::wstring prefix = L"Lista moduli registrati ( Numero moduli :";
-  if (caption.rfind(prefix, 0) != 0 || caption.size() < prefix.size() + 2 ||
-      caption.substr(caption.size() - 2) != L" )") {
-    return -1;
-  }
-  return std::stol(caption.substr(prefix.size(), caption.size() - prefix.size() - 2));
-}
-
-HKEY CreateKey(const std::wstring& name) {
-  HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                  nullptr);
-  return key;
-}
-
-class Browser : public TrayApp {
- protected:
-  // Searches the module column for `name`; the result message's text.
-  std::wstring SearchModule(HWND browser, const std::wstring& name) {
-    PressButton(browser, L"modulo (DLL)");
-    HWND moduleBox = FindChild(browser, L"Edit", 2);  // after the filter and the executable
-    WaitUntil([&] { return moduleBox && IsWindowEnabled(moduleBox); }, 5s);
-    if (!moduleBox || !IsWindowEnabled(moduleBox)) return L"(module box not usable)";
-    SetText(moduleBox, name);
-    PressButton(browser, L"Ricerca");
-    auto result = app_.WaitForMessageBox(30s);
-    if (!result) return L"(no result)";
-    EXPECT_EQ(result->title, L"Risultato ricerca");
-    PressButton(result->window, L"OK");
-    WaitGone(result->window);
-    return result->text;
-  }
-
-  HWND OpenBrowser() { return Open(TrayCommand::ModuleList, L"CorvalindeModuli"); }
-
-  // The first row shown selected by a click, the list having the keyboard. Clicked again
-  // (three times at most) until it is: a window just shown can spend a click on becoming the
-  // active one. No key is pressed: one still on its way would reach whatever opens next.
-  static bool SelectFirstRow(HWND list) {
-    RECT header{};
-    GetWindowRect(FindChild(list, L"SysHeader32"), &header);
-    const POINT firstRow{40, header.bottom - header.top + 8};
-    constexpr UINT kSelectedCount = 0x1000 + 50;  // LVM_GETSELECTEDCOUNT
-    for (int clicks = 0; clicks < 3; ++clicks) {
-      ClickOn(list, firstRow);
-      if (WaitUntil(
-              [&] {
-                return FocusOf(list) == list && SendMessageW(list, kSelectedCount, 0, 0) == 1 &&
-                       ListView_GetNextItem(list, -1, LVNI_SELECTED) == 0;
-              },
-              1s)) {
-        return true;
-      }
-    }
-    return false;
-  }
-
-  std::wstring module_ = TestModule(L"testmod_good");
-};
 
 TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   // A key with the longest name Windows allows, listed among the first: it must not end the
@@ -163,14 +92,8 @@ TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
   const std::wstring classKey = L"CLSID\\{C0B7A11D-0000-4000-8000-0000000C105E}";
   const std::wstring settings = ProgramFolder() + L"\\opz.dat";
   DeleteFileW(settings.c_str());
-  auto setDefault = [](const std::wstring& key, const std::wstring& text) {
-    HKEY opened = CreateKey(key);
-    RegSetValueExW(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(opened);
-  };
-  setDefault(L"Corvalinde.CloseWindows\\CLSID", classKey.substr(6));
-  setDefault(classKey + L"\\InprocServer32", module);
+  SetText(L"Corvalinde.CloseWindows\\CLSID", nullptr, classKey.substr(6));
+  SetText(classKey + L"\\InprocServer32", nullptr, module);
   HWND browser = OpenBrowser();
   ASSERT_TRUE(browser);
   SetText(FindChild(browser, L"Edit", 0), L"DO_CLOSEWINDOWS");

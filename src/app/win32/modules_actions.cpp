@@ -19,7 +19,14 @@
 namespace corvalinde {
 namespace {
 
-enum MenuId : UINT { kMenuCopy = 1, kMenuExport, kMenuOpenFolder, kMenuUnregister };
+enum MenuId : UINT {
+  kMenuCopy = 1,
+  kMenuExport,
+  kMenuOpenFolder,
+  kMenuUnregister,
+  kMenuRemoveOrphans,
+  kMenuRestore
+};
 
 // "Description|pattern|..." as the NUL-separated, double-NUL-ended list comdlg32 wants.
 std::wstring FilterList(std::wstring_view filter) {
@@ -32,7 +39,7 @@ std::wstring FilterList(std::wstring_view filter) {
 
 }  // namespace
 
-RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess) {
+RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, bool orphan) {
   HMENU menu = CreatePopupMenu();
   UINT rowOnly = haveRow ? MF_STRING : MF_STRING | MF_GRAYED;
   AppendMenuW(menu, rowOnly, kMenuCopy, std::wstring(texts::kMenuCopy).c_str());
@@ -41,6 +48,10 @@ RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess) {
   AppendMenuW(menu, rowOnly, kMenuOpenFolder, std::wstring(texts::kMenuOpenFolder).c_str());
   AppendMenuW(menu, haveRow && inProcess ? MF_STRING : MF_STRING | MF_GRAYED, kMenuUnregister,
               std::wstring(texts::kMenuUnregister).c_str());
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, orphan ? MF_STRING : MF_STRING | MF_GRAYED, kMenuRemoveOrphans,
+              std::wstring(texts::kRemoveOrphans).c_str());
+  AppendMenuW(menu, MF_STRING, kMenuRestore, std::wstring(texts::kRestoreRegFile).c_str());
   UINT chosen = static_cast<UINT>(
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
   DestroyMenu(menu);
@@ -53,6 +64,10 @@ RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess) {
       return RowAction::OpenFolder;
     case kMenuUnregister:
       return RowAction::Unregister;
+    case kMenuRemoveOrphans:
+      return RowAction::RemoveOrphans;
+    case kMenuRestore:
+      return RowAction::Restore;
     default:
       return RowAction::None;
   }

@@ -13,10 +13,10 @@
 
 namespace corvalinde {
 
-enum class RowAction { None, Copy, Export, OpenFolder, Unregister };
+enum class RowAction { None, Copy, Export, OpenFolder, Unregister, RemoveOrphans, Restore };
 
 // The context menu at `at` (screen coordinates); what the user chose.
-RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess);
+RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, bool orphan);
 
 void CopyRows(HWND window, const ModuleCatalogue& catalogue, const std::vector<std::size_t>& rows);
 // Asks where; writes the rows shown as CSV or HTML, by the type chosen. A failure is shown.

@@ -5,10 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "app/win32/cleanup_actions.h"
 #include "app/win32/file_status_worker.h"
 #include "app/win32/modules_actions.h"
 #include "app/win32/modules_columns.h"
 #include "app/win32/progress_window.h"
+#include "common/texts.h"
 #include "platform/win32/modal_window.h"
 #include "platform/win32/work_in_progress.h"
 
@@ -120,7 +122,8 @@ void View::ContextMenu(POINT at) {
   }
   const CatalogueRow* cells = position ? &catalogue_.Rows()[*row] : nullptr;
   bool inProcess = cells && !(*cells)[kColumnNomeModulo].empty();
-  switch (ChooseRowAction(window_, at, cells != nullptr, inProcess)) {
+  bool orphan = cells && (*cells)[kColumnStato] == texts::kStatusMissing;
+  switch (ChooseRowAction(window_, at, cells != nullptr, inProcess, orphan)) {
     case RowAction::Copy:
       CopyRows(window_, catalogue_, {*row});
       break;
@@ -133,9 +136,25 @@ void View::ContextMenu(POINT at) {
     case RowAction::Unregister:
       if (UnregisterModule(window_, (*cells)[kColumnNomeModulo])) LoadCatalogue();
       break;
+    case RowAction::RemoveOrphans:
+      RemoveOrphansOf({*row});
+      break;
+    case RowAction::Restore:
+      Restore();
+      break;
     case RowAction::None:
       break;
   }
+}
+
+void View::RemoveOrphansOf(std::vector<std::size_t> rows) {
+  platform::win32::WorkInProgress working;
+  if (RemoveOrphans(window_, registry_, catalogue_, rows)) LoadCatalogue();
+}
+
+void View::Restore() {
+  platform::win32::WorkInProgress working;
+  if (RestoreFromRegFile(window_, registry_)) LoadCatalogue();
 }
 
 void View::ChooseColumn(bool module) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "browser/module_catalogue.h"
 #include "platform/registry.h"
@@ -30,7 +31,9 @@ enum ControlId {
   kCmdFind,
   kLblFilter,
   kTxtFilter,
-  kChkOnlyMissing
+  kChkOnlyMissing,
+  kCmdRemoveOrphans,
+  kCmdRestore
 };
 
 class View final : public ListDrawing {
@@ -71,6 +74,10 @@ class View final : public ListDrawing {
   void CopySelected();
   // The selected option's box is usable and yellow; the other is emptied, disabled and grey.
   void ChooseColumn(bool module);
+  // The clean-up, for the rows given (as indices into the catalogue's rows), and the way back;
+  // the list is loaded again when the registry may have changed.
+  void RemoveOrphansOf(std::vector<std::size_t> rows);
+  void Restore();
   void Find();
 
  private:

@@ -68,7 +68,9 @@ void Layout(HWND window) {
   };
   top(kLblFilter, 8, 8, 44, 18);
   top(kTxtFilter, 56, 5, 240, 22);
-  top(kChkOnlyMissing, 312, 6, 160, 20);
+  top(kChkOnlyMissing, 312, 6, 130, 20);
+  top(kCmdRemoveOrphans, 448, 4, 160, 24);
+  top(kCmdRestore, 614, 4, 160, 24);
   int listTop = at(kFilterBar);
   MoveWindow(view->List(), 0, listTop, client.right, std::max(panelTop - listTop, 0), TRUE);
   panel(kFrame1, at(8), 8, kFrameWidth - narrowing, 92);
@@ -119,6 +121,8 @@ void Build(HWND window, View* view) {
   control(L"STATIC", texts::kFilterLabel, SS_LEFT, kLblFilter);
   control(L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kTxtFilter);
   control(L"BUTTON", texts::kOnlyMissing, WS_TABSTOP | BS_AUTOCHECKBOX, kChkOnlyMissing);
+  control(L"BUTTON", texts::kRemoveOrphans, WS_TABSTOP, kCmdRemoveOrphans);
+  control(L"BUTTON", texts::kRestoreRegFile, WS_TABSTOP, kCmdRestore);
   view->Attach(window, MakeList(window));
   // The frame's caption is a label of its own: a themed group box draws its text in the theme's
   // colour, and this one is blue.
@@ -197,6 +201,12 @@ void OnCommand(View& view, WPARAM wParam) {
       break;
     case kChkOnlyMissing:
       view.ApplyFilter();
+      break;
+    case kCmdRemoveOrphans:  // every row shown
+      view.RemoveOrphansOf(view.Catalogue().Shown());
+      break;
+    case kCmdRestore:
+      view.Restore();
       break;
   }
 }

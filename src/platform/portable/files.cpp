@@ -114,6 +114,14 @@ std::wstring UserSettingsFolder() {
   return home && *home ? portable::Utf8ToWide(std::string(home) + "/.config") : std::wstring();
 }
 
+std::wstring UserLocalDataFolder() {
+  if (const char* local = std::getenv("LOCALAPPDATA"); local && *local) {
+    return portable::Utf8ToWide(local);
+  }
+  const char* home = std::getenv("HOME");
+  return home && *home ? portable::Utf8ToWide(std::string(home) + "/.local/share") : std::wstring();
+}
+
 namespace {
 
 class PosixReadOnlyFile final : public ReadOnlyFile {

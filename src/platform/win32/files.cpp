@@ -109,6 +109,14 @@ std::wstring UserSettingsFolder() {
   return folder;
 }
 
+std::wstring UserLocalDataFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  if (SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) {
+    return {};
+  }
+  return folder;
+}
+
 namespace {
 
 class Win32ReadOnlyFile final : public ReadOnlyFile {

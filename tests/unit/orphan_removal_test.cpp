@@ -1,0 +1,223 @@
+#include "browser/orphan_removal.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/files.h"
+#include "platform/inmemory/memory_registry.h"
+#include "platform/registry_key.h"
+#include "platform/registry_text.h"
+#include "registration/classes_host.h"
+#include "registry/classes_file.h"
+
+namespace corvalinde {
+namespace {
+
+using namespace platform;
+
+// A host that runs in this process over the same registry, as the elevated one would: it is
+// handed nothing but its command line.
+struct InProcessHost final : HostLauncher {
+  explicit InProcessHost(Registry& registry) : registry(registry) {}
+  HostRun Run(const std::wstring&, const std::wstring& arguments, const std::wstring&,
+              bool elevated, const std::wstring&, std::string_view, std::string_view,
+              std::chrono::milliseconds, std::chrono::milliseconds) override {
+    elevatedRuns += elevated;
+    HostRun run;
+    if (refuse) {
+      run.startError = 1223;
+      return run;
+    }
+    run.started = true;
+    std::optional<HostCommand> command = ParseHostCommand(arguments);
+    RunClassesHost(*command, *ClassesActionOf(*command), registry,
+                   [&](std::string_view text) { run.output += text; });
+    return run;
+  }
+  Registry& registry;
+  int elevatedRuns = 0;
+  bool refuse = false;
+};
+
+class Orphans : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ =
+        std::filesystem::temp_directory_path() /
+        ("corvalinde-orphans-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    // Machine: {M} (identifiers M.Prog and M.Vind; application {SHARED}, which {KEPT} names
+    // too), {N} (application {OWN}, an empty key, named by nothing else), {P} (its
+    // application {WOW} named by a 32-bit class); an identifier that names {M} in {M}'s key
+    // but another class itself. User: {U}, with U.Prog.
+    Class(false, L"{M}", L"M.Prog", L"M.Vind", L"{SHARED}");
+    Set(false, L"Elsewhere.Prog\\CLSID", L"{X}");
+    Set(false, L"CLSID\\{M}\\ProgID", L"Elsewhere.Prog");
+    Set(false, L"CLSID\\{KEPT}", L"{SHARED}", L"AppID");
+    Set(false, L"AppID\\{SHARED}", L"condivisa");
+    Class(false, L"{N}", L"", L"", L"{OWN}");
+    RegistryKey empty(registry_);
+    empty.Create(kHkeyLocalMachine, L"Software\\Classes\\AppID\\{OWN}", kKeyAllAccess);
+    Class(false, L"{P}", L"", L"", L"{WOW}");
+    Set(false, L"AppID\\{WOW}", L"32 bit");
+    Set(false, L"WOW6432Node\\CLSID\\{W32}", L"{WOW}", L"AppID");
+    Class(true, L"{U}", L"U.Prog", L"", L"");
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  void Set(bool user, const std::wstring& path, const std::wstring& text,
+           std::wstring_view name = {}) {
+    RegistryKey key(registry_);
+    ASSERT_EQ(key.Create(user ? kHkeyCurrentUser : kHkeyLocalMachine, L"Software\\Classes\\" + path,
+                         kKeyAllAccess),
+              kRegSuccess);
+    std::vector<std::uint8_t> bytes = ToRegistryText(text);
+    registry_.SetValue(key.get(), name, kRegSz, bytes.data(),
+                       static_cast<std::uint32_t>(bytes.size()));
+  }
+  void Class(bool user, const std::wstring& clsid, const std::wstring& progId,
+             const std::wstring& vind, const std::wstring& appId) {
+    Set(user, L"CLSID\\" + clsid, L"classe " + clsid);
+    Set(user, L"CLSID\\" + clsid + L"\\InprocServer32", L"C:\\sparito\\" + clsid + L".dll");
+    for (const std::wstring& id : {progId, vind}) {
+      if (id.empty()) continue;
+      Set(user, L"CLSID\\" + clsid + (id == vind ? L"\\VersionIndependentProgID" : L"\\ProgID"),
+          id);
+      Set(user, id + L"\\CLSID", clsid);
+    }
+    if (!appId.empty()) Set(user, L"CLSID\\" + clsid, appId, L"AppID");
+  }
+  std::wstring Everything() {
+    return WriteRegFile(registry_, {{kHkeyLocalMachine, L"Software\\Classes", L"M"},
+                                    {kHkeyCurrentUser, L"Software\\Classes", L"U"}})
+        .text;
+  }
+  std::vector<std::wstring> Keys(const RemovalPlan& plan) {
+    std::vector<std::wstring> keys;
+    for (const OrphanKey& key : plan.keys) keys.push_back(FullKeyName(key));
+    return keys;
+  }
+  ClassesFile Read(const std::string& bytes) {
+    auto file = ReadClassesFile(bytes);
+    EXPECT_TRUE(std::holds_alternative<ClassesFile>(file));
+    return std::get<ClassesFile>(file);
+  }
+
+  inmemory::MemoryRegistry registry_;
+  std::filesystem::path folder_;
+  std::tm noon_ = [] {
+    std::tm noon{};
+    noon.tm_year = 126, noon.tm_mon = 11, noon.tm_mday = 8, noon.tm_hour = 12;  // 2026-12-08
+    return noon;
+  }();
+};
+
+TEST_F(Orphans, OnlyAClasssOwnKeysAreTaken) {
+  RemovalPlan plan = PlanRemoval(registry_, {{L"{M}", false, {L"M.Vind"}},
+                                             {L"{N}"},
+                                             {L"{P}"},
+                                             {L"{U}", true, {L"U.Prog"}},
+                                             {L"{GONE}"},
+                                             {L"..\\CLSID", false}});
+  EXPECT_EQ(plan.classes, 4u);
+  const std::wstring m = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\";
+  const std::wstring u = L"HKEY_CURRENT_USER\\Software\\Classes\\";
+  EXPECT_EQ(Keys(plan), (std::vector<std::wstring>{
+                            m + L"CLSID\\{M}", m + L"M.Vind",  // not Elsewhere.Prog, nor {SHARED}
+                            m + L"CLSID\\{N}", m + L"AppID\\{OWN}",
+                            m + L"CLSID\\{P}",  // {WOW} is named by a 32-bit class
+                            u + L"CLSID\\{U}", u + L"U.Prog"}));
+  // Two classes that share an application, both going: it goes too.
+  plan = PlanRemoval(registry_, {{L"{M}"}, {L"{KEPT}"}});
+  EXPECT_EQ(Keys(plan), (std::vector<std::wstring>{m + L"CLSID\\{M}", m + L"M.Vind",
+                                                   m + L"AppID\\{SHARED}", m + L"CLSID\\{KEPT}"}));
+}
+
+TEST_F(Orphans, TheBackupGivesBackExactlyWhatWasRemoved) {
+  const std::wstring before = Everything();
+  RemovalPlan plan = PlanRemoval(registry_, {{L"{M}"}, {L"{N}"}, {L"{U}", true, {L"U.Prog"}}});
+  Backup backup = WriteBackup(registry_, plan, (folder_ / "Backup").wstring(), noon_);
+  ASSERT_TRUE(backup.written) << backup.error;
+  EXPECT_EQ(std::filesystem::path(backup.path).filename(), "rimozione-20261208-120000.reg");
+  EXPECT_EQ(ReadFileStart(backup.path, 1 << 20), backup.bytes);
+  // Not elevated: the machine's part through the host, the user's here.
+  InProcessHost host(registry_);
+  ClassesFile file = Read(backup.bytes);
+  std::optional<ClassesDone> removed =
+      ApplyClassesFile(ClassesAction::Remove, file, backup.path, registry_, {host, L"C.exe"});
+  ASSERT_TRUE(removed.has_value());
+  EXPECT_FALSE(removed->error);
+  EXPECT_EQ(removed->keys, 14u);  // {M} 4, M.Vind 2, {N} 2, {OWN} 1, {U} 3, U.Prog 2
+  EXPECT_EQ(host.elevatedRuns, 1);
+  RegistryKey key(registry_);
+  EXPECT_EQ(key.Open(kHkeyLocalMachine, L"Software\\Classes\\AppID\\{OWN}", kKeyRead),
+            kRegNotFound);
+  EXPECT_EQ(key.Open(kHkeyCurrentUser, L"Software\\Classes\\U.Prog", kKeyRead), kRegNotFound);
+
+  // The same second again: a name of its own.
+  Backup second = WriteBackup(registry_, plan, (folder_ / "Backup").wstring(), noon_);
+  EXPECT_EQ(std::filesystem::path(second.path).filename(), "rimozione-20261208-120000-2.reg");
+
+  std::optional<ClassesDone> restored = ApplyClassesFile(ClassesAction::Restore, file, backup.path,
+                                                         registry_, {host, L"C.exe", true});
+  ASSERT_TRUE(restored.has_value());
+  EXPECT_EQ(host.elevatedRuns, 1);  // elevated: nothing more through the host
+  EXPECT_EQ(Everything(), before);
+}
+
+TEST_F(Orphans, NothingIsRemovedWithoutABackupOrWhenTheElevationIsRefused) {
+  const std::wstring before = Everything();
+  RemovalPlan plan = PlanRemoval(registry_, {{L"{N}"}, {L"{U}", true}});
+  { std::ofstream(folder_ / "Backup") << "un file"; }
+  Backup backup = WriteBackup(registry_, plan, (folder_ / "Backup").wstring(), noon_);
+  EXPECT_FALSE(backup.written);
+  EXPECT_TRUE(backup.noFolder);
+
+  std::filesystem::remove(folder_ / "Backup");
+  backup = WriteBackup(registry_, plan, (folder_ / "Backup").wstring(), noon_);
+  InProcessHost host(registry_);
+  host.refuse = true;
+  EXPECT_FALSE(ApplyClassesFile(ClassesAction::Remove, Read(backup.bytes), backup.path, registry_,
+                                {host, L"C.exe"}));
+  EXPECT_EQ(Everything(), before);  // the user's part neither
+}
+
+TEST(ClassesFile, OnlyTheClassesAreTakenAndOnlyAClasssOwnKeysRemoved) {
+  const std::wstring header = L"Windows Registry Editor Version 5.00\r\n\r\n";
+  const struct {
+    std::wstring keys;
+    std::size_t line;
+  } outside[] = {
+      {L"[HKEY_CLASSES_ROOT\\A]\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft]", 4},
+      {L"[HKEY_CURRENT_USER\\Software\\ClassesX\\A]", 3},
+      {L"[HKEY_USERS\\S-1\\Software\\Classes\\A]", 3},
+  };
+  for (const auto& c : outside) {
+    auto file = ReadClassesFile(RegFileBytes(header + c.keys + L"\r\n"));
+    ASSERT_TRUE(std::holds_alternative<RegFileError>(file)) << testing::PrintToString(c.keys);
+    EXPECT_EQ(std::get<RegFileError>(file).problem, RegFileProblem::OutsideClasses);
+    EXPECT_EQ(std::get<RegFileError>(file).line, c.line);
+  }
+  // Readable for a restore, refused whole for a removal: a container, the merged root.
+  inmemory::MemoryRegistry registry;
+  RegistryKey key(registry);
+  key.Create(kHkeyLocalMachine, L"Software\\Classes\\CLSID\\{A}", kKeyAllAccess);
+  for (const std::wstring keys :
+       {L"[HKLM\\Software\\Classes\\CLSID\\{A}]\r\n[HKLM\\Software\\Classes\\CLSID]",
+        L"[HKLM\\Software\\Classes\\CLSID\\{A}]\r\n[HKCR\\Prog.Id]",
+        L"[HKLM\\Software\\Classes\\CLSID\\{A}]\r\n[HKLM\\Software\\Classes\\.dll]"}) {
+    auto file = ReadClassesFile(RegFileBytes(header + keys + L"\r\n"));
+    ClassesDone done = RemoveClasses(std::get<ClassesFile>(file), ClassesPart::Machine, registry);
+    ASSERT_TRUE(done.error.has_value());
+    EXPECT_EQ(done.error->problem, RegFileProblem::OutsideClasses);
+    EXPECT_EQ(done.error->line, 4u);
+    EXPECT_EQ(key.Open(kHkeyLocalMachine, L"Software\\Classes\\CLSID\\{A}", kKeyRead), kRegSuccess);
+  }
+}
+
+}  // namespace
+}  // namespace corvalinde
