@@ -184,7 +184,7 @@ TEST(AtHighDpi, TheWindowsScaleAndTheBrowserFitsTheScreen) {
            inner.bottom <= outer.bottom;
   };
   HWND list = FindChild(browser, L"SysListView32");
-  HWND esci = FindChild(browser, L"Button", 6);
+  HWND esci = FindChild(browser, L"Button", 8);
   ASSERT_EQ(WindowText(esci), L"&Esci");
   EXPECT_TRUE(inside(ScreenRect(browser), work));
   EXPECT_TRUE(inside(ScreenRect(esci), work));

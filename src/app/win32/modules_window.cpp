@@ -44,7 +44,12 @@ constexpr platform::win32::FontSpec kBoldSansSerif{80, true};
 constexpr int kDrawnWidth = 794, kDrawnHeight = 389, kPanelHeight = 107, kFilterBar = 32;
 // The frame narrows, its two boxes with it, down to what still shows a name in each.
 constexpr int kFrameWidth = 600, kMostNarrowing = 220;
-constexpr int kSmallestWidth = kFrameWidth - kMostNarrowing + 120, kSmallestList = 100;
+// The filter bar: its box, the check box, and the clean-up's two buttons at the right end.
+constexpr int kFilterBox = 240, kSmallestFilterBox = 90, kCheckWidth = 120, kBarButton = 150;
+constexpr int kBarFixed = 56 + 16 + kCheckWidth + 16 + 2 * kBarButton + 6 + 8;
+constexpr int kSmallestWidth =
+    std::max(kFrameWidth - kMostNarrowing + 120, kBarFixed + kSmallestFilterBox);
+constexpr int kSmallestList = 100;
 
 // Every control's place. The filter bar stays at the top; the list takes the width and
 // whatever height the panel leaves; the panel keeps its place at the bottom, "Refresh" and
@@ -58,7 +63,8 @@ void Layout(HWND window) {
   auto at = [&](int x) { return Scaled(x, dpi); };
   int panelTop = client.bottom - at(kPanelHeight);
   int right = client.right - at(104);
-  int narrowing = std::clamp(kFrameWidth + 120 - MulDiv(client.right, 96, dpi), 0, kMostNarrowing);
+  const int width = MulDiv(client.right, 96, dpi);  // at 96 DPI
+  int narrowing = std::clamp(kFrameWidth + 120 - width, 0, kMostNarrowing);
   int half = narrowing / 2, rest = narrowing - half;
   auto top = [&](int id, int x, int y, int width, int height) {
     MoveWindow(view->Item(id), at(x), at(y), at(width), at(height), TRUE);
@@ -66,11 +72,12 @@ void Layout(HWND window) {
   auto panel = [&](int id, int x, int y, int width, int height) {
     MoveWindow(view->Item(id), x, panelTop + at(y), at(width), at(height), TRUE);
   };
+  const int filterBox = std::clamp(width - kBarFixed, kSmallestFilterBox, kFilterBox);
   top(kLblFilter, 8, 8, 44, 18);
-  top(kTxtFilter, 56, 5, 240, 22);
-  top(kChkOnlyMissing, 312, 6, 130, 20);
-  top(kCmdRemoveOrphans, 448, 4, 160, 24);
-  top(kCmdRestore, 614, 4, 160, 24);
+  top(kTxtFilter, 56, 5, filterBox, 22);
+  top(kChkOnlyMissing, 56 + filterBox + 16, 6, kCheckWidth, 20);
+  top(kCmdRemoveOrphans, width - 8 - 2 * kBarButton - 6, 4, kBarButton, 24);
+  top(kCmdRestore, width - 8 - kBarButton, 4, kBarButton, 24);
   int listTop = at(kFilterBar);
   MoveWindow(view->List(), 0, listTop, client.right, std::max(panelTop - listTop, 0), TRUE);
   panel(kFrame1, at(8), 8, kFrameWidth - narrowing, 92);
