@@ -40,11 +40,11 @@ void View::LoadCatalogue() {
   PostMessageW(window_, kStartChecksMessage, 0, 0);
 }
 
-void View::Refill(bool reveal) {
+void View::Refill(bool reveal, const std::vector<std::size_t>& alsoSelected) {
   ListView_SetItemCountEx(list_, static_cast<int>(catalogue_.Shown().size()),
                           LVSICF_NOINVALIDATEALL);
   InvalidateRect(list_, nullptr, FALSE);
-  ShowSelection(reveal);
+  ShowSelection(reveal, alsoSelected);
   SetWindowTextW(window_, catalogue_.Caption().c_str());
 }
 
@@ -73,8 +73,9 @@ void View::StopChecks() {
 void View::TakeFileFacts(unsigned generation,
                          const std::vector<ModuleCatalogue::FileFacts>& facts) {
   if (generation != generation_) return;
+  std::vector<std::size_t> selected = SelectedRows();
   catalogue_.SetFileFacts(facts);
-  Refill(false);
+  Refill(false, selected);
 }
 
 void View::SelectPosition(int position) {
@@ -82,9 +83,27 @@ void View::SelectPosition(int position) {
                                   : std::nullopt);
 }
 
-void View::ShowSelection(bool reveal) {
+std::vector<std::size_t> View::SelectedRows() const {
+  std::vector<std::size_t> rows;
+  for (int at = ListView_GetNextItem(list_, -1, LVNI_SELECTED); at >= 0;
+       at = ListView_GetNextItem(list_, at, LVNI_SELECTED)) {
+    if (auto row = catalogue_.RowAt(static_cast<std::size_t>(at))) rows.push_back(*row);
+  }
+  return rows;
+}
+
+void View::SelectAll() {
+  ListView_SetItemState(list_, -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void View::ShowSelection(bool reveal, const std::vector<std::size_t>& alsoSelected) {
   auto row = catalogue_.Selected();  // read first: clearing the list's selection reports back
   ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (std::size_t other : alsoSelected) {
+    if (auto place = catalogue_.PositionOf(other)) {
+      ListView_SetItemState(list_, static_cast<int>(*place), LVIS_SELECTED, LVIS_SELECTED);
+    }
+  }
   catalogue_.Select(row);
   if (auto place = row ? catalogue_.PositionOf(*row) : std::nullopt) {
     int position = static_cast<int>(*place);
@@ -95,19 +114,22 @@ void View::ShowSelection(bool reveal) {
 }
 
 void View::Sort(std::size_t column) {
+  std::vector<std::size_t> selected = SelectedRows();
   catalogue_.SortBy(column);
   ShowSortArrow(list_, catalogue_.SortColumn(), catalogue_.SortDescending());
-  Refill();
+  Refill(true, selected);
 }
 
 void View::ApplyFilter() {
+  std::vector<std::size_t> selected = SelectedRows();
   catalogue_.SetFilter(platform::win32::TextOf(Item(kTxtFilter)),
                        IsDlgButtonChecked(window_, kChkOnlyMissing) == BST_CHECKED);
-  Refill();
+  Refill(true, selected);
 }
 
 void View::CopySelected() {
-  if (auto row = catalogue_.Selected()) CopyRows(window_, catalogue_, {*row});
+  std::vector<std::size_t> rows = SelectedRows();
+  if (!rows.empty()) CopyRows(window_, catalogue_, rows);
 }
 
 void View::ContextMenu(POINT at) {
@@ -122,10 +144,14 @@ void View::ContextMenu(POINT at) {
   }
   const CatalogueRow* cells = position ? &catalogue_.Rows()[*row] : nullptr;
   bool inProcess = cells && !(*cells)[kColumnNomeModulo].empty();
-  bool orphan = cells && (*cells)[kColumnStato] == texts::kStatusMissing;
+  std::vector<std::size_t> selected = SelectedRows();
+  bool orphan = false;
+  for (std::size_t each : selected) {
+    orphan = orphan || catalogue_.Rows()[each][kColumnStato] == texts::kStatusMissing;
+  }
   switch (ChooseRowAction(window_, at, cells != nullptr, inProcess, orphan)) {
     case RowAction::Copy:
-      CopyRows(window_, catalogue_, {*row});
+      CopyRows(window_, catalogue_, selected);
       break;
     case RowAction::Export:
       ExportShownRows(window_, catalogue_);
@@ -137,7 +163,7 @@ void View::ContextMenu(POINT at) {
       if (UnregisterModule(window_, (*cells)[kColumnNomeModulo])) LoadCatalogue();
       break;
     case RowAction::RemoveOrphans:
-      RemoveOrphansOf({*row});
+      RemoveOrphansOf(selected);
       break;
     case RowAction::Restore:
       Restore();

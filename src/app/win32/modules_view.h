@@ -56,7 +56,8 @@ class View final : public ListDrawing {
   // The list shows the catalogue's rows as they are now shown, and the caption counts them;
   // `reveal` scrolls to the selected row (not for the file checks' batches: the user may be
   // scrolling elsewhere meanwhile).
-  void Refill(bool reveal = true);
+  // `alsoSelected` (rows) stay selected beside the catalogue's selected row.
+  void Refill(bool reveal = true, const std::vector<std::size_t>& alsoSelected = {});
 
   void StartChecks();
   // Its batches still queued are dropped too: no check has generation 0.
@@ -64,8 +65,12 @@ class View final : public ListDrawing {
   // A batch of what the checks found, unless it belongs to checks stopped since.
   void TakeFileFacts(unsigned generation, const std::vector<ModuleCatalogue::FileFacts>& facts);
 
-  // The list's selection, as the catalogue's selected row.
+  // The row the list's focus is on (or its first selected), as the catalogue's selected row:
+  // the one a search starts from and the single-row actions take.
   void SelectPosition(int position);
+  // Every row selected in the list, in the order shown.
+  std::vector<std::size_t> SelectedRows() const;
+  void SelectAll();
   void Sort(std::size_t column);
   void ApplyFilter();
   // The context menu at `at` (screen coordinates), or at the selected row when it comes from
@@ -81,7 +86,7 @@ class View final : public ListDrawing {
   void Find();
 
  private:
-  void ShowSelection(bool reveal = true);
+  void ShowSelection(bool reveal = true, const std::vector<std::size_t>& alsoSelected = {});
 
   platform::Registry& registry_;
   platform::win32::SystemMessageBoxes boxes_;

@@ -92,10 +92,9 @@ void Layout(HWND window) {
 }
 
 HWND MakeList(HWND window) {
-  HWND list = CreateControl(
-      window, WC_LISTVIEWW, L"",
-      WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
-      0, 0, kLstControl);
+  HWND list = CreateControl(window, WC_LISTVIEWW, L"",
+                            WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                            0, 0, 0, 0, kLstControl);
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   ListView_SetBkColor(list, platform::win32::kLightYellow);
   ListView_SetTextBkColor(list, platform::win32::kLightYellow);
@@ -164,18 +163,23 @@ LRESULT OnNotify(View& view, const NMHDR& header) {
       }
       return 0;
     }
-    case LVN_ITEMCHANGED:
-      view.SelectPosition(ListView_GetNextItem(view.List(), -1, LVNI_SELECTED));
+    case LVN_ITEMCHANGED: {
+      HWND list = view.List();
+      int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+      bool onSelected = focused >= 0 && ListView_GetItemState(list, focused, LVIS_SELECTED);
+      view.SelectPosition(onSelected ? focused : ListView_GetNextItem(list, -1, LVNI_SELECTED));
       return 0;
+    }
     case LVN_COLUMNCLICK:
       view.Sort(static_cast<std::size_t>(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
       return 0;
-    case LVN_KEYDOWN:
-      if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == 'C' &&
-          GetKeyState(VK_CONTROL) < 0) {
-        view.CopySelected();
-      }
+    case LVN_KEYDOWN: {
+      WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
+      if (GetKeyState(VK_CONTROL) >= 0) return 0;
+      if (key == 'C') view.CopySelected();
+      if (key == 'A') view.SelectAll();
       return 0;
+    }
   }
   return 0;
 }
