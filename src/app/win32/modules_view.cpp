@@ -99,9 +99,15 @@ void View::SelectAll() {
 void View::ShowSelection(bool reveal, const std::vector<std::size_t>& alsoSelected) {
   auto row = catalogue_.Selected();  // read first: clearing the list's selection reports back
   ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  for (std::size_t other : alsoSelected) {
-    if (auto place = catalogue_.PositionOf(other)) {
-      ListView_SetItemState(list_, static_cast<int>(*place), LVIS_SELECTED, LVIS_SELECTED);
+  if (!alsoSelected.empty()) {  // one pass over the rows shown, however many are selected
+    std::vector<bool> wanted(catalogue_.Rows().size());
+    for (std::size_t other : alsoSelected) {
+      if (other < wanted.size()) wanted[other] = true;
+    }
+    const std::vector<std::size_t>& shown = catalogue_.Shown();
+    for (std::size_t position = 0; position < shown.size(); ++position) {
+      if (!wanted[shown[position]]) continue;
+      ListView_SetItemState(list_, static_cast<int>(position), LVIS_SELECTED, LVIS_SELECTED);
     }
   }
   catalogue_.Select(row);
