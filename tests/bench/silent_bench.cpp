@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app_driver.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -18,13 +20,6 @@ constexpr const wchar_t* kModules[] = {L"scrrun.dll", L"vbscript.dll", L"jscript
                                        L"hhctrl.ocx", L"quartz.dll",   L"wshom.ocx",   L"mlang.dll",
                                        L"dispex.dll", L"hnetcfg.dll"};
 constexpr int kRounds = 5;
-
-std::wstring Folder() {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, n);
-  return folder.substr(0, folder.find_last_of(L'\\'));
-}
 
 std::wstring Regsvr32() {
   wchar_t system[MAX_PATH];
@@ -74,7 +69,7 @@ int wmain(int argc, wchar_t** argv) {
   // a user's session does, so that neither side pays for starting it.
   HWND keeper =
       CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  const std::wstring corvalinde = argc > 1 ? argv[1] : Folder() + L"\\Corvalinde.exe";
+  const std::wstring corvalinde = argc > 1 ? argv[1] : corvalinde::e2e::ProgramPath();
   const std::wstring regsvr32 = Regsvr32();
   std::printf("%ls\n", corvalinde.c_str());
   bool agreed = true;

@@ -22,22 +22,16 @@ const std::wstring kSecondId = L"{C0A1D2E3-0000-4000-8000-00000000A993}";
 // The export without the sections of `keys` (below the machine's classes) and of their
 // sub-keys.
 std::wstring Without(const std::wstring& exported, const std::vector<std::wstring>& keys) {
-  std::wstring kept;
-  for (std::size_t at = 0; at < exported.size();) {
-    std::size_t end = exported.find(L"\r\n\r\n", at);
-    end = end == std::wstring::npos ? exported.size() : end + 4;
-    std::wstring header = exported.substr(at, exported.find(L"\r\n", at) - at);
+  return WithoutSections(exported, [&](std::wstring_view keyLine) {
+    std::wstring header(keyLine);
     CharUpperW(header.data());
-    bool removed = false;
     for (std::wstring key : keys) {
       key = L"[" + kClasses + key;
       CharUpperW(key.data());
-      removed = removed || header == key + L"]" || header.rfind(key + L"\\", 0) == 0;
+      if (header == key + L"]" || header.rfind(key + L"\\", 0) == 0) return true;
     }
-    if (!removed) kept.append(exported, at, end - at);
-    at = end;
-  }
-  return kept;
+    return false;
+  });
 }
 
 class BrowserCleanup : public Browser {

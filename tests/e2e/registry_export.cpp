@@ -32,22 +32,27 @@ std::wstring Exported(const std::wstring& key) {
   DeleteFileW(file.c_str());
   std::wstring text(bytes.size() / 2, L'\0');
   std::memcpy(text.data(), bytes.data(), text.size() * 2);
-  std::wstring kept;
   const std::wstring_view systemOwn[] = {
       L"\\CurrentControlSet\\Control\\DeviceClasses", L"\\CurrentControlSet\\Enum",
       L"\\CurrentControlSet\\Control\\ServiceCurrent]",
       L"\\Windows NT\\CurrentVersion\\NetworkCards",  // and its 32-bit view's
   };
-  for (std::size_t at = 0; at < text.size();) {
-    std::size_t end = text.find(L"\r\n\r\n", at);
-    end = end == std::wstring::npos ? text.size() : end + 4;
-    std::wstring_view section(text.data() + at, end - at);
-    std::wstring_view header = section.substr(0, section.find(L"\r\n"));
-    bool skipped = false;
+  return WithoutSections(text, [&](std::wstring_view header) {
     for (std::wstring_view own : systemOwn) {
-      skipped = skipped || header.find(own) != std::wstring_view::npos;
+      if (header.find(own) != std::wstring_view::npos) return true;
     }
-    if (!skipped) kept.append(section);
+    return false;
+  });
+}
+
+std::wstring WithoutSections(const std::wstring& exported,
+                             const std::function<bool(std::wstring_view keyLine)>& drop) {
+  std::wstring kept;
+  for (std::size_t at = 0; at < exported.size();) {
+    std::size_t end = exported.find(L"\r\n\r\n", at);
+    end = end == std::wstring::npos ? exported.size() : end + 4;
+    std::wstring_view section(exported.data() + at, end - at);
+    if (!drop(section.substr(0, section.find(L"\r\n")))) kept.append(section);
     at = end;
   }
   return kept;

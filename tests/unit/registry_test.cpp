@@ -105,6 +105,29 @@ TEST_P(RegistryBehaviour, QueryGivesTypeAndSizeThenTheData) {
   EXPECT_EQ(registry_->QueryValue(sandbox_, L"bin", &type, nullptr, &size), kRegSuccess);
   EXPECT_EQ(size, 3u);
   EXPECT_EQ(type, kRegBinary);
+
+  // Listed with its data: what fits comes whole; a name or data too long for the buffers
+  // says so, to be read by name (in whatever order the backend lists them).
+  const std::vector<std::uint8_t> large(100, 7);
+  ASSERT_EQ(registry_->SetValue(sandbox_, L"grande", kRegBinary, large.data(), 100), kRegSuccess);
+  ASSERT_EQ(SetString(sandbox_, L"un nome lungo", L"x"), kRegSuccess);
+  std::vector<std::wstring> whole;
+  int tooLong = 0;
+  for (std::uint32_t index = 0; index < 4; ++index) {
+    wchar_t name[8];
+    std::uint32_t nameSize = std::size(name);
+    size = sizeof data;
+    std::int32_t status =
+        registry_->EnumValueData(sandbox_, index, name, &nameSize, &type, data, &size);
+    tooLong += status == kRegMoreData;
+    if (status == kRegSuccess) {
+      whole.push_back(std::wstring(name, nameSize) + L"=" + std::to_wstring(type) + L":" +
+                      std::to_wstring(size));
+    }
+  }
+  std::sort(whole.begin(), whole.end());
+  EXPECT_EQ(whole, (std::vector<std::wstring>{L"bin=3:3", L"nome=1:8"}));
+  EXPECT_EQ(tooLong, 2);
 }
 
 // A name cut at a NUL would be another key's name: "exefile\0x" must never reach "exefile".

@@ -106,20 +106,23 @@ bool MakeFolder(const std::wstring& folder) {
          (stat(Native(folder).c_str(), &info) == 0 && S_ISDIR(info.st_mode));
 }
 
-std::wstring UserSettingsFolder() {
-  if (const char* appData = std::getenv("APPDATA"); appData && *appData) {
-    return portable::Utf8ToWide(appData);
-  }
+namespace {
+
+// The folder the variable names, else the one below $HOME.
+std::wstring FolderFromEnvironment(const char* variable, const char* belowHome) {
+  if (const char* set = std::getenv(variable); set && *set) return portable::Utf8ToWide(set);
   const char* home = std::getenv("HOME");
-  return home && *home ? portable::Utf8ToWide(std::string(home) + "/.config") : std::wstring();
+  return home && *home ? portable::Utf8ToWide(std::string(home) + belowHome) : std::wstring();
+}
+
+}  // namespace
+
+std::wstring UserSettingsFolder() {
+  return FolderFromEnvironment("APPDATA", "/.config");
 }
 
 std::wstring UserLocalDataFolder() {
-  if (const char* local = std::getenv("LOCALAPPDATA"); local && *local) {
-    return portable::Utf8ToWide(local);
-  }
-  const char* home = std::getenv("HOME");
-  return home && *home ? portable::Utf8ToWide(std::string(home) + "/.local/share") : std::wstring();
+  return FolderFromEnvironment("LOCALAPPDATA", "/.local/share");
 }
 
 namespace {

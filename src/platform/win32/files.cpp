@@ -101,20 +101,22 @@ bool MakeFolder(const std::wstring& folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring UserSettingsFolder() {
+namespace {
+
+std::wstring ShellFolder(int csidl) {
   wchar_t folder[MAX_PATH] = {};
-  if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) {
-    return {};
-  }
+  if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return {};
   return folder;
 }
 
+}  // namespace
+
+std::wstring UserSettingsFolder() {
+  return ShellFolder(CSIDL_APPDATA);
+}
+
 std::wstring UserLocalDataFolder() {
-  wchar_t folder[MAX_PATH] = {};
-  if (SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) {
-    return {};
-  }
-  return folder;
+  return ShellFolder(CSIDL_LOCAL_APPDATA);
 }
 
 namespace {
