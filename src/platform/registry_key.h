@@ -14,6 +14,14 @@ class RegistryKey {
   RegistryKey& operator=(const RegistryKey&) = delete;
   RegistryKey(RegistryKey&& other) noexcept
       : registry_(other.registry_), key_(std::exchange(other.key_, 0)) {}
+  RegistryKey& operator=(RegistryKey&& other) noexcept {
+    if (this != &other) {
+      Close();
+      registry_ = other.registry_;
+      key_ = std::exchange(other.key_, 0);
+    }
+    return *this;
+  }
   ~RegistryKey() {
     if (key_) registry_->CloseKey(key_);
   }

@@ -1,5 +1,8 @@
 #include "registration/capture_to_file.h"
 
+#include <cstdint>
+#include <optional>
+
 #include "common/first_lines.h"
 #include "common/texts.h"
 #include "registration/capture_exclusions.h"
@@ -71,28 +74,50 @@ std::optional<CaptureFormat> CaptureFormatOf(const std::wstring& file) {
   return std::nullopt;
 }
 
+namespace {
+
+// "<process id>.<32 hexadecimal digits>": the only names a capture makes there.
+std::optional<std::uint32_t> ScratchKeyOwner(const std::wstring& name) {
+  const std::size_t dot = name.find(L'.');
+  if (dot == 0 || dot == std::wstring::npos || dot > 10 || name.size() != dot + 33 ||
+      name.find_first_not_of(L"0123456789") != dot ||
+      name.find_first_not_of(L"0123456789abcdef", dot + 1) != std::wstring::npos) {
+    return std::nullopt;
+  }
+  const unsigned long long owner = std::stoull(name.substr(0, dot));
+  if (owner > UINT32_MAX) return std::nullopt;
+  return static_cast<std::uint32_t>(owner);
+}
+
+// The scratch keys' parent, reached without passing through a link.
+bool OpenCaptureParent(platform::Registry& registry, platform::RegistryKey& parent) {
+  return OpenKeyWithoutLinks(registry, platform::kHkeyCurrentUser, std::wstring(kCaptureParentKey),
+                             platform::kKeyRead | platform::kKeyDelete,
+                             parent) == platform::kRegSuccess;
+}
+
+}  // namespace
+
 void DeleteScratchKey(platform::Registry& registry, const std::wstring& scratchKey) {
-  DeleteKeyTree(registry, platform::kHkeyCurrentUser, scratchKey);
+  const std::wstring parentPath(kCaptureParentKey);
+  platform::RegistryKey parent(registry);
+  if (scratchKey.size() > parentPath.size() + 1 &&
+      scratchKey.compare(0, parentPath.size() + 1, parentPath + L"\\") == 0 &&
+      OpenCaptureParent(registry, parent)) {
+    DeleteKeyTree(registry, parent.get(), scratchKey.substr(parentPath.size() + 1));
+  }
   RemoveProgramKeysIfEmpty(registry);
 }
 
 void RemoveAbandonedCaptures(platform::Registry& registry) {
-  std::vector<std::wstring> scratchKeys;
-  {
-    platform::RegistryKey parent(registry);
-    if (parent.Open(platform::kHkeyCurrentUser, kCaptureParentKey, platform::kKeyRead)) return;
-    scratchKeys = SubKeyNames(registry, parent.get());
+  platform::RegistryKey parent(registry);
+  if (!OpenCaptureParent(registry, parent)) return;
+  for (const std::wstring& name : SubKeyNames(registry, parent.get())) {
+    std::optional<std::uint32_t> owner = ScratchKeyOwner(name);
+    if (!owner || platform::ProcessIsRunning(*owner)) continue;
+    DeleteKeyTree(registry, parent.get(), name);
   }
-  for (const std::wstring& name : scratchKeys) {
-    std::size_t digits = name.find_first_not_of(L"0123456789");
-    bool owned = digits != 0 && digits != std::wstring::npos && digits < 10 && name[digits] == L'.';
-    if (owned && platform::ProcessIsRunning(
-                     static_cast<std::uint32_t>(std::stoul(name.substr(0, digits))))) {
-      continue;
-    }
-    DeleteKeyTree(registry, platform::kHkeyCurrentUser,
-                  std::wstring(kCaptureParentKey) + L"\\" + name);
-  }
+  parent.Close();
   RemoveProgramKeysIfEmpty(registry);
 }
 

@@ -46,12 +46,14 @@ inline constexpr std::wstring_view kCaptureParentKey = L"Software\\Corvalinde\\C
 // process's id, so that the keys of a run that died are known for what they are.
 std::wstring NewScratchKey();
 
-// Deletes a scratch key (links in it deleted, never followed), and the program's keys once
-// empty.
+// Deletes a scratch key (links in it deleted, never followed; none followed on the way to it
+// either), and the program's keys once empty.
 void DeleteScratchKey(platform::Registry& registry, const std::wstring& scratchKey);
 
 // Deletes the scratch keys whose process no longer runs (the capture died with it, or was
-// stopped before it could clean up), and the program's keys once empty.
+// stopped before it could clean up), and the program's keys once empty. Only names of the form
+// "<process id>.<32 hexadecimal digits>" are touched, and only where the path leads without a
+// link: anything else there is not the program's to delete.
 void RemoveAbandonedCaptures(platform::Registry& registry);
 
 // The file is written only when the entry point succeeded (a server program is refused); a file

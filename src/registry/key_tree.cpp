@@ -72,17 +72,39 @@ std::int32_t DeleteKeyTree(platform::Registry& registry, platform::RegKey root,
   return DeleteOpenTree(registry, key.get(), 0);
 }
 
+std::int32_t OpenKeyWithoutLinks(platform::Registry& registry, platform::RegKey root,
+                                 const std::wstring& path, std::uint32_t access,
+                                 platform::RegistryKey& key) {
+  platform::RegistryKey parent(registry);
+  platform::RegKey at = root;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = std::min(path.find(L'\\', start), path.size());
+    const bool last = end == path.size();
+    const std::wstring name = path.substr(start, end - start);
+    platform::RegistryKey& into = last ? key : parent;
+    platform::RegistryKey opened(registry);
+    std::int32_t status = registry.OpenKeyItself(
+        at, name, last ? access | platform::kKeyQueryValue : platform::kKeyRead, *opened.Out());
+    if (status != platform::kRegSuccess) return status;
+    if (IsLink(registry, opened.get())) return platform::kRegAccessDenied;
+    into = std::move(opened);
+    if (last) return platform::kRegSuccess;
+    at = parent.get();
+    start = end + 1;
+  }
+}
+
 void DeleteKeyIfEmpty(platform::Registry& registry, platform::RegKey root,
                       const std::wstring& path) {
   platform::RegistryKey key(registry);
   platform::RegKeyInfo info;
-  if (key.Open(root, path, platform::kKeyRead) != platform::kRegSuccess ||
+  if (OpenKeyWithoutLinks(registry, root, path, platform::kKeyRead | platform::kKeyDelete, key) !=
+          platform::kRegSuccess ||
       registry.QueryInfoKey(key.get(), info) != platform::kRegSuccess || info.subKeys ||
       info.values) {
     return;
   }
-  key.Close();
-  registry.DeleteKey(root, path);
+  registry.DeleteOpenKey(key.get());
 }
 
 }  // namespace corvalinde

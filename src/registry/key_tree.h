@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/registry_key.h"
 
 namespace corvalinde {
 
@@ -38,7 +39,13 @@ inline constexpr std::size_t kDeepestKey = 512;
 std::int32_t DeleteKeyTree(platform::Registry& registry, platform::RegKey root,
                            const std::wstring& path);
 
-// Deletes root\path when it holds neither sub-keys nor values.
+// Opens root\path a key at a time, each opened itself: refused (kRegAccessDenied) when a key
+// on the way is a link, so that what is done there stays where the path says.
+std::int32_t OpenKeyWithoutLinks(platform::Registry& registry, platform::RegKey root,
+                                 const std::wstring& path, std::uint32_t access,
+                                 platform::RegistryKey& key);
+
+// Deletes root\path when it holds neither sub-keys nor values, and no key on the way is a link.
 void DeleteKeyIfEmpty(platform::Registry& registry, platform::RegKey root,
                       const std::wstring& path);
 

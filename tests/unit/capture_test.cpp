@@ -228,7 +228,8 @@ TEST_F(Capture, ATimeOutOrAFileThatCannotBeWrittenLeavesNoFileAndNoScratchKey) {
 // What the module wrote cannot be read whole (a link, too much): a clear failure, no file, no
 // scratch key; and the scratch keys of a capture whose program died go at the next capture.
 TEST_F(Capture, ALinkOrTooMuchWritesNothingAndAbandonedScratchKeysGo) {
-  const std::wstring deadRun = std::wstring(kCaptureParentKey) + L"\\999999999.0a";
+  const std::wstring deadRun =
+      std::wstring(kCaptureParentKey) + L"\\999999999.0123456789abcdef0123456789abcdef";
   Set(registry_, deadRun + L"\\HKEY_CLASSES_ROOT\\x", L"", platform::kRegSz,
       platform::ToRegistryText(L"left"));
   registrar_.whileCapturing = [this](const std::wstring& scratch) {
@@ -256,6 +257,29 @@ TEST_F(Capture, ALinkOrTooMuchWritesNothingAndAbandonedScratchKeysGo) {
   EXPECT_EQ(ExitCodeFor(large.registration.outcome), kExitCaptureFailed);
   EXPECT_FALSE(platform::FileExists(File(L"large.reg")));
   EXPECT_FALSE(ProgramKeyLeft());
+}
+
+// The sweep deletes only what a capture names there, and only where the path leads without a
+// link: a Capture key made a link, or a key of another name, is not the program's to delete.
+TEST_F(Capture, TheSweepTakesOnlyScratchKeysAndFollowsNoLink) {
+  const std::wstring parent(kCaptureParentKey);
+  const std::wstring dead = L"\\999999999.0123456789abcdef0123456789abcdef";
+  Set(registry_, parent + L"\\Altro", L"", platform::kRegSz, platform::ToRegistryText(L"mio"));
+  Set(registry_, parent + L"\\999999999.corto", L"", platform::kRegSz, {});
+  Set(registry_, parent + dead, L"", platform::kRegSz, {});
+  RemoveAbandonedCaptures(registry_);
+  platform::RegistryKey key(registry_);
+  EXPECT_EQ(key.Open(kHkeyCurrentUser, parent + dead, platform::kKeyRead), platform::kRegNotFound);
+  EXPECT_EQ(key.Open(kHkeyCurrentUser, parent + L"\\Altro", platform::kKeyRead),
+            platform::kRegSuccess);
+  EXPECT_EQ(key.Open(kHkeyCurrentUser, parent + L"\\999999999.corto", platform::kKeyRead),
+            platform::kRegSuccess);
+
+  Set(registry_, parent + dead, L"", platform::kRegSz, {});
+  Set(registry_, parent, L"SymbolicLinkValue", platform::kRegLink,
+      platform::ToRegistryText(L"\\Registry\\User\\Altrove"));
+  RemoveAbandonedCaptures(registry_);
+  EXPECT_EQ(key.Open(kHkeyCurrentUser, parent + dead, platform::kKeyRead), platform::kRegSuccess);
 }
 
 // Values the system filled into the empty machine hive differ from the machine's own: left out
