@@ -151,6 +151,12 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
     return CommandLineRun{visible, ExitCodeFor(capture.registration.outcome)};
   }
 
+  // What the engine would say of a mode that names no action, before anything is started.
+  if (!NamesAnAction(mode)) {
+    const RegistrationResult nothingRun;
+    if (auto message = CommandLineMessage(nothingRun, fileName, mode)) boxes.Show(*message);
+    return CommandLineRun{visible, ExitCodeFor(nothingRun.outcome)};
+  }
   RegistrationScope scope =
       GetUserArg(commandText) ? RegistrationScope::User : RegistrationScope::Machine;
   RegistrationResult result = services.registrar.Run(fileName, mode, scope);

@@ -11,7 +11,8 @@
 //   Data from any process but the host is ignored.
 // - The host has `loadLimit` to write `loadedMark` (the module is loaded), then `entryLimit`
 //   to write `doneMark` (its report) or end, and after each `doneMark` (a host running several
-//   modules) `loadLimit` again for the next; past any of them it is stopped (timedOut), so
+//   modules) `loadLimit` again for the next (a loaded mark counts once a module: see
+//   HostPhases); past any of them it is stopped (timedOut), so
 //   nothing of the module stays loaded anywhere. Every process the host starts ends with the
 //   run, whatever way it ends.
 // - `elevated`: started through the shell's "runas" verb (the elevation prompt); not started,

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/sha256.h"
 #include "platform/files.h"
 #include "registration/host_registrar.h"
 
@@ -29,12 +30,16 @@ void RunClassesHost(const HostCommand& command, ClassesAction action, platform::
                     const std::function<void(std::string_view)>& writeToParent) {
   writeToParent(HostLoadedMark(command.token));
   ClassesDone done;
+  // Read once; what is done is what these bytes say, and only when they are those the user
+  // was shown.
   std::optional<std::string> bytes = platform::ReadFileStart(command.file, kLargestRegFile + 1);
   auto file =
       bytes && bytes->size() <= kLargestRegFile
           ? ReadClassesFile(*bytes)
           : std::variant<ClassesFile, RegFileError>(RegFileError{RegFileProblem::NotRegFile, 1});
-  if (auto* error = std::get_if<RegFileError>(&file)) {
+  if (!bytes || command.digest.empty() || Sha256Hex(*bytes) != command.digest) {
+    done.error = RegFileError{RegFileProblem::ChangedSinceShown, 0};
+  } else if (auto* error = std::get_if<RegFileError>(&file)) {
     done.error = *error;
   } else {
     done = Apply(action, std::get<ClassesFile>(file), ClassesPart::Machine, registry);
@@ -42,29 +47,35 @@ void RunClassesHost(const HostCommand& command, ClassesAction action, platform::
   writeToParent(ClassesReport(command.token, done));
 }
 
+std::string ClassesReportStart(std::wstring_view token) {
+  // A word of its own: a registration's parent never reads it as an outcome.
+  return "classes " + std::string(token.begin(), token.end()) + " ";
+}
+
 std::string ClassesReport(std::wstring_view token, const ClassesDone& done) {
-  char fields[96];
-  std::snprintf(fields, sizeof fields, "%d %lu %ld %lu %lu\n",
+  char fields[128];
+  std::snprintf(fields, sizeof fields, "%d %lu %ld %lu %lu %lu\n",
                 done.error ? static_cast<int>(done.error->problem) : -1,
                 static_cast<unsigned long>(done.error ? done.error->line : 0),
                 static_cast<long>(done.error ? done.error->status : 0),
-                static_cast<unsigned long>(done.keys), static_cast<unsigned long>(done.values));
-  return HostReportStart(token) + fields;
+                static_cast<unsigned long>(done.keys), static_cast<unsigned long>(done.values),
+                static_cast<unsigned long>(done.classes));
+  return ClassesReportStart(token) + fields;
 }
 
 std::optional<ClassesDone> ParseClassesReport(std::string_view output, std::wstring_view token) {
-  const std::string start = HostReportStart(token);
+  const std::string start = ClassesReportStart(token);
   std::size_t at = output.rfind(start);
   if (at == std::string_view::npos) return std::nullopt;
   std::size_t end = output.find('\n', at);
   if (end == std::string_view::npos) return std::nullopt;
   std::string line(output.substr(at + start.size(), end - at - start.size()));
   int problem = 0;
-  unsigned long lineNumber = 0, keys = 0, values = 0;
+  unsigned long lineNumber = 0, keys = 0, values = 0, classes = 0;
   long status = 0;
-  if (std::sscanf(line.c_str(), "%d %lu %ld %lu %lu", &problem, &lineNumber, &status, &keys,
-                  &values) != 5 ||
-      problem < -1 || problem > static_cast<int>(RegFileProblem::OutsideClasses)) {
+  if (std::sscanf(line.c_str(), "%d %lu %ld %lu %lu %lu", &problem, &lineNumber, &status, &keys,
+                  &values, &classes) != 6 ||
+      problem < -1 || problem > static_cast<int>(RegFileProblem::ChangedSinceShown)) {
     return std::nullopt;
   }
   ClassesDone done;
@@ -74,6 +85,7 @@ std::optional<ClassesDone> ParseClassesReport(std::string_view output, std::wstr
   }
   done.keys = keys;
   done.values = values;
+  done.classes = classes;
   return done;
 }
 
@@ -85,6 +97,7 @@ std::optional<ClassesDone> ApplyClassesFile(ClassesAction action, const ClassesF
     total.error = done.error;
     total.keys += done.keys;
     total.values += done.values;
+    total.classes += done.classes;
   };
   // Here, the windows stay alive meanwhile.
   auto here = [&](ClassesPart part) {
@@ -99,10 +112,11 @@ std::optional<ClassesDone> ApplyClassesFile(ClassesAction action, const ClassesF
     } else {
       HostCommand command{action == ClassesAction::Remove ? L"D" : L"W", path,
                           RegistrationScope::Machine, NewHostToken()};
+      command.digest = file.digest;
       platform::HostRun run =
           host.launcher.Run(host.program, HostArguments(command), command.token, true,
                             host.activity, HostLoadedMark(command.token),
-                            HostReportStart(command.token), kHostStartMargin, kLongestTimeLimit);
+                            ClassesReportStart(command.token), kHostStartMargin, kLongestTimeLimit);
       if (!run.started && run.startError == kCancelled) return std::nullopt;
       if (auto report = ParseClassesReport(run.output, command.token)) {
         add(*report);

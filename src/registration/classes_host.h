@@ -1,8 +1,9 @@
 // Writing a .reg file of classes back, or removing what a backup holds, for every part the
 // file names: this user's classes in this process, the machine's here too when it runs with
 // administrator rights, otherwise in a host started elevated (one prompt) that is handed the
-// file's path and does the machine's part alone. The host reads and checks the file itself:
-// it takes nothing from the program on trust but the path.
+// file's path and the SHA-256 of the bytes the program read, checked and showed, and does the
+// machine's part alone. The host reads the file once and checks it itself; when those bytes are
+// not the ones shown (the file changed after the user said yes) it does nothing at all.
 #pragma once
 
 #include <functional>
@@ -27,6 +28,8 @@ std::optional<ClassesAction> ClassesActionOf(const HostCommand& command);
 void RunClassesHost(const HostCommand& command, ClassesAction action, platform::Registry& registry,
                     const std::function<void(std::string_view)>& writeToParent);
 
+// How its report starts: "classes <token> ", never a registration's "result <token> ".
+std::string ClassesReportStart(std::wstring_view token);
 std::string ClassesReport(std::wstring_view token, const ClassesDone& done);
 std::optional<ClassesDone> ParseClassesReport(std::string_view output, std::wstring_view token);
 

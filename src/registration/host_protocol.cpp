@@ -17,6 +17,8 @@ constexpr std::wstring_view kCaptureSwitch = L" /capture ";
 constexpr std::wstring_view kScratchSwitch = L" /scratch ";
 constexpr std::wstring_view kLimitSwitch = L" /limit ";
 constexpr std::wstring_view kInstallSwitch = L" /install ";
+constexpr std::wstring_view kDigestSwitch = L" /digest ";
+constexpr std::size_t kDigestLength = 64;
 constexpr std::size_t kTokenLength = 32;
 
 bool IsToken(std::wstring_view text) {
@@ -77,6 +79,7 @@ std::wstring HostArguments(const HostCommand& command) {
   if (!command.captureKey.empty()) text += std::wstring(kCaptureSwitch) + command.captureKey;
   if (!command.scratchKey.empty()) text += std::wstring(kScratchSwitch) + command.scratchKey;
   if (command.install) text += std::wstring(kInstallSwitch) + InstallValue(*command.install);
+  if (!command.digest.empty()) text += std::wstring(kDigestSwitch) + command.digest;
   return text + std::wstring(kFileSwitch) + command.file;
 }
 
@@ -110,7 +113,10 @@ std::optional<HostCommand> ParseHostCommand(std::wstring_view text) {
       !IsToken(command.token) || !takeValue(kLimitSwitch, limit) ||
       !ReadLimit(limit, command.limit) || !takeValue(kCaptureSwitch, command.captureKey) ||
       !takeValue(kScratchSwitch, command.scratchKey) || !takeValue(kInstallSwitch, install) ||
-      !ReadInstall(install, command.install)) {
+      !ReadInstall(install, command.install) || !takeValue(kDigestSwitch, command.digest) ||
+      (!command.digest.empty() &&
+       (command.digest.size() != kDigestLength ||
+        command.digest.find_first_not_of(L"0123456789abcdef") != std::wstring::npos))) {
     return std::nullopt;
   }
   if (!startsAt(at, kFileSwitch) || text.size() == at + kFileSwitch.size()) return std::nullopt;

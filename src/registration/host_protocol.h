@@ -3,7 +3,7 @@
 //
 // The command is
 //   /host <mode>[ /user] /token <token>[ /limit <ms>][ /capture <key>][ /scratch <key>]
-//     [ /install <how><text>] /filename <path>
+//     [ /install <how><text>][ /digest <sha-256>] /filename <path>
 // The mode is one character (R, U or u, or any other, which the engine refuses as it would in
 // process); /user registers for the current user only; the token, made anew for each launch,
 // names the channel the parent made for this host and starts every line the host reports, so
@@ -12,7 +12,9 @@
 // DllInstall too ("r": with the server's entry point, "n": alone) with its command-line text as
 // hexadecimal UTF-16 (it may hold anything, " /" included);
 // /capture names the scratch key under HKEY_CURRENT_USER a capture maps the roots to; /scratch
-// the one a registration for this user only maps HKEY_LOCAL_MACHINE to; the path runs to the
+// the one a registration for this user only maps HKEY_LOCAL_MACHINE to; /digest, for the
+// classes modes (D removes, W writes back), the SHA-256 of the .reg file's bytes as the program
+// read and showed them, in 64 lower-case hexadecimal digits; the path runs to the
 // end of the text, so it may hold any character. Several paths, joined by "|" (which no
 // Windows file name holds), are run one after the other, each reported. The switch is
 // internal; a command text that names it in any other form is refused as invalid parameters,
@@ -37,6 +39,7 @@ struct HostCommand {
   std::wstring scratchKey{};  // with /user: where HKEY_LOCAL_MACHINE is mapped
   std::chrono::milliseconds limit = kRegistrationTimeLimit;
   std::optional<InstallStep> install{};
+  std::wstring digest{};  // the classes modes' file, as the user was shown it
 };
 
 std::wstring HostArguments(const HostCommand& command);

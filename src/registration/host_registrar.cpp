@@ -22,9 +22,10 @@ ModuleArchitecture ArchitectureToHost(const std::wstring& fileName) {
                                                        : ModuleArchitecture::Unknown;
 }
 
-// The engine takes no mode as "R"; any other text but one character names no entry point.
+// The engine takes no mode as "R". Only a mode that names an action ever reaches a host: the
+// host's other modes are its own, never a registration's.
 std::wstring HostMode(const std::wstring& mode) {
-  return mode.empty() ? L"R" : mode.size() == 1 ? mode : L"?";
+  return mode.empty() ? L"R" : mode;
 }
 
 }  // namespace
@@ -76,6 +77,10 @@ std::optional<RegistrationResult> HostRegistrar::RunAsAdministrator(const std::w
 std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
     const std::vector<std::wstring>& fileNames, const std::wstring& mode, RegistrationScope scope) {
   RetriedOutcomes outcomes(fileNames.size());
+  if (!NamesAnAction(mode)) {
+    for (auto& outcome : outcomes) outcome = RegistrationResult{};  // RegEntryMissing
+    return outcomes;
+  }
   std::vector<std::size_t> ours;
   std::wstring joined;
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
@@ -125,6 +130,7 @@ std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
 RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const std::wstring& mode,
                                           RegistrationScope scope, bool elevated,
                                           const std::wstring& captureKey) {
+  if (!NamesAnAction(mode)) return RegistrationResult{};  // RegEntryMissing, no host started
   std::wstring host = executablePath_;
   ModuleArchitecture architecture = ArchitectureToHost(fileName);
   if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {

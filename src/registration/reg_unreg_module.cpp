@@ -111,6 +111,10 @@ RegistrationResult RunModule(const std::wstring& fileName, const std::wstring& m
 
 }  // namespace
 
+bool NamesAnAction(const std::wstring& mode) {
+  return EntryPointName(mode) != nullptr;
+}
+
 RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
                                   platform::ModuleLoader& loader, std::chrono::milliseconds limit,
                                   const std::optional<InstallStep>& install) {

@@ -112,6 +112,9 @@ class Registrar {
 // (E_ACCESSDENIED, also what a refused registry call gives) or TYPE_E_REGISTRYACCESS.
 bool NeedsAdministrator(const RegistrationResult& result);
 
+// Whether the mode names an action: "R" or empty registers, "U" or "u" unregisters.
+bool NamesAnAction(const std::wstring& mode);
+
 // Mode "R" or empty registers, "U" or "u" unregisters; anything else (even "r") runs nothing.
 // The file name goes to the loader unchanged. A module whose header names another processor
 // than this build's is not loaded at all.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/letter_case.h"
+#include "common/sha256.h"
 #include "platform/registry_key.h"
 
 namespace corvalinde {
@@ -63,7 +64,7 @@ bool IsClassOwnKey(const std::wstring& path) {
 std::variant<ClassesFile, RegFileError> ReadClassesFile(std::string_view bytes) {
   auto parsed = ParseRegFile(bytes);
   if (auto* error = std::get_if<RegFileError>(&parsed)) return *error;
-  ClassesFile file{std::move(std::get<ParsedRegFile>(parsed))};
+  ClassesFile file{std::move(std::get<ParsedRegFile>(parsed)), Sha256Hex(bytes)};
   for (const RegFileKey& key : file.content.keys) {
     if (!PlaceOf(key)) return RegFileError{RegFileProblem::OutsideClasses, key.line};
     bool& named = key.root == platform::kHkeyClassesRoot   ? file.classesRoot
@@ -74,11 +75,26 @@ std::variant<ClassesFile, RegFileError> ReadClassesFile(std::string_view bytes) 
   return file;
 }
 
+RegFileKey WrittenKey(const RegFileKey& key) {
+  if (key.root != platform::kHkeyClassesRoot) return key;
+  RegFileKey written = key;
+  written.root = platform::kHkeyLocalMachine;
+  written.subKey = L"Software\\Classes" + (key.subKey.empty() ? L"" : L"\\" + key.subKey);
+  return written;
+}
+
+std::wstring WrittenKeyName(const RegFileKey& key) {
+  const RegFileKey written = WrittenKey(key);
+  const wchar_t* root =
+      written.root == platform::kHkeyCurrentUser ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE";
+  return written.subKey.empty() ? root : root + (L"\\" + written.subKey);
+}
+
 ClassesDone RestoreClasses(const ClassesFile& file, ClassesPart part,
                            platform::Registry& registry) {
   std::vector<RegFileKey> keys;
   for (const RegFileKey& key : file.content.keys) {
-    if (PlaceOf(key)->part == part) keys.push_back(key);
+    if (PlaceOf(key)->part == part) keys.push_back(WrittenKey(key));
   }
   ClassesDone done;
   RegFileRead written;
@@ -118,6 +134,11 @@ ClassesDone RemoveClasses(const ClassesFile& file, ClassesPart part, platform::R
       return done;
     }
     ++done.keys;
+    const std::wstring path = PlaceOf(**key)->path;
+    const std::size_t slash = path.find(L'\\');
+    done.classes += slash != std::wstring::npos &&
+                    path.find(L'\\', slash + 1) == std::wstring::npos &&
+                    ToUpperText(path.substr(0, slash)) == L"CLSID";
   }
   return done;
 }

@@ -19,6 +19,7 @@ enum class ClassesPart { Machine, User };
 
 struct ClassesFile {
   ParsedRegFile content;
+  std::wstring digest{};  // SHA-256 of the bytes read, which a host must find the same
   // Which roots it names.
   bool classesRoot = false, machineClasses = false, userClasses = false;
   bool Has(ClassesPart part) const {
@@ -33,14 +34,22 @@ struct ClassesDone {
   std::optional<RegFileError> error;  // where it stopped; what came before it stays done
   std::size_t keys = 0;
   std::size_t values = 0;
+  std::size_t classes = 0;  // removing: class keys (CLSID\{…}) removed
 };
+
+// Where a key of the file is written: the machine's keys under HKEY_CLASSES_ROOT go to
+// HKEY_LOCAL_MACHINE\Software\Classes, whoever writes them (an administrator's own classes
+// would otherwise take what was meant for every user).
+RegFileKey WrittenKey(const RegFileKey& key);
+// Its full name there: "HKEY_LOCAL_MACHINE\Software\Classes\CLSID\{…}".
+std::wstring WrittenKeyName(const RegFileKey& key);
 
 // Whether a removal may take the key (its path below the classes' root) away whole: a class
 // (CLSID\{…}), an application (AppID\{…}) or a programmatic identifier, not a key every class
 // or the shell shares, nor a file type.
 bool IsClassOwnKey(const std::wstring& path);
 
-// Creates the part's keys and sets their values.
+// Creates the part's keys (where WrittenKey says) and sets their values.
 ClassesDone RestoreClasses(const ClassesFile& file, ClassesPart part, platform::Registry& registry);
 
 // Removes what a backup holds of the part: every key it names, those under a key first (a key

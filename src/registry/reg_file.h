@@ -69,7 +69,8 @@ enum class RegFileProblem {
   NoKey,        // a value before any key
   Unsupported,  // a deletion ("[-key]" or "name"=-): exports never hold them
   RegistryRefused,
-  OutsideClasses,  // a key where no COM class lives, or (removing) one that is no class's own
+  OutsideClasses,     // a key where no COM class lives, or (removing) one that is no class's own
+  ChangedSinceShown,  // the file is no longer the one the user was shown: nothing was done
 };
 
 struct RegFileError {

@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "app/command_line_run.h"
+#include "platform/inmemory/recording_message_boxes.h"
+#include "registration/classes_host.h"
 #include "registration/exit_codes.h"
 #include "platform/host_output.h"
 #include "registration/host_protocol.h"
@@ -116,6 +118,30 @@ TEST(HostOutput, TheReportsOutliveWhatIsWrittenAfterThem) {
   for (int i = 0; i < 4000; ++i) output += line;
   platform::KeepTheReports(output, HostReportStart(kToken));
   EXPECT_LE(output.size(), 2 * platform::kMostHostOutput);
+}
+
+// The limits run from the marks in the order written, each read once however the channel cuts
+// them: a loaded mark again before the report (a module writing on the channel) starts no new
+// limit; the report starts the next module's load.
+TEST(HostOutput, TheLoadedMarkCountsOnceAModule) {
+  const std::string report = HostReport(kToken, RegistrationResult{});
+  platform::HostPhases phases(kLoaded, HostReportStart(kToken));
+  std::string output;
+  auto write = [&](const std::string& text) {
+    bool started = false;
+    for (char c : text) {  // a byte at a time: marks cut anywhere
+      output += c;
+      started = phases.Take(output, 1) || started;
+    }
+    return started;
+  };
+  EXPECT_TRUE(write(kLoaded));
+  EXPECT_EQ(phases.Current(), platform::HostPhases::Limit::Entry);
+  EXPECT_FALSE(write("module " + kLoaded + kLoaded));
+  EXPECT_TRUE(write(report));
+  EXPECT_EQ(phases.Current(), platform::HostPhases::Limit::Load);
+  EXPECT_TRUE(write(kLoaded + kLoaded));
+  EXPECT_EQ(phases.Current(), platform::HostPhases::Limit::Entry);
 }
 
 TEST(HostProtocol, CommandsAndReportsRoundTrip) {
@@ -282,6 +308,27 @@ TEST_F(HostChoice, AsAdministratorOnlyTheHostIsElevatedAndARefusedPromptIsNoOutc
       registrar_.RunAsAdministrator(ArchModule("x86_64"), L"R", RegistrationScope::Machine));
   EXPECT_FALSE(
       registrar_.RunAllAsAdministrator({module, module}, L"R", RegistrationScope::Machine));
+}
+
+// Only a registration's modes reach a host: any other, a classes host's "W" and "D" included,
+// is what the engine says of a mode that names no action, and nothing is started.
+TEST_F(HostChoice, AModeThatNamesNoActionStartsNoHost) {
+  platform::inmemory::RecordingMessageBoxes boxes;
+  for (const wchar_t* mode : {L"W", L"D", L"r", L"RU"}) {
+    boxes = {};
+    CommandLineRun run =
+        RunCommandLine(L"/filename modulo.dll /modal " + std::wstring(mode), {registrar_, boxes});
+    EXPECT_EQ(run.exitCode, kExitEntryPointMissing);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, L"Entrypoint del modulo mancante");
+  }
+  auto all =
+      registrar_.RunAllAsAdministrator({ArchModule("x86_64")}, L"W", RegistrationScope::Machine);
+  ASSERT_TRUE(all && all->front());
+  EXPECT_EQ(all->front()->outcome, RegEntryMissing);
+  EXPECT_TRUE(launcher_.started.empty());
+  // A classes host's report is never a registration's outcome.
+  EXPECT_FALSE(ParseHostReport(ClassesReport(kToken, ClassesDone{}), kToken));
 }
 
 // Several modules (an elevated retry): each loaded, run and reported in turn.

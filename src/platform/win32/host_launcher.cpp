@@ -73,21 +73,13 @@ void Watch(HANDLE process, HANDLE job, ChannelReader& channel, const std::wstrin
   win32::BusyWait busy(activity);
   using Clock = std::chrono::steady_clock;
   Clock::time_point deadline = Clock::now() + loadLimit;
-  auto lastOf = [&](std::string_view mark, std::size_t from) {
-    std::size_t at = run.output.rfind(mark);
-    return at != std::string::npos && at >= from ? at : std::string::npos;
-  };
+  HostPhases phases(loadedMark, doneMark);
   auto read = [&] {
     std::size_t before = run.output.size();
     channel.ReadSome(run.output);
-    std::size_t marks = std::max(loadedMark.size(), doneMark.size());
-    std::size_t from = before > marks ? before - marks : 0;
-    // What the host said last decides the limit now running.
-    std::size_t loaded = lastOf(loadedMark, from), done = lastOf(doneMark, from);
-    if (loaded != std::string::npos && (done == std::string::npos || loaded > done)) {
-      deadline = Clock::now() + entryLimit;
-    } else if (done != std::string::npos) {
-      deadline = Clock::now() + loadLimit;
+    if (phases.Take(run.output, run.output.size() - before)) {
+      deadline =
+          Clock::now() + (phases.Current() == HostPhases::Limit::Entry ? entryLimit : loadLimit);
     }
     KeepTheReports(run.output, doneMark);
   };
