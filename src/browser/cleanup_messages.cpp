@@ -1,5 +1,6 @@
 #include "browser/cleanup_messages.h"
 
+#include <utility>
 #include <vector>
 
 #include "common/first_lines.h"
@@ -26,6 +27,8 @@ std::wstring_view ProblemText(RegFileProblem problem) {
       return texts::kRegUnsupported;
     case RegFileProblem::OutsideClasses:
       return texts::kRegOutsideClasses;
+    case RegFileProblem::ChangedSinceShown:
+      return texts::kChangedSinceShown;
     case RegFileProblem::RegistryRefused:
       break;
   }
@@ -47,11 +50,51 @@ std::wstring RegFileErrorText(const RegFileError& error) {
   return text;
 }
 
+namespace {
+
+std::vector<std::wstring> FullNames(const std::vector<OrphanKey>& keys) {
+  std::vector<std::wstring> names;
+  for (const OrphanKey& key : keys) names.push_back(FullKeyName(key));
+  return names;
+}
+
+// The classes a look again left out, a line for each reason.
+std::wstring LeftOutLines(const LeftOut& leftOut) {
+  std::wstring lines;
+  const std::pair<std::size_t, std::wstring_view> reasons[] = {
+      {leftOut.fileBack, texts::kLeftOutFileBack},
+      {leftOut.unverifiable, texts::kLeftOutUnverifiable},
+      {leftOut.changed, texts::kLeftOutChanged}};
+  for (const auto& [count, why] : reasons) {
+    if (count) lines += Join({texts::kCrLf, texts::kLeftOutStart, Count(count), why});
+  }
+  return lines;
+}
+
+// What stays of these classes because another use shares it.
+std::wstring KeptLines(const RemovalPlan& plan) {
+  std::wstring lines;
+  if (!plan.fileTypes.empty()) {
+    lines += Join({texts::kCrLf, texts::kLeftAsFileTypes}) +
+             FirstLines(FullNames(plan.fileTypes), 15, L"", texts::kAndOtherKeys);
+  }
+  if (!plan.currentVersions.empty()) {
+    lines += Join({texts::kCrLf, texts::kLeftAsCurrentVersion}) +
+             FirstLines(FullNames(plan.currentVersions), 15, L"", texts::kAndOtherKeys);
+  }
+  return lines;
+}
+
+}  // namespace
+
 std::wstring RemovalQuestion(const RemovalPlan& plan) {
-  std::vector<std::wstring> keys;
-  for (const OrphanKey& key : plan.keys) keys.push_back(FullKeyName(key));
   return Join({texts::kAskRemoveStart, Count(plan.classes), texts::kAskRemoveEnd}) +
-         FirstLines(keys, 15, L"", texts::kAndOtherKeys);
+         FirstLines(FullNames(plan.keys), 15, L"", texts::kAndOtherKeys) + KeptLines(plan) +
+         LeftOutLines(plan.leftOut);
+}
+
+std::wstring NothingToRemove(const RemovalPlan& plan) {
+  return std::wstring(texts::kNoOrphans) + LeftOutLines(plan.leftOut);
 }
 
 std::wstring BackupFailure(const Backup& backup) {
@@ -75,23 +118,25 @@ std::wstring BackupFailure(const Backup& backup) {
   return Join({texts::kBackupFailed, texts::kCrLf, why});
 }
 
-std::wstring RemovalReport(const RemovalPlan& plan, const Backup& backup, const ClassesDone& done) {
+std::wstring RemovalReport(const Backup& backup, const ClassesDone& done) {
+  if (done.error && done.error->problem == RegFileProblem::ChangedSinceShown && !done.keys) {
+    return std::wstring(texts::kChangedSinceShown);
+  }
   if (done.error) {
     return Join({texts::kRemovalStopped, backup.path, L")", RegFileErrorText(*done.error),
                  texts::kCrLf, texts::kKeysRemoved, Count(done.keys)});
   }
-  return Join({texts::kRemovedStart, Count(plan.classes), texts::kRemovedClasses, Count(done.keys),
+  return Join({texts::kRemovedStart, Count(done.classes), texts::kRemovedClasses, Count(done.keys),
                texts::kRemovedKeys, backup.path});
 }
 
 std::wstring RestoreQuestion(const std::wstring& path, const ClassesFile& file) {
-  std::wstring text =
-      Join({texts::kAskRestoreStart, path, texts::kAskRestoreKeys, Count(file.content.keys.size()),
-            texts::kAskRestoreValues, Count(file.content.values), texts::kAskRestoreRoots});
-  if (file.classesRoot) text += Join({texts::kCrLf, L"HKEY_CLASSES_ROOT"});
-  if (file.machineClasses) text += Join({texts::kCrLf, L"HKEY_LOCAL_MACHINE\\Software\\Classes"});
-  if (file.userClasses) text += Join({texts::kCrLf, L"HKEY_CURRENT_USER\\Software\\Classes"});
-  return text;
+  std::vector<std::wstring> keys;
+  for (const RegFileKey& key : file.content.keys) keys.push_back(WrittenKeyName(key));
+  return Join({texts::kAskRestoreStart, path, texts::kAskRestoreKeys,
+               Count(file.content.keys.size()), texts::kAskRestoreValues,
+               Count(file.content.values), texts::kAskRestoreListed}) +
+         FirstLines(keys, 15, L"", texts::kAndOtherKeys);
 }
 
 std::wstring RestoreRefusal(const std::wstring& path, const std::optional<RegFileError>& error) {
@@ -100,6 +145,9 @@ std::wstring RestoreRefusal(const std::wstring& path, const std::optional<RegFil
 }
 
 std::wstring RestoreReport(const std::wstring& path, const ClassesDone& done) {
+  if (done.error && done.error->problem == RegFileProblem::ChangedSinceShown && !done.keys) {
+    return std::wstring(texts::kChangedSinceShown);
+  }
   std::wstring written = Join({texts::kRestoredStart, Count(done.keys), texts::kRestoredKeys,
                                Count(done.values), texts::kRestoredValues, path});
   if (!done.error) return written;

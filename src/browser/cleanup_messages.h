@@ -14,9 +14,12 @@ namespace corvalinde {
 std::wstring RegFileErrorText(const RegFileError& error);
 
 std::wstring RemovalQuestion(const RemovalPlan& plan);
+// When the look again left no class to remove.
+std::wstring NothingToRemove(const RemovalPlan& plan);
 std::wstring BackupFailure(const Backup& backup);
 // After the removal ran (`done`) from the backup written first.
-std::wstring RemovalReport(const RemovalPlan& plan, const Backup& backup, const ClassesDone& done);
+// "Rimosse n classi (k chiavi)" counts what was removed.
+std::wstring RemovalReport(const Backup& backup, const ClassesDone& done);
 
 std::wstring RestoreQuestion(const std::wstring& path, const ClassesFile& file);
 // A file that cannot be read, or that is refused (nothing written).

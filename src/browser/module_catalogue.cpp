@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "browser/class_servers.h"
 #include "common/blanks.h"
 #include "common/letter_case.h"
 #include "common/texts.h"
@@ -13,6 +14,7 @@ namespace corvalinde {
 namespace {
 
 constexpr std::int32_t kClassesRoot = static_cast<std::int32_t>(platform::kHkeyClassesRoot);
+constexpr platform::RegKey kClassesRootKey = platform::kHkeyClassesRoot;
 
 // i * 100 / count, to the nearest integer, halves to even.
 long Percent(std::size_t done, std::size_t count) {
@@ -86,6 +88,7 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
     keyReader.EnumerateSections(keys, count);
 
     rows_.clear();
+    facts_.clear();
     selected_.reset();
     list.SetRedraw(false);
     std::wstring caption =
@@ -117,11 +120,17 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
             Trimmed(TextAt(classReader, classKey + L"\\VersionIndependentProgID"));
         // HKEY_CLASSES_ROOT merges the user's classes over the machine's: ask the user's side.
         platform::RegistryKey own(registry);
-        row[kColumnAmbito] = own.Open(platform::kHkeyCurrentUser, L"Software\\Classes\\" + classKey,
-                                      platform::kKeyRead) == platform::kRegSuccess
-                                 ? std::wstring(texts::kScopeUser)
-                                 : std::wstring(texts::kScopeMachine);
+        RowFacts facts;
+        facts.user = own.Open(platform::kHkeyCurrentUser, L"Software\\Classes\\" + classKey,
+                              platform::kKeyRead) == platform::kRegSuccess;
+        row[kColumnAmbito] = facts.user ? texts::kScopeUser : texts::kScopeMachine;
+        // A class another stands in for is judged by that one's files.
+        const std::wstring created = ClassCreatedFor(registry, kClassesRootKey, clsid);
+        facts.servers = created == clsid
+                            ? ClassServers{row[kColumnNomeModulo], row[kColumnEseguibile]}
+                            : ServersOf(registry, kClassesRootKey, created);
         rows_.push_back(std::move(row));
+        facts_.push_back(std::move(facts));
       }
       progress.SetPosition(static_cast<std::int64_t>(i));
       std::wstring next = std::wstring(texts::kLoadingStart) + std::to_wstring(Percent(i, total)) +
@@ -183,6 +192,7 @@ void ModuleCatalogue::SetFilter(const std::wstring& text, bool onlyMissing) {
 void ModuleCatalogue::SetFileFacts(const std::vector<FileFacts>& facts) {
   for (const FileFacts& fact : facts) {
     if (fact.row >= rows_.size()) continue;
+    facts_[fact.row].state = fact.state;
     rows_[fact.row][kColumnStato] = fact.status;
     rows_[fact.row][kColumnVersioneFile] = fact.version;
     rows_[fact.row][kColumnProduttore] = fact.maker;
@@ -212,7 +222,7 @@ void ModuleCatalogue::Arrange() {
   }
   shown_.clear();
   for (std::size_t row : order) {
-    if (onlyMissing_ && rows_[row][kColumnStato] != texts::kStatusMissing) continue;
+    if (onlyMissing_ && facts_[row].state != FileState::Missing) continue;
     if (!filter_.empty() && !RowContains(rows_[row], filter_)) continue;
     shown_.push_back(row);
   }

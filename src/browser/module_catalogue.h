@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "browser/progress_window.h"
+#include "browser/registered_file.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 
@@ -43,12 +44,22 @@ const std::array<ColumnSpec, kColumnCount>& CatalogueColumns();
 
 using CatalogueRow = std::array<std::wstring, kColumnCount>;
 
+// What a row stands for beside the words it shows: what is decided on is read from here, never
+// from a label.
+struct RowFacts {
+  ClassServers servers;  // what COM would start: the class's own, or those of its TreatAs
+  FileState state = FileState::Unchecked;
+  bool user = false;  // registered under HKEY_CURRENT_USER\Software\Classes
+};
+
 enum class SearchColumn { Executable, Module };
 
 class ModuleCatalogue {
  public:
   // Every row, in the order of the load; each keeps its "ID".
   const std::vector<CatalogueRow>& Rows() const { return rows_; }
+  // Beside each row, in the same order.
+  const std::vector<RowFacts>& Facts() const { return facts_; }
   // The rows the list shows, as indices into Rows(): sorted, and filtered.
   const std::vector<std::size_t>& Shown() const { return shown_; }
   // What the list shows at `position` (0 = the first row shown) in `column`; nothing past the
@@ -73,6 +84,7 @@ class ModuleCatalogue {
   // again once per batch.
   struct FileFacts {
     std::size_t row;
+    FileState state;
     std::wstring status;   // "Stato"
     std::wstring version;  // "Versione file"
     std::wstring maker;    // "Produttore"
@@ -97,6 +109,7 @@ class ModuleCatalogue {
   void Arrange();  // shown_ from rows_, the sort and the filter
 
   std::vector<CatalogueRow> rows_;
+  std::vector<RowFacts> facts_;
   std::vector<std::size_t> shown_;
   std::optional<std::size_t> selected_;
   std::optional<std::size_t> sortColumn_;

@@ -1,9 +1,11 @@
 #include "browser/orphan_removal.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
+#include "browser/class_servers.h"
 #include "common/blanks.h"
 #include "common/letter_case.h"
 #include "common/texts.h"
@@ -19,6 +21,7 @@ namespace {
 using platform::RegistryKey;
 
 constexpr std::wstring_view kClasses = L"Software\\Classes\\";
+constexpr std::wstring_view kClassesKey = L"Software\\Classes";
 
 platform::RegKey HiveOf(bool user) {
   return user ? platform::kHkeyCurrentUser : platform::kHkeyLocalMachine;
@@ -70,6 +73,68 @@ std::map<std::wstring, std::size_t> ApplicationsNamed(
   return named;
 }
 
+// The identifiers a file type names, upper case: the default value of each ".ext" key and the
+// names under its OpenWithProgids, in both scopes (HKEY_CLASSES_ROOT merges them).
+std::set<std::wstring> FileTypeNames(platform::Registry& registry) {
+  std::set<std::wstring> names;
+  for (bool user : {false, true}) {
+    RegistryKey classes(registry);
+    if (classes.Open(HiveOf(user), kClassesKey, platform::kKeyRead) != platform::kRegSuccess) {
+      continue;
+    }
+    for (const std::wstring& name : SubKeyNames(registry, classes.get())) {
+      if (name.empty() || name.front() != L'.') continue;
+      std::wstring type = TextAt(registry, classes.get(), name);
+      if (!type.empty()) names.insert(ToUpperText(type));
+      RegistryKey openWith(registry);
+      if (openWith.Open(classes.get(), name + L"\\OpenWithProgids", platform::kKeyRead) ==
+          platform::kRegSuccess) {
+        platform::RegKeyInfo info;
+        if (registry.QueryInfoKey(openWith.get(), info) != platform::kRegSuccess) continue;
+        for (const std::wstring& progId :
+             ListedNames(info.longestValueName,
+                         [&](std::uint32_t index, wchar_t*buffer, std::uint32_t*size) {
+                           return registry.EnumValue(openWith.get(), index, buffer, size);
+                         })) {
+          names.insert(ToUpperText(progId));
+        }
+      }
+    }
+  }
+  return names;
+}
+
+// Whether the identifier's key has what makes it a file type as well: verbs, an icon, shell
+// extensions.
+bool HasShellKeys(platform::Registry& registry, platform::RegKey hive, const std::wstring& key) {
+  for (const wchar_t* sub : {L"shell", L"DefaultIcon", L"ShellEx"}) {
+    RegistryKey below(registry);
+    if (below.Open(hive, key + L"\\" + sub, platform::kKeyRead) == platform::kRegSuccess) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether `current` (a CurVer) is another identifier whose class is registered and not among
+// those `leaving`.
+bool NamesAStayingClass(platform::Registry& registry, bool user, const std::wstring& current,
+                        const std::wstring& progId,
+                        const std::set<std::pair<bool, std::wstring>>& leaving) {
+  if (!IsOneName(current) || ToUpperText(current) == ToUpperText(progId)) return false;
+  const std::wstring clsid =
+      TextAt(registry, HiveOf(user), std::wstring(kClasses) + current + L"\\CLSID");
+  if (!IsOneName(clsid) || leaving.count({user, ToUpperText(L"CLSID\\" + clsid)})) return false;
+  for (bool scope : {false, true}) {
+    RegistryKey key(registry);
+    if (key.Open(HiveOf(scope), std::wstring(kClasses) + L"CLSID\\" + clsid, platform::kKeyRead) ==
+        platform::kRegSuccess) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::wstring TwoDigits(int number) {
   return std::wstring(1, static_cast<wchar_t>(L'0' + number / 10 % 10)) +
          static_cast<wchar_t>(L'0' + number % 10);
@@ -84,17 +149,57 @@ std::vector<OrphanClass> OrphansAmong(const ModuleCatalogue& catalogue,
   for (std::size_t row : rows) {
     if (row >= catalogue.Rows().size()) continue;
     const CatalogueRow& cells = catalogue.Rows()[row];
-    if (cells[kColumnStato] != texts::kStatusMissing || cells[kColumnClassId].empty()) continue;
-    bool user = cells[kColumnAmbito] == texts::kScopeUser;
+    const RowFacts& facts = catalogue.Facts()[row];
+    if (facts.state != FileState::Missing || cells[kColumnClassId].empty()) continue;
     auto [at, isNew] =
-        found.try_emplace({user, ToUpperText(cells[kColumnClassId])}, orphans.size());
-    if (isNew) orphans.push_back({cells[kColumnClassId], user});
+        found.try_emplace({facts.user, ToUpperText(cells[kColumnClassId])}, orphans.size());
+    if (isNew) orphans.push_back({cells[kColumnClassId], facts.user, {}, facts.servers});
     orphans[at->second].progIds.push_back(cells[kColumnClassName]);
   }
   return orphans;
 }
 
-RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanClass>& classes) {
+RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanClass>& classes,
+                        RegisteredFiles& files) {
+  RemovalPlan plan;
+  // Each class as it is registered now: still there, naming what the list showed, its files
+  // still missing.
+  std::vector<const OrphanClass*> orphans;
+  std::set<std::pair<bool, std::wstring>> leaving;  // scope and upper-case CLSID key
+  for (const OrphanClass& orphan : classes) {
+    const std::wstring classKey = L"CLSID\\" + orphan.clsid;
+    if (!IsOneName(orphan.clsid) || leaving.count({orphan.user, ToUpperText(classKey)})) continue;
+    RegistryKey hiveClasses(registry), key(registry);
+    if (hiveClasses.Open(HiveOf(orphan.user), kClassesKey, platform::kKeyRead) !=
+            platform::kRegSuccess ||
+        key.Open(hiveClasses.get(), classKey, platform::kKeyQueryValue) != platform::kRegSuccess) {
+      ++plan.leftOut.changed;
+      continue;
+    }
+    const ClassServers now = ServersOf(registry, hiveClasses.get(),
+                                       ClassCreatedFor(registry, hiveClasses.get(), orphan.clsid));
+    if (!SameServers(now, orphan.listed)) {
+      ++plan.leftOut.changed;
+      continue;
+    }
+    switch (files.Check(now).state) {
+      case FileState::Missing:
+        orphans.push_back(&orphan);
+        leaving.insert({orphan.user, ToUpperText(classKey)});
+        continue;
+      case FileState::Present:
+        ++plan.leftOut.fileBack;
+        continue;
+      case FileState::Unverifiable:
+        ++plan.leftOut.unverifiable;
+        continue;
+      case FileState::None:
+      case FileState::Unchecked:
+        ++plan.leftOut.changed;
+        continue;
+    }
+  }
+
   struct ClassKeys {
     std::vector<OrphanKey> own;
     std::wstring appId;  // the application it names, if any
@@ -104,18 +209,18 @@ RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanCl
   auto take = [&](std::vector<OrphanKey>& keys, bool user, std::wstring path) {
     if (taken.insert({user, ToUpperText(path)}).second) keys.push_back({user, std::move(path)});
   };
-  for (const OrphanClass& orphan : classes) {
-    const platform::RegKey hive = HiveOf(orphan.user);
-    const std::wstring classKey = L"CLSID\\" + orphan.clsid;
+  std::optional<std::set<std::wstring>> fileTypeNames;  // read once, when first needed
+  for (const OrphanClass* orphan : orphans) {
+    const platform::RegKey hive = HiveOf(orphan->user);
+    const std::wstring classKey = L"CLSID\\" + orphan->clsid;
     RegistryKey key(registry);
-    if (!IsOneName(orphan.clsid) || taken.count({orphan.user, ToUpperText(classKey)}) ||
-        key.Open(hive, std::wstring(kClasses) + classKey, platform::kKeyQueryValue) !=
-            platform::kRegSuccess) {
+    if (key.Open(hive, std::wstring(kClasses) + classKey, platform::kKeyQueryValue) !=
+        platform::kRegSuccess) {
       continue;
     }
     ClassKeys& keys = found.emplace_back();
-    take(keys.own, orphan.user, classKey);
-    std::vector<std::wstring> progIds = orphan.progIds;
+    take(keys.own, orphan->user, classKey);
+    std::vector<std::wstring> progIds = orphan->progIds;
     progIds.push_back(TextAt(registry, key.get(), L"ProgID"));
     progIds.push_back(TextAt(registry, key.get(), L"VersionIndependentProgID"));
     std::set<std::wstring> checked;
@@ -124,8 +229,20 @@ RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanCl
           !checked.insert(ToUpperText(progId)).second) {
         continue;
       }
-      std::wstring named = TextAt(registry, hive, std::wstring(kClasses) + progId + L"\\CLSID");
-      if (ToUpperText(named) == ToUpperText(orphan.clsid)) take(keys.own, orphan.user, progId);
+      const std::wstring progIdKey = std::wstring(kClasses) + progId;
+      std::wstring named = TextAt(registry, hive, progIdKey + L"\\CLSID");
+      if (ToUpperText(named) != ToUpperText(orphan->clsid)) continue;
+      if (!fileTypeNames) fileTypeNames = FileTypeNames(registry);
+      if (fileTypeNames->count(ToUpperText(progId)) || HasShellKeys(registry, hive, progIdKey)) {
+        plan.fileTypes.push_back({orphan->user, progId});
+        continue;
+      }
+      if (NamesAStayingClass(registry, orphan->user,
+                             TextAt(registry, hive, progIdKey + L"\\CurVer"), progId, leaving)) {
+        plan.currentVersions.push_back({orphan->user, progId});
+        continue;
+      }
+      take(keys.own, orphan->user, progId);
     }
     std::wstring appId = TextOf(registry, key.get(), L"AppID");
     if (IsOneName(appId)) keys.appId = std::move(appId);
@@ -135,7 +252,6 @@ RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanCl
   for (const ClassKeys& keys : found) anyApplication = anyApplication || !keys.appId.empty();
   std::map<std::wstring, std::size_t> named;
   if (anyApplication) named = ApplicationsNamed(registry, taken);
-  RemovalPlan plan;
   plan.classes = found.size();
   for (ClassKeys& keys : found) {
     const bool user = keys.own.front().user;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "browser/module_catalogue.h"
+#include "browser/registered_file.h"
 #include "platform/registry.h"
 #include "registry/reg_file.h"
 
@@ -21,6 +22,7 @@ struct OrphanClass {
   std::wstring clsid;
   bool user = false;                    // registered under HKEY_CURRENT_USER\Software\Classes
   std::vector<std::wstring> progIds{};  // the identifiers the catalogue listed it under
+  ClassServers listed{};                // the servers its file check looked at
 };
 
 // The classes of `rows` (indices into the catalogue's rows) whose file is missing, one for each
@@ -33,12 +35,29 @@ struct OrphanKey {
   std::wstring path;  // below Software\Classes
 };
 
-struct RemovalPlan {
-  std::vector<OrphanKey> keys;  // each class's keys together, the class's own first
-  std::size_t classes = 0;      // those still registered where the catalogue saw them
+// The classes a look at the registry and the files again left out of a removal.
+struct LeftOut {
+  std::size_t fileBack = 0;      // a file it names is there now
+  std::size_t unverifiable = 0;  // whether its files are there cannot be told now
+  std::size_t changed = 0;       // no longer registered as the list showed it
+  std::size_t Count() const { return fileBack + unverifiable + changed; }
 };
 
-RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanClass>& classes);
+struct RemovalPlan {
+  std::vector<OrphanKey> keys;  // each class's keys together, the class's own first
+  std::size_t classes = 0;      // those whose keys are planned
+  LeftOut leftOut{};
+  // Identifiers of these classes that stay: also a file type (something below them, or a
+  // ".ext" key, makes them one), or version-independent ones whose CurVer names an identifier
+  // of a class that stays.
+  std::vector<OrphanKey> fileTypes{};
+  std::vector<OrphanKey> currentVersions{};
+};
+
+// Looks at each class again as it is registered now, and at its files with `files` (a fresh
+// look: nothing remembered from the list), and plans what is left of those still orphaned.
+RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanClass>& classes,
+                        RegisteredFiles& files);
 
 // The key as a .reg file names it: "HKEY_LOCAL_MACHINE\Software\Classes\CLSID\{…}".
 std::wstring FullKeyName(const OrphanKey& key);

@@ -170,6 +170,8 @@ inline constexpr std::wstring_view kColumnAmbito = L"Ambito";
 inline constexpr std::wstring_view kColumnVersioneFile = L"Versione file";
 inline constexpr std::wstring_view kColumnProduttore = L"Produttore";
 inline constexpr std::wstring_view kStatusMissing = L"file mancante";
+inline constexpr std::wstring_view kStatusUnverifiable = L"non verificabile";
+inline constexpr std::wstring_view kCode = L"codice ";
 inline constexpr std::wstring_view kStatus32 = L"32 bit";
 inline constexpr std::wstring_view kStatus64 = L"64 bit";
 inline constexpr std::wstring_view kScopeUser = L"utente";
@@ -214,6 +216,14 @@ inline constexpr std::wstring_view kAskRemoveStart = L"Rimuovere le voci di ";
 inline constexpr std::wstring_view kAskRemoveEnd =
     L" classi il cui file è mancante?\r\nPrima sarà scritta una copia di sicurezza. Chiavi da "
     L"rimuovere:";
+inline constexpr std::wstring_view kLeftAsFileTypes = L"Lasciate (usate anche come tipo di file):";
+inline constexpr std::wstring_view kLeftAsCurrentVersion =
+    L"Lasciate (la versione corrente è di una classe che resta):";
+inline constexpr std::wstring_view kLeftOutStart = L"Escluse al nuovo controllo: ";
+inline constexpr std::wstring_view kLeftOutFileBack = L" classi il cui file ora c'è.";
+inline constexpr std::wstring_view kLeftOutUnverifiable =
+    L" classi il cui file non è verificabile.";
+inline constexpr std::wstring_view kLeftOutChanged = L" classi non più registrate come elencate.";
 inline constexpr std::wstring_view kRemovingOrphans = L"Rimozione delle voci orfane";
 inline constexpr std::wstring_view kRemovedStart = L"Rimosse ";
 inline constexpr std::wstring_view kRemovedClasses = L" classi (";
@@ -232,7 +242,7 @@ inline constexpr std::wstring_view kRestoreFilter = L"File di registro (*.reg)|*
 inline constexpr std::wstring_view kAskRestoreStart = L"Ripristinare da ";
 inline constexpr std::wstring_view kAskRestoreKeys = L"?\r\n";
 inline constexpr std::wstring_view kAskRestoreValues = L" chiavi e ";
-inline constexpr std::wstring_view kAskRestoreRoots = L" valori, sotto:";
+inline constexpr std::wstring_view kAskRestoreListed = L" valori. Chiavi da scrivere:";
 inline constexpr std::wstring_view kRestoringFrom = L"Ripristino da ";
 inline constexpr std::wstring_view kRestoredStart = L"Ripristinate ";
 inline constexpr std::wstring_view kRestoredKeys = L" chiavi (";
@@ -241,6 +251,8 @@ inline constexpr std::wstring_view kRestoreRefused = L"Nulla è stato scritto. I
 inline constexpr std::wstring_view kRestoreUnreadable = L" non si può leggere.";
 inline constexpr std::wstring_view kAtLine = L", riga ";
 inline constexpr std::wstring_view kRestoreStopped = L"Ripristino interrotto: ";
+inline constexpr std::wstring_view kChangedSinceShown =
+    L"Il file è cambiato dopo la conferma: nulla è stato scritto.";
 inline constexpr std::wstring_view kNothingWritten = L"Nulla è stato scritto.";
 // Why a .reg file is refused, or a writing stopped.
 inline constexpr std::wstring_view kRegNotRegFile =

@@ -1,4 +1,5 @@
-// The few file operations the program needs: opz.dat is read whole and replaced whole.
+// The few file operations the program needs: settings, .reg files and captures are read whole
+// and replaced whole; modules are read as data; registered files are looked for.
 #pragma once
 
 #include <array>
@@ -14,6 +15,21 @@
 namespace corvalinde::platform {
 
 bool FileExists(const std::wstring& path);
+
+// What one look at a path finds. Only a definite answer of the system's makes NotFound (no such
+// file, or no such folder on the way); any other failure (access denied, a network or a device
+// that does not answer, a name too long…) is Failed, with the system's reason: it proves
+// nothing either way.
+struct FileLookup {
+  enum class Found { File, Folder, NotFound, Failed };
+  Found found = Found::NotFound;
+  std::uint32_t error = 0;  // for Failed
+};
+FileLookup LookUpFile(const std::wstring& path);
+
+// Whether looking at the path asks another machine: a UNC path, or a drive the system maps to a
+// network share. Such a look may take as long as the network lets it.
+bool IsNetworkPath(const std::wstring& path);
 
 // The first `maxBytes` bytes of the file (all of it when shorter); nullopt when the file cannot
 // be opened or read.

@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "browser/file_checks.h"
 #include "browser/module_catalogue.h"
 #include "browser/orphan_removal.h"
 #include "browser/registered_file.h"
 #include "registry/classes_file.h"
 #include "platform/registry_text.h"
 #include "platform/inmemory/recording_message_boxes.h"
+#include "platform/files.h"
 #include "platform/registry_key.h"
 
 #ifdef _WIN32
@@ -151,6 +153,34 @@ std::size_t Floor(Registry& registry) {
   return rows.size();
 }
 
+// The machine's files, with its C: drive here too (the benchmark's classes name C:\bench, which
+// is not there).
+FileSearch BenchFileSearch(Registry& registry) {
+  FileSearch search = SystemFileSearch(std::shared_ptr<Registry>(&registry, [](Registry*) {}));
+#ifndef _WIN32
+  search.lookUp = [](const std::wstring& path) {
+    return path == L"C:\\" ? FileLookup{FileLookup::Found::Folder} : LookUpFile(path);
+  };
+#endif
+  return search;
+}
+
+// The check of every row's files, as the browser runs it once the list is shown.
+double FileChecksMilliseconds(Registry& registry, const ModuleCatalogue& catalogue) {
+  auto start = Clock::now();
+  FileChecks checks(BenchFileSearch(registry));
+  std::size_t missing = 0;
+  for (std::size_t row = 0; row < catalogue.Facts().size(); ++row) {
+    const ClassServers& servers = catalogue.Facts()[row].servers;
+    if (servers.module.empty() && servers.commandLine.empty()) continue;
+    missing += checks.Check(row, servers).state == FileState::Missing;
+  }
+  double took = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  std::printf("file checks of %zu rows (%zu missing): %.1f ms\n", catalogue.Rows().size(), missing,
+              took);
+  return took;
+}
+
 // Every class of the benchmark is an orphan (its file is not there): removing them all, as
 // "Rimuovi voci orfane..." does with administrator rights, the backup written first. The best
 // of `rounds`, the classes registered again before each. In memory, a key's removal shifts its
@@ -161,8 +191,7 @@ double RemovalMilliseconds(Registry& registry, ModuleCatalogue& catalogue, int r
   for (std::size_t row = 0; row < catalogue.Rows().size(); ++row) {
     // The system's own classes stay, whatever their files.
     if (catalogue.Rows()[row][kColumnClassName].rfind(L"CvBench.", 0) != 0) continue;
-    auto nowhere = [](const std::wstring&) { return false; };
-    facts.push_back({row, FileStatus(catalogue.Rows()[row][kColumnNomeModulo], nowhere), {}, {}});
+    facts.push_back({row, FileState::Missing, L"file mancante", {}, {}});
     rows.push_back(row);
   }
   catalogue.SetFileFacts(facts);
@@ -173,7 +202,8 @@ double RemovalMilliseconds(Registry& registry, ModuleCatalogue& catalogue, int r
     if (round) Populate(registry);
     std::filesystem::remove_all(folder);
     auto start = Clock::now();
-    RemovalPlan plan = PlanRemoval(registry, OrphansAmong(catalogue, rows));
+    RegisteredFiles files(BenchFileSearch(registry));
+    RemovalPlan plan = PlanRemoval(registry, OrphansAmong(catalogue, rows), files);
     Backup backup = WriteBackup(registry, plan, folder.wstring(), LocalTimeNow());
     auto file = ReadClassesFile(backup.bytes);
     if (!backup.written || !std::holds_alternative<ClassesFile>(file)) {
@@ -284,6 +314,7 @@ int main() {
   std::printf("load / floor: %.2f (target: 2.00 or less)\n", load / floor);
   std::printf("full search that finds nothing: %.2f ms (target natively: under 20 ms)\n", search);
 
+  FileChecksMilliseconds(*registry, catalogue);
 #ifdef _WIN32
   WindowFigures(load);
 #endif

@@ -5,6 +5,9 @@
 // backup nothing is removed, here for two rows selected together.
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
+#include <vector>
 
 #include "browser_fixture.h"
 #include "registry_export.h"
@@ -58,14 +61,15 @@ class BrowserCleanup : public Browser {
     return ConfirmRemoval(1);
   }
 
-  // Says yes to the question, which names `classes` classes and the sample's class key, and
+  // Says yes to the question, which names `classes` classes and `classKey` (the sample's), and
   // gives the message that follows.
-  std::wstring ConfirmRemoval(int classes) {
+  std::wstring ConfirmRemoval(int classes, const std::wstring& classKey = kClassKey) {
     auto ask = app_.WaitForMessageBox(30s);
     if (!ask) return L"(no question)";
     EXPECT_EQ(ask->text.rfind(L"Rimuovere le voci di " + std::to_wstring(classes) + L" classi", 0),
               0u);
-    EXPECT_NE(ask->text.find(kClasses + kClassKey), std::wstring::npos) << ask->text.size();
+    EXPECT_NE(ask->text.find(kClasses + classKey), std::wstring::npos)
+        << testing::PrintToString(ask->text);
     AnswerYes(ask->window);
     WaitGone(ask->window);
     auto done = app_.WaitForMessageBox(60s);
@@ -108,9 +112,11 @@ TEST_F(BrowserCleanup, RemovesAnOrphanAfterABackupThatRestoresIt) {
   ASSERT_TRUE(WaitGone(open));
   auto ask = app_.WaitForMessageBox(10s);
   ASSERT_TRUE(ask.has_value());
-  EXPECT_EQ(ask->text, L"Ripristinare da " + backup +
-                           L"?\r\n7 chiavi e 9 valori, sotto:\r\n"
-                           L"HKEY_LOCAL_MACHINE\\Software\\Classes");
+  const std::wstring question = L"Ripristinare da " + backup +
+                                L"?\r\n7 chiavi e 9 valori. Chiavi da scrivere:\r\n" + kClasses +
+                                kClassKey + L"\r\n";
+  EXPECT_EQ(ask->text.rfind(question, 0), 0u) << testing::PrintToString(ask->text);
+  EXPECT_EQ(ask->text.substr(ask->text.size() - 6 - kProgId.size()), kProgId + L"\\CLSID");
   AnswerYes(ask->window);
   auto restored = app_.WaitForMessageBox(60s);
   ASSERT_TRUE(restored.has_value());
@@ -149,6 +155,79 @@ TEST_F(BrowserCleanup, RemovesAnOrphanAfterABackupThatRestoresIt) {
   for (const std::wstring& key : {kClassKey, kProgId, L"AppID\\" + kAppId, kSibling,
                                   L"CLSID\\" + kSecondId, std::wstring(L"Corvalinde.Orfano")}) {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+  }
+}
+
+// Live classes as machines register them (bare names, a name without extension, a variable in
+// a plain string, a program with arguments) beside one whose file is gone: once every row is
+// checked only that one is "file mancante", and the clean-up over every row takes only it.
+TEST_F(BrowserCleanup, OnlyAClassWhoseFileIsProvenGoneIsRemoved) {
+  const struct {
+    const wchar_t* server;
+    std::wstring value;
+  } classes[] = {
+      {L"InprocServer32", L"ole32.dll"},
+      {L"InprocServer32", L"OLEAUT32.DLL"},
+      {L"InprocServer32", L"ole32"},
+      {L"InprocServer32", L"%SystemRoot%\\system32\\ole32.dll"},
+      {L"LocalServer32", L"notepad /Embedding"},
+      {L"InprocServer32", TestModule(L"testmod_sparito")},  // never there
+  };
+  auto clsid = [](std::size_t i) {
+    return L"{C0A1D2E3-0000-4000-8000-00000000B00" + std::to_wstring(i) + L"}";
+  };
+  auto progId = [](std::size_t i) { return L"Corvalinde.Vivo" + std::to_wstring(i); };
+  for (std::size_t i = 0; i < std::size(classes); ++i) {
+    SetText(progId(i) + L"\\CLSID", nullptr, clsid(i));
+    SetText(L"CLSID\\" + clsid(i) + L"\\" + classes[i].server, nullptr, classes[i].value);
+  }
+  const std::size_t gone = std::size(classes) - 1;
+  const std::wstring before = Exported(kClasses.substr(0, kClasses.size() - 1));
+
+  HWND browser = OpenBrowser();
+  ASSERT_TRUE(browser);
+  SetText(FindChild(browser, L"Edit", 0), L"Corvalinde.Vivo");
+  WaitUntil([&] { return WindowText(browser).find(L":6 di ") != std::wstring::npos; }, 10s);
+  HWND list = FindChild(browser, L"SysListView32");
+  ASSERT_TRUE(SelectFirstRow(list));
+  // Each row's "Stato", once all six have one (the checks run last).
+  std::map<std::wstring, std::wstring> status;
+  auto allChecked = [&] {
+    status.clear();
+    std::wstring copied = CopiedText([] {
+      PressKey('A', true);
+      PressKey('C', true);
+    });
+    std::wistringstream lines(copied);
+    for (std::wstring line; std::getline(lines, line);) {
+      std::vector<std::wstring> cells;
+      std::wistringstream fields(line);
+      for (std::wstring cell; std::getline(fields, cell, L'\t');) cells.push_back(cell);
+      if (cells.size() > 9 && cells[2].rfind(L"Corvalinde.Vivo", 0) == 0 && !cells[9].empty()) {
+        status[cells[2]] = cells[9];
+      }
+    }
+    return status.size() == std::size(classes);
+  };
+  WaitUntil(allChecked, 60s);
+  ASSERT_TRUE(allChecked()) << status.size();
+  for (std::size_t i = 0; i < std::size(classes); ++i) {
+    EXPECT_EQ(status[progId(i)] == L"file mancante", i == gone)
+        << testing::PrintToString(classes[i].value) << " "
+        << testing::PrintToString(status[progId(i)]);
+  }
+
+  PressButton(browser, L"Rimuovi voci orfane...");
+  std::wstring removed = ConfirmRemoval(1, L"CLSID\\" + clsid(gone));
+  EXPECT_EQ(removed.rfind(L"Rimosse 1 classi (4 chiavi). Copia di sicurezza: ", 0), 0u)
+      << testing::PrintToString(removed);
+  EXPECT_EQ(Difference(Without(before, {L"CLSID\\" + clsid(gone), progId(gone)}),
+                       Exported(kClasses.substr(0, kClasses.size() - 1))),
+            "");
+  PressButton(browser, L"Esci");
+  for (std::size_t i = 0; i < std::size(classes); ++i) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid(i)).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, progId(i).c_str());
   }
 }
 

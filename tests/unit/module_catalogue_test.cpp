@@ -263,7 +263,8 @@ TEST_F(Search, SortFilterAndTheSearchFollowTheOrderShown) {
   EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :1 di 4 )");
   catalogue_.SetFilter(L"", true);
   EXPECT_TRUE(catalogue_.Shown().empty());
-  catalogue_.SetFileFacts({{3, L"file mancante", L"", L""}, {0, L"64 bit", L"2.0.1.7", L"Ditta"}});
+  catalogue_.SetFileFacts({{3, FileState::Missing, L"file mancante", L"", L""},
+                           {0, FileState::Present, L"64 bit", L"2.0.1.7", L"Ditta"}});
   EXPECT_EQ(catalogue_.Shown(), std::vector<std::size_t>{3});
   catalogue_.SetFilter(L"", false);
   EXPECT_EQ(catalogue_.Caption(), L"Lista moduli registrati ( Numero moduli :4 )");

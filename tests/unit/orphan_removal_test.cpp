@@ -4,8 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
+#include "browser/cleanup_messages.h"
+#include "browser/module_catalogue.h"
+#include "common/sha256.h"
 #include "platform/files.h"
+#include "platform/inmemory/recording_message_boxes.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
@@ -58,6 +63,7 @@ class Orphans : public ::testing::Test {
     Set(false, L"Elsewhere.Prog\\CLSID", L"{X}");
     Set(false, L"CLSID\\{M}\\ProgID", L"Elsewhere.Prog");
     Set(false, L"CLSID\\{KEPT}", L"{SHARED}", L"AppID");
+    Set(false, L"CLSID\\{KEPT}\\InprocServer32", L"C:\\sparito\\{KEPT}.dll");
     Set(false, L"AppID\\{SHARED}", L"condivisa");
     Class(false, L"{N}", L"", L"", L"{OWN}");
     RegistryKey empty(registry_);
@@ -91,6 +97,22 @@ class Orphans : public ::testing::Test {
     }
     if (!appId.empty()) Set(user, L"CLSID\\" + clsid, appId, L"AppID");
   }
+  // A class the list showed with its file missing.
+  static OrphanClass Gone(const std::wstring& clsid, bool user = false,
+                          std::vector<std::wstring> progIds = {}) {
+    return {clsid, user, std::move(progIds), {L"C:\\sparito\\" + clsid + L".dll", L""}};
+  }
+  RemovalPlan Plan(const std::vector<OrphanClass>& classes) {
+    RegisteredFiles files(FileSearch{[this](const std::wstring& path) {
+                                       return path == L"C:\\"
+                                                  ? FileLookup{FileLookup::Found::Folder}
+                                              : present_.count(path)
+                                                  ? FileLookup{FileLookup::Found::File}
+                                                  : FileLookup{};
+                                     },
+                                     [](const std::wstring& text) { return text; }});
+    return PlanRemoval(registry_, classes, files);
+  }
   std::wstring Everything() {
     return WriteRegFile(registry_, {{kHkeyLocalMachine, L"Software\\Classes", L"M"},
                                     {kHkeyCurrentUser, L"Software\\Classes", L"U"}})
@@ -108,6 +130,7 @@ class Orphans : public ::testing::Test {
   }
 
   inmemory::MemoryRegistry registry_;
+  std::set<std::wstring> present_;  // files there, by the full path
   std::filesystem::path folder_;
   std::tm noon_ = [] {
     std::tm noon{};
@@ -117,12 +140,8 @@ class Orphans : public ::testing::Test {
 };
 
 TEST_F(Orphans, OnlyAClasssOwnKeysAreTaken) {
-  RemovalPlan plan = PlanRemoval(registry_, {{L"{M}", false, {L"M.Vind"}},
-                                             {L"{N}"},
-                                             {L"{P}"},
-                                             {L"{U}", true, {L"U.Prog"}},
-                                             {L"{GONE}"},
-                                             {L"..\\CLSID", false}});
+  RemovalPlan plan = Plan({Gone(L"{M}", false, {L"M.Vind"}), Gone(L"{N}"), Gone(L"{P}"),
+                           Gone(L"{U}", true, {L"U.Prog"}), Gone(L"{GONE}"), Gone(L"..\\CLSID")});
   EXPECT_EQ(plan.classes, 4u);
   const std::wstring m = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\";
   const std::wstring u = L"HKEY_CURRENT_USER\\Software\\Classes\\";
@@ -132,14 +151,77 @@ TEST_F(Orphans, OnlyAClasssOwnKeysAreTaken) {
                             m + L"CLSID\\{P}",  // {WOW} is named by a 32-bit class
                             u + L"CLSID\\{U}", u + L"U.Prog"}));
   // Two classes that share an application, both going: it goes too.
-  plan = PlanRemoval(registry_, {{L"{M}"}, {L"{KEPT}"}});
+  plan = Plan({Gone(L"{M}"), Gone(L"{KEPT}")});
   EXPECT_EQ(Keys(plan), (std::vector<std::wstring>{m + L"CLSID\\{M}", m + L"M.Vind",
                                                    m + L"AppID\\{SHARED}", m + L"CLSID\\{KEPT}"}));
 }
 
+// Looked at again before the question: a file back, a class registered otherwise now, a live
+// server beside a dead one, a class another stands in for; and identifiers that also serve as a
+// file type, or whose current version is a class that stays, are left where they are.
+TEST_F(Orphans, OnlyWhatIsStillGoneIsTakenAndNothingAnotherUseShares) {
+  const std::wstring live = L"C:\\vivo\\live.dll";
+  present_.insert(live);
+  Set(false, L"CLSID\\{LIVE}\\InprocServer32", live);
+  Set(false, L"CLSID\\{T}\\InprocServer32", L"C:\\sparito\\{T}.dll");
+  Set(false, L"CLSID\\{T}\\TreatAs", L"{LIVE}");
+  Set(false, L"T.Prog\\CLSID", L"{T}");
+  Set(false, L"CLSID\\{S}\\InprocServer32", L"C:\\sparito\\{S}.dll");
+  Set(false, L"CLSID\\{S}\\LocalServer32", L"\"" + live + L"\" -Embedding");
+  Class(false, L"{F}", L"F.Prog", L"F.Vind", L"");
+  Set(false, L"F.Prog\\shell\\open\\command", L"f.exe \"%1\"");
+  Set(false, L".fext", L"F.Vind");
+  Set(false, L"F.Vind\\CurVer", L"F.Prog");
+  Class(false, L"{V}", L"V.Prog.1", L"V.Prog", L"");
+  Set(false, L"V.Prog\\CurVer", L"V.Prog.2");
+  Set(false, L"V.Prog.2\\CLSID", L"{LIVE}");
+  present_.insert(L"C:\\sparito\\{M}.dll");  // back since the list was read
+  Set(false, L"CLSID\\{N}\\InprocServer32", L"C:\\altrove\\{N}.dll");  // registered anew
+
+  // The list as it is read, every row's file said to be missing.
+  ModuleCatalogue catalogue;
+  struct Quiet final : ProgressWindow, ListDrawing {
+    void Show() override {}
+    void Hide() override {}
+    void SetCaption(const std::wstring&) override {}
+    void SetRange(std::int64_t, std::int64_t) override {}
+    void SetPosition(std::int64_t) override {}
+    void Repaint() override {}
+    void SetRedraw(bool) override {}
+  } quiet;
+  inmemory::RecordingMessageBoxes boxes;
+  catalogue.Load(registry_, quiet, quiet, boxes);
+  std::vector<ModuleCatalogue::FileFacts> facts;
+  for (std::size_t row = 0; row < catalogue.Rows().size(); ++row) {
+    const ClassServers& servers = catalogue.Facts()[row].servers;
+    if (servers.module.empty() && servers.commandLine.empty()) continue;  // nothing to check
+    facts.push_back({row, FileState::Missing, L"file mancante", L"", L""});
+  }
+  catalogue.SetFileFacts(facts);
+  std::vector<OrphanClass> orphans = OrphansAmong(catalogue, catalogue.Shown());
+  orphans.push_back(
+      {L"{S}", false, {}, {L"C:\\sparito\\{S}.dll", L"\"" + live + L"\" -Embedding"}});
+  orphans.push_back(Gone(L"{N}"));
+
+  RemovalPlan plan = Plan(orphans);
+  const std::wstring m = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\";
+  const std::wstring u = L"HKEY_CURRENT_USER\\Software\\Classes\\";
+  EXPECT_EQ(Keys(plan),
+            (std::vector<std::wstring>{m + L"CLSID\\{F}", u + L"CLSID\\{U}", u + L"U.Prog",
+                                       m + L"CLSID\\{V}", m + L"V.Prog.1"}));
+  // {M}; {T}, judged by the {LIVE} it is treated as; {LIVE}; {S}, by its local server.
+  EXPECT_EQ(plan.leftOut.fileBack, 4u);
+  EXPECT_EQ(plan.leftOut.changed, 1u);  // {N}
+  std::vector<std::wstring> kept;
+  for (const OrphanKey& key : plan.fileTypes) kept.push_back(key.path);
+  EXPECT_EQ(kept, (std::vector<std::wstring>{L"F.Prog", L"F.Vind"}));
+  ASSERT_EQ(plan.currentVersions.size(), 1u);
+  EXPECT_EQ(plan.currentVersions[0].path, L"V.Prog");
+}
+
 TEST_F(Orphans, TheBackupGivesBackExactlyWhatWasRemoved) {
   const std::wstring before = Everything();
-  RemovalPlan plan = PlanRemoval(registry_, {{L"{M}"}, {L"{N}"}, {L"{U}", true, {L"U.Prog"}}});
+  RemovalPlan plan = Plan({Gone(L"{M}"), Gone(L"{N}"), Gone(L"{U}", true, {L"U.Prog"})});
   Backup backup = WriteBackup(registry_, plan, (folder_ / "Backup").wstring(), noon_);
   ASSERT_TRUE(backup.written) << backup.error;
   EXPECT_EQ(std::filesystem::path(backup.path).filename(), "rimozione-20261208-120000.reg");
@@ -171,7 +253,7 @@ TEST_F(Orphans, TheBackupGivesBackExactlyWhatWasRemoved) {
 
 TEST_F(Orphans, NothingIsRemovedWithoutABackupOrWhenTheElevationIsRefused) {
   const std::wstring before = Everything();
-  RemovalPlan plan = PlanRemoval(registry_, {{L"{N}"}, {L"{U}", true}});
+  RemovalPlan plan = Plan({Gone(L"{N}"), Gone(L"{U}", true)});
   { std::ofstream(folder_ / "Backup") << "un file"; }
   Backup backup = WriteBackup(registry_, plan, (folder_ / "Backup").wstring(), noon_);
   EXPECT_FALSE(backup.written);
@@ -184,6 +266,48 @@ TEST_F(Orphans, NothingIsRemovedWithoutABackupOrWhenTheElevationIsRefused) {
   EXPECT_FALSE(ApplyClassesFile(ClassesAction::Remove, Read(backup.bytes), backup.path, registry_,
                                 {host, L"C.exe"}));
   EXPECT_EQ(Everything(), before);  // the user's part neither
+}
+
+// The elevated host does what the user was shown or nothing: a backup changed after the
+// question removes nothing. A restore writes the machine's keys of HKEY_CLASSES_ROOT to the
+// machine's classes, and its question names them so.
+TEST_F(Orphans, TheHostDoesWhatWasShownOrNothing) {
+  EXPECT_EQ(Sha256Hex("abc"), L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256Hex(std::string(1000, 'a')).substr(0, 16), L"41edece42d63e8d9");
+  const std::wstring before = Everything();
+  RemovalPlan plan = Plan({Gone(L"{N}")});
+  Backup backup = WriteBackup(registry_, plan, (folder_ / "Backup").wstring(), noon_);
+  ASSERT_TRUE(backup.written);
+  ClassesFile shown = Read(backup.bytes);
+  const std::wstring header = L"Windows Registry Editor Version 5.00\r\n\r\n";
+  ASSERT_TRUE(ReplaceFileContent(
+      backup.path,
+      RegFileBytes(header + L"[HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{M}]\r\n")));
+  InProcessHost host(registry_);
+  std::optional<ClassesDone> done =
+      ApplyClassesFile(ClassesAction::Remove, shown, backup.path, registry_, {host, L"C.exe"});
+  ASSERT_TRUE(done && done->error);
+  EXPECT_EQ(RemovalReport(backup, *done),
+            L"Il file è cambiato dopo la conferma: nulla è stato scritto.");
+  EXPECT_EQ(Everything(), before);
+
+  const std::string restore =
+      RegFileBytes(header + L"[HKEY_CLASSES_ROOT\\Nuovo.Prog]\r\n@=\"x\"\r\n");
+  ClassesFile file = Read(restore);
+  EXPECT_EQ(RestoreQuestion(L"r.reg", file),
+            L"Ripristinare da r.reg?\r\n1 chiavi e 1 valori. Chiavi da scrivere:\r\n"
+            L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Nuovo.Prog");
+  ASSERT_TRUE(ReplaceFileContent((folder_ / "r.reg").wstring(), restore));
+  done = ApplyClassesFile(ClassesAction::Restore, file, (folder_ / "r.reg").wstring(), registry_,
+                          {host, L"C.exe"});
+  ASSERT_TRUE(done && !done->error);
+  RegistryKey written(registry_);
+  ASSERT_EQ(written.Open(kHkeyLocalMachine, L"Software\\Classes\\Nuovo.Prog", kKeyRead),
+            kRegSuccess);
+  std::uint8_t data[16];
+  std::uint32_t type = 0, size = sizeof data;
+  ASSERT_EQ(registry_.QueryValue(written.get(), {}, &type, data, &size), kRegSuccess);
+  EXPECT_EQ(FromRegistryText(data, size), L"x");
 }
 
 TEST(ClassesFile, OnlyTheClassesAreTakenAndOnlyAClasssOwnKeysRemoved) {

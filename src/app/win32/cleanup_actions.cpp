@@ -45,9 +45,14 @@ bool RemoveOrphans(HWND window, platform::Registry& registry, const ModuleCatalo
   // Read here: the catalogue takes the file checks' batches while the plan is made.
   std::vector<OrphanClass> orphans = OrphansAmong(catalogue, rows);
   RemovalPlan plan;
-  launcher->RunWhileWaiting(activity, [&] { plan = PlanRemoval(registry, orphans); });
+  launcher->RunWhileWaiting(activity, [&] {
+    // Every class and its files looked at again, as they are now: nothing the list remembers.
+    RegisteredFiles files(SystemFileSearch(
+        std::shared_ptr<platform::Registry>(&registry, [](platform::Registry*) {})));
+    plan = PlanRemoval(registry, orphans, files);
+  });
   if (!plan.classes) {
-    boxes.Tell(std::wstring(texts::kNoOrphans), platform::MessageIcon::Information);
+    boxes.Tell(NothingToRemove(plan), platform::MessageIcon::Information);
     return false;
   }
   if (!boxes.Ask(RemovalQuestion(plan))) return false;
@@ -61,7 +66,7 @@ bool RemoveOrphans(HWND window, platform::Registry& registry, const ModuleCatalo
   // What was just written reads back: the removal takes exactly the keys the copy holds.
   auto file = ReadClassesFile(backup.bytes);
   if (auto* error = std::get_if<RegFileError>(&file)) {
-    boxes.Tell(RemovalReport(plan, backup, {*error}), platform::MessageIcon::Error);
+    boxes.Tell(RemovalReport(backup, {*error}), platform::MessageIcon::Error);
     return false;
   }
   std::optional<ClassesDone> done = ApplyClassesFile(
@@ -71,7 +76,7 @@ bool RemoveOrphans(HWND window, platform::Registry& registry, const ModuleCatalo
     boxes.Tell(std::wstring(texts::kNothingRemoved), platform::MessageIcon::Information);
     return false;
   }
-  boxes.Tell(RemovalReport(plan, backup, *done), IconFor(*done));
+  boxes.Tell(RemovalReport(backup, *done), IconFor(*done));
   return true;
 }
 

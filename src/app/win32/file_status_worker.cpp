@@ -3,26 +3,11 @@
 #include <chrono>
 #include <thread>
 
-#include "browser/registered_file.h"
-#include "common/texts.h"
-#include "platform/files.h"
+#include "browser/file_checks.h"
+#include "platform/registry.h"
 
 namespace corvalinde {
 namespace {
-
-std::wstring Expanded(const std::wstring& text) {
-  DWORD size = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-  if (size == 0) return text;
-  std::wstring expanded(size, L'\0');
-  size = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
-  expanded.resize(size > 0 ? size - 1 : 0);
-  return expanded;
-}
-
-std::wstring VersionText(const std::array<std::uint16_t, 4>& parts) {
-  return std::to_wstring(parts[0]) + L"." + std::to_wstring(parts[1]) + L"." +
-         std::to_wstring(parts[2]) + L"." + std::to_wstring(parts[3]);
-}
 
 bool Post(HWND window, std::unique_ptr<StatusBatch> batch) {
   if (!PostMessageW(window, kStatusBatchMessage, 0, reinterpret_cast<LPARAM>(batch.get()))) {
@@ -41,21 +26,12 @@ void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> 
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     using Clock = std::chrono::steady_clock;
     constexpr auto kEvery = std::chrono::milliseconds(100);
-    FileTest exists = [](const std::wstring& path) { return platform::FileExists(path); };
+    FileChecks checks(SystemFileSearch(platform::MakeSystemRegistry()));
     auto batch = std::make_unique<StatusBatch>(StatusBatch{generation, {}});
     auto last = Clock::now();
     for (const FileToCheck& file : files) {
       if (*stop) return;
-      std::wstring path = RegisteredFile(file.cell, file.commandLine, exists, Expanded);
-      ModuleCatalogue::FileFacts facts{file.row, FileStatus(path, exists), {}, {}};
-      // Read as data, never loaded: no code of the file runs.
-      if (!path.empty() && facts.status != texts::kStatusMissing) {
-        if (auto resource = platform::ReadVersionResource(path)) {
-          facts.version = VersionText(resource->fileVersion);
-          facts.maker = resource->company;
-        }
-      }
-      batch->facts.push_back(std::move(facts));
+      batch->facts.push_back(checks.Check(file.row, file.servers));
       if (Clock::now() - last >= kEvery) {
         if (!Post(window, std::move(batch))) return;
         batch = std::make_unique<StatusBatch>(StatusBatch{generation, {}});

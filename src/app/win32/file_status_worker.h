@@ -21,8 +21,7 @@ inline constexpr UINT kStartChecksMessage = WM_APP + 21;  // the browser starts 
 
 struct FileToCheck {
   std::size_t row;
-  std::wstring cell;  // the module path, or the executable's command line
-  bool commandLine;
+  ClassServers servers;
 };
 
 struct StatusBatch {

@@ -50,11 +50,9 @@ void View::Refill(bool reveal, const std::vector<std::size_t>& alsoSelected) {
 
 void View::StartChecks() {
   std::vector<FileToCheck> files;
-  for (std::size_t row = 0; row < catalogue_.Rows().size(); ++row) {
-    const CatalogueRow& cells = catalogue_.Rows()[row];
-    bool module = !cells[kColumnNomeModulo].empty();
-    const std::wstring& cell = module ? cells[kColumnNomeModulo] : cells[kColumnEseguibile];
-    if (!cell.empty()) files.push_back({row, cell, !module});
+  for (std::size_t row = 0; row < catalogue_.Facts().size(); ++row) {
+    const ClassServers& servers = catalogue_.Facts()[row].servers;
+    if (!servers.module.empty() || !servers.commandLine.empty()) files.push_back({row, servers});
   }
   StopChecks();  // a refresh may have started checks that are not done
   stopChecks_ = std::make_shared<std::atomic<bool>>(false);
@@ -153,7 +151,7 @@ void View::ContextMenu(POINT at) {
   std::vector<std::size_t> selected = SelectedRows();
   bool orphan = false;
   for (std::size_t each : selected) {
-    orphan = orphan || catalogue_.Rows()[each][kColumnStato] == texts::kStatusMissing;
+    orphan = orphan || catalogue_.Facts()[each].state == FileState::Missing;
   }
   switch (ChooseRowAction(window_, at, cells != nullptr, inProcess, orphan)) {
     case RowAction::Copy:

@@ -27,6 +27,29 @@ bool FileExists(const std::wstring& path) {
   return stat(Native(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+FileLookup LookUpFile(const std::wstring& path) {
+  struct stat info {};
+  if (stat(Native(path).c_str(), &info) == 0) {
+    return {S_ISDIR(info.st_mode) ? FileLookup::Found::Folder : FileLookup::Found::File};
+  }
+  switch (errno) {
+    case ENOENT:
+    case ENOTDIR:
+      return {};
+    case EACCES:
+      return {FileLookup::Found::Failed, 5};  // as Windows says: ERROR_ACCESS_DENIED
+    case ENAMETOOLONG:
+      return {FileLookup::Found::Failed, 206};  // ERROR_FILENAME_EXCED_RANGE
+    default:
+      return {FileLookup::Found::Failed, 31};  // ERROR_GEN_FAILURE
+  }
+}
+
+// Only a path in Windows' UNC form: this system has no drives that map shares.
+bool IsNetworkPath(const std::wstring& path) {
+  return path.rfind(L"\\\\", 0) == 0;
+}
+
 std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
   int fd = open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;

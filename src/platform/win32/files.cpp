@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <utility>
 
 #include "platform/random_name.h"
@@ -35,6 +36,33 @@ bool WriteAll(HANDLE file, std::string_view content) {
 bool FileExists(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+FileLookup LookUpFile(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    return {attributes & FILE_ATTRIBUTE_DIRECTORY ? FileLookup::Found::Folder
+                                                  : FileLookup::Found::File};
+  }
+  DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+  return {FileLookup::Found::Failed, error};
+}
+
+bool IsNetworkPath(const std::wstring& path) {
+  auto slash = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  if (path.size() >= 2 && slash(path[0]) && slash(path[1])) {
+    // \\?\UNC\server\share is a network path; \\?\C:\… and \\.\device are not.
+    if (path.size() >= 4 && (path[2] == L'?' || path[2] == L'.') && slash(path[3])) {
+      return _wcsnicmp(path.c_str() + 4, L"UNC", 3) == 0 && path.size() > 7 && slash(path[7]);
+    }
+    return true;
+  }
+  if (path.size() >= 2 && path[1] == L':' && std::iswalpha(path[0])) {
+    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+  }
+  return false;
 }
 
 std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
