@@ -52,28 +52,24 @@ bool IsClassId(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring ClassCreatedFor(platform::Registry& registry, platform::RegKey classes,
-                             const std::wstring& clsid) {
+std::optional<ClassServers> ServersCreatedFor(platform::Registry& registry,
+                                              platform::RegKey classes, const std::wstring& clsid,
+                                              const std::optional<ClassServers>& own) {
   constexpr int kMostSteps = 8;
-  std::wstring created = clsid;
+  platform::RegistryKey key(registry);
+  if (!OpenClass(classes, clsid, key)) return std::nullopt;
   std::set<std::wstring> seen{ToUpperText(clsid)};
+  bool stoodIn = false;
   for (int step = 0; step < kMostSteps; ++step) {
-    platform::RegistryKey key(registry);
-    if (!OpenClass(classes, created, key)) break;
     std::wstring next = SubKeyText(registry, key.get(), L"TreatAs");
     if (!IsClassId(next)) next = SubKeyText(registry, key.get(), L"AutoTreatAs");
     if (!IsClassId(next) || !seen.insert(ToUpperText(next)).second) break;
-    created = next;
+    if (!OpenClass(classes, next, key)) return ClassServers{};
+    stoodIn = true;
   }
-  return created;
-}
-
-ClassServers ServersOf(platform::Registry& registry, platform::RegKey classes,
-                       const std::wstring& clsid) {
-  platform::RegistryKey key(registry);
-  if (!OpenClass(classes, clsid, key)) return {};
-  return {SubKeyText(registry, key.get(), L"InProcServer32"),
-          SubKeyText(registry, key.get(), L"LocalServer32")};
+  if (!stoodIn && own) return own;
+  return ClassServers{SubKeyText(registry, key.get(), L"InProcServer32"),
+                      SubKeyText(registry, key.get(), L"LocalServer32")};
 }
 
 bool SameServers(const ClassServers& a, const ClassServers& b) {

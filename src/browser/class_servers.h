@@ -3,6 +3,7 @@
 // names, which COM creates in its place.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "browser/registered_file.h"
@@ -10,16 +11,14 @@
 
 namespace corvalinde {
 
-// The class created when `clsid` is asked for, below `classes` (HKEY_CLASSES_ROOT, or an open
-// Software\Classes key): TreatAs and AutoTreatAs followed a few steps, up to a class met
-// before; `clsid` itself when neither names another class.
-std::wstring ClassCreatedFor(platform::Registry& registry, platform::RegKey classes,
-                             const std::wstring& clsid);
-
-// The class's own servers, blanks around them removed; empty when it names none (or is not
-// registered).
-ClassServers ServersOf(platform::Registry& registry, platform::RegKey classes,
-                       const std::wstring& clsid);
+// The servers COM would start when `clsid` is asked for, below `classes` (HKEY_CLASSES_ROOT, or
+// an open Software\Classes key): those of the class its TreatAs (else its AutoTreatAs) names,
+// followed a few steps up to a class met before, else its own (`own`, when the caller has
+// read them already). Blanks around them are removed, expandable strings expanded; none when
+// the class created is not registered. Nothing when `clsid` itself is not registered there.
+std::optional<ClassServers> ServersCreatedFor(platform::Registry& registry,
+                                              platform::RegKey classes, const std::wstring& clsid,
+                                              const std::optional<ClassServers>& own = {});
 
 // Whether two readings name the same servers (letter case aside, as the registry compares).
 bool SameServers(const ClassServers& a, const ClassServers& b);

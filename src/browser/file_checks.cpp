@@ -15,6 +15,24 @@ std::wstring VersionText(const std::array<std::uint16_t, 4>& parts) {
 
 }  // namespace
 
+void ChecksGate::Hold() {
+  std::lock_guard lock(guard_);
+  ++holds_;
+}
+
+void ChecksGate::Release() {
+  {
+    std::lock_guard lock(guard_);
+    --holds_;
+  }
+  released_.notify_all();
+}
+
+void ChecksGate::WaitWhileHeld() {
+  std::unique_lock lock(guard_);
+  released_.wait(lock, [&] { return holds_ == 0; });
+}
+
 ModuleCatalogue::FileFacts FileChecks::Check(std::size_t row, const ClassServers& servers) {
   const FileVerdict verdict = files_.Check(servers);
   const std::wstring key = std::to_wstring(static_cast<int>(verdict.state)) + L"|" +

@@ -14,7 +14,6 @@ namespace corvalinde {
 namespace {
 
 constexpr std::int32_t kClassesRoot = static_cast<std::int32_t>(platform::kHkeyClassesRoot);
-constexpr platform::RegKey kClassesRootKey = platform::kHkeyClassesRoot;
 
 // i * 100 / count, to the nearest integer, halves to even.
 long Percent(std::size_t done, std::size_t count) {
@@ -125,10 +124,9 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
                               platform::kKeyRead) == platform::kRegSuccess;
         row[kColumnAmbito] = facts.user ? texts::kScopeUser : texts::kScopeMachine;
         // A class another stands in for is judged by that one's files.
-        const std::wstring created = ClassCreatedFor(registry, kClassesRootKey, clsid);
-        facts.servers = created == clsid
-                            ? ClassServers{row[kColumnNomeModulo], row[kColumnEseguibile]}
-                            : ServersOf(registry, kClassesRootKey, created);
+        const ClassServers listed{row[kColumnNomeModulo], row[kColumnEseguibile]};
+        facts.servers =
+            ServersCreatedFor(registry, platform::kHkeyClassesRoot, clsid, listed).value_or(listed);
         rows_.push_back(std::move(row));
         facts_.push_back(std::move(facts));
       }
@@ -189,7 +187,7 @@ void ModuleCatalogue::SetFilter(const std::wstring& text, bool onlyMissing) {
   Arrange();
 }
 
-void ModuleCatalogue::SetFileFacts(const std::vector<FileFacts>& facts) {
+bool ModuleCatalogue::SetFileFacts(const std::vector<FileFacts>& facts) {
   for (const FileFacts& fact : facts) {
     if (fact.row >= rows_.size()) continue;
     facts_[fact.row].state = fact.state;
@@ -199,7 +197,9 @@ void ModuleCatalogue::SetFileFacts(const std::vector<FileFacts>& facts) {
   }
   const bool sortedByThem = sortColumn_ == kColumnStato || sortColumn_ == kColumnVersioneFile ||
                             sortColumn_ == kColumnProduttore;
-  if (onlyMissing_ || sortedByThem || !filter_.empty()) Arrange();
+  if (!onlyMissing_ && !sortedByThem && filter_.empty()) return false;
+  Arrange();
+  return true;
 }
 
 void ModuleCatalogue::Arrange() {

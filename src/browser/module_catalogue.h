@@ -81,7 +81,7 @@ class ModuleCatalogue {
   // `onlyMissing` only those whose file is missing; an empty text filters nothing.
   void SetFilter(const std::wstring& text, bool onlyMissing);
   // What the check of the rows' files reports, in batches: the sort and the filter are applied
-  // again once per batch.
+  // again once per batch, when they depend on what changed; true when they were.
   struct FileFacts {
     std::size_t row;
     FileState state;
@@ -89,7 +89,7 @@ class ModuleCatalogue {
     std::wstring version;  // "Versione file"
     std::wstring maker;    // "Produttore"
   };
-  void SetFileFacts(const std::vector<FileFacts>& facts);
+  bool SetFileFacts(const std::vector<FileFacts>& facts);
 
   // LoadModuleList: builds the rows again from the registry under the progress window. A
   // failure of the registry objects is shown, and the list stays as it was.

@@ -104,16 +104,26 @@ std::set<std::wstring> FileTypeNames(platform::Registry& registry) {
   return names;
 }
 
-// Whether the identifier's key has what makes it a file type as well: verbs, an icon, shell
-// extensions.
-bool HasShellKeys(platform::Registry& registry, platform::RegKey hive, const std::wstring& key) {
-  for (const wchar_t* sub : {L"shell", L"DefaultIcon", L"ShellEx"}) {
-    RegistryKey below(registry);
-    if (below.Open(hive, key + L"\\" + sub, platform::kKeyRead) == platform::kRegSuccess) {
-      return true;
-    }
+// What else an identifier's key holds: verbs, an icon or shell extensions make it a file type
+// as well; a CurVer names its current version. Its sub-keys are listed only when it has more
+// than the CLSID every identifier has.
+struct ProgIdUses {
+  bool fileType = false;
+  bool currentVersion = false;
+};
+ProgIdUses UsesOf(platform::Registry& registry, platform::RegKey progIdKey) {
+  ProgIdUses uses;
+  platform::RegKeyInfo info;
+  if (registry.QueryInfoKey(progIdKey, info) != platform::kRegSuccess || info.subKeys < 2) {
+    return uses;
   }
-  return false;
+  for (const std::wstring& name : SubKeyNames(registry, progIdKey)) {
+    const std::wstring upper = ToUpperText(name);
+    uses.fileType =
+        uses.fileType || upper == L"SHELL" || upper == L"DEFAULTICON" || upper == L"SHELLEX";
+    uses.currentVersion = uses.currentVersion || upper == L"CURVER";
+  }
+  return uses;
 }
 
 // Whether `current` (a CurVer) is another identifier whose class is registered and not among
@@ -166,23 +176,20 @@ RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanCl
   // still missing.
   std::vector<const OrphanClass*> orphans;
   std::set<std::pair<bool, std::wstring>> leaving;  // scope and upper-case CLSID key
+  RegistryKey machineClasses(registry), userClasses(registry);
+  machineClasses.Open(platform::kHkeyLocalMachine, kClassesKey, platform::kKeyRead);
+  userClasses.Open(platform::kHkeyCurrentUser, kClassesKey, platform::kKeyRead);
   for (const OrphanClass& orphan : classes) {
     const std::wstring classKey = L"CLSID\\" + orphan.clsid;
     if (!IsOneName(orphan.clsid) || leaving.count({orphan.user, ToUpperText(classKey)})) continue;
-    RegistryKey hiveClasses(registry), key(registry);
-    if (hiveClasses.Open(HiveOf(orphan.user), kClassesKey, platform::kKeyRead) !=
-            platform::kRegSuccess ||
-        key.Open(hiveClasses.get(), classKey, platform::kKeyQueryValue) != platform::kRegSuccess) {
+    const RegistryKey& hiveClasses = orphan.user ? userClasses : machineClasses;
+    const std::optional<ClassServers> now =
+        hiveClasses ? ServersCreatedFor(registry, hiveClasses.get(), orphan.clsid) : std::nullopt;
+    if (!now || !SameServers(*now, orphan.listed)) {
       ++plan.leftOut.changed;
       continue;
     }
-    const ClassServers now = ServersOf(registry, hiveClasses.get(),
-                                       ClassCreatedFor(registry, hiveClasses.get(), orphan.clsid));
-    if (!SameServers(now, orphan.listed)) {
-      ++plan.leftOut.changed;
-      continue;
-    }
-    switch (files.Check(now).state) {
+    switch (files.Check(*now).state) {
       case FileState::Missing:
         orphans.push_back(&orphan);
         leaving.insert({orphan.user, ToUpperText(classKey)});
@@ -229,16 +236,21 @@ RemovalPlan PlanRemoval(platform::Registry& registry, const std::vector<OrphanCl
           !checked.insert(ToUpperText(progId)).second) {
         continue;
       }
-      const std::wstring progIdKey = std::wstring(kClasses) + progId;
-      std::wstring named = TextAt(registry, hive, progIdKey + L"\\CLSID");
-      if (ToUpperText(named) != ToUpperText(orphan->clsid)) continue;
+      RegistryKey progIdKey(registry);
+      if (progIdKey.Open(hive, std::wstring(kClasses) + progId, platform::kKeyRead) !=
+              platform::kRegSuccess ||
+          ToUpperText(TextAt(registry, progIdKey.get(), L"CLSID")) != ToUpperText(orphan->clsid)) {
+        continue;
+      }
       if (!fileTypeNames) fileTypeNames = FileTypeNames(registry);
-      if (fileTypeNames->count(ToUpperText(progId)) || HasShellKeys(registry, hive, progIdKey)) {
+      const ProgIdUses uses = UsesOf(registry, progIdKey.get());
+      if (uses.fileType || fileTypeNames->count(ToUpperText(progId))) {
         plan.fileTypes.push_back({orphan->user, progId});
         continue;
       }
-      if (NamesAStayingClass(registry, orphan->user,
-                             TextAt(registry, hive, progIdKey + L"\\CurVer"), progId, leaving)) {
+      if (uses.currentVersion &&
+          NamesAStayingClass(registry, orphan->user, TextAt(registry, progIdKey.get(), L"CurVer"),
+                             progId, leaving)) {
         plan.currentVersions.push_back({orphan->user, progId});
         continue;
       }

@@ -137,8 +137,13 @@ std::size_t Floor(Registry& registry) {
     std::wstring title = Read(registry, key.get());
     std::wstring clsid = ReadSub(registry, key.get(), L"CLSID");
     if (clsid.empty()) continue;
-    RegistryKey cls(registry), inProc(registry), own(registry);
+    RegistryKey cls(registry), inProc(registry), own(registry), treatAs(registry);
     cls.Open(classes.get(), clsid, kKeyQueryValue);
+    // The catalogue also asks whether another class stands in for it.
+    for (const wchar_t* standIn : {L"TreatAs", L"AutoTreatAs"}) {
+      if (treatAs.Open(cls.get(), standIn, kKeyQueryValue) == kRegSuccess)
+        Read(registry, treatAs.get());
+    }
     inProc.Open(cls.get(), L"InProcServer32", kKeyQueryValue);
     // The catalogue also asks whether the class is the user's: one key more, opened once.
     bool user =

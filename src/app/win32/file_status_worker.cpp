@@ -20,8 +20,8 @@ bool Post(HWND window, std::unique_ptr<StatusBatch> batch) {
 }  // namespace
 
 void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> files,
-                     std::shared_ptr<std::atomic<bool>> stop) {
-  std::thread([window, generation, files = std::move(files), stop] {
+                     std::shared_ptr<std::atomic<bool>> stop, std::shared_ptr<ChecksGate> gate) {
+  std::thread([window, generation, files = std::move(files), stop, gate] {
     // Background work: the window's thread goes first.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     using Clock = std::chrono::steady_clock;
@@ -30,6 +30,7 @@ void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> 
     auto batch = std::make_unique<StatusBatch>(StatusBatch{generation, {}});
     auto last = Clock::now();
     for (const FileToCheck& file : files) {
+      gate->WaitWhileHeld();
       if (*stop) return;
       batch->facts.push_back(checks.Check(file.row, file.servers));
       if (Clock::now() - last >= kEvery) {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "browser/file_checks.h"
 #include "browser/module_catalogue.h"
 
 namespace corvalinde {
@@ -29,9 +30,10 @@ struct StatusBatch {
   std::vector<ModuleCatalogue::FileFacts> facts;
 };
 
-// Checks `files` and posts their statuses to `window`; stops early once `stop` is set.
+// Checks `files` and posts their statuses to `window`, waiting between two files while `gate`
+// is held; stops early once `stop` is set.
 void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> files,
-                     std::shared_ptr<std::atomic<bool>> stop);
+                     std::shared_ptr<std::atomic<bool>> stop, std::shared_ptr<ChecksGate> gate);
 
 // Frees the batches still queued for a window that is going away.
 void DropPendingBatches(HWND window);

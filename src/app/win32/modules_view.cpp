@@ -36,6 +36,9 @@ void View::LoadCatalogue() {
   EnableWindow(window_, TRUE);
   Refill();
   SetColumnWidths(list_, catalogue_);
+  // Painted now (when it is on the screen) rather than when the window next goes idle: a box the
+  // user's next search opens would wait for it.
+  UpdateWindow(window_);
   // Once the list is on the screen: the checks must not hold up its first painting.
   PostMessageW(window_, kStartChecksMessage, 0, 0);
 }
@@ -60,7 +63,7 @@ void View::StartChecks() {
   // which a new browser may have been given.
   static unsigned checksStarted = 0;
   generation_ = ++checksStarted;
-  StartFileChecks(window_, generation_, std::move(files), stopChecks_);
+  StartFileChecks(window_, generation_, std::move(files), stopChecks_, gate_);
 }
 
 void View::StopChecks() {
@@ -72,8 +75,21 @@ void View::TakeFileFacts(unsigned generation,
                          const std::vector<ModuleCatalogue::FileFacts>& facts) {
   if (generation != generation_) return;
   std::vector<std::size_t> selected = SelectedRows();
-  catalogue_.SetFileFacts(facts);
-  Refill(false, selected);
+  if (catalogue_.SetFileFacts(facts)) return Refill(false, selected);
+  // Only cells changed: the rows in view are painted again when the batch holds one of them
+  // (a repaint pending would hold up the box of a search meanwhile).
+  const int top = ListView_GetTopIndex(list_);
+  const int shown = ListView_GetCountPerPage(list_) + 1;
+  std::vector<bool> inView(catalogue_.Rows().size());
+  for (int position = top; position < top + shown; ++position) {
+    if (auto row = catalogue_.RowAt(static_cast<std::size_t>(position))) inView[*row] = true;
+  }
+  for (const ModuleCatalogue::FileFacts& fact : facts) {
+    if (fact.row < inView.size() && inView[fact.row]) {
+      InvalidateRect(list_, nullptr, FALSE);
+      return;
+    }
+  }
 }
 
 void View::SelectPosition(int position) {

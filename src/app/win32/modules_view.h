@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/file_checks.h"
 #include "browser/module_catalogue.h"
 #include "platform/registry.h"
 #include "platform/win32/message_boxes.h"
@@ -46,6 +47,8 @@ class View final : public ListDrawing {
   HWND List() const { return list_; }
   HWND Item(int id) const { return GetDlgItem(window_, id); }
   ModuleCatalogue& Catalogue() { return catalogue_; }
+  // Held while the window answers the user: the file checks wait meanwhile.
+  const std::shared_ptr<ChecksGate>& Gate() const { return gate_; }
   const platform::win32::LightYellowBrush& Yellow() const { return yellow_; }
 
   void SetRedraw(bool on) override;
@@ -96,6 +99,7 @@ class View final : public ListDrawing {
   platform::win32::LightYellowBrush yellow_;
   unsigned generation_ = 0;  // of the file checks: a batch of an older load is dropped
   std::shared_ptr<std::atomic<bool>> stopChecks_;
+  std::shared_ptr<ChecksGate> gate_ = std::make_shared<ChecksGate>();
 };
 
 }  // namespace corvalinde::modules

@@ -170,10 +170,13 @@ LRESULT OnNotify(View& view, const NMHDR& header) {
       view.SelectPosition(onSelected ? focused : ListView_GetNextItem(list, -1, LVNI_SELECTED));
       return 0;
     }
-    case LVN_COLUMNCLICK:
+    case LVN_COLUMNCLICK: {
+      ChecksHeld held(view.Gate());
       view.Sort(static_cast<std::size_t>(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
       return 0;
+    }
     case LVN_KEYDOWN: {
+      ChecksHeld held(view.Gate());
       WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
       if (GetKeyState(VK_CONTROL) >= 0) return 0;
       if (key == 'C') view.CopySelected();
@@ -258,13 +261,17 @@ LRESULT CALLBACK ModulesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_NOTIFY:
       if (reinterpret_cast<NMHDR*>(lParam)->idFrom != kLstControl) break;
       return OnNotify(*view, *reinterpret_cast<NMHDR*>(lParam));
-    case WM_CONTEXTMENU:
+    case WM_CONTEXTMENU: {
       if (reinterpret_cast<HWND>(wParam) != view->List()) break;
+      ChecksHeld held(view->Gate());  // the user first: the file checks wait
       view->ContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
-    case WM_COMMAND:
+    }
+    case WM_COMMAND: {
+      ChecksHeld held(view->Gate());
       OnCommand(*view, wParam);
       return 0;
+    }
     case kStartChecksMessage:
       view->StartChecks();
       return 0;
@@ -329,6 +336,7 @@ void ShowModulesWindow(platform::Registry& registry) {
   view->LoadCatalogue();
   ShowWindow(g_modules, SW_SHOW);
   SetForegroundWindow(g_modules);
+  UpdateWindow(g_modules);  // see LoadCatalogue
 }
 
 bool ModulesWindowMessage(MSG* message) {
