@@ -91,11 +91,10 @@ std::set<std::wstring> FileTypeNames(platform::Registry& registry) {
           platform::kRegSuccess) {
         platform::RegKeyInfo info;
         if (registry.QueryInfoKey(openWith.get(), info) != platform::kRegSuccess) continue;
-        for (const std::wstring& progId :
-             ListedNames(info.longestValueName,
-                         [&](std::uint32_t index, wchar_t*buffer, std::uint32_t*size) {
-                           return registry.EnumValue(openWith.get(), index, buffer, size);
-                         })) {
+        auto valueAt = [&](std::uint32_t index, wchar_t* buffer, std::uint32_t* size) {
+          return registry.EnumValue(openWith.get(), index, buffer, size);
+        };
+        for (const std::wstring& progId : ListedNames(info.longestValueName, valueAt)) {
           names.insert(ToUpperText(progId));
         }
       }

@@ -19,6 +19,32 @@ int TextWidth(HDC dc, std::wstring_view text) {
   return size.cx;
 }
 
+// The widest a column is made to fit its content, at the list's DPI; a padding beside the text.
+int WidestColumn(HWND list) {
+  return platform::win32::Scaled(420, platform::win32::DpiOf(list));
+}
+int Padding(HWND list) {
+  return platform::win32::Scaled(16, platform::win32::DpiOf(list));
+}
+
+// The list's font selected into its device context for the life of the object.
+class ListText {
+ public:
+  explicit ListText(HWND list) : list_(list), dc_(GetDC(list)) {
+    old_ = SelectObject(dc_, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  }
+  ~ListText() {
+    SelectObject(dc_, old_);
+    ReleaseDC(list_, dc_);
+  }
+  int Width(std::wstring_view text) const { return TextWidth(dc_, text); }
+
+ private:
+  HWND list_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
 }  // namespace
 
 void SetColumnWidths(HWND list, const ModuleCatalogue& catalogue) {
@@ -30,9 +56,7 @@ void SetColumnWidths(HWND list, const ModuleCatalogue& catalogue) {
     }
     return;
   }
-  HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-  const int padding = platform::win32::Scaled(16, dpi), widest = platform::win32::Scaled(420, dpi);
+  const ListText text(list);
   for (std::size_t column = 0; column < kColumnCount; ++column) {
     // The longest text by characters stands for the widest: measuring every cell costs more
     // than it tells.
@@ -40,12 +64,28 @@ void SetColumnWidths(HWND list, const ModuleCatalogue& catalogue) {
     for (const CatalogueRow& row : catalogue.Rows()) {
       if (!longest || row[column].size() > longest->size()) longest = &row[column];
     }
-    int width = TextWidth(dc, CatalogueColumns()[column].header) + padding;
-    if (longest) width = std::max(width, TextWidth(dc, *longest) + padding);
-    ListView_SetColumnWidth(list, static_cast<int>(column), std::min(width, widest));
+    int width = text.Width(CatalogueColumns()[column].header) + Padding(list);
+    if (longest) width = std::max(width, text.Width(*longest) + Padding(list));
+    ListView_SetColumnWidth(list, static_cast<int>(column), std::min(width, WidestColumn(list)));
   }
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
+}
+
+void FitFileFactColumns(HWND list, const std::vector<ModuleCatalogue::FileFacts>& facts) {
+  if (g_remembered[0] > 0 || facts.empty()) return;
+  const ListText text(list);
+  auto fit = [&](std::size_t column, std::wstring ModuleCatalogue::FileFacts::*cell) {
+    const std::wstring* longest = &(facts.front().*cell);
+    for (const ModuleCatalogue::FileFacts& fact : facts) {
+      if ((fact.*cell).size() > longest->size()) longest = &(fact.*cell);
+    }
+    const int width = std::min(text.Width(*longest) + Padding(list), WidestColumn(list));
+    if (width > ListView_GetColumnWidth(list, static_cast<int>(column))) {
+      ListView_SetColumnWidth(list, static_cast<int>(column), width);
+    }
+  };
+  fit(kColumnStato, &ModuleCatalogue::FileFacts::status);
+  fit(kColumnVersioneFile, &ModuleCatalogue::FileFacts::version);
+  fit(kColumnProduttore, &ModuleCatalogue::FileFacts::maker);
 }
 
 void RememberColumnWidths(HWND list) {

@@ -75,6 +75,7 @@ void View::TakeFileFacts(unsigned generation,
                          const std::vector<ModuleCatalogue::FileFacts>& facts) {
   if (generation != generation_) return;
   std::vector<std::size_t> selected = SelectedRows();
+  FitFileFactColumns(list_, facts);
   if (catalogue_.SetFileFacts(facts)) return Refill(false, selected);
   // Only cells changed: the rows in view are painted again when the batch holds one of them
   // (a repaint pending would hold up the box of a search meanwhile).
