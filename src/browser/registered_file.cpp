@@ -265,14 +265,14 @@ platform::FileLookup RegisteredFiles::Look(const std::wstring& path) {
   return {Found::Failed, kTimedOut};
 }
 
-FileSearch SystemFileSearch(std::shared_ptr<platform::Registry> registry) {
+FileSearch SystemFileSearch(platform::Registry& registry) {
   FileSearch search;
   search.lookUp = platform::LookUpFile;
-  search.expand = [registry](const std::wstring& text) {
-    std::uint32_t size = registry->ExpandEnvironment(text.c_str(), nullptr, 0);
+  search.expand = [&registry](const std::wstring& text) {
+    std::uint32_t size = registry.ExpandEnvironment(text.c_str(), nullptr, 0);
     if (size == 0) return text;
     std::wstring expanded(size, L'\0');
-    size = registry->ExpandEnvironment(text.c_str(), expanded.data(), size);
+    size = registry.ExpandEnvironment(text.c_str(), expanded.data(), size);
     if (size == 0 || size > expanded.size()) return text;
     expanded.resize(size - 1);
     return expanded;

@@ -84,9 +84,10 @@ class RegisteredFiles {
   std::set<std::wstring> serversNotAnswering_;  // upper case
 };
 
-// The system's way: its files, its environment (expanded as the registry does), the folders its
-// loader searches for a module of this build's kind, its network drives.
-FileSearch SystemFileSearch(std::shared_ptr<platform::Registry> registry);
+// The system's way: its files, its environment (expanded as `registry` does; it must outlive
+// the search), the folders its loader searches for a module of this build's kind, its network
+// drives.
+FileSearch SystemFileSearch(platform::Registry& registry);
 
 // "file mancante", "non verificabile: <reason>", "32 bit" or "64 bit" from the file's header,
 // or nothing (no file named, not checked yet, or not a PE image).

@@ -161,7 +161,7 @@ std::size_t Floor(Registry& registry) {
 // The machine's files, with its C: drive here too (the benchmark's classes name C:\bench, which
 // is not there).
 FileSearch BenchFileSearch(Registry& registry) {
-  FileSearch search = SystemFileSearch(std::shared_ptr<Registry>(&registry, [](Registry*) {}));
+  FileSearch search = SystemFileSearch(registry);
 #ifndef _WIN32
   search.lookUp = [](const std::wstring& path) {
     return path == L"C:\\" ? FileLookup{FileLookup::Found::Folder} : LookUpFile(path);

@@ -96,10 +96,8 @@ TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
   SetText(classKey + L"\\InprocServer32", nullptr, module);
   HWND browser = OpenBrowser();
   ASSERT_TRUE(browser);
-  SetText(FindChild(browser, L"Edit", 0), L"DO_CLOSEWINDOWS");
-  WaitUntil([&] { return WindowText(browser).find(L":1 di") != std::wstring::npos; }, 10s);
-  HWND list = FindChild(browser, L"SysListView32");
-  ASSERT_TRUE(SelectFirstRow(list));
+  HWND list = ShowOnly(browser, L"DO_CLOSEWINDOWS", 1);
+  ASSERT_TRUE(list);
   PostMessageW(browser, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
   HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
   ASSERT_TRUE(menu);

@@ -66,6 +66,16 @@ class Browser : public TrayApp {
 
   HWND OpenBrowser() { return Open(TrayCommand::ModuleList, L"CorvalindeModuli"); }
 
+  // Filters the browser with `text` until it shows `rows` rows, and selects the first of them
+  // (see SelectFirstRow); its list, or nothing.
+  static HWND ShowOnly(HWND browser, const std::wstring& text, int rows) {
+    SetText(FindChild(browser, L"Edit", 0), text);
+    const std::wstring shown = L":" + std::to_wstring(rows) + L" di ";
+    WaitUntil([&] { return WindowText(browser).find(shown) != std::wstring::npos; }, 10s);
+    HWND list = FindChild(browser, L"SysListView32");
+    return SelectFirstRow(list) ? list : nullptr;
+  }
+
   // The first row shown selected by a click, the list having the keyboard. Clicked again
   // (three times at most) until it is: a window just shown can spend a click on becoming the
   // active one. No key is pressed: one still on its way would reach whatever opens next.

@@ -186,10 +186,7 @@ TEST_F(BrowserCleanup, OnlyAClassWhoseFileIsProvenGoneIsRemoved) {
 
   HWND browser = OpenBrowser();
   ASSERT_TRUE(browser);
-  SetText(FindChild(browser, L"Edit", 0), L"Corvalinde.Vivo");
-  WaitUntil([&] { return WindowText(browser).find(L":6 di ") != std::wstring::npos; }, 10s);
-  HWND list = FindChild(browser, L"SysListView32");
-  ASSERT_TRUE(SelectFirstRow(list));
+  ASSERT_TRUE(ShowOnly(browser, L"Corvalinde.Vivo", 6));
   // Each row's "Stato", once all six have one (the checks run last).
   std::map<std::wstring, std::wstring> status;
   auto allChecked = [&] {

@@ -47,8 +47,7 @@ bool RemoveOrphans(HWND window, platform::Registry& registry, const ModuleCatalo
   RemovalPlan plan;
   launcher->RunWhileWaiting(activity, [&] {
     // Every class and its files looked at again, as they are now: nothing the list remembers.
-    RegisteredFiles files(SystemFileSearch(
-        std::shared_ptr<platform::Registry>(&registry, [](platform::Registry*) {})));
+    RegisteredFiles files(SystemFileSearch(registry));
     plan = PlanRemoval(registry, orphans, files);
   });
   if (!plan.classes) {

@@ -26,7 +26,8 @@ void StartFileChecks(HWND window, unsigned generation, std::vector<FileToCheck> 
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     using Clock = std::chrono::steady_clock;
     constexpr auto kEvery = std::chrono::milliseconds(100);
-    FileChecks checks(SystemFileSearch(platform::MakeSystemRegistry()));
+    const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+    FileChecks checks(SystemFileSearch(*registry));
     auto batch = std::make_unique<StatusBatch>(StatusBatch{generation, {}});
     auto last = Clock::now();
     for (const FileToCheck& file : files) {
