@@ -67,7 +67,7 @@ TEST_F(Browser, ARegistrationWhoseFileIsGoneIsFlagged) {
   ASSERT_TRUE(browser);
   long rows = RowCount(browser);
   SetText(FindChild(browser, L"Edit", 0), L"TESTMOD_GONE");
-  PressButton(browser, L"Solo mancanti");
+  ASSERT_TRUE(OnlyMissing(browser));
   const std::wstring flagged =
       L"Lista moduli registrati ( Numero moduli :1 di " + std::to_wstring(rows) + L" )";
   WaitUntil([&] { return WindowText(browser) == flagged; }, 30s);  // the file checks run last

@@ -66,6 +66,14 @@ class Browser : public TrayApp {
 
   HWND OpenBrowser() { return Open(TrayCommand::ModuleList, L"CorvalindeModuli"); }
 
+  // "Solo mancanti" ticked, and applied: the caption a filter alone gives can read the same.
+  static bool OnlyMissing(HWND browser) {
+    HWND box = FindChild(browser, L"Button", 0);
+    auto ticked = [&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    if (!ticked()) PressButton(browser, L"Solo mancanti");
+    return WaitUntil(ticked, 5s);
+  }
+
   // Filters the browser with `text` until it shows `rows` rows, and selects the first of them
   // (see SelectFirstRow); its list, or nothing.
   static HWND ShowOnly(HWND browser, const std::wstring& text, int rows) {

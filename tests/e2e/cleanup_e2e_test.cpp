@@ -47,9 +47,7 @@ class BrowserCleanup : public Browser {
   // The rows of the orphans, shown alone once the file checks have flagged them.
   void ShowTheOrphans(HWND browser, int rows) {
     SetText(FindChild(browser, L"Edit", 0), L"TESTMOD_ORPHAN");
-    if (SendMessageW(FindChild(browser, L"Button", 0), BM_GETCHECK, 0, 0) != BST_CHECKED) {
-      PressButton(browser, L"Solo mancanti");
-    }
+    ASSERT_TRUE(OnlyMissing(browser));
     const std::wstring shown = L":" + std::to_wstring(rows) + L" di ";
     WaitUntil([&] { return WindowText(browser).find(shown) != std::wstring::npos; }, 30s);
     ASSERT_NE(WindowText(browser).find(shown), std::wstring::npos) << WindowText(browser).size();
