@@ -50,6 +50,12 @@ inline constexpr std::wstring_view kCaptureTooDeep =
 inline constexpr std::wstring_view kCaptureTooLarge =
     L"La registrazione ha scritto nel registro più di 64 MiB, oltre il limite della cattura: ";
 inline constexpr std::wstring_view kCaptureExcluded = L"Esclusi, già presenti con altro valore:";
+// Held by the machine with the same data: a package leaves them out (uninstalling it would take
+// them from the machine), a .reg file keeps them (importing them changes nothing).
+inline constexpr std::wstring_view kCaptureExcludedOnMachine =
+    L"Esclusi, già presenti sulla macchina:";
+inline constexpr std::wstring_view kCaptureAlreadyOnMachine =
+    L"Già presenti sulla macchina, con gli stessi dati:";
 inline constexpr std::wstring_view kCaptureNotInManifest =
     L"Esclusi, non esprimibili in un manifesto:";
 inline constexpr std::wstring_view kCaptureOwnClasses =

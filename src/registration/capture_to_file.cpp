@@ -42,12 +42,13 @@ ModuleArchitecture CapturedArchitecture(const std::wstring& module) {
 
 // The file in the format its name asks for.
 std::string FileContent(CaptureResult& capture, const std::wstring& module, const RegFileText& text,
-                        const std::vector<CapturedValue>& kept) {
+                        const std::vector<CapturedValue>& kept,
+                        const std::vector<std::wstring>& keptEmptyKeys) {
   switch (CaptureFormatOf(capture.regFile).value_or(CaptureFormat::Reg)) {
     case CaptureFormat::Wix: {
       ModuleArchitecture architecture = CapturedArchitecture(module);
       return WixFragment(
-          platform::FullPath(module), kept,
+          platform::FullPath(module), kept, keptEmptyKeys,
           architecture == ModuleArchitecture::X64 || architecture == ModuleArchitecture::Arm64);
     }
     case CaptureFormat::Manifest: {
@@ -140,23 +141,39 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
     }
     CaptureExclusions exclusions(registry);
     std::vector<CapturedValue> kept;
+    std::size_t onMachineValues = 0;
     RegFileText text = WriteRegFile(registry, roots,
                                     [&](const std::wstring& key, const std::wstring& name,
                                         std::uint32_t type, const std::vector<std::uint8_t>& data) {
-                                      if (!exclusions.Keep(key, name, type, data)) return false;
-                                      kept.push_back({key, name, type, data});
+                                      switch (exclusions.Judge(key, name, type, data)) {
+                                        case CapturedFate::Differs:
+                                          return false;
+                                        case CapturedFate::Kept:
+                                          kept.push_back({key, name, type, data});
+                                          break;
+                                        case CapturedFate::OnMachine:
+                                          ++onMachineValues;
+                                          break;
+                                      }
                                       return true;
                                     });
-    capture.excluded = exclusions.Excluded();
+    std::vector<std::wstring> keptEmptyKeys;
+    for (const std::wstring& key : text.emptyKeys) {
+      if (exclusions.JudgeEmptyKey(key) == CapturedFate::Kept) keptEmptyKeys.push_back(key);
+    }
+    capture.excluded = exclusions.Differing();
+    capture.onMachine = exclusions.OnMachine();
     std::uint32_t error = 0;
     if (text.stopped != RegFileStop::None) {
       capture.registration.outcome = RegCaptureFailed;
       capture.stopped = text.stopped;
       capture.stoppedAt = std::move(text.stoppedAt);
-    } else if (platform::ReplaceFileContent(regFile, FileContent(capture, module, text, kept),
-                                            &error)) {
+    } else if (platform::ReplaceFileContent(
+                   regFile, FileContent(capture, module, text, kept, keptEmptyKeys), &error)) {
       capture.keys = text.keys;
       capture.values = text.values;
+      // A package carries none of the values the machine holds already.
+      if (CaptureFormatOf(regFile) == CaptureFormat::Wix) capture.values -= onMachineValues;
     } else {
       capture.registration.outcome = RegCaptureFailed;
       capture.registration.loadError = error;
@@ -177,9 +194,21 @@ std::wstring CaptureStopReason(const CaptureResult& capture) {
 
 std::wstring CaptureNotes(const CaptureResult& capture) {
   std::wstring notes;
-  if (!capture.excluded.empty()) {
-    notes += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureExcluded) +
-             FirstLines(capture.excluded, 10, L"  ", texts::kAndOthers);
+  auto list = [&](std::wstring_view heading, const std::vector<std::wstring>& lines) {
+    if (lines.empty()) return;
+    notes += std::wstring(texts::kCrLf) + std::wstring(heading) +
+             FirstLines(lines, 10, L"  ", texts::kAndOthers);
+  };
+  list(texts::kCaptureExcluded, capture.excluded);
+  switch (CaptureFormatOf(capture.regFile).value_or(CaptureFormat::Reg)) {
+    case CaptureFormat::Reg:
+      list(texts::kCaptureAlreadyOnMachine, capture.onMachine);
+      break;
+    case CaptureFormat::Wix:
+      list(texts::kCaptureExcludedOnMachine, capture.onMachine);
+      break;
+    case CaptureFormat::Manifest:  // it names nothing outside the classes
+      break;
   }
   if (!capture.notInManifest.empty()) {
     notes += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureNotInManifest) +

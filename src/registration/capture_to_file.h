@@ -24,8 +24,10 @@ struct CaptureResult {
   // RegCaptureFailed because the module's writes could not be read whole (no file written).
   RegFileStop stopped = RegFileStop::None;
   std::wstring stoppedAt{};
-  // Values left out of the file (capture_exclusions.h).
+  // Values left out of every format, the machine holding other data (capture_exclusions.h).
   std::vector<std::wstring> excluded{};
+  // Values and empty keys the machine holds already: in a .reg file, not in a package.
+  std::vector<std::wstring> onMachine{};
   // For a manifest: the keys it cannot express (com_manifest.h).
   std::vector<std::wstring> notInManifest{};
   // A server program: it writes from a process of its own, which no mapping reaches, so it is
@@ -62,8 +64,9 @@ void RemoveAbandonedCaptures(platform::Registry& registry);
 CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                             const std::wstring& module, const std::wstring& regFile);
 
-// What a written capture's message adds: the values left out, each on a line of its own (the
-// first ten), after a CRLF; nothing when none were.
+// What a written capture's message adds: the values left out, and those the machine holds
+// already (in a .reg file, "already there"; in WiX source, left out), each on a line of its own
+// (the first ten of each list), after a CRLF; nothing when there are none.
 std::wstring CaptureNotes(const CaptureResult& capture);
 
 // A capture whose entry point failed with "class not registered": the module created its own

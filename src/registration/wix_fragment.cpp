@@ -1,6 +1,7 @@
 #include "registration/wix_fragment.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "browser/catalogue_export.h"
 #include "common/letter_case.h"
@@ -164,6 +165,43 @@ std::wstring ValueRest(const CapturedValue& value, const std::wstring& module,
   }
 }
 
+// ' Root="HKCR" Key="…"' for a key as a .reg file names it; nothing for a root WiX cannot name.
+std::optional<std::wstring> RootAndKey(const std::wstring& path) {
+  std::size_t slash = path.find(L'\\');
+  std::wstring_view rootName = std::wstring_view(path).substr(0, slash);
+  for (const Root& root : kRoots) {
+    if (root.name != rootName) continue;
+    std::wstring key = slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1);
+    return L" Root=\"" + std::wstring(root.wix) + L"\" Key=\"" + XmlEscaped(key) + L"\"";
+  }
+  return std::nullopt;
+}
+
+// Keys without values: a Registry row named "*" with no value, which creates the key on install
+// and removes it (with anything below it) on uninstall. WiX's compilers write that row for a
+// RegistryKey forced both ways and refuse a RegistryValue named "*" without a value; Debian's
+// wixl reads neither RegistryKey attribute but writes the RegistryValue as it is. The
+// preprocessor gives each its own: WiX takes the "elseif" branch, while wixl, which knows only
+// ifdef, ifndef, else and endif, skips "elseif" and takes the "else" branch.
+std::wstring EmptyKeyRows(const std::vector<std::wstring>& keys) {
+  std::wstring wix, wixl;
+  for (const std::wstring& key : keys) {
+    std::optional<std::wstring> where = RootAndKey(key);
+    if (!where) continue;
+    wix += L"        <RegistryKey" + *where +
+           L" ForceCreateOnInstall=\"yes\" ForceDeleteOnUninstall=\"yes\"/>\r\n";
+    wixl += L"        <RegistryValue" + *where + L" Name=\"*\" Type=\"string\" Value=\"\"/>\r\n";
+  }
+  if (wix.empty()) return {};
+  return L"        <!-- Keys the registration creates without values: made on install, removed "
+         L"on\r\n"
+         L"             uninstall. WiX builds the first list; wixl, which reads neither\r\n"
+         L"             RegistryKey attribute nor \"elseif\", the second. -->\r\n"
+         L"<?ifdef var.CorvalindeUnset?>\r\n"
+         L"<?elseif 1 = 1?>\r\n" +
+         wix + L"<?else?>\r\n" + wixl + L"<?endif?>\r\n";
+}
+
 }  // namespace
 
 std::wstring WixFileId(const std::wstring& module) {
@@ -174,28 +212,23 @@ std::wstring WixComponentId(const std::wstring& module) {
 }
 
 std::string WixFragment(const std::wstring& module, const std::vector<CapturedValue>& values,
-                        bool sixtyFourBit) {
+                        const std::vector<std::wstring>& emptyKeys, bool sixtyFourBit) {
   const std::wstring fileId = WixFileId(module);
   std::wstring lines, skipped;
   for (const CapturedValue& value : values) {
-    std::size_t slash = value.key.find(L'\\');
-    std::wstring_view rootName = std::wstring_view(value.key).substr(0, slash);
-    const Root* root = nullptr;
-    for (const Root& candidate : kRoots) {
-      if (candidate.name == rootName) root = &candidate;
-    }
-    std::wstring rest = root ? ValueRest(value, module, fileId) : std::wstring();
-    std::wstring where = value.key + (value.name.empty() ? L"\\@" : L"\\" + value.name);
+    std::optional<std::wstring> where = RootAndKey(value.key);
+    std::wstring rest = where ? ValueRest(value, module, fileId) : std::wstring();
     if (rest.empty()) {
-      skipped += L"          " + XmlEscaped(where) + L"\r\n";
+      skipped += L"          " +
+                 XmlEscaped(value.key + (value.name.empty() ? L"\\@" : L"\\" + value.name)) +
+                 L"\r\n";
       continue;
     }
-    std::wstring key = slash == std::wstring::npos ? std::wstring() : value.key.substr(slash + 1);
-    lines += L"        <RegistryValue Root=\"" + std::wstring(root->wix) + L"\" Key=\"" +
-             XmlEscaped(key) + L"\"" +
+    lines += L"        <RegistryValue" + *where +
              (value.name.empty() ? L"" : L" Name=\"" + XmlEscaped(value.name) + L"\"") + rest +
              L"\r\n";
   }
+  lines += EmptyKeyRows(emptyKeys);
   std::wstring text =
       L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
       L"<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\r\n"

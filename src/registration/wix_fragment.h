@@ -21,13 +21,14 @@ struct CapturedValue {
 // The directory the fragment installs into: the product that uses it defines it.
 inline constexpr wchar_t kWixInstallFolder[] = L"INSTALLFOLDER";
 
-// The fragment for `module` (its full path) and the values its registration wrote, as UTF-8;
-// a 64-bit module's component writes to the 64-bit registry (WiX's Win64).
+// The fragment for `module` (its full path), the values its registration wrote and the keys it
+// created with neither values nor keys below them (created on install, removed on uninstall),
+// as UTF-8; a 64-bit module's component writes to the 64-bit registry (WiX's Win64).
 // Ids derive from the module's file name alone, so two captures of one module give one text.
 // The module's path in a value becomes a reference to its file, its folder a reference to the
 // install folder. Values Windows Installer cannot write (a REG_QWORD...) are named in a comment.
 std::string WixFragment(const std::wstring& module, const std::vector<CapturedValue>& values,
-                        bool sixtyFourBit);
+                        const std::vector<std::wstring>& emptyKeys, bool sixtyFourBit);
 
 // The ids a fragment gives the module's file and its component.
 std::wstring WixFileId(const std::wstring& module);

@@ -41,6 +41,8 @@ struct RegFileText {
   std::size_t values = 0;  // value lines written
   RegFileStop stopped = RegFileStop::None;
   std::wstring stoppedAt{};  // the key, as the file names it
+  // The keys written that hold neither values nor keys, as the file names them, in file order.
+  std::vector<std::wstring> emptyKeys{};
 };
 
 // Everything under each root, depth first in the registry's order. A root's own line is written

@@ -102,6 +102,7 @@ class Writer {
       out_.text += L"[" + path + L"]\r\n" + lines + L"\r\n";
       ++out_.keys;
       out_.values += written;
+      if (!info.values && !info.subKeys) out_.emptyKeys.push_back(path);
     }
     std::vector<std::wstring> subKeys = ListedNames(
         info.longestSubKeyName,

@@ -59,7 +59,11 @@ TEST(WixFragment, ReadsBackAsWhatTheModuleWroteWithItsFileAndFolderAsReferences)
       {L"HKEY_LOCAL_MACHINE\\Software\\A", L"M", platform::kRegMultiSz, text(multi)},
       {L"HKEY_LOCAL_MACHINE\\Software\\A", L"Q--", 11, std::vector<std::uint8_t>(8)},
   };
-  std::string xml = WixFragment(module, values, true);
+  // Keys created empty, one under a root WiX cannot name.
+  const std::vector<std::wstring> emptyKeys = {L"HKEY_CLASSES_ROOT\\CLSID\\{1}\\Control",
+                                               L"HKEY_LOCAL_MACHINE\\Software\\A&B\\Vuota",
+                                               L"HKEY_CURRENT_CONFIG\\X"};
+  std::string xml = WixFragment(module, values, emptyKeys, true);
   std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> document(
       xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "fragment.wxs", nullptr,
                     XML_PARSE_NONET),
@@ -82,7 +86,7 @@ TEST(WixFragment, ReadsBackAsWhatTheModuleWroteWithItsFileAndFolderAsReferences)
   EXPECT_EQ(AttributesOf(components[0])["Id"], Utf8(WixComponentId(module)));
   EXPECT_EQ(AttributesOf(components[0])["Win64"], "yes");
 
-  ASSERT_EQ(registryValues.size(), 7u);  // the REG_QWORD left out
+  ASSERT_EQ(registryValues.size(), 9u);  // the REG_QWORD left out, the empty keys' rows in
   const std::vector<Attributes> expected = {
       {{"Root", "HKCR"},
        {"Key", "CLSID\\{1}\\InprocServer32"},
@@ -117,6 +121,28 @@ TEST(WixFragment, ReadsBackAsWhatTheModuleWroteWithItsFileAndFolderAsReferences)
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(AttributesOf(registryValues[i]), expected[i]) << i;
   }
+  // Each empty key twice: WiX's RegistryKey in the "elseif" branch, wixl's "*" row after "else".
+  std::vector<std::string> sequence;
+  for (xmlNode* node = components[0]->children; node; node = node->next) {
+    if (node->type == XML_PI_NODE) sequence.push_back(std::string("?") + (const char*)node->name);
+    if (node->type == XML_ELEMENT_NODE && sequence.size())
+      sequence.push_back((const char*)node->name);
+  }
+  EXPECT_EQ(sequence,
+            (std::vector<std::string>{"?ifdef", "?elseif", "RegistryKey", "RegistryKey", "?else",
+                                      "RegistryValue", "RegistryValue", "?endif"}));
+  std::vector<xmlNode*> registryKeys;
+  Collect(root, "RegistryKey", registryKeys);
+  ASSERT_EQ(registryKeys.size(), 2u);
+  EXPECT_EQ(AttributesOf(registryKeys[1]), (Attributes{{"Root", "HKLM"},
+                                                       {"Key", "Software\\A&B\\Vuota"},
+                                                       {"ForceCreateOnInstall", "yes"},
+                                                       {"ForceDeleteOnUninstall", "yes"}}));
+  EXPECT_EQ(AttributesOf(registryValues[8]), (Attributes{{"Root", "HKLM"},
+                                                         {"Key", "Software\\A&B\\Vuota"},
+                                                         {"Name", "*"},
+                                                         {"Type", "string"},
+                                                         {"Value", ""}}));
   ASSERT_EQ(items.size(), 2u);
   xmlChar* first = xmlNodeGetContent(items[0]);
   xmlChar* second = xmlNodeGetContent(items[1]);
@@ -126,7 +152,7 @@ TEST(WixFragment, ReadsBackAsWhatTheModuleWroteWithItsFileAndFolderAsReferences)
   xmlFree(second);
 
   // The same module captured again, from elsewhere: the same ids and component GUID.
-  std::string again = WixFragment(L"D:\\altrove\\modulo \"uno\".DLL", {}, true);
+  std::string again = WixFragment(L"D:\\altrove\\modulo \"uno\".DLL", {}, {}, true);
   std::size_t guid = xml.find("Guid=\"");
   ASSERT_NE(guid, std::string::npos);
   EXPECT_NE(again.find(xml.substr(guid, 44)), std::string::npos) << again;

@@ -316,6 +316,63 @@ TEST_F(Capture, MachineValuesItDidNotMeanToWriteAreLeftOutAndNamed) {
             L"le trova. Registrarlo, poi ripetere la cattura.");
 }
 
+// What the machine holds already, with the same data: a .reg file keeps it and says so, a
+// package leaves it out (its uninstall would take it from the machine) and says so. A key the
+// registration created empty goes into the package, unless the machine holds it outside the
+// classes, or holds something in it.
+TEST_F(Capture, APackageCarriesNothingOfTheMachinesAndEveryKeyCreatedEmpty) {
+  const std::wstring profiles = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+  const std::wstring categories = L"Software\\Classes\\Component Categories\\{C}";
+  const Bytes directory = platform::ToRegistryText(L"C:\\users");
+  for (const std::wstring& path : {profiles, categories, std::wstring(L"Software\\Vuota"),
+                                   std::wstring(L"Software\\Classes\\Piena\\Sotto")}) {
+    Set(registry_, path, L"ProfilesDirectory", platform::kRegExpandSz, directory,
+        platform::kHkeyLocalMachine);
+  }
+  platform::RegistryKey emptied(registry_);
+  ASSERT_EQ(emptied.Open(platform::kHkeyLocalMachine, L"Software\\Vuota", platform::kKeyAllAccess),
+            platform::kRegSuccess);
+  ASSERT_EQ(registry_.DeleteValue(emptied.get(), L"ProfilesDirectory"), platform::kRegSuccess);
+  registrar_.whileCapturing = [&](const std::wstring& scratch) {
+    const std::wstring machine = scratch + L"\\HKEY_LOCAL_MACHINE\\";
+    Set(registry_, machine + profiles, L"ProfilesDirectory", platform::kRegExpandSz, directory);
+    Set(registry_, machine + categories, L"ProfilesDirectory", platform::kRegExpandSz, directory);
+    Set(registry_, machine + L"Software\\Classes\\CLSID\\{1}", L"", platform::kRegSz,
+        platform::ToRegistryText(L"m"));
+    for (const wchar_t* empty : {L"Software\\Classes\\CLSID\\{1}\\Control", L"Software\\Vuota",
+                                 L"Software\\Classes\\Piena"}) {
+      platform::RegistryKey key(registry_);
+      ASSERT_EQ(key.Create(kHkeyCurrentUser, machine + empty, platform::kKeyAllAccess),
+                platform::kRegSuccess);
+    }
+  };
+  const std::wstring onMachine =
+      L"\r\n  HKEY_LOCAL_MACHINE\\" + categories +
+      L"\\ProfilesDirectory\r\n  HKEY_LOCAL_MACHINE\\" + profiles +
+      L"\\ProfilesDirectory\r\n  [HKEY_LOCAL_MACHINE\\Software\\Classes\\Piena]\r\n  "
+      L"[HKEY_LOCAL_MACHINE\\Software\\Vuota]";
+  CaptureResult reg = CaptureToFile(registrar_, registry_, L"m.dll", File(L"m.reg"));
+  ASSERT_EQ(reg.registration.outcome, RegDone);
+  EXPECT_EQ(reg.values, 3u);
+  std::wstring text = CaptureMessage(reg, L"m.dll")->text;
+  EXPECT_EQ(text.substr(text.find(L"\r\n", text.find(L"valori)"))),
+            L"\r\nGià presenti sulla macchina, con gli stessi dati:" + onMachine);
+
+  CaptureResult wix = CaptureToFile(registrar_, registry_, L"m.dll", File(L"m.wxs"));
+  EXPECT_EQ(wix.values, 1u);  // what the package carries
+  text = CaptureMessage(wix, L"m.dll")->text;
+  EXPECT_EQ(text.substr(text.find(L"\r\n", text.find(L"valori)"))),
+            L"\r\nEsclusi, già presenti sulla macchina:" + onMachine);
+  std::optional<std::string> fragment = platform::ReadFileStart(File(L"m.wxs"), 1 << 20);
+  ASSERT_TRUE(fragment.has_value());
+  EXPECT_EQ(fragment->find("ProfilesDirectory"), std::string::npos) << *fragment;
+  EXPECT_EQ(fragment->find("Vuota"), std::string::npos) << *fragment;
+  EXPECT_EQ(fragment->find("Piena"), std::string::npos) << *fragment;
+  EXPECT_NE(fragment->find("Key=\"Software\\Classes\\CLSID\\{1}\\Control\" Name=\"*\""),
+            std::string::npos)
+      << *fragment;
+}
+
 TEST_F(Capture, TheDialogAsksOnceAndNamesEachFileAfterItsModule) {
   platform::inmemory::RecordingDialogs dialogs;
   dialogs.fileAnswers = {File(L"scelto.reg")};
