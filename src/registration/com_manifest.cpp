@@ -1,5 +1,6 @@
 #include "registration/com_manifest.h"
 
+#include <algorithm>
 #include <map>
 
 #include "browser/catalogue_export.h"
@@ -17,8 +18,12 @@ constexpr std::wstring_view kTypeLibraryMarshallers[] = {L"{00020424-0000-0000-C
                                                          L"{00020420-0000-0000-C000-000000000046}"};
 
 // The captured keys under the classes, by path relative to them (in upper case, for lookups),
-// each with its values' texts by name (upper case; "" for the default).
-using Key = std::map<std::wstring, std::wstring>;
+// each with that path as captured and its values' texts by name (upper case; "" for the
+// default).
+struct Key {
+  std::wstring path;
+  std::map<std::wstring, std::wstring> values;
+};
 using Classes = std::map<std::wstring, Key>;
 
 constexpr std::wstring_view kClassRoots[] = {L"HKEY_CLASSES_ROOT\\",
@@ -38,7 +43,9 @@ Classes ReadClasses(const std::vector<CapturedValue>& values) {
               ? std::to_wstring(value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
                                 static_cast<std::uint32_t>(value.data[3]) << 24)
               : std::wstring();
-      classes[key.substr(root.size())][ToUpperText(value.name)] = text;
+      Key& captured = classes[key.substr(root.size())];
+      captured.path = value.key.substr(root.size());
+      captured.values[ToUpperText(value.name)] = text;
       break;
     }
   }
@@ -53,8 +60,8 @@ std::wstring Attribute(std::wstring_view name, const std::wstring& value) {
 const std::wstring* Default(const Classes& classes, const std::wstring& key) {
   auto found = classes.find(key);
   if (found == classes.end()) return nullptr;
-  auto value = found->second.find(L"");
-  return value == found->second.end() ? nullptr : &value->second;
+  auto value = found->second.values.find(L"");
+  return value == found->second.values.end() ? nullptr : &value->second;
 }
 
 std::wstring DefaultOr(const Classes& classes, const std::wstring& key) {
@@ -71,6 +78,24 @@ std::vector<std::wstring> Ids(const Classes& classes, std::wstring_view prefix) 
     if (ids.empty() || ids.back() != id) ids.push_back(id);
   }
   return ids;
+}
+
+// The ProgIDs among the captured keys, by the class their CLSID names (upper case): each
+// "<ProgID>\CLSID" key's default value.
+std::map<std::wstring, std::vector<std::wstring>> ProgIdsByClass(const Classes& classes) {
+  std::map<std::wstring, std::vector<std::wstring>> byClass;
+  constexpr std::wstring_view kClsid = L"\\CLSID";
+  for (const auto& [key, captured] : classes) {
+    const std::size_t slash = key.find(L'\\');
+    if (slash == 0 || slash == std::wstring::npos || key.size() != slash + kClsid.size() ||
+        key.compare(slash, kClsid.size(), kClsid) != 0 || key.substr(0, slash) == L"CLSID") {
+      continue;
+    }
+    if (const std::wstring* clsid = Default(classes, key)) {
+      byClass[ToUpperText(*clsid)].push_back(captured.path.substr(0, slash));
+    }
+  }
+  return byClass;
 }
 
 // TypeLib's FLAGS, a number, as the manifest's words.
@@ -111,6 +136,7 @@ ComManifest MakeComManifest(const std::wstring& module, const std::vector<Captur
   const std::wstring fileName = module.substr(module.find_last_of(L"\\/") + 1);
   const std::wstring folder = ToUpperText(module.substr(0, module.size() - fileName.size()));
 
+  const std::map<std::wstring, std::vector<std::wstring>> progIds = ProgIdsByClass(classes);
   std::wstring inFile, outside;
   for (const std::wstring& clsid : Ids(classes, L"CLSID\\")) {
     const std::wstring key = L"CLSID\\" + clsid;
@@ -119,15 +145,32 @@ ComManifest MakeComManifest(const std::wstring& module, const std::vector<Captur
       manifest.leftOut.push_back(L"CLSID\\" + clsid);
       continue;
     }
-    const Key& serverValues = server->second;
+    const std::map<std::wstring, std::wstring>& serverValues = server->second.values;
     auto threading = serverValues.find(L"THREADINGMODEL");
+    const std::wstring independent = DefaultOr(classes, key + L"\\VERSIONINDEPENDENTPROGID");
     std::wstring progid = DefaultOr(classes, key + L"\\PROGID");
-    if (progid.empty()) progid = DefaultOr(classes, key + L"\\VERSIONINDEPENDENTPROGID");
+    if (progid.empty()) progid = independent;
+    // Every other name the registry would find the class by, once each.
+    std::vector<std::wstring> others, seen{ToUpperText(progid)};
+    auto add = [&](const std::wstring& name) {
+      std::wstring upper = ToUpperText(name);
+      if (name.empty() || std::find(seen.begin(), seen.end(), upper) != seen.end()) return;
+      seen.push_back(std::move(upper));
+      others.push_back(name);
+    };
+    add(independent);
+    if (auto named = progIds.find(clsid); named != progIds.end()) {
+      for (const std::wstring& name : named->second) add(name);
+    }
+    std::wstring children;
+    for (const std::wstring& name : others)
+      children += L"      <progid>" + XmlEscaped(name) + L"</progid>\r\n";
     inFile +=
         L"    <comClass" + Attribute(L"clsid", clsid) +
         Attribute(L"threadingModel", threading == serverValues.end() ? L"" : threading->second) +
         Attribute(L"progid", progid) + Attribute(L"description", DefaultOr(classes, key)) +
-        Attribute(L"tlbid", DefaultOr(classes, key + L"\\TYPELIB")) + L"/>\r\n";
+        Attribute(L"tlbid", DefaultOr(classes, key + L"\\TYPELIB")) +
+        (children.empty() ? L"/>\r\n" : L">\r\n" + children + L"    </comClass>\r\n");
   }
   for (const std::wstring& tlbid : Ids(classes, L"TYPELIB\\")) {
     const std::wstring prefix = L"TYPELIB\\" + tlbid + L"\\";

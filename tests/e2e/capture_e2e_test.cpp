@@ -158,6 +158,11 @@ TEST(CaptureOfAManifest, CreatesTheClassOfAnUnregisteredModule) {
   WatchedRun without = RunWatched(L"\"" + client + L"\" - " + kClass, 30s);
   EXPECT_EQ(with.exitCode, std::optional<DWORD>(0)) << FileBytes(manifest);
   EXPECT_EQ(without.exitCode, std::optional<DWORD>(REGDB_E_CLASSNOTREG));
+  // By its version-independent ProgID too, which only the manifest names.
+  with = RunWatched(L"\"" + client + L"\" \"" + manifest + L"\" Corvalinde.TestModule", 30s);
+  without = RunWatched(L"\"" + client + L"\" - Corvalinde.TestModule", 30s);
+  EXPECT_EQ(with.exitCode, std::optional<DWORD>(0)) << FileBytes(manifest);
+  EXPECT_EQ(without.exitCode, std::optional<DWORD>(CO_E_CLASSSTRING));
 
   // A type library the same way, found by LoadRegTypeLib through the manifest alone.
   const std::wstring library = folder + L"\\testlib.tlb";

@@ -2,7 +2,7 @@
 // the elevated host): a copy of the sample module registered, then deleted, sharing its
 // application with a class still in use. "Rimuovi voci orfane..." takes exactly its keys after
 // a backup, which "Ripristina da .reg..." writes back byte for byte; with no place for the
-// backup nothing is removed, here for two rows selected together.
+// backup nothing is removed, here for two classes' rows selected together.
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -18,6 +18,7 @@ namespace {
 const std::wstring kClasses = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\";
 const std::wstring kClassKey = L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}";
 const std::wstring kProgId = L"Corvalinde.TestModule";
+const std::wstring kVersionedProgId = kProgId + L".1";
 const std::wstring kAppId = L"{C0A1D2E3-0000-4000-8000-00000000A991}";
 const std::wstring kSibling = L"CLSID\\{C0A1D2E3-0000-4000-8000-00000000A992}";
 const std::wstring kSecondId = L"{C0A1D2E3-0000-4000-8000-00000000A993}";
@@ -91,15 +92,15 @@ TEST_F(BrowserCleanup, RemovesAnOrphanAfterABackupThatRestoresIt) {
 
   HWND browser = OpenBrowser();
   ASSERT_TRUE(browser);
-  ShowTheOrphans(browser, 1);
+  ShowTheOrphans(browser, 2);  // a row for each of its ProgIDs
   std::wstring removed = RemoveOrphans(browser);
-  const std::wstring report = L"Rimosse 1 classi (7 chiavi). Copia di sicurezza: ";
+  const std::wstring report = L"Rimosse 1 classi (10 chiavi). Copia di sicurezza: ";
   ASSERT_EQ(removed.rfind(report, 0), 0u) << testing::PrintToString(removed);
   const std::wstring backup = removed.substr(report.size());
   EXPECT_NE(backup.find(L"\\Corvalinde\\Backup\\rimozione-"), std::wstring::npos);
   // Its class and identifier, not the application the other class names.
   const std::wstring after = Exported(kClasses.substr(0, kClasses.size() - 1));
-  EXPECT_EQ(Difference(Without(before, {kClassKey, kProgId}), after), "");
+  EXPECT_EQ(Difference(Without(before, {kClassKey, kProgId, kVersionedProgId}), after), "");
   EXPECT_NE(after.find(L"\\AppID\\" + kAppId + L"]"), std::wstring::npos);
 
   PressButton(browser, L"Ripristina da .reg...");
@@ -111,14 +112,15 @@ TEST_F(BrowserCleanup, RemovesAnOrphanAfterABackupThatRestoresIt) {
   auto ask = app_.WaitForMessageBox(10s);
   ASSERT_TRUE(ask.has_value());
   const std::wstring question = L"Ripristinare da " + backup +
-                                L"?\r\n7 chiavi e 9 valori. Chiavi da scrivere:\r\n" + kClasses +
+                                L"?\r\n10 chiavi e 12 valori. Chiavi da scrivere:\r\n" + kClasses +
                                 kClassKey + L"\r\n";
   EXPECT_EQ(ask->text.rfind(question, 0), 0u) << testing::PrintToString(ask->text);
-  EXPECT_EQ(ask->text.substr(ask->text.size() - 6 - kProgId.size()), kProgId + L"\\CLSID");
+  EXPECT_EQ(ask->text.substr(ask->text.size() - 6 - kVersionedProgId.size()),
+            kVersionedProgId + L"\\CLSID");
   AnswerYes(ask->window);
   auto restored = app_.WaitForMessageBox(60s);
   ASSERT_TRUE(restored.has_value());
-  EXPECT_EQ(restored->text, L"Ripristinate 7 chiavi (9 valori) da " + backup);
+  EXPECT_EQ(restored->text, L"Ripristinate 10 chiavi (12 valori) da " + backup);
   PressButton(restored->window, L"OK");
   EXPECT_EQ(Difference(before, Exported(kClasses.substr(0, kClasses.size() - 1))), "");
 
@@ -131,12 +133,12 @@ TEST_F(BrowserCleanup, RemovesAnOrphanAfterABackupThatRestoresIt) {
   std::filesystem::remove_all(folder);
   { std::ofstream(folder) << "not a folder"; }
   PressButton(browser, L"Refresh");
-  ShowTheOrphans(browser, 2);
+  ShowTheOrphans(browser, 3);
   HWND list = FindChild(browser, L"SysListView32");
   ASSERT_TRUE(SelectFirstRow(list));
   PressKey('A', true);
   constexpr UINT kSelectedCount = 0x1000 + 50;  // LVM_GETSELECTEDCOUNT
-  EXPECT_TRUE(WaitUntil([&] { return SendMessageW(list, kSelectedCount, 0, 0) == 2; }, 5s));
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageW(list, kSelectedCount, 0, 0) == 3; }, 5s));
   PostMessageW(browser, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
   HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
   ASSERT_TRUE(menu);
@@ -150,8 +152,9 @@ TEST_F(BrowserCleanup, RemovesAnOrphanAfterABackupThatRestoresIt) {
 
   PressButton(browser, L"Esci");
   std::filesystem::remove(folder);
-  for (const std::wstring& key : {kClassKey, kProgId, L"AppID\\" + kAppId, kSibling,
-                                  L"CLSID\\" + kSecondId, std::wstring(L"Corvalinde.Orfano")}) {
+  for (const std::wstring& key :
+       {kClassKey, kProgId, kVersionedProgId, L"AppID\\" + kAppId, kSibling, L"CLSID\\" + kSecondId,
+        std::wstring(L"Corvalinde.Orfano")}) {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
   }
 }

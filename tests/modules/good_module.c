@@ -1,6 +1,7 @@
-/* A well-behaved COM server: registering writes a real class registration (a ProgID and its
- * CLSID with an in-process server), unregistering removes it. Like many real modules it needs
- * COM on the calling thread, and refuses with CO_E_NOTINITIALIZED without it. */
+/* A well-behaved COM server: registering writes a real class registration (a ProgID, its
+ * version-independent one and its CLSID with an in-process server), unregistering removes it.
+ * Like many real modules it needs COM on the calling thread, and refuses with
+ * CO_E_NOTINITIALIZED without it. */
 #include "test_module.h"
 
 #ifdef _WIN32
@@ -13,6 +14,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 }
 
 #define PROG_ID L"Corvalinde.TestModule"
+#define VERSIONED_PROG_ID PROG_ID L".1"
 #define CLASS_ID L"{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}"
 #define CLASS_KEY L"CLSID\\" CLASS_ID
 
@@ -99,12 +101,15 @@ STDAPI DllRegisterServer(void) {
   if (!ComIsInitialised()) return CO_E_NOTINITIALIZED;
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(self, path, MAX_PATH);
-  int ok = SetDefault(PROG_ID, NULL, L"Corvalinde test module") &&
+  int ok = SetDefault(VERSIONED_PROG_ID, NULL, L"Corvalinde test module") &&
+           SetDefault(VERSIONED_PROG_ID L"\\CLSID", NULL, CLASS_ID) &&
+           SetDefault(PROG_ID, NULL, L"Corvalinde test module") &&
            SetDefault(PROG_ID L"\\CLSID", NULL, CLASS_ID) &&
+           SetDefault(PROG_ID L"\\CurVer", NULL, VERSIONED_PROG_ID) &&
            SetDefault(CLASS_KEY, NULL, L"Corvalinde test module") &&
            SetDefault(CLASS_KEY L"\\InProcServer32", NULL, path) &&
            SetDefault(CLASS_KEY L"\\InProcServer32", L"ThreadingModel", L"Apartment") &&
-           SetDefault(CLASS_KEY L"\\ProgID", NULL, PROG_ID) &&
+           SetDefault(CLASS_KEY L"\\ProgID", NULL, VERSIONED_PROG_ID) &&
            SetDefault(CLASS_KEY L"\\VersionIndependentProgID", NULL, PROG_ID) &&
            SetDefault(CLASS_KEY L"\\Version", NULL, L"1.0");
   if (!ok) return (HRESULT)0x80040201; /* SELFREG_E_CLASS */
@@ -115,10 +120,14 @@ STDAPI DllRegisterServer(void) {
 STDAPI DllUnregisterServer(void) {
   if (!ComIsInitialised()) return CO_E_NOTINITIALIZED;
   LONG progId = RegDeleteTreeW(HKEY_CLASSES_ROOT, PROG_ID);
+  LONG versioned = RegDeleteTreeW(HKEY_CLASSES_ROOT, VERSIONED_PROG_ID);
   LONG classId = RegDeleteTreeW(HKEY_CLASSES_ROOT, CLASS_KEY);
   AppendMarker("unregister");
   /* Nothing was registered: done, but say so, as S_FALSE. */
-  return progId == ERROR_FILE_NOT_FOUND && classId == ERROR_FILE_NOT_FOUND ? S_FALSE : S_OK;
+  return progId == ERROR_FILE_NOT_FOUND && versioned == ERROR_FILE_NOT_FOUND &&
+                 classId == ERROR_FILE_NOT_FOUND
+             ? S_FALSE
+             : S_OK;
 }
 #else
 STDAPI DllRegisterServer(void) {

@@ -1,6 +1,7 @@
 /* A COM client: with the manifest given activated first ("-": none), creates the class given (a
- * CLSID) in process, or, given a version too, loads the type library given (a LIBID) as a
- * registered one; it ends with CoCreateInstance's or LoadRegTypeLib's HRESULT as its exit code. */
+ * CLSID, or a ProgID as CLSIDFromProgID finds it) in process, or, given a version too, loads the
+ * type library given (a LIBID) as a registered one; it ends with CoCreateInstance's or
+ * LoadRegTypeLib's HRESULT as its exit code. */
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
@@ -20,7 +21,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!ActivateActCtx(activation, &cookie)) return (int)HRESULT_FROM_WIN32(GetLastError());
   }
   CLSID clsid;
-  HRESULT status = CLSIDFromString(argv[2], &clsid);
+  HRESULT status =
+      argv[2][0] == L'{' ? CLSIDFromString(argv[2], &clsid) : CLSIDFromProgID(argv[2], &clsid);
   if (FAILED(status)) return (int)status;
   if (argc == 5) {
     ITypeLib* library = NULL;

@@ -170,6 +170,9 @@ TEST(ComManifest, NamesTheClassesTypeLibrariesAndProxiesItCanAndLeavesOutTheRest
       {inProcess + L"\\InprocServer32", L"", platform::kRegSz, text(module)},
       {inProcess + L"\\InprocServer32", L"ThreadingModel", platform::kRegSz, text(L"Both")},
       {inProcess + L"\\VersionIndependentProgID", L"", platform::kRegSz, text(L"Ditta.A")},
+      {inProcess + L"\\ProgID", L"", platform::kRegSz, text(L"Ditta.A.1")},
+      {L"HKEY_CLASSES_ROOT\\Ditta.A\\CLSID", L"", platform::kRegSz, text(L"{A}")},
+      {L"HKEY_CLASSES_ROOT\\Ditta.Altro\\CLSID", L"", platform::kRegSz, text(L"{a}")},
       {inProcess + L"\\TypeLib", L"", platform::kRegSz, text(L"{T}")},
       {L"HKEY_CLASSES_ROOT\\CLSID\\{B}\\LocalServer32", L"", platform::kRegSz, text(L"b.exe")},
       {library, L"", platform::kRegSz, text(L"Ditta")},
@@ -204,9 +207,19 @@ TEST(ComManifest, NamesTheClassesTypeLibrariesAndProxiesItCanAndLeavesOutTheRest
   EXPECT_EQ(only("file"), (Attributes{{"name", "Ditta & <Figli>.ocx"}}));
   EXPECT_EQ(only("comClass"), (Attributes{{"clsid", "{A}"},
                                           {"threadingModel", "Both"},
-                                          {"progid", "Ditta.A"},
+                                          {"progid", "Ditta.A.1"},
                                           {"description", "Classe \"A\" & <B>"},
                                           {"tlbid", "{T}"}}));
+  // Every other name the class goes by, once each.
+  std::vector<xmlNode*> progIds;
+  Collect(root, "progid", progIds);
+  std::vector<std::string> names;
+  for (xmlNode* node : progIds) {
+    xmlChar* content = xmlNodeGetContent(node);
+    names.push_back(reinterpret_cast<const char*>(content));
+    xmlFree(content);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Ditta.A", "Ditta.Altro"}));
   EXPECT_EQ(
       only("typelib"),
       (Attributes{
