@@ -29,9 +29,10 @@ MessageRequest Error(std::wstring text) {
 
 std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& result,
                                                  const std::wstring& fileName,
-                                                 const std::wstring& mode) {
+                                                 const std::wstring& mode, bool installAlone) {
   if (result.outcome != RegDone) return FailureMessage(result, fileName);
-  std::wstring_view done = mode == L"R"   ? texts::kRegisteredOk
+  std::wstring_view done = installAlone   ? texts::kInstallOk
+                           : mode == L"R" ? texts::kRegisteredOk
                            : mode == L"U" ? texts::kUnregisteredOk
                                           : std::wstring_view();
   if (done.empty()) return std::nullopt;
@@ -83,10 +84,11 @@ CommandLineRun RunRegsvr32Command(const std::optional<Regsvr32Command>& command,
   const std::wstring mode = command->unregister ? L"U" : L"R";
   if (command->install)
     registrar.SetInstallStep(InstallStep{*command->install, !command->skipEntryPoint});
+  const bool installAlone = command->install && command->skipEntryPoint;
   int exitCode = kExitSuccess;
   for (const std::wstring& module : command->modules) {
     RegistrationResult result = registrar.Run(module, mode, RegistrationScope::Machine);
-    if (auto message = CommandLineMessage(result, module, mode)) boxes.Show(*message);
+    if (auto message = CommandLineMessage(result, module, mode, installAlone)) boxes.Show(*message);
     if (int code = ExitCodeFor(result.outcome)) exitCode = code;
   }
   return CommandLineRun{false, exitCode};

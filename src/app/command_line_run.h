@@ -21,10 +21,12 @@ struct CommandLineRun {
   int exitCode = 0;         // the process's exit code when it ends here
 };
 
-// The message a command-line run shows for an outcome; none for a success in mode "u".
+// The message a command-line run shows for an outcome; none for a success in mode "u". With
+// `installAlone` (regsvr32's /n /i) no server entry point ran, and a success says DllInstall's.
 std::optional<platform::MessageRequest> CommandLineMessage(const RegistrationResult& result,
                                                            const std::wstring& fileName,
-                                                           const std::wstring& mode);
+                                                           const std::wstring& mode,
+                                                           bool installAlone = false);
 
 // What a command-line run works with.
 struct CommandLineServices {

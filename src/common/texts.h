@@ -21,6 +21,8 @@ inline constexpr std::wstring_view kUsage =
 inline constexpr std::wstring_view kModuleLabel = L"Modulo : ";
 inline constexpr std::wstring_view kRegisteredOk = L"Registrato con successo";
 inline constexpr std::wstring_view kUnregisteredOk = L"Unregistrato con successo";
+// regsvr32's /n /i: DllInstall alone ran, no server entry point.
+inline constexpr std::wstring_view kInstallOk = L"DllInstall eseguito con successo";
 inline constexpr std::wstring_view kEntryPointMissing = L"Entrypoint del modulo mancante";
 inline constexpr std::wstring_view kTimeout = L"Errore di timeout del modulo";
 inline constexpr std::wstring_view kModuleInvalidLabel = L"Modulo :";

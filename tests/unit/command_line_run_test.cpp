@@ -260,6 +260,13 @@ TEST_F(CommandLine, DllInstallRunsInRegsvr32sOrder) {
       EXPECT_EQ(std::vector<std::string>(lines.begin() + before, lines.end()), c.calls);
     }
   }
+  // With /n no server entry point ran: the success says what did.
+  InProcessRegistrar registrar{*loader_};
+  const std::size_t shown = boxes_.Shown().size();
+  RunCommandLine(L"/n /i " + install, {registrar, boxes_});
+  ASSERT_EQ(boxes_.Shown().size(), shown + 1);
+  EXPECT_EQ(boxes_.Shown().back().text,
+            L"Modulo : " + install + L"\r\nDllInstall eseguito con successo");
 }
 
 struct RecordingConsole final : platform::ConsoleOutput {
