@@ -141,7 +141,6 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
     }
     CaptureExclusions exclusions(registry);
     std::vector<CapturedValue> kept;
-    std::size_t onMachineValues = 0;
     RegFileText text = WriteRegFile(registry, roots,
                                     [&](const std::wstring& key, const std::wstring& name,
                                         std::uint32_t type, const std::vector<std::uint8_t>& data) {
@@ -152,11 +151,11 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                                           kept.push_back({key, name, type, data});
                                           break;
                                         case CapturedFate::OnMachine:
-                                          ++onMachineValues;
                                           break;
                                       }
                                       return true;
                                     });
+    const std::size_t onMachineValues = exclusions.OnMachine().size();  // no key judged yet
     std::vector<std::wstring> keptEmptyKeys;
     for (const std::wstring& key : text.emptyKeys) {
       if (exclusions.JudgeEmptyKey(key) == CapturedFate::Kept) keptEmptyKeys.push_back(key);

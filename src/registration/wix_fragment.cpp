@@ -193,10 +193,9 @@ std::wstring EmptyKeyRows(const std::vector<std::wstring>& keys) {
     wixl += L"        <RegistryValue" + *where + L" Name=\"*\" Type=\"string\" Value=\"\"/>\r\n";
   }
   if (wix.empty()) return {};
-  return L"        <!-- Keys the registration creates without values: made on install, removed "
-         L"on\r\n"
-         L"             uninstall. WiX builds the first list; wixl, which reads neither\r\n"
-         L"             RegistryKey attribute nor \"elseif\", the second. -->\r\n"
+  return L"        <!-- Keys the registration creates without values: made on install,\r\n"
+         L"             removed on uninstall. WiX builds the first list; wixl, which reads\r\n"
+         L"             neither RegistryKey attribute nor \"elseif\", the second. -->\r\n"
          L"<?ifdef var.CorvalindeUnset?>\r\n"
          L"<?elseif 1 = 1?>\r\n" +
          wix + L"<?else?>\r\n" + wixl + L"<?endif?>\r\n";
