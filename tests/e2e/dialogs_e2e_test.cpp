@@ -123,7 +123,7 @@ TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
   auto summary = app_.WaitForMessageBox(30s);
   ASSERT_TRUE(summary.has_value());
   EXPECT_EQ(summary->text, L"Cattura di " + good + L" scritta in " + regFile +
-                               L" (8 chiavi, 8 valori)\r\nEntrypoint del modulo mancante per " +
+                               L" (11 chiavi, 11 valori)\r\nEntrypoint del modulo mancante per " +
                                none + L"\r\n");
   PressButton(summary->window, L"OK");
   EXPECT_FALSE(ClassKeyExists(L"Corvalinde.TestModule"));
