@@ -127,6 +127,7 @@ inline constexpr std::wstring_view kTallyDone = L" riuscite, ";
 inline constexpr std::wstring_view kTallyFailed = L" non riuscite";
 inline constexpr std::wstring_view kCopy = L"C&opia";
 inline constexpr std::wstring_view kClose = L"C&hiudi";
+inline constexpr std::wstring_view kRetryAsAdministrator = L"&Riprova come amministratore";
 inline constexpr std::wstring_view kUserOnly = L"&Solo per l'utente corrente";
 inline constexpr std::wstring_view kNeedsAdministratorMark = L"* ";
 inline constexpr std::wstring_view kAskElevationForMarked =

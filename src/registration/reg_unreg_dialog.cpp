@@ -126,76 +126,83 @@ void RegUnregDialog::Avvia() {
   if (capturing && regFiles.empty()) return;  // the user cancelled the save dialog
   const std::wstring mode = unregister && !capturing ? L"U" : L"R";
   const RegistrationScope scope = perUser ? RegistrationScope::User : RegistrationScope::Machine;
-  std::wstring summary;
-  std::vector<std::wstring> lines;  // each file's, as the summary shows it
-  std::vector<ResultRow> rows;
-  std::size_t done = 0;
-  std::vector<std::wstring> refused;  // for want of administrator rights
-  std::vector<std::size_t> refusedAt;
+  std::vector<FileOutcome> outcomes;
   for (std::size_t i = 0; i < files.size(); ++i) {
     // "a.dll; b.dll" is how people type lists: the blank after ";" belongs to no file name
     // (Windows drops trailing blanks itself, and a leading one would make the path relative).
-    std::wstring file(TrimBlanks(files[i]));
+    FileOutcome outcome{std::wstring(TrimBlanks(files[i]))};
     RegistrationResult result;
-    std::wstring line;
     if (capturing) {
-      CaptureResult captured = CaptureToFile(registrar_, *registry_, file, regFiles[i]);
+      CaptureResult captured = CaptureToFile(registrar_, *registry_, outcome.file, regFiles[i]);
       result = captured.registration;
-      line = CaptureSummaryLine(captured, file);
+      outcome.line = CaptureSummaryLine(captured, outcome.file);
     } else {
-      result = registrar_.Run(file, mode, scope);
-      line = SummaryLine(result, file);
+      result = registrar_.Run(outcome.file, mode, scope);
+      outcome.line = SummaryLine(result, outcome.file);
     }
-    if (!capturing && !elevated_ && scope == RegistrationScope::Machine &&
-        NeedsAdministrator(result)) {
-      refused.push_back(file);
-      refusedAt.push_back(i);
-      summary += texts::kNeedsAdministratorMark;
-    }
-    line += DependencyLines(result.dependencies);
-    summary += line;
-    lines.push_back(line);
-    done += result.outcome == RegDone;
-    rows.push_back(
-        {file, std::wstring(result.outcome == RegDone ? texts::kResultDone : texts::kResultFailed),
-         OneLine(line)});
+    outcome.line += DependencyLines(result.dependencies);
+    outcome.done = result.outcome == RegDone;
+    outcome.refused = !capturing && !elevated_ && scope == RegistrationScope::Machine &&
+                      NeedsAdministrator(result);
+    outcomes.push_back(std::move(outcome));
   }
-  if (refused.empty()) {
-    std::size_t lines = 0;
-    for (std::size_t at = summary.find(texts::kCrLf); at != std::wstring::npos;
-         at = summary.find(texts::kCrLf, at + 1)) {
-      ++lines;
-    }
-    if (results_ && lines > mostBoxLines_) {
-      results_->Show(rows, std::to_wstring(done) + std::wstring(texts::kTallyDone) +
-                               std::to_wstring(rows.size() - done) +
-                               std::wstring(texts::kTallyFailed));
-      return;
-    }
-    boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,
-                 std::wstring(texts::kTitleInfo)});
-    return;
+  std::vector<std::wstring> refused;
+  for (const FileOutcome& outcome : outcomes) {
+    if (outcome.refused) refused.push_back(outcome.file);
   }
-  if (boxes_.Show({summary + std::wstring(texts::kAskElevationForMarked),
-                   platform::MessageIcon::Exclamation, platform::MessageButtons::YesNo,
-                   std::wstring(texts::kTitleInfo)}) != platform::MessageAnswer::Yes) {
-    return;
-  }
+  if (!Report(outcomes, !refused.empty()) || refused.empty()) return;
   std::optional<Registrar::RetriedOutcomes> retried =
       registrar_.RunAllAsAdministrator(refused, mode, scope);
   if (!retried) return;  // the elevation prompt was refused: nothing more to say
   // Every file's outcome: the retried ones' as they are now, a file the retry never reached
   // as it was.
-  for (std::size_t k = 0; k < refused.size(); ++k) {
+  std::size_t k = 0;
+  for (FileOutcome& outcome : outcomes) {
+    if (!outcome.refused) continue;
     if (const auto& result = (*retried)[k]) {
-      lines[refusedAt[k]] =
-          SummaryLine(*result, refused[k]) + DependencyLines(result->dependencies);
+      outcome.line = SummaryLine(*result, outcome.file) + DependencyLines(result->dependencies);
+      outcome.done = result->outcome == RegDone;
     }
+    outcome.refused = false;
+    ++k;
   }
-  std::wstring told;
-  for (const std::wstring& line : lines) told += line;
-  boxes_.Show({told, platform::MessageIcon::Information, platform::MessageButtons::Ok,
-               std::wstring(texts::kTitleInfo)});
+  Report(outcomes, false);
+}
+
+bool RegUnregDialog::Report(const std::vector<FileOutcome>& outcomes, bool offerRetry) {
+  std::wstring summary;
+  std::vector<ResultRow> rows;
+  std::size_t done = 0;
+  for (const FileOutcome& outcome : outcomes) {
+    const std::wstring line =
+        (offerRetry && outcome.refused ? std::wstring(texts::kNeedsAdministratorMark) : L"") +
+        outcome.line;
+    summary += line;
+    done += outcome.done;
+    rows.push_back({outcome.file,
+                    std::wstring(outcome.done ? texts::kResultDone : texts::kResultFailed),
+                    OneLine(line)});
+  }
+  const std::wstring question = offerRetry ? std::wstring(texts::kAskElevationForMarked) : L"";
+  // Each file's lines end in CRLF; the question adds a blank line and its own.
+  const std::size_t lines =
+      static_cast<std::size_t>(std::count(summary.begin(), summary.end(), L'\n')) +
+      (offerRetry ? 2 : 0);
+  if (results_ && lines > mostBoxLines_) {
+    return results_->Show(rows,
+                          std::to_wstring(done) + std::wstring(texts::kTallyDone) +
+                              std::to_wstring(rows.size() - done) +
+                              std::wstring(texts::kTallyFailed),
+                          std::wstring(TrimBlanks(OneLine(question))));
+  }
+  if (!offerRetry) {
+    boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,
+                 std::wstring(texts::kTitleInfo)});
+    return false;
+  }
+  return boxes_.Show({summary + question, platform::MessageIcon::Exclamation,
+                      platform::MessageButtons::YesNo, std::wstring(texts::kTitleInfo)}) ==
+         platform::MessageAnswer::Yes;
 }
 
 void RegUnregDialog::Cerca() {

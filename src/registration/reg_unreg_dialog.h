@@ -43,9 +43,10 @@ class RegUnregDialog {
   bool capture = false;  // "Cattura (.reg)": wins over `unregister`
   bool perUser = false;  // "Solo per l'utente corrente"
 
-  // Runs the engine on every listed file (without the blanks around it), then shows one summary.
-  // A capture first asks where to save: the first file's capture goes to the name chosen, the
-  // others beside it, each named after its module.
+  // Runs the engine on every listed file (without the blanks around it), then shows one summary;
+  // files refused for want of rights are offered one retry as administrator, and the summary
+  // shown again. A capture first asks where to save: the first file's capture goes to the name
+  // chosen, the others beside it, each named after its module.
   void Avvia();
   // Where a summary goes when it has more than `mostBoxLines` lines (none: always a box).
   void SetLongResults(ResultsView* view, std::size_t mostBoxLines) {
@@ -55,9 +56,21 @@ class RegUnregDialog {
   void Cerca();  // replaces the list with the chosen file, unless the user cancels
   void Drop(const std::vector<std::wstring>& paths);  // replaces the list with the dropped files
 
+  // One file's run, as the summary tells it.
+  struct FileOutcome {
+    std::wstring file;
+    std::wstring line{};  // the summary's lines for it, each ending in CRLF
+    bool done = false;
+    bool refused = false;  // for want of administrator rights: retried on request
+  };
+
  private:
   // The captures' files for `files`, after asking where; empty when the user cancels.
   std::vector<std::wstring> CaptureFiles(const std::vector<std::wstring>& files);
+  // Shows the summary of `outcomes`: in a box, or in the results list when it has more lines
+  // than a box can show. With `offerRetry`, the refused files are marked and the user asked
+  // whether to retry them; true when the answer is yes.
+  bool Report(const std::vector<FileOutcome>& outcomes, bool offerRetry);
 
   Registrar& registrar_;
   platform::MessageBoxes& boxes_;

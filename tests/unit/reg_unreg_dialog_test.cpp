@@ -186,12 +186,17 @@ TEST(RegUnregElevation, RefusedFilesAreMarkedAndRetriedTogetherOnce) {
 }
 
 struct RecordingResults final : ResultsView {
-  void Show(const std::vector<ResultRow>& shownRows, const std::wstring& shownTally) override {
+  bool Show(const std::vector<ResultRow>& shownRows, const std::wstring& shownTally,
+            const std::wstring& shownQuestion) override {
     rows = shownRows;
     tally = shownTally;
+    questions.push_back(shownQuestion);
+    return retry;
   }
   std::vector<ResultRow> rows;
   std::wstring tally;
+  std::vector<std::wstring> questions;
+  bool retry = false;
 };
 
 TEST(RegUnregLongSummary, MoreLinesThanFitGoToTheListWithTheTallyAndCopyAsText) {
@@ -214,6 +219,35 @@ TEST(RegUnregLongSummary, MoreLinesThanFitGoToTheListWithTheTallyAndCopyAsText) 
   EXPECT_EQ(ResultsAsText({results.rows[0]}),
             L"File\tEsito\tDettaglio\r\na.dll\triuscita\tOperazione conclusa con successo per "
             L"a.dll\r\n");
+}
+
+// A standard user registering more machine modules than a box can show: the list, with the
+// question and its button beside it, never a box taller than the screen; after the retry the
+// list again, without the question.
+TEST(RegUnregLongSummary, RefusedFilesAreOfferedTheRetryBesideTheList) {
+  testing::ScriptedRegistrar registrar;
+  registrar.result = testing::AccessDenied();
+  RegistrationResult done;
+  done.outcome = RegDone;
+  registrar.elevated = done;
+  platform::inmemory::RecordingMessageBoxes boxes;
+  platform::inmemory::RecordingDialogs dialogs;
+  RecordingResults results;
+  results.retry = true;
+  RegUnregDialog dialog(registrar, boxes, dialogs, false);
+  dialog.SetLongResults(&results, 3);
+  dialog.fileList = L"a.dll;b.dll;c.dll;d.dll;";  // four lines, and six with the question
+  dialog.Avvia();
+  EXPECT_TRUE(boxes.Shown().empty());
+  ASSERT_EQ(results.questions.size(), 2u);
+  EXPECT_EQ(results.questions[0],
+            L"* Servono i diritti di amministratore. Riprovare come amministratore i moduli "
+            L"segnati? (Senza diritti: \"Solo per l'utente corrente\".)");
+  EXPECT_EQ(results.questions[1], L"");
+  EXPECT_EQ(registrar.elevatedRuns,
+            (std::vector<std::wstring>{L"a.dll", L"b.dll", L"c.dll", L"d.dll"}));
+  EXPECT_EQ(results.tally, L"4 riuscite, 0 non riuscite");
+  EXPECT_EQ(results.rows[1].detail, L"Operazione conclusa con successo per b.dll");
 }
 
 }  // namespace

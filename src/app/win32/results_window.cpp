@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "common/texts.h"
 #include "platform/win32/clipboard.h"
 #include "platform/win32/dpi.h"
@@ -15,24 +17,37 @@ using platform::win32::CreateControl;
 using platform::win32::ScaledFor;
 
 constexpr wchar_t kResultsClass[] = L"CorvalindeResults";
-enum ControlId { kList = 100, kTally, kCopy, kClose };
+enum ControlId { kList = 100, kTally, kCopy, kClose, kQuestion, kRetry };
 
 struct Results {
   const std::vector<ResultRow>* rows;
   std::wstring tally;
+  std::wstring question;  // none: no retry offered
+  bool retry = false;
 };
 
-// The list takes what the tally and the buttons below it leave.
+// The list takes what the question, the tally and the buttons below it leave.
 void Layout(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
   auto scaled = [window](int pixels) { return ScaledFor(window, pixels); };
-  int margin = scaled(8), button = scaled(28), width = scaled(96);
+  int margin = scaled(8), button = scaled(28), width = scaled(96), wide = scaled(200);
   int bottom = client.bottom - margin - button;
+  HWND question = GetDlgItem(window, kQuestion);
+  int questionHeight = question ? scaled(36) : 0;
+  int listBottom = bottom - margin - (question ? questionHeight + margin : 0);
   MoveWindow(GetDlgItem(window, kList), margin, margin, client.right - 2 * margin,
-             bottom - 2 * margin, TRUE);
-  MoveWindow(GetDlgItem(window, kTally), margin, bottom + scaled(6), client.right / 2, scaled(20),
-             TRUE);
+             listBottom - margin, TRUE);
+  if (question) {
+    MoveWindow(question, margin, listBottom + margin, client.right - 2 * margin, questionHeight,
+               TRUE);
+    MoveWindow(GetDlgItem(window, kRetry), client.right - 2 * (width + margin) - wide - margin,
+               bottom, wide, button, TRUE);
+  }
+  int tallyWidth =
+      client.right - 2 * (width + margin) - (question ? wide + margin : 0) - 2 * margin;
+  MoveWindow(GetDlgItem(window, kTally), margin, bottom + scaled(6), std::max(tallyWidth, 0),
+             scaled(20), TRUE);
   MoveWindow(GetDlgItem(window, kCopy), client.right - 2 * (width + margin), bottom, width, button,
              TRUE);
   MoveWindow(GetDlgItem(window, kClose), client.right - width - margin, bottom, width, button,
@@ -67,6 +82,11 @@ void Build(HWND window, const Results& results) {
     ++index;
   }
   CreateControl(window, L"STATIC", results.tally, SS_LEFT, 0, 0, 10, 10, kTally);
+  if (!results.question.empty()) {
+    CreateControl(window, L"STATIC", results.question, SS_LEFT, 0, 0, 10, 10, kQuestion);
+    CreateControl(window, L"BUTTON", texts::kRetryAsAdministrator, WS_TABSTOP, 0, 0, 10, 10,
+                  kRetry);
+  }
   CreateControl(window, L"BUTTON", texts::kCopy, WS_TABSTOP, 0, 0, 10, 10, kCopy);
   CreateControl(window, L"BUTTON", texts::kClose, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 10, 10,
                 kClose);
@@ -87,6 +107,10 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case kCopy:
           platform::win32::CopyTextToClipboard(window, ResultsAsText(*results->rows));
           return 0;
+        case kRetry:
+          results->retry = true;
+          platform::win32::EndModal(window);
+          return 0;
         case IDOK:
         case IDCANCEL:
         case kClose:
@@ -104,8 +128,9 @@ bool RegisterResultsClass() {
   return platform::win32::RegisterWindowClass(kResultsClass, ResultsProc);
 }
 
-void Win32ResultsView::Show(const std::vector<ResultRow>& rows, const std::wstring& tally) {
-  Results results{&rows, tally};
+bool Win32ResultsView::Show(const std::vector<ResultRow>& rows, const std::wstring& tally,
+                            const std::wstring& retryQuestion) {
+  Results results{&rows, tally, retryQuestion};
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   // As large as it needs, no larger than the work area (in 96-DPI pixels, as the helper takes).
@@ -115,6 +140,7 @@ void Win32ResultsView::Show(const std::vector<ResultRow>& rows, const std::wstri
   platform::win32::ShowModalWindow(kResultsClass, texts::kResultsCaption,
                                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
                                    WS_EX_DLGMODALFRAME, width, height, owner_, &results, kClose);
+  return results.retry;
 }
 
 std::size_t LinesThatFitABox() {

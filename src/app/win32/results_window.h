@@ -1,5 +1,7 @@
 // The results of a long register/unregister run: a resizable list of the files, their outcome
-// and the summary's words, the tally, "Copia" (the list as tab-separated text) and "Chiudi".
+// and the summary's words, the tally, "Copia" (the list as tab-separated text) and "Chiudi";
+// and, when files were refused for want of rights, the question and "Riprova come
+// amministratore".
 #pragma once
 
 #include <windows.h>
@@ -13,7 +15,8 @@ bool RegisterResultsClass();
 class Win32ResultsView final : public ResultsView {
  public:
   void SetOwner(HWND owner) { owner_ = owner; }
-  void Show(const std::vector<ResultRow>& rows, const std::wstring& tally) override;
+  bool Show(const std::vector<ResultRow>& rows, const std::wstring& tally,
+            const std::wstring& retryQuestion) override;
 
  private:
   HWND owner_ = nullptr;
