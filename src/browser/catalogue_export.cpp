@@ -1,5 +1,8 @@
 #include "browser/catalogue_export.h"
 
+#include "common/xml_text.h"
+#include "platform/utf8.h"
+
 namespace corvalinde {
 namespace {
 
@@ -16,7 +19,7 @@ void EachLine(const ModuleCatalogue& catalogue, const std::vector<std::size_t>& 
 }
 
 std::string CsvField(const std::wstring& cell) {
-  std::string field = Utf8(cell);
+  std::string field = platform::Utf8(cell);
   if (field.find_first_of("\",\r\n") == std::string::npos) return field;
   std::string quoted = "\"";
   for (char c : field) {
@@ -26,60 +29,13 @@ std::string CsvField(const std::wstring& cell) {
   return quoted + '"';
 }
 
+// The same escaping as the XML the captures write: HTML reads its entities and character
+// references alike.
 std::string HtmlText(const std::wstring& cell) {
-  std::string text;
-  for (char c : Utf8(cell)) {
-    switch (c) {
-      case '&':
-        text += "&amp;";
-        break;
-      case '<':
-        text += "&lt;";
-        break;
-      case '>':
-        text += "&gt;";
-        break;
-      case '"':
-        text += "&quot;";
-        break;
-      default:
-        text += c;
-    }
-  }
-  return text;
+  return platform::Utf8(XmlEscaped(cell));
 }
 
 }  // namespace
-
-std::string Utf8(std::wstring_view text) {
-  std::string bytes;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    auto code = static_cast<std::uint32_t>(text[i]);
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() &&
-        static_cast<std::uint32_t>(text[i + 1]) >= 0xDC00 &&
-        static_cast<std::uint32_t>(text[i + 1]) <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<std::uint32_t>(text[++i]) - 0xDC00);
-    } else if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-      code = 0xFFFD;
-    }
-    if (code < 0x80) {
-      bytes += static_cast<char>(code);
-    } else if (code < 0x800) {
-      bytes += static_cast<char>(0xC0 | (code >> 6));
-      bytes += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      bytes += static_cast<char>(0xE0 | (code >> 12));
-      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      bytes += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      bytes += static_cast<char>(0xF0 | (code >> 18));
-      bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      bytes += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-  return bytes;
-}
 
 std::wstring RowsAsText(const ModuleCatalogue& catalogue, const std::vector<std::size_t>& rows) {
   std::wstring text;

@@ -15,7 +15,4 @@ std::wstring RowsAsText(const ModuleCatalogue& catalogue, const std::vector<std:
 std::string RowsAsCsv(const ModuleCatalogue& catalogue, const std::vector<std::size_t>& rows);
 std::string RowsAsHtml(const ModuleCatalogue& catalogue, const std::vector<std::size_t>& rows);
 
-// UTF-8 of any wide text (UTF-16 or UTF-32, as wchar_t is); a lone surrogate becomes U+FFFD.
-std::string Utf8(std::wstring_view text);
-
 }  // namespace corvalinde

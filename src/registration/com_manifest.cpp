@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <map>
 
-#include "browser/catalogue_export.h"
 #include "common/letter_case.h"
 #include "common/xml_text.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
+#include "platform/utf8.h"
 
 namespace corvalinde {
 namespace {
@@ -216,7 +216,7 @@ ComManifest MakeComManifest(const std::wstring& module, const std::vector<Captur
       Attribute(L"processorArchitecture", ProcessorWord(architecture)) + L"/>\r\n" + L"  <file" +
       Attribute(L"name", fileName) + L">\r\n" + inFile + L"  </file>\r\n" + outside +
       L"</assembly>\r\n";
-  manifest.text = Utf8(text);
+  manifest.text = platform::Utf8(text);
   return manifest;
 }
 

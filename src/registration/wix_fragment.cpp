@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <optional>
 
-#include "browser/catalogue_export.h"
 #include "common/letter_case.h"
 #include "common/xml_text.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
+#include "platform/utf8.h"
 
 namespace corvalinde {
 namespace {
@@ -248,7 +248,7 @@ std::string WixFragment(const std::wstring& module, const std::vector<CapturedVa
             safe + L"        -->\r\n";
   }
   text += L"      </Component>\r\n    </DirectoryRef>\r\n  </Fragment>\r\n</Wix>\r\n";
-  return Utf8(text);
+  return platform::Utf8(text);
 }
 
 }  // namespace corvalinde

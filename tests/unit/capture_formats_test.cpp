@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "browser/catalogue_export.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
+#include "platform/utf8.h"
 
 namespace corvalinde {
 namespace {
@@ -79,11 +79,11 @@ TEST(WixFragment, ReadsBackAsWhatTheModuleWroteWithItsFileAndFolderAsReferences)
   ASSERT_EQ(components.size(), 1u);
   const std::string fileId = AttributesOf(files[0])["Id"];
   EXPECT_EQ(AttributesOf(files[0])["Source"], "Modulo \"Uno\".dll");
-  EXPECT_EQ(fileId, Utf8(WixFileId(module)));
+  EXPECT_EQ(fileId, platform::Utf8(WixFileId(module)));
   EXPECT_EQ(
       fileId.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_."),
       std::string::npos);
-  EXPECT_EQ(AttributesOf(components[0])["Id"], Utf8(WixComponentId(module)));
+  EXPECT_EQ(AttributesOf(components[0])["Id"], platform::Utf8(WixComponentId(module)));
   EXPECT_EQ(AttributesOf(components[0])["Win64"], "yes");
 
   ASSERT_EQ(registryValues.size(), 9u);  // the REG_QWORD left out, the empty keys' rows in

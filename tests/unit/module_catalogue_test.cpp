@@ -12,6 +12,7 @@
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
+#include "platform/utf8.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -290,7 +291,7 @@ TEST_F(Search, RowsCopyAsTabsAndExportAsQuotedCsv) {
       csv.find("\r\n1,Nome di Mod0,Mod0,{0},,C:\\a\\uno.dll,,\"1,\"\"2\"\"\",,,macchina,,\r\n"),
       std::string::npos)
       << csv;
-  EXPECT_EQ(Utf8(L"è\u20AC"), "\xC3\xA8\xE2\x82\xAC");
+  EXPECT_EQ(platform::Utf8(L"è\u20AC"), "\xC3\xA8\xE2\x82\xAC");
 }
 
 TEST_F(Search, AnEmptyListFindsNothing) {
@@ -405,7 +406,7 @@ TEST(RealCatalogue, MatchesAnIndependentReadingRowForRow) {
   ASSERT_EQ(records.size(), expected.size() + 1);
   for (std::size_t i = 0; i < expected.size(); ++i) {
     std::vector<std::string> cells;
-    for (const std::wstring& cell : expected[i]) cells.push_back(Utf8(cell));
+    for (const std::wstring& cell : expected[i]) cells.push_back(platform::Utf8(cell));
     ASSERT_EQ(records[i + 1], cells) << "row " << i + 1;
   }
 }

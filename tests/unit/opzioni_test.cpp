@@ -20,7 +20,7 @@
 #else
 #include <sys/stat.h>
 #include <unistd.h>
-#include "platform/portable/utf8.h"
+#include "platform/utf8.h"
 #endif
 
 namespace corvalinde {
@@ -96,7 +96,7 @@ class OptionsFile : public ::testing::Test {
 #ifdef _WIN32
     return std::string(path.begin(), path.end());
 #else
-    return platform::portable::WideToUtf8(path);
+    return platform::Utf8(path);
 #endif
   }
   static void MakeFolder(const std::wstring& path) {

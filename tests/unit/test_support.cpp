@@ -11,7 +11,7 @@
 #else
 #include <dlfcn.h>
 #include <unistd.h>
-#include "platform/portable/utf8.h"
+#include "platform/utf8.h"
 #endif
 
 namespace corvalinde::testing {
@@ -52,7 +52,7 @@ ModuleFolderAsCurrent::ModuleFolderAsCurrent() {
 #else
   char buffer[4096];
   previous_ = getcwd(buffer, sizeof buffer) ? buffer : "/";
-  if (chdir(platform::portable::WideToUtf8(platform::ExecutableFolder()).c_str()) != 0) {
+  if (chdir(platform::Utf8(platform::ExecutableFolder()).c_str()) != 0) {
     std::perror("chdir");
   }
 #endif
@@ -70,7 +70,7 @@ bool IsModuleLoaded(const std::wstring& path) {
 #ifdef _WIN32
   return GetModuleHandleW(path.c_str()) != nullptr;
 #else
-  void* handle = dlopen(platform::portable::WideToUtf8(path).c_str(), RTLD_NOW | RTLD_NOLOAD);
+  void* handle = dlopen(platform::Utf8(path).c_str(), RTLD_NOW | RTLD_NOLOAD);
   if (handle) dlclose(handle);
   return handle != nullptr;
 #endif

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "platform/portable/utf8.h"
+#include "platform/utf8.h"
 
 namespace corvalinde::platform {
 
 void SystemConsole::Write(const std::wstring& text) {
-  std::string bytes = portable::WideToUtf8(text);
+  std::string bytes = Utf8(text);
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fflush(stdout);
 }

@@ -11,13 +11,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/portable/utf8.h"
+#include "platform/utf8.h"
 
 namespace corvalinde::platform {
 namespace {
 
 std::string Native(const std::wstring& path) {
-  return portable::WideToUtf8(path);
+  return Utf8(path);
 }
 
 }  // namespace
@@ -133,9 +133,9 @@ namespace {
 
 // The folder the variable names, else the one below $HOME.
 std::wstring FolderFromEnvironment(const char* variable, const char* belowHome) {
-  if (const char* set = std::getenv(variable); set && *set) return portable::Utf8ToWide(set);
+  if (const char* set = std::getenv(variable); set && *set) return FromUtf8(set);
   const char* home = std::getenv("HOME");
-  return home && *home ? portable::Utf8ToWide(std::string(home) + belowHome) : std::wstring();
+  return home && *home ? FromUtf8(std::string(home) + belowHome) : std::wstring();
 }
 
 }  // namespace
@@ -191,12 +191,12 @@ std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::wstring& path) {
 std::optional<std::vector<std::wstring>> DllSearchFolders(bool /*thirtyTwoBitModule*/) {
   std::vector<std::wstring> folders;
   char current[4096];
-  if (getcwd(current, sizeof current)) folders.push_back(portable::Utf8ToWide(current));
+  if (getcwd(current, sizeof current)) folders.push_back(FromUtf8(current));
   const char* path = std::getenv("PATH");
   std::string list = path ? path : "";
   for (std::size_t start = 0; start <= list.size();) {
     std::size_t end = std::min(list.find(':', start), list.size());
-    if (end > start) folders.push_back(portable::Utf8ToWide(list.substr(start, end - start)));
+    if (end > start) folders.push_back(FromUtf8(list.substr(start, end - start)));
     start = end + 1;
   }
   return folders;
@@ -215,7 +215,7 @@ std::wstring FullPath(const std::wstring& path) {
   if (path.empty() || path.front() == L'/') return path;
   char* here = getcwd(nullptr, 0);
   if (!here) return path;
-  std::wstring folder = portable::Utf8ToWide(here);
+  std::wstring folder = FromUtf8(here);
   std::free(here);
   return JoinPath(folder, path);
 }

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/portable/utf8.h"
+#include "platform/utf8.h"
 
 namespace corvalinde::platform {
 namespace {
@@ -119,7 +119,7 @@ class DlModuleLoader final : public ModuleLoader {
  public:
   std::unique_ptr<LoadedModule> Load(const std::wstring& path,
                                      std::uint32_t& systemError) override {
-    std::string file = portable::WideToUtf8(path);
+    std::string file = Utf8(path);
     // Like Windows, look for a bare file name in the current folder too, not only in the
     // system's library folders.
     struct stat info {};
@@ -152,8 +152,8 @@ class DlModuleLoader final : public ModuleLoader {
 
   std::unique_ptr<Worker> StartProgram(const std::wstring& path, const std::wstring& arguments,
                                        std::uint32_t& systemError) override {
-    std::string file = portable::WideToUtf8(path);
-    std::string argument = portable::WideToUtf8(arguments);
+    std::string file = Utf8(path);
+    std::string argument = Utf8(arguments);
     char* argv[] = {file.data(), argument.data(), nullptr};
     pid_t pid = 0;
     int error = posix_spawn(&pid, file.c_str(), nullptr, nullptr, argv, environ);

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/portable/utf8.h"
+#include "platform/utf8.h"
 
 namespace corvalinde::platform {
 
@@ -26,14 +26,14 @@ std::wstring ArgumentText() {
     args.append(all, end + 1, next - end - 1);
     end = next;
   }
-  return portable::Utf8ToWide(args);
+  return FromUtf8(args);
 }
 
 std::wstring ExecutablePath() {
   std::string path(4096, '\0');
   ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
   path.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-  return portable::Utf8ToWide(path);
+  return FromUtf8(path);
 }
 
 std::wstring ExecutableFolder() {

@@ -4,17 +4,14 @@
 
 #include <string>
 
+#include "platform/utf8.h"
 #include "platform/win32/unique_handle.h"
 
 namespace corvalinde::platform {
 namespace {
 
 void WriteUtf8(HANDLE out, const std::wstring& text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                 nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                      nullptr, nullptr);
+  const std::string bytes = Utf8(text);
   DWORD written = 0;
   WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
