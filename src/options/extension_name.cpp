@@ -2,7 +2,6 @@
 
 #include "common/blanks.h"
 #include "common/letter_case.h"
-#include "options/opzioni.h"
 
 namespace corvalinde {
 namespace {

@@ -3,10 +3,14 @@
 // short, is never accepted: not from opz.dat, not from the dialog, not by the verb routines.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace corvalinde {
+
+// The most characters a name may have: its record's length in opz.dat.
+inline constexpr std::size_t kExtensionLength = 50;
 
 // True when, after trimming blanks and removing one leading ".", 1 to 50 characters remain,
 // all printable ASCII and none of \ / : * ? " < > |.

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace corvalinde {
+#include "options/extension_name.h"
 
-inline constexpr std::size_t kExtensionLength = 50;
+namespace corvalinde {
 
 // Booleans are stored as -1 (set) and 0 (clear); a value read from the file is kept as read.
 struct Opzioni {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "pe/dependency_walk.h"
-#include "registration/reg_unreg_module.h"
+#include "registration/registration_result.h"
 
 namespace corvalinde {
 
