@@ -7,6 +7,7 @@
 #include "common/texts.h"
 #include "options/shell_verbs.h"
 #include "platform/files.h"
+#include "platform/path_parts.h"
 #include "registration/capture_to_file.h"
 
 namespace corvalinde {
@@ -77,7 +78,7 @@ void PrepareExit(CSysTray& tray, const Opzioni& settings, const SettingsFile& fi
   tray.Remove();
   if (file.existed && !file.damaged && settings == file.loaded) return;
   const std::wstring& path = file.saveTo;
-  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
+  const std::wstring folder = platform::FolderOf(path);
   // What could not be read may still matter to its owner: it is not overwritten unkept.
   const bool keepDamaged = file.damaged && path == file.readFrom && platform::FileExists(path);
   for (;;) {

@@ -10,6 +10,7 @@
 #include "common/letter_case.h"
 #include "common/texts.h"
 #include "platform/files.h"
+#include "platform/path_parts.h"
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
 #include "registry/classes_file.h"
@@ -298,8 +299,9 @@ Backup WriteBackup(platform::Registry& registry, const RemovalPlan& plan,
   }
   backup.bytes = RegFileBytes(text.text);
   // The folder, its parent first: only these two are made.
-  const std::size_t parentEnd = folder.find_last_of(L"\\/");
-  if (parentEnd != std::wstring::npos) platform::MakeFolder(folder.substr(0, parentEnd));
+  if (const std::wstring parent = platform::FolderOf(folder); !parent.empty()) {
+    platform::MakeFolder(parent);
+  }
   if (!platform::MakeFolder(folder)) {
     backup.path = folder;
     backup.noFolder = true;

@@ -9,6 +9,7 @@
 #include "common/letter_case.h"
 #include "common/texts.h"
 #include "pe/pe_file.h"
+#include "platform/path_parts.h"
 #include "platform/system_errors.h"
 
 namespace corvalinde {
@@ -40,10 +41,7 @@ bool IsBareName(const std::wstring& name) {
 // The extension is added, as LoadLibrary adds ".dll" and CreateProcess ".exe", to a name whose
 // last part has no dot.
 std::wstring WithExtension(const std::wstring& name, const wchar_t* extension) {
-  const std::size_t lastPart = name.find_last_of(L"\\/:");
-  const std::size_t dot = name.rfind(L'.');
-  if (dot != std::wstring::npos && (lastPart == std::wstring::npos || dot > lastPart)) return name;
-  return name + extension;
+  return platform::ExtensionOf(name).empty() ? name + extension : name;
 }
 
 // A "%NAME%" the expansion left as it was: a variable this process does not have.

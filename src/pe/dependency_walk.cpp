@@ -8,6 +8,7 @@
 
 #include "pe/pe_file.h"
 #include "platform/files.h"
+#include "platform/path_parts.h"
 
 namespace corvalinde::pe {
 namespace {
@@ -25,16 +26,6 @@ std::string LowerAscii(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return lower;
-}
-
-std::wstring FileNameOf(const std::wstring& path) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 struct Found {
@@ -90,7 +81,7 @@ DependencyReport WalkDependencies(const std::wstring& modulePath,
                                   const std::vector<std::wstring>& searchFolders,
                                   std::size_t deepest) {
   DependencyReport report;
-  std::vector<std::wstring> folders{FolderOf(modulePath)};
+  std::vector<std::wstring> folders{platform::FolderOf(modulePath)};
   folders.insert(folders.end(), searchFolders.begin(), searchFolders.end());
   Walk walk(std::move(folders), report);
   report.module = walk.Read(modulePath);
@@ -101,7 +92,7 @@ DependencyReport WalkDependencies(const std::wstring& modulePath,
     std::wstring name;
     std::size_t depth;
   };
-  std::deque<Pending> pending{{&*report.module, FileNameOf(modulePath), 0}};
+  std::deque<Pending> pending{{&*report.module, platform::FileNameOf(modulePath), 0}};
   std::set<std::string> queued;    // each DLL walked once
   std::set<std::string> reported;  // each missing DLL told once
   // Each missing function told once for each importer.
@@ -141,7 +132,7 @@ DependencyReport WalkDependencies(const std::wstring& modulePath,
         report.problems.push_back(problem);
       }
       if (current.depth + 1 <= deepest && queued.insert(key).second) {
-        pending.push_back({&*found->image, FileNameOf(found->path), current.depth + 1});
+        pending.push_back({&*found->image, platform::FileNameOf(found->path), current.depth + 1});
       }
     }
   }

@@ -2,17 +2,9 @@
 
 #include "common/texts.h"
 #include "platform/files.h"
+#include "platform/path_parts.h"
 
 namespace corvalinde {
-namespace {
-
-std::wstring FolderOf(const std::wstring& path) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
-}  // namespace
-
 std::wstring TwinName(ModuleArchitecture architecture) {
   switch (architecture) {
     case ModuleArchitecture::X86:
@@ -28,10 +20,11 @@ std::optional<std::wstring> FindTwin(ModuleArchitecture architecture,
                                      const std::wstring& executablePath) {
   std::wstring name = TwinName(architecture);
   if (name.empty() || architecture == RunningArchitecture()) return std::nullopt;
-  std::wstring folder = FolderOf(executablePath);
-  if (platform::FileExists(folder + name)) return folder + name;
+  const std::wstring folder = platform::FolderOf(executablePath);
+  const std::wstring twin = platform::JoinPath(folder, name);
+  if (platform::FileExists(twin)) return twin;
   // The release ships the 64-bit build as Corvalinde.exe beside Corvalinde32.exe.
-  std::wstring main = folder + L"Corvalinde.exe";
+  const std::wstring main = platform::JoinPath(folder, L"Corvalinde.exe");
   if (architecture == ModuleArchitecture::X64 && main != executablePath &&
       platform::FileExists(main) && ReadModuleArchitecture(main) == ModuleArchitecture::X64) {
     return main;

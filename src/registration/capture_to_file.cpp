@@ -5,6 +5,7 @@
 
 #include "common/first_lines.h"
 #include "common/texts.h"
+#include "platform/path_parts.h"
 #include "registration/capture_exclusions.h"
 #include "registration/com_manifest.h"
 #include "registration/module_architecture.h"
@@ -224,10 +225,9 @@ bool UsesItsOwnClasses(const RegistrationResult& result) {
 
 std::wstring CaptureFileFor(const std::wstring& module, const std::wstring& folder,
                             const std::wstring& extension) {
-  std::size_t nameAt = module.find_last_of(L"\\/:");
-  std::wstring name = module.substr(nameAt == std::wstring::npos ? 0 : nameAt + 1);
-  std::size_t dot = name.rfind(L'.');
-  if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+  std::wstring name = platform::FileNameOf(module);
+  // A name that is all extension (".dll") keeps it as its name.
+  if (name.rfind(L'.') != 0) name = platform::WithoutExtension(name);
   return platform::JoinPath(folder, name + extension);
 }
 

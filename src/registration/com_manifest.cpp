@@ -5,6 +5,7 @@
 
 #include "common/letter_case.h"
 #include "common/xml_text.h"
+#include "platform/path_parts.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
 #include "platform/utf8.h"
@@ -133,7 +134,7 @@ ComManifest MakeComManifest(const std::wstring& module, const std::vector<Captur
                             const std::optional<std::array<std::uint16_t, 4>>& version) {
   ComManifest manifest;
   const Classes classes = ReadClasses(values);
-  const std::wstring fileName = module.substr(module.find_last_of(L"\\/") + 1);
+  const std::wstring fileName = platform::FileNameOf(module);
   const std::wstring folder = ToUpperText(module.substr(0, module.size() - fileName.size()));
 
   const std::map<std::wstring, std::vector<std::wstring>> progIds = ProgIdsByClass(classes);

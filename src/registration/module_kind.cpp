@@ -1,13 +1,12 @@
 #include "registration/module_kind.h"
 
 #include "common/letter_case.h"
+#include "platform/path_parts.h"
 
 namespace corvalinde {
 
 std::wstring LowerExtension(const std::wstring& fileName) {
-  std::size_t dot = fileName.find_last_of(L"./\\");
-  if (dot == std::wstring::npos || fileName[dot] != L'.') return {};
-  return ToLowerText(std::wstring_view(fileName).substr(dot));
+  return ToLowerText(platform::ExtensionOf(fileName));
 }
 
 ModuleKind KindOfModule(const std::wstring& fileName) {

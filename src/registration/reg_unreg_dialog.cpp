@@ -1,5 +1,6 @@
 #include "registration/reg_unreg_dialog.h"
 
+#include "platform/path_parts.h"
 #include "registration/architecture_handoff.h"
 #include "registration/capture_to_file.h"
 #include "registration/dependency_diagnosis.h"
@@ -89,10 +90,10 @@ std::vector<std::wstring> RegUnregDialog::CaptureFiles(const std::vector<std::ws
                          CaptureFileFor(std::wstring(TrimBlanks(files.front())), L""),
                          std::wstring(texts::kCaptureTitle)});
   if (first.empty()) return {};
-  std::wstring folder = first.substr(0, first.find_last_of(L"\\/") + 1);
+  const std::wstring folder = platform::FolderOf(first);
   // The others in the first one's format.
   std::wstring extension = L".reg";
-  if (CaptureFormatOf(first)) extension = first.substr(first.find_last_of(L'.'));
+  if (CaptureFormatOf(first)) extension = platform::ExtensionOf(first);
   std::vector<std::wstring> regFiles{first};
   for (std::size_t i = 1; i < files.size(); ++i) {
     std::wstring name = CaptureFileFor(std::wstring(TrimBlanks(files[i])), folder, extension);

@@ -5,21 +5,13 @@
 
 #include "common/letter_case.h"
 #include "common/xml_text.h"
+#include "platform/path_parts.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
 #include "platform/utf8.h"
 
 namespace corvalinde {
 namespace {
-
-std::wstring FileName(const std::wstring& path) {
-  return path.substr(path.find_last_of(L"\\/") + 1);
-}
-
-std::wstring Folder(const std::wstring& path) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
 
 // FNV-1a over the lower-case text, from a seed: stable across runs and machines.
 std::uint64_t Hash(std::wstring_view text, std::uint64_t seed) {
@@ -50,8 +42,8 @@ std::wstring WixId(std::wstring_view prefix, const std::wstring& name) {
 
 // A component GUID of the module's own, the same in every capture of it.
 std::wstring ComponentGuid(const std::wstring& module) {
-  std::uint64_t high = Hash(FileName(module), 0xcbf29ce484222325ull);
-  std::uint64_t low = Hash(FileName(module), 0x84222325cbf29ce4ull);
+  std::uint64_t high = Hash(platform::FileNameOf(module), 0xcbf29ce484222325ull);
+  std::uint64_t low = Hash(platform::FileNameOf(module), 0x84222325cbf29ce4ull);
   high = (high & ~0xF000ull) | 0x5000ull;                       // version 5, name-based
   low = (low & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull;  // RFC 4122 variant
   wchar_t text[40];
@@ -83,7 +75,7 @@ std::wstring FormattedLiteral(std::wstring_view text) {
 std::wstring Formatted(const std::wstring& text, const std::wstring& module,
                        const std::wstring& fileId) {
   const std::wstring lower = ToLowerText(text), path = ToLowerText(module);
-  const std::wstring folder = ToLowerText(Folder(module));
+  const std::wstring folder = ToLowerText(platform::FolderOf(module));
   std::wstring result;
   std::size_t from = 0;
   for (std::size_t at = 0; at < text.size();) {
@@ -204,10 +196,10 @@ std::wstring EmptyKeyRows(const std::vector<std::wstring>& keys) {
 }  // namespace
 
 std::wstring WixFileId(const std::wstring& module) {
-  return WixId(L"fil_", FileName(module));
+  return WixId(L"fil_", platform::FileNameOf(module));
 }
 std::wstring WixComponentId(const std::wstring& module) {
-  return WixId(L"cmp_", FileName(module));
+  return WixId(L"cmp_", platform::FileNameOf(module));
 }
 
 std::string WixFragment(const std::wstring& module, const std::vector<CapturedValue>& values,
@@ -238,7 +230,8 @@ std::string WixFragment(const std::wstring& module, const std::vector<CapturedVa
       L"      <Component Id=\"" +
       WixComponentId(module) + L"\" Guid=\"" + ComponentGuid(module) +
       (sixtyFourBit ? L"\" Win64=\"yes\">\r\n" : L"\">\r\n") + L"        <File Id=\"" + fileId +
-      L"\" Source=\"" + XmlEscaped(FileName(module)) + L"\" KeyPath=\"yes\"/>\r\n" + lines;
+      L"\" Source=\"" + XmlEscaped(platform::FileNameOf(module)) + L"\" KeyPath=\"yes\"/>\r\n" +
+      lines;
   if (!skipped.empty()) {
     // "--" may not appear in a comment; a value's name might hold it.
     std::wstring safe;

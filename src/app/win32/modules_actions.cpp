@@ -10,6 +10,7 @@
 #include "common/texts.h"
 #include "platform/files.h"
 #include "platform/host_launcher.h"
+#include "platform/path_parts.h"
 #include "platform/process.h"
 #include "platform/system_errors.h"
 #include "platform/win32/clipboard.h"
@@ -92,7 +93,7 @@ void ExportShownRows(HWND window, const ModuleCatalogue& catalogue) {
   std::wstring path = file.data();
   const bool html = dialog.nFilterIndex == 2;
   // A name without an extension gets the one of the type chosen.
-  if (path.find(L'.', path.find_last_of(L"\\/") + 1) == std::wstring::npos) {
+  if (platform::ExtensionOf(path).empty()) {
     path += html ? L".html" : L".csv";
   }
   std::string content =

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/path_parts.h"
 #include "platform/win32/sized_text.h"
 
 namespace corvalinde::platform {
@@ -44,9 +45,7 @@ std::wstring ExecutablePath() {
 }
 
 std::wstring ExecutableFolder() {
-  std::wstring path = ExecutablePath();
-  auto slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+  return FolderOf(ExecutablePath());
 }
 
 std::uint32_t CurrentProcessId() {
