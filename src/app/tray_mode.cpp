@@ -36,11 +36,7 @@ bool TrayEventOpensMenu(std::uint32_t mouseMessage) {
 }
 
 std::wstring SettingsPath(const std::wstring& executableFolder) {
-#ifdef _WIN32
-  return executableFolder + L"\\opz.dat";
-#else
-  return executableFolder + L"/opz.dat";
-#endif
+  return platform::JoinPath(executableFolder, L"opz.dat");
 }
 
 SettingsFile LocateSettings(const std::wstring& executableFolder, const std::wstring& userFolder) {
