@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "crafted_pe.h"
+#include "pe_builder.h"
 #include "registration/dependency_diagnosis.h"
 
 namespace {

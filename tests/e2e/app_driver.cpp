@@ -3,6 +3,9 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -476,6 +479,28 @@ std::wstring ProgramPath() {
 
 std::wstring TestModule(const std::wstring& name) {
   return ProgramFolder() + L"\\" + name + L".dll";
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + name;
+}
+
+std::string FileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::wstring SettingsFile() {
+  return ProgramFolder() + L"\\opz.dat";
 }
 
 }  // namespace corvalinde::e2e

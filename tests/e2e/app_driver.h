@@ -128,6 +128,12 @@ bool ChooseFromTrayMenu(const AppProcess& app, HWND control, TrayCommand command
 
 // A REG_SZ value under root\path (the default value when `name` is null); empty when absent.
 std::wstring RegistryText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr);
+// Whether root\path opens for reading.
+bool KeyExists(HKEY root, const std::wstring& path);
+
+// A file's bytes (none when it cannot be read), and a file of that name in the temporary folder.
+std::string FileBytes(const std::wstring& path);
+std::wstring TempFile(const wchar_t* name);
 
 // Folder of the running test program; Corvalinde.exe and the test modules sit in it.
 // Processes named `exe` (with this parent, when given) running now; whether none is left
@@ -138,5 +144,7 @@ std::wstring ProgramFolder();
 // Corvalinde.exe there; and a test module there by its name without ".dll".
 std::wstring ProgramPath();
 std::wstring TestModule(const std::wstring& name);
+// The settings file beside the program.
+std::wstring SettingsFile();
 
 }  // namespace corvalinde::e2e

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app_driver.h"
+#include "message_checks.h"
 #include "platform/system_errors.h"
 
 namespace corvalinde::e2e {
@@ -26,45 +27,34 @@ class OtherArchitecture : public ::testing::Test {
 };
 
 TEST_F(OtherArchitecture, WithoutTheTwinTheMessageNamesTheBuildToUse) {
-  AppProcess app(ProgramPath(), L"/filename " + Module32() + L" /modal R /visible 0");
-  auto box = app.WaitForMessageBox(20s);
-  ASSERT_TRUE(box.has_value());
-  EXPECT_EQ(box->text, L"Modulo : " + Module32() +
-                           L"\r\nIl modulo è a 32 bit: questa versione di Corvalinde, a 64 bit, "
-                           L"non può caricarlo.\r\nUsare Corvalinde32.exe, nella stessa cartella "
-                           L"di Corvalinde.exe.");
-  EXPECT_EQ(box->title, L"Errore");
-  EXPECT_EQ(box->icon, SeenIcon::Error);
-  PressButton(box->window, L"OK");
-  EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(3));
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + Module32() + L" /modal R /visible 0",
+                            L"Modulo : " + Module32() +
+                                L"\r\nIl modulo è a 32 bit: questa versione di Corvalinde, a 64 "
+                                L"bit, non può caricarlo.\r\nUsare Corvalinde32.exe, nella stessa "
+                                L"cartella di Corvalinde.exe.",
+                            SeenIcon::Error, L"Errore", 3));
 }
 
 // A copy of the 64-bit program under the 32-bit one's name would host the module itself,
 // refuse it, hand it on again, and so on without end.
 TEST_F(OtherArchitecture, AMisnamedTwinIsRefusedByName) {
   ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), Twin().c_str(), FALSE));
-  AppProcess app(ProgramPath(), L"/filename " + Module32() + L" /modal R");
-  auto box = app.WaitForMessageBox(20s);
-  ASSERT_TRUE(box.has_value());
-  EXPECT_EQ(box->text,
-            L"Modulo : " + Module32() + L"\r\n" + Twin() +
-                L" non è la versione a 32 bit di Corvalinde: non può caricare il modulo.");
-  PressButton(box->window, L"OK");
-  EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(3));
+  EXPECT_TRUE(
+      ShowsThenEnds(L"/filename " + Module32() + L" /modal R",
+                    L"Modulo : " + Module32() + L"\r\n" + Twin() +
+                        L" non è la versione a 32 bit di Corvalinde: non può caricare il modulo.",
+                    SeenIcon::Error, L"Errore", 3));
 }
 
 TEST_F(OtherArchitecture, AMissingDependencyIsNamedByTheSystem) {
   std::wstring module = TestModule(L"testmod_needs_absent");
-  AppProcess app(ProgramPath(), L"/filename " + module + L" /modal R");
-  auto box = app.WaitForMessageBox(20s);
-  ASSERT_TRUE(box.has_value());
   std::wstring reason = platform::SystemErrorText(ERROR_MOD_NOT_FOUND);
   ASSERT_FALSE(reason.empty());
-  EXPECT_EQ(box->text, L"Modulo :" + module + L"\r\nè mancante o non valido\r\n" + reason +
-                           L"\r\nManca una DLL richiesta:\r\n  corvalinde_absent.dll (richiesta da "
-                           L"testmod_needs_absent.dll)");
-  PressButton(box->window, L"OK");
-  EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(3));
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + module + L" /modal R",
+                            L"Modulo :" + module + L"\r\nè mancante o non valido\r\n" + reason +
+                                L"\r\nManca una DLL richiesta:\r\n  corvalinde_absent.dll "
+                                L"(richiesta da testmod_needs_absent.dll)",
+                            SeenIcon::Error, L"Errore", 3));
 }
 
 // A vendor's module with the DLL it needs beside it, as regsvr32 registers it: the module's
@@ -77,12 +67,9 @@ TEST_F(OtherArchitecture, ADependencyBesideTheModuleIsFound) {
   ASSERT_TRUE(CopyFileW((TestModule(L"testmod_needs_absent")).c_str(), module.c_str(), FALSE));
   ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\..\\absent\\corvalinde_absent.dll").c_str(),
                         (vendor + L"\\corvalinde_absent.dll").c_str(), FALSE));
-  AppProcess app(ProgramPath(), L"/filename " + module + L" /modal R");
-  auto box = app.WaitForMessageBox(20s);
-  ASSERT_TRUE(box.has_value());
-  EXPECT_EQ(box->text, L"Modulo : " + module + L"\r\nRegistrato con successo");
-  PressButton(box->window, L"OK");
-  EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
+  EXPECT_TRUE(ShowsThenEnds(L"/filename " + module + L" /modal R",
+                            L"Modulo : " + module + L"\r\nRegistrato con successo",
+                            SeenIcon::Information, L"Registrato", 0));
   std::string check = RunAndCapture(
       L"\"" + ProgramFolder() + L"\\corvalinde_watch.exe\" --press-ok /check /filename " + module);
   EXPECT_NE(check.find("Dipendenze: tutte presenti"), std::string::npos) << check;

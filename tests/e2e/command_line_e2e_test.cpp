@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "app_driver.h"
+#include "message_checks.h"
 #include "registry_export.h"
 #include "platform/system_errors.h"
 
@@ -27,40 +28,6 @@ std::wstring RegisteredServer() {
 
 std::wstring Reason(DWORD code, const std::wstring& about = {}) {
   return L"\r\n" + platform::SystemErrorText(code, about);
-}
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out.push_back(c < 128 ? static_cast<char>(c) : '?');
-  return out;
-}
-
-// Starts the program with `arguments`, expects exactly one message box with this text, icon
-// and title, presses OK and returns the exit code (or -1 when the process did not end).
-::testing::AssertionResult ShowsThenEnds(const std::wstring& arguments, const std::wstring& text,
-                                         SeenIcon icon, const std::wstring& title, DWORD exitCode,
-                                         milliseconds wait = 20s) {
-  AppProcess app(ProgramPath(), arguments);
-  if (!app.Started()) return ::testing::AssertionFailure() << "Corvalinde.exe did not start";
-  auto box = app.WaitForMessageBox(wait);
-  if (!box) return ::testing::AssertionFailure() << "no message box within the wait";
-  if (box->text != text) {
-    return ::testing::AssertionFailure() << "text [" << Narrow(box->text) << "]";
-  }
-  if (box->title != title) {
-    return ::testing::AssertionFailure() << "title [" << Narrow(box->title) << "]";
-  }
-  if (box->icon != icon) {
-    return ::testing::AssertionFailure() << "icon " << static_cast<int>(box->icon);
-  }
-  if (box->buttons != std::vector<std::wstring>{L"OK"}) {
-    return ::testing::AssertionFailure() << box->buttons.size() << " buttons, not just OK";
-  }
-  if (!PressButton(box->window, L"OK")) return ::testing::AssertionFailure() << "no OK";
-  auto code = app.WaitForExit(10s);
-  if (!code) return ::testing::AssertionFailure() << "the process did not end after OK";
-  if (*code != exitCode) return ::testing::AssertionFailure() << "exit code " << *code;
-  return ::testing::AssertionSuccess();
 }
 
 TEST(CommandLineRun, RegistersAndUnregistersAModuleForReal) {

@@ -18,22 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring SettingsFile() {
-  return ProgramFolder() + L"\\opz.dat";
-}
-
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool ClassKeyExists(const wchar_t* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
 class TrayDialogs : public TrayApp {
  protected:
   void SetUp() override {
@@ -102,13 +86,13 @@ TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
             L"Operazione conclusa con successo per " + good + L"\r\n" +
                 L"Entrypoint del modulo mancante per " + none + L"\r\n");
   EXPECT_EQ(title, L"Info");
-  EXPECT_TRUE(ClassKeyExists(L"Corvalinde.TestModule"));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"Corvalinde.TestModule"));
 
   // The dialog stays open with its list; unregistering takes the same list.
   Choose(dialog, L"Unregistra");
   EXPECT_EQ(PressForMessage(dialog, L"Avvia", nullptr).substr(0, 37),
             L"Operazione conclusa con successo per ");
-  EXPECT_FALSE(ClassKeyExists(L"Corvalinde.TestModule"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"Corvalinde.TestModule"));
 
   // A capture asks where to save with the system's dialog, and registers nothing.
   Choose(dialog, L"Cattura (.reg)");
@@ -126,7 +110,7 @@ TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
                                L" (11 chiavi, 11 valori)\r\nEntrypoint del modulo mancante per " +
                                none + L"\r\n");
   PressButton(summary->window, L"OK");
-  EXPECT_FALSE(ClassKeyExists(L"Corvalinde.TestModule"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"Corvalinde.TestModule"));
   EXPECT_TRUE(DeleteFileW(regFile.c_str()));
 }
 
@@ -172,10 +156,10 @@ TEST_F(TrayDialogs, OptionsAddRefuseConfirmAndExitSaves) {
   EXPECT_EQ(ListBoxItems(list), (std::vector<std::wstring>{L"DLL", L"OCX", L"XYZ"}));
   PressButton(options, L"Conferma");
   WaitGone(options);
-  EXPECT_TRUE(ClassKeyExists(L"xyzfile\\shell\\Registra\\command"));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"xyzfile\\shell\\Registra\\command"));
 
   Exit();
-  std::string saved = ReadFile(SettingsFile());
+  std::string saved = FileBytes(SettingsFile());
   ASSERT_EQ(saved.size(), 6u * 128);
   EXPECT_EQ(saved.substr(5 * 128, 3), "XYZ");
 }
@@ -186,9 +170,9 @@ TEST_F(TrayDialogs, AnnullaChangesNothing) {
   ASSERT_TRUE(AddExtension(options, L"abc"));
   PressButton(options, L"Annulla");
   WaitGone(options);
-  EXPECT_FALSE(ClassKeyExists(L"abcfile"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"abcfile"));
   Exit();
-  EXPECT_EQ(ReadFile(SettingsFile()).size(), 640u);
+  EXPECT_EQ(FileBytes(SettingsFile()).size(), 640u);
 }
 
 // A box belongs to its window, and the tray menu never stacks a second modal window.

@@ -15,13 +15,6 @@ constexpr wchar_t kTypeLibrary[] =
 constexpr wchar_t kUserClasses[] = L"Software\\Classes\\";
 constexpr wchar_t kServerClass[] = L"CorvalindeTest.ServerProgram";
 
-bool KeyExists(HKEY root, const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key)) return false;
-  RegCloseKey(key);
-  return true;
-}
-
 // The program run silently with these arguments, to its end.
 WatchedRun Silently(const std::wstring& arguments) {
   WatchedRun run = RunWatched(L"\"" + ProgramPath() + L"\" /s " + arguments, 30s);

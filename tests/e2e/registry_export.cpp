@@ -1,24 +1,10 @@
 #include "registry_export.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app_driver.h"
 
 namespace corvalinde::e2e {
-
-std::wstring TempFile(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + name;
-}
-
-std::string FileBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // What Wine's own reg.exe exports of `key`, an independent reading of the registry, as text.
 // Without what the system itself rewrites on its own schedule, which no registration touches:

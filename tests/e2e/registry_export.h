@@ -8,10 +8,6 @@
 
 namespace corvalinde::e2e {
 
-// A file of that name in the temporary folder.
-std::wstring TempFile(const wchar_t* name);
-std::string FileBytes(const std::wstring& path);
-
 // What `reg export <key>` writes, as text, without the keys the system rewrites on its own
 // schedule (see the source).
 std::wstring Exported(const std::wstring& key);

@@ -17,11 +17,6 @@ using namespace std::chrono_literals;
 
 constexpr wchar_t kVictim[] = L"CorvalindeVittima\\shell\\open\\command";
 
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void WriteFile(const std::wstring& path, const std::string& bytes) {
   std::ofstream(path.c_str(), std::ios::binary) << bytes;
 }
@@ -46,7 +41,7 @@ std::string Export(const std::wstring& key) {
   std::wstring file = ProgramFolder() + L"\\export.reg";
   DeleteFileW(file.c_str());
   RunAndCapture(L"reg export \"HKEY_CLASSES_ROOT\\" + key + L"\" \"" + file + L"\" /y");
-  std::string content = ReadFile(file);
+  std::string content = FileBytes(file);
   DeleteFileW(file.c_str());
   return content.empty() ? "(missing)" : content;
 }
@@ -102,8 +97,8 @@ TEST_F(Settings, CraftedNamesLeaveEveryOtherClassByteForByte) {
     }
     EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, kVictim), L"vittima");
     // The damaged file is kept; what was valid in it is saved.
-    EXPECT_EQ(ReadFile(settings_ + L".bak"), attack);
-    EXPECT_EQ(ReadFile(settings_).size(), 4u * 128);
+    EXPECT_EQ(FileBytes(settings_ + L".bak"), attack);
+    EXPECT_EQ(FileBytes(settings_).size(), 4u * 128);
   }
 }
 
@@ -146,7 +141,7 @@ TEST_F(Settings, AnUnchangedRunLeavesTheFileAlone) {
 // A damaged file (cut short) is to be replaced, and cannot be while held open.
 TEST_F(Settings, ABlockedSaveSaysSoAndRetriesWhenAsked) {
   StartAndClose(program_);
-  const std::string damaged = ReadFile(settings_).substr(0, 450);  // its second entry missing
+  const std::string damaged = FileBytes(settings_).substr(0, 450);  // its second entry missing
   WriteFile(settings_, damaged);
   AppProcess app(program_, L"");
   HWND control = WaitForTrayControl(app);
@@ -166,8 +161,8 @@ TEST_F(Settings, ABlockedSaveSaysSoAndRetriesWhenAsked) {
   CloseHandle(held);
   ASSERT_TRUE(PressButton(box->window, L"Retry") || PressButton(box->window, L"Riprova"));
   EXPECT_EQ(app.WaitForExit(10s), std::optional<DWORD>(0));
-  EXPECT_EQ(ReadFile(settings_ + L".bak"), damaged);
-  EXPECT_EQ(ReadFile(settings_).size(), 4u * 128);  // what was whole in it
+  EXPECT_EQ(FileBytes(settings_ + L".bak"), damaged);
+  EXPECT_EQ(FileBytes(settings_).size(), 4u * 128);  // what was whole in it
 }
 
 TEST_F(Settings, InstalledUnderCyrillicLettersTheVerbsWork) {

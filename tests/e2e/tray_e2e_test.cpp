@@ -12,10 +12,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring SettingsFile() {
-  return ProgramFolder() + L"\\opz.dat";
-}
-
 std::size_t FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;

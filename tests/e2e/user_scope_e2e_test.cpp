@@ -18,13 +18,6 @@ using namespace std::chrono_literals;
 constexpr wchar_t kProgId[] = L"Corvalinde.TestModule";
 constexpr wchar_t kClassKey[] = L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}";
 
-bool KeyExists(HKEY root, const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
 std::wstring UserClasses(const std::wstring& path) {
   return L"Software\\Classes\\" + path;
 }

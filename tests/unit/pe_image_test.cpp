@@ -7,70 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "crafted_pe.h"
 #include "pe/dependency_walk.h"
 #include "pe/pe_image.h"
+#include "pe_builder.h"
 #include "platform/process.h"
 #include "registration/dependency_diagnosis.h"
 
 namespace corvalinde::pe {
 namespace {
 
-// A PE32+ image with one section at RVA 0x1000, file offset 0x400; what the test adds goes into
-// the section.
-class ImageBuilder {
- public:
-  std::uint32_t Add(std::string_view bytes) {
-    std::uint32_t rva = 0x1000 + static_cast<std::uint32_t>(section_.size());
-    section_.append(bytes);
-    return rva;
-  }
-  std::uint32_t AddName(std::string_view name) { return Add(std::string(name) + '\0'); }
-  static std::string U32(std::uint32_t value) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
-    return bytes;
-  }
-  static std::string U64(std::uint64_t value) { return U32(value & 0xFFFFFFFF) + U32(value >> 32); }
-  // A thunk list naming `functions` ("#n" by ordinal), ended by a zero.
-  std::uint32_t AddThunks(const std::vector<std::string>& functions) {
-    std::string thunks;
-    for (const std::string& function : functions) {
-      if (function[0] == '#') {
-        thunks += U64((1ull << 63) | std::stoull(function.substr(1)));
-      } else {
-        thunks += U64(Add(std::string(2, '\0') + function + '\0'));
-      }
-    }
-    return Add(thunks + U64(0));
-  }
-  void SetDirectory(int index, std::uint32_t rva) { directories_[index] = rva; }
-
-  std::string Build() const {
-    std::string image(0x400, '\0');
-    image[0] = 'M', image[1] = 'Z';
-    Put(image, 0x3C, U32(0x80));
-    Put(image, 0x80, std::string("PE\0\0", 4));
-    Put(image, 0x84, std::string("\x64\x86\x01\x00", 4));  // x64, one section
-    Put(image, 0x94, std::string("\xF0\x00", 2));          // optional header size
-    Put(image, 0x98, std::string("\x0B\x02", 2));          // PE32+
-    Put(image, 0x98 + 60, U32(0x400));                     // size of headers
-    Put(image, 0x98 + 108, U32(16));
-    for (int i = 0; i < 16; ++i) Put(image, 0x98 + 112 + 8 * i, U32(directories_[i]));
-    std::size_t table = 0x98 + 0xF0;
-    Put(image, table + 12, U32(0x1000));
-    Put(image, table + 16, U32(static_cast<std::uint32_t>(section_.size())));
-    Put(image, table + 20, U32(0x400));
-    return image + section_;
-  }
-
- private:
-  static void Put(std::string& image, std::size_t at, const std::string& bytes) {
-    image.replace(at, bytes.size(), bytes);
-  }
-  std::string section_ = std::string(16, '\0');  // RVA 0x1000 itself is never a directory
-  std::uint32_t directories_[16] = {};
-};
+using corvalinde::testing::ImageBuilder;
 
 // An import directory for `dlls`, each with its functions.
 std::uint32_t AddImports(
