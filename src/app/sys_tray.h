@@ -1,7 +1,7 @@
 // CSysTray: the program's one icon in the notification area. It keeps one record for its whole
 // life and hands it to the shell on every change; the shell reports mouse actions on the icon
 // to the owner window as mouse-move messages whose lParam is the mouse message (the tray
-// control of app/win32/main_window.cpp turns them into the menu).
+// control of app/win32/tray_window.cpp turns them into the menu).
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,11 @@
-// frmMain: the hidden first window. Its creation runs the start-up (the "load handler"): a
-// command-line run, then (with no arguments, or "/visible 1") tray mode, where it owns the
-// tray icon's callback control picTrayControl and the popup menu mnuMenu.
-#include <windows.h>
+#include "app/win32/tray_window.h"
 
 #include <memory>
 #include <optional>
 
 #include "app/command_line_run.h"
+#include "app/win32/command_line_start.h"
+#include "app/win32/single_instance.h"
 #include "app/sys_tray.h"
 #include "app/tray_mode.h"
 #include "app/win32/about_window.h"
@@ -15,8 +14,6 @@
 #include "app/win32/reg_unreg_window.h"
 #include "app/win32/results_window.h"
 #include "app/win32/resource_ids.h"
-#include "platform/host_launcher.h"
-#include "platform/module_loader.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -24,19 +21,13 @@
 #include "platform/win32/modal_window.h"
 #include "platform/win32/tray_shell.h"
 #include "platform/win32/work_in_progress.h"
-#include "registration/host_registrar.h"
-#include "registration/classes_host.h"
-#include "registration/host_side.h"
 
 namespace corvalinde {
 namespace {
 
-constexpr wchar_t kMainWindowClass[] = L"CorvalindeMain";
 constexpr wchar_t kMainWindowCaption[] = L"Form1";
 constexpr wchar_t kTrayControlClass[] = L"CorvalindeTrayControl";
 constexpr UINT kFirstMenuId = 100;
-// Sent by a second start in the same folder: the tray that runs opens its menu instead.
-constexpr UINT kOpenMenuMessage = WM_APP + 1;
 
 class TrayControl final : public TrayOwner {
  public:
@@ -155,61 +146,7 @@ void StartTray(HWND mainWindow) {
   // The window stays hidden: it is minimised and never restored.
 }
 
-// The tray window of another instance in this folder: it carries the instance name as a
-// property, as the same program in another folder does not.
-struct TraySearch {
-  const std::wstring* instance;
-  HWND found;
-};
-
-BOOL CALLBACK CheckTrayWindow(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<TraySearch*>(lParam);
-  wchar_t className[64] = {};
-  GetClassNameW(window, className, 64);
-  if (lstrcmpW(className, kMainWindowClass) == 0 && GetPropW(window, search->instance->c_str())) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindTrayWindow(const std::wstring& instance) {
-  TraySearch search{&instance, nullptr};
-  EnumWindows(CheckTrayWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// One tray per program folder: two would show two icons, and the one that exits last would
-// overwrite the other's settings. True when this process is the folder's tray (it keeps the
-// folder's mutex until it ends); otherwise the tray that runs is asked to open its menu.
-bool ClaimTray(HWND mainWindow, bool openOthersMenu) {
-  std::wstring instance = TrayInstanceName(platform::ExecutableFolder());
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, (L"Local\\" + instance).c_str());
-  if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) {
-    SetPropW(mainWindow, instance.c_str(), reinterpret_cast<HANDLE>(1));
-    return true;  // held (or, if it could not be made, no worse than having none)
-  }
-  CloseHandle(mutex);
-  if (HWND other = openOthersMenu ? FindTrayWindow(instance) : nullptr) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(other, &process);
-    AllowSetForegroundWindow(process);  // its menu must be able to take the foreground
-    PostMessageW(other, kOpenMenuMessage, 0, 0);
-  }
-  return false;
-}
-
-CommandLineRun RunTheCommandLine(const std::wstring& commandText) {
-  auto launcher = platform::MakeSystemHostLauncher();
-  std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
-  HostRegistrar registrar(*launcher, platform::ExecutablePath(), registry.get());
-  platform::win32::SystemMessageBoxes boxes;
-  platform::SystemConsole console;
-  return RunCommandLine(
-      commandText, {registrar, boxes, platform::ProcessIsElevated(), &console, registry.get()});
-}
-
-// A silent command line's run, made before any window (see WinMain).
+// A silent command line's run, made before any window (see RunMainWindow).
 std::optional<CommandLineRun> g_silentRun;
 
 void FormLoad(HWND mainWindow) {
@@ -267,30 +204,9 @@ bool RegisterClasses(HINSTANCE instance) {
 }
 
 }  // namespace
-}  // namespace corvalinde
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  using namespace corvalinde;
-  // A registration host: no window, the engine, the report, and the end of the process before
-  // any code of the module (its unloading included) can run again. A host command with no
-  // channel behind it was typed by hand: refused below like any other misuse of the switch.
-  if (auto host = ParseHostCommand(platform::ArgumentText());
-      host && platform::PrepareHostProcess(host->token)) {
-    auto toParent = [](std::string_view text) { platform::WriteToParent(text); };
-    if (auto action = ClassesActionOf(*host)) {
-      RunClassesHost(*host, *action, *platform::MakeSystemRegistry(), toParent);
-    } else {
-      RunAsHost(*host, *platform::MakeSystemModuleLoader(), toParent);
-    }
-    TerminateProcess(GetCurrentProcess(), 0);
-  }
-  // A silent run shows nothing: it is over before the first window, which would bring in the
-  // display driver, the visual styles and the common controls (unless it stays in the tray).
-  if (std::wstring commandText = platform::ArgumentText();
-      !commandText.empty() && IsSilentCommandLine(commandText)) {
-    g_silentRun = RunTheCommandLine(commandText);
-    if (!g_silentRun->goOnInTray) ExitProcess(static_cast<UINT>(g_silentRun->exitCode));
-  }
+int RunMainWindow(HINSTANCE instance, std::optional<CommandLineRun> silentRun) {
+  g_silentRun = std::move(silentRun);
   g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
   if (!RegisterClasses(instance)) return 1;
   // Never shown: it hosts start-up and the tray machinery.
@@ -306,3 +222,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   return static_cast<int>(message.wParam);
 }
+
+}  // namespace corvalinde
