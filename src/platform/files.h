@@ -1,4 +1,5 @@
-// The few file operations the program needs: settings, .reg files and captures are read whole
+// The few file operations the program needs: the settings, the .reg files it reads and writes
+// (backups included), captures in any of their formats and the browser's exports are read whole
 // and replaced whole; modules are read as data; registered files are looked for.
 #pragma once
 

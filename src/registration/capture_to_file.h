@@ -1,7 +1,7 @@
-// Capture to a .reg file, the parent's side: a scratch key of the user's own, the module's
-// DllRegisterServer run by the registrar with the roots mapped there, what it wrote written out
-// in Registry Editor's format under the roots' real names, and the scratch key deleted whatever
-// happened.
+// A capture, the parent's side: a scratch key of the user's own, the module's DllRegisterServer
+// run by the registrar with the roots mapped there, what it wrote read back under the roots'
+// real names and written out as a .reg file, WiX source or a manifest, and the scratch key
+// deleted whatever happened.
 #pragma once
 
 #include <cstddef>
@@ -20,7 +20,7 @@ struct CaptureResult {
   std::wstring regFile;
   std::size_t keys = 0;
   std::size_t values = 0;
-  bool fileUnwritten = false;  // RegCaptureFailed for the .reg file, not the scratch keys
+  bool fileUnwritten = false;  // RegCaptureFailed for the file, not the scratch keys
   // RegCaptureFailed because the module's writes could not be read whole (no file written).
   RegFileStop stopped = RegFileStop::None;
   std::wstring stoppedAt{};

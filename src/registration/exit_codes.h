@@ -11,7 +11,7 @@ enum ExitCode : int {
   kExitEntryPointMissing = 4,
   kExitEntryPointFailed = 5,
   kExitTimeout = 6,          // regsvr32 has no time limit, so no code of its own for this
-  kExitCaptureFailed = 7,    // "/capture": the .reg file (or the scratch keys) could not be written
+  kExitCaptureFailed = 7,    // "/capture": its file (or the scratch keys) could not be written
   kExitCrashed = 8,          // the module crashed or ended the process while it was being run
   kExitUserScopeFailed = 9,  // "/user": the user's classes could not stand in for the machine's
 };
