@@ -138,6 +138,17 @@ ComManifest MakeComManifest(const std::wstring& module, const std::vector<Captur
   const std::wstring folder = ToUpperText(module.substr(0, module.size() - fileName.size()));
 
   const std::map<std::wstring, std::vector<std::wstring>> progIds = ProgIdsByClass(classes);
+  // A ProgID names one class in a manifest (an activation context refuses it twice): the class
+  // its own CLSID key names, when captured, else the first class that claims it.
+  std::vector<std::wstring> taken;
+  auto claims = [&](const std::wstring& clsid, const std::wstring& name) {
+    const std::wstring upper = ToUpperText(name);
+    if (name.empty() || std::find(taken.begin(), taken.end(), upper) != taken.end()) return false;
+    const std::wstring* owner = Default(classes, upper + L"\\CLSID");
+    if (owner && ToUpperText(*owner) != clsid) return false;
+    taken.push_back(upper);
+    return true;
+  };
   std::wstring inFile, outside;
   for (const std::wstring& clsid : Ids(classes, L"CLSID\\")) {
     const std::wstring key = L"CLSID\\" + clsid;
@@ -148,20 +159,22 @@ ComManifest MakeComManifest(const std::wstring& module, const std::vector<Captur
     }
     const std::map<std::wstring, std::wstring>& serverValues = server->second.values;
     auto threading = serverValues.find(L"THREADINGMODEL");
-    const std::wstring independent = DefaultOr(classes, key + L"\\VERSIONINDEPENDENTPROGID");
-    std::wstring progid = DefaultOr(classes, key + L"\\PROGID");
-    if (progid.empty()) progid = independent;
-    // Every other name the registry would find the class by, once each.
-    std::vector<std::wstring> others, seen{ToUpperText(progid)};
-    auto add = [&](const std::wstring& name) {
-      std::wstring upper = ToUpperText(name);
-      if (name.empty() || std::find(seen.begin(), seen.end(), upper) != seen.end()) return;
-      seen.push_back(std::move(upper));
-      others.push_back(name);
-    };
-    add(independent);
+    // Every name the registry would find the class by: the versioned ProgID first (the
+    // attribute), then the version-independent one and any other whose CLSID names the class.
+    std::vector<std::wstring> names{DefaultOr(classes, key + L"\\PROGID"),
+                                    DefaultOr(classes, key + L"\\VERSIONINDEPENDENTPROGID")};
     if (auto named = progIds.find(clsid); named != progIds.end()) {
-      for (const std::wstring& name : named->second) add(name);
+      names.insert(names.end(), named->second.begin(), named->second.end());
+    }
+    std::wstring progid;
+    std::vector<std::wstring> others;
+    for (const std::wstring& name : names) {
+      if (!claims(clsid, name)) continue;
+      if (progid.empty()) {
+        progid = name;
+      } else {
+        others.push_back(name);
+      }
     }
     std::wstring children;
     for (const std::wstring& name : others)

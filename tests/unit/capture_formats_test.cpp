@@ -173,6 +173,11 @@ TEST(ComManifest, NamesTheClassesTypeLibrariesAndProxiesItCanAndLeavesOutTheRest
       {inProcess + L"\\ProgID", L"", platform::kRegSz, text(L"Ditta.A.1")},
       {L"HKEY_CLASSES_ROOT\\Ditta.A\\CLSID", L"", platform::kRegSz, text(L"{A}")},
       {L"HKEY_CLASSES_ROOT\\Ditta.Altro\\CLSID", L"", platform::kRegSz, text(L"{a}")},
+      // A second class claiming the first one's ProgIDs, which name the first: none for it.
+      {L"HKEY_CLASSES_ROOT\\CLSID\\{C}\\InprocServer32", L"", platform::kRegSz, text(module)},
+      {L"HKEY_CLASSES_ROOT\\CLSID\\{C}\\ProgID", L"", platform::kRegSz, text(L"Ditta.A.1")},
+      {L"HKEY_CLASSES_ROOT\\CLSID\\{C}\\VersionIndependentProgID", L"", platform::kRegSz,
+       text(L"Ditta.A")},
       {inProcess + L"\\TypeLib", L"", platform::kRegSz, text(L"{T}")},
       {L"HKEY_CLASSES_ROOT\\CLSID\\{B}\\LocalServer32", L"", platform::kRegSz, text(L"b.exe")},
       {library, L"", platform::kRegSz, text(L"Ditta")},
@@ -205,11 +210,15 @@ TEST(ComManifest, NamesTheClassesTypeLibrariesAndProxiesItCanAndLeavesOutTheRest
                                                   {"version", "3.1.4.15"},
                                                   {"processorArchitecture", "x86"}}));
   EXPECT_EQ(only("file"), (Attributes{{"name", "Ditta & <Figli>.ocx"}}));
-  EXPECT_EQ(only("comClass"), (Attributes{{"clsid", "{A}"},
-                                          {"threadingModel", "Both"},
-                                          {"progid", "Ditta.A.1"},
-                                          {"description", "Classe \"A\" & <B>"},
-                                          {"tlbid", "{T}"}}));
+  std::vector<xmlNode*> classNodes;
+  Collect(root, "comClass", classNodes);
+  ASSERT_EQ(classNodes.size(), 2u);
+  EXPECT_EQ(AttributesOf(classNodes[0]), (Attributes{{"clsid", "{A}"},
+                                                     {"threadingModel", "Both"},
+                                                     {"progid", "Ditta.A.1"},
+                                                     {"description", "Classe \"A\" & <B>"},
+                                                     {"tlbid", "{T}"}}));
+  EXPECT_EQ(AttributesOf(classNodes[1]), (Attributes{{"clsid", "{C}"}}));
   // Every other name the class goes by, once each.
   std::vector<xmlNode*> progIds;
   Collect(root, "progid", progIds);
