@@ -144,12 +144,17 @@ TEST(RegUnregDependencies, TheSummaryNamesTheMissingDllAndWhoNeedsIt) {
                                        L"  #7 in v.dll (richiesta da a.dll, al primo uso)\r\n");
 }
 
-TEST(RegUnregElevation, RefusedFilesAreMarkedAndRetriedTogetherOnce) {
-  testing::ScriptedRegistrar registrar;
+// Every file refused for want of rights, and registered once elevated.
+void RefuseUntilElevated(testing::ScriptedRegistrar& registrar) {
   registrar.result = testing::AccessDenied();
   RegistrationResult done;
   done.outcome = RegDone;
   registrar.elevated = done;
+}
+
+TEST(RegUnregElevation, RefusedFilesAreMarkedAndRetriedTogetherOnce) {
+  testing::ScriptedRegistrar registrar;
+  RefuseUntilElevated(registrar);
   platform::inmemory::RecordingMessageBoxes boxes;
   platform::inmemory::RecordingDialogs dialogs;
   RegUnregDialog dialog(registrar, boxes, dialogs, false);
@@ -226,10 +231,7 @@ TEST(RegUnregLongSummary, MoreLinesThanFitGoToTheListWithTheTallyAndCopyAsText) 
 // list again, without the question.
 TEST(RegUnregLongSummary, RefusedFilesAreOfferedTheRetryBesideTheList) {
   testing::ScriptedRegistrar registrar;
-  registrar.result = testing::AccessDenied();
-  RegistrationResult done;
-  done.outcome = RegDone;
-  registrar.elevated = done;
+  RefuseUntilElevated(registrar);
   platform::inmemory::RecordingMessageBoxes boxes;
   platform::inmemory::RecordingDialogs dialogs;
   RecordingResults results;
