@@ -15,36 +15,82 @@ namespace {
 
 using D = OutcomeDetail;
 
-// In the order of RegOutcome, from RegDone (-1).
+// In the order of RegOutcome, from RegDone (-1): each row names its outcome, and the build
+// checks the order.
 constexpr std::array<OutcomeReport, 10> kReports = {{
-    {kExitSuccess, {}, {}, false, texts::kLineDone, {}, D::NotApplied},
-    {kExitEntryPointMissing,
-     {},
-     texts::kEntryPointMissing,
-     false,
-     texts::kLineEntryMissing,
-     {},
-     D::None},
-    {kExitTimeout, {}, texts::kTimeout, false, texts::kLineTimeout, {}, D::None},
-    {kExitModuleInvalid, texts::kModuleInvalidLabel, texts::kModuleInvalid, true,
-     texts::kLineInvalidLabel, texts::kLineInvalid, D::LoadReason},
-    {kExitEntryPointFailed, texts::kModuleLabel, texts::kOperationFailed, false, texts::kLineFailed,
-     texts::kLineFailedCode, D::EntryStatus},
-    {kExitModuleInvalid,
-     texts::kModuleLabel,
-     {},
-     true,
-     texts::kLineInvalidLabel,
-     texts::kLineWrongArchitecture,
-     D::Architecture},
-    {kExitCrashed, texts::kModuleLabel, texts::kCrashed, true, texts::kLineFailed,
-     texts::kLineCrashedCode, D::CrashCode},
-    {kExitModuleInvalid, texts::kModuleLabel, {}, false, texts::kLineInvalidLabel, L": ", D::Twin},
-    {kExitUserScopeFailed, texts::kModuleLabel, texts::kUserScopeFailed, false,
-     texts::kLineInvalidLabel, texts::kLineUserScopeFailed, D::LoadReason},
-    {kExitCaptureFailed, texts::kModuleLabel, texts::kCaptureFailed, false, texts::kLineFailed,
-     texts::kLineCaptureFailed, D::LoadReason},
+    {.outcome = RegDone,
+     .exitCode = kExitSuccess,
+     .lineLabel = texts::kLineDone,
+     .detail = D::NotApplied},
+    {.outcome = RegEntryMissing,
+     .exitCode = kExitEntryPointMissing,
+     .messageWords = texts::kEntryPointMissing,
+     .lineLabel = texts::kLineEntryMissing},
+    {.outcome = RegTimeout,
+     .exitCode = kExitTimeout,
+     .messageWords = texts::kTimeout,
+     .lineLabel = texts::kLineTimeout},
+    {.outcome = RegModuleInvalid,
+     .exitCode = kExitModuleInvalid,
+     .messageLabel = texts::kModuleInvalidLabel,
+     .messageWords = texts::kModuleInvalid,
+     .dependencies = true,
+     .lineLabel = texts::kLineInvalidLabel,
+     .lineWords = texts::kLineInvalid,
+     .detail = D::LoadReason},
+    {.outcome = RegEntryFailed,
+     .exitCode = kExitEntryPointFailed,
+     .messageLabel = texts::kModuleLabel,
+     .messageWords = texts::kOperationFailed,
+     .lineLabel = texts::kLineFailed,
+     .lineWords = texts::kLineFailedCode,
+     .detail = D::EntryStatus},
+    {.outcome = RegWrongArchitecture,
+     .exitCode = kExitModuleInvalid,
+     .messageLabel = texts::kModuleLabel,
+     .dependencies = true,
+     .lineLabel = texts::kLineInvalidLabel,
+     .lineWords = texts::kLineWrongArchitecture,
+     .detail = D::Architecture},
+    {.outcome = RegCrashed,
+     .exitCode = kExitCrashed,
+     .messageLabel = texts::kModuleLabel,
+     .messageWords = texts::kCrashed,
+     .dependencies = true,
+     .lineLabel = texts::kLineFailed,
+     .lineWords = texts::kLineCrashedCode,
+     .detail = D::CrashCode},
+    {.outcome = RegWrongTwin,
+     .exitCode = kExitModuleInvalid,
+     .messageLabel = texts::kModuleLabel,
+     .lineLabel = texts::kLineInvalidLabel,
+     .lineWords = L": ",
+     .detail = D::Twin},
+    {.outcome = RegScopeFailed,
+     .exitCode = kExitUserScopeFailed,
+     .messageLabel = texts::kModuleLabel,
+     .messageWords = texts::kUserScopeFailed,
+     .lineLabel = texts::kLineInvalidLabel,
+     .lineWords = texts::kLineUserScopeFailed,
+     .detail = D::LoadReason},
+    {.outcome = RegCaptureFailed,
+     .exitCode = kExitCaptureFailed,
+     .messageLabel = texts::kModuleLabel,
+     .messageWords = texts::kCaptureFailed,
+     .lineLabel = texts::kLineFailed,
+     .lineWords = texts::kLineCaptureFailed,
+     .detail = D::LoadReason},
 }};
+
+constexpr bool InOutcomeOrder() {
+  for (std::size_t i = 0; i < kReports.size(); ++i) {
+    if (static_cast<std::int32_t>(kReports[i].outcome) != static_cast<std::int32_t>(i) - 1) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(InOutcomeOrder(), "a row of the outcome table out of its place");
 
 enum class Where { Message, Line };
 

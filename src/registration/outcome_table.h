@@ -24,16 +24,17 @@ enum class OutcomeDetail {
 };
 
 struct OutcomeReport {
-  int exitCode;
+  RegOutcome outcome = RegEntryMissing;  // the row's own, checked against its place
+  int exitCode = 0;
   // The box: `messageLabel`, the file, a line break, `messageWords` and the detail; without a
   // label, the words alone. With `dependencies`, what the dependency walk found follows.
-  std::wstring_view messageLabel;
-  std::wstring_view messageWords;
-  bool dependencies;
+  std::wstring_view messageLabel{};
+  std::wstring_view messageWords{};
+  bool dependencies = false;
   // The summary's line: `lineLabel`, the file, `lineWords` and the detail.
-  std::wstring_view lineLabel;
-  std::wstring_view lineWords;
-  OutcomeDetail detail;
+  std::wstring_view lineLabel{};
+  std::wstring_view lineWords{};
+  OutcomeDetail detail = OutcomeDetail::None;
 };
 
 const OutcomeReport& ReportOf(RegOutcome outcome);
