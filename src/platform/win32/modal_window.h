@@ -1,32 +1,25 @@
-// What every modal window of the program shares: the dialog font, centring on the screen, and
-// the modal loop that keeps the owner disabled until the window is gone.
+// Modal windows: opening one centred and running it until it is closed, with its owner
+// disabled meanwhile; what its procedure leaves to the default; the one open now.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
 #include <string_view>
+
+#include "platform/win32/window_skeleton.h"
 
 namespace corvalinde::platform::win32 {
 
-// Registers a window class of the program with the usual background and cursor.
-bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr,
-                         LPCWSTR cursor = IDC_ARROW);
+// A modal window of `clientWidth` x `clientHeight` (pixels at 96 DPI), centred (see
+// CreateCentredWindow), run until it is closed, with control `focusId` given the keyboard.
+// `state` goes to its WM_CREATE.
+void ShowModalWindow(const wchar_t* windowClass, std::wstring_view caption, DWORD style,
+                     DWORD exStyle, int clientWidth, int clientHeight, HWND owner, void* state,
+                     int focusId);
 
-// A window's text (a caption, an edit box's content).
-std::wstring TextOf(HWND window);
-
-// A top-level window of `clientWidth` x `clientHeight` (pixels at 96 DPI, scaled to the DPI
-// it opens on), centred in the work area, owned by `owner` so it has no taskbar button of its
-// own. A resizable one (WS_THICKFRAME) opens no larger than the work area; any other keeps its
-// size but its caption stays on the screen.
-HWND CreateCentredWindow(const wchar_t* windowClass, std::wstring_view caption, DWORD style,
-                         DWORD exStyle, int clientWidth, int clientHeight, HWND owner,
-                         void* createParam);
-
-// A child control with the dialog font, placed in pixels at 96 DPI scaled to its parent's DPI.
-HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view text, DWORD style,
-                   int x, int y, int width, int height, int id);
+// What a modal window's procedure leaves to the default: a DPI change lays it out again, a
+// close request ends the modal loop, and the rest is DefWindowProc's.
+LRESULT ModalWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs the messages waiting for this thread, once (VB's DoEvents); a quit request is kept for
 // the main loop.

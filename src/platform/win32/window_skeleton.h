@@ -1,9 +1,10 @@
-// What the program's windows share besides their controls: the state each keeps behind its
-// handle, the light-yellow boxes, and the modal windows' opening and closing.
+// What every window of the program is built from: its class, its state behind its handle, its
+// place on the screen, its controls in the dialog font, the light-yellow boxes.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 #include "platform/win32/unique_handle.h"
@@ -39,15 +40,23 @@ class LightYellowBrush {
   UniqueBrush brush_{CreateSolidBrush(kLightYellow)};
 };
 
-// A modal window of `clientWidth` x `clientHeight` (pixels at 96 DPI), centred (see
-// CreateCentredWindow), run until it is closed, with control `focusId` given the keyboard.
-// `state` goes to its WM_CREATE.
-void ShowModalWindow(const wchar_t* windowClass, std::wstring_view caption, DWORD style,
-                     DWORD exStyle, int clientWidth, int clientHeight, HWND owner, void* state,
-                     int focusId);
+// Registers a window class of the program with the usual background and cursor.
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr,
+                         LPCWSTR cursor = IDC_ARROW);
 
-// What a modal window's procedure leaves to the default: a DPI change lays it out again, a
-// close request ends the modal loop, and the rest is DefWindowProc's.
-LRESULT ModalWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A window's text (a caption, an edit box's content).
+std::wstring TextOf(HWND window);
+
+// A top-level window of `clientWidth` x `clientHeight` (pixels at 96 DPI, scaled to the DPI
+// it opens on), centred in the work area, owned by `owner` so it has no taskbar button of its
+// own. A resizable one (WS_THICKFRAME) opens no larger than the work area; any other keeps its
+// size but its caption stays on the screen.
+HWND CreateCentredWindow(const wchar_t* windowClass, std::wstring_view caption, DWORD style,
+                         DWORD exStyle, int clientWidth, int clientHeight, HWND owner,
+                         void* createParam);
+
+// A child control with the dialog font, placed in pixels at 96 DPI scaled to its parent's DPI.
+HWND CreateControl(HWND parent, const wchar_t* controlClass, std::wstring_view text, DWORD style,
+                   int x, int y, int width, int height, int id);
 
 }  // namespace corvalinde::platform::win32
