@@ -68,6 +68,13 @@ std::wstring GetModalArg(std::wstring_view commandText) {
   return ReadSwitch(commandText, L"/modal");
 }
 
+std::optional<ModalAction> ReadModalAction(std::wstring_view value) {
+  if (value == L"R") return ModalAction{Action::Register, false};
+  if (value == L"U") return ModalAction{Action::Unregister, false};
+  if (value == L"u") return ModalAction{Action::Unregister, true};
+  return std::nullopt;
+}
+
 namespace {
 
 // A switch that takes no value: present when the name is followed by a blank, another switch

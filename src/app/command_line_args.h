@@ -8,10 +8,20 @@
 #include <string>
 #include <string_view>
 
+#include "registration/action.h"
+
 namespace corvalinde {
 
 std::wstring GetFilenameArg(std::wstring_view commandText);
 std::wstring GetModalArg(std::wstring_view commandText);
+// What /modal's value asks for: "R" registers, "U" unregisters, "u" unregisters quietly (no
+// message for a success, no offer to try again as administrator). Nothing for any other value
+// ("r" included): it names no action, and the run says so as the engine would.
+struct ModalAction {
+  Action action = Action::Register;
+  bool quiet = false;
+};
+std::optional<ModalAction> ReadModalAction(std::wstring_view value);
 // A number other than zero is true. A value that is not a number (or is missing) reads as false.
 bool GetVisibleArg(std::wstring_view commandText);
 // "/user" anywhere, in any letter case, as a switch of its own (followed by a blank, another

@@ -28,14 +28,13 @@ MessageRequest Error(std::wstring text) {
 }  // namespace
 
 std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& result,
-                                                 const std::wstring& fileName,
-                                                 const std::wstring& mode, bool installAlone) {
+                                                 const std::wstring& fileName, ModalAction mode,
+                                                 bool installAlone) {
   if (result.outcome != RegDone) return FailureMessage(result, fileName);
-  std::wstring_view done = installAlone   ? texts::kInstallOk
-                           : mode == L"R" ? texts::kRegisteredOk
-                           : mode == L"U" ? texts::kUnregisteredOk
-                                          : std::wstring_view();
-  if (done.empty()) return std::nullopt;
+  if (mode.quiet) return std::nullopt;
+  std::wstring_view done = installAlone                      ? texts::kInstallOk
+                           : mode.action == Action::Register ? texts::kRegisteredOk
+                                                             : texts::kUnregisteredOk;
   return MessageRequest{
       Join({texts::kModuleLabel, fileName, texts::kCrLf, done, NotAppliedLines(result)}),
       MessageIcon::Information, platform::MessageButtons::Ok,
@@ -64,7 +63,7 @@ std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
     return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureFileFailed,
                        capture.regFile, ReasonLine(result.loadError, capture.regFile)}));
   }
-  std::optional<MessageRequest> message = CommandLineMessage(result, fileName, L"R");
+  std::optional<MessageRequest> message = CommandLineMessage(result, fileName, ModalAction{});
   if (message && UsesItsOwnClasses(result)) {
     message->text += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureOwnClasses);
   }
@@ -81,13 +80,13 @@ CommandLineRun RunRegsvr32Command(const std::optional<Regsvr32Command>& command,
     boxes.Show(Error(std::wstring(texts::kUsage)));
     return CommandLineRun{false, kExitInvalidParameters};
   }
-  const std::wstring mode = command->unregister ? L"U" : L"R";
+  const ModalAction mode{command->unregister ? Action::Unregister : Action::Register};
   if (command->install)
     registrar.SetInstallStep(InstallStep{*command->install, !command->skipEntryPoint});
   const bool installAlone = command->install && command->skipEntryPoint;
   int exitCode = kExitSuccess;
   for (const std::wstring& module : command->modules) {
-    RegistrationResult result = registrar.Run(module, mode, RegistrationScope::Machine);
+    RegistrationResult result = registrar.Run(module, mode.action, RegistrationScope::Machine);
     if (auto message = CommandLineMessage(result, module, mode, installAlone)) boxes.Show(*message);
     if (int code = ExitCodeFor(result.outcome)) exitCode = code;
   }
@@ -124,11 +123,12 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
                 platform::MessageButtons::Ok, std::wstring(texts::kTitleCheck)});
     return CommandLineRun{GetVisibleArg(commandText), check.exitCode};
   }
-  std::wstring mode = GetModalArg(commandText);
-  if (mode.empty() || fileName.empty() || NamesHostSwitch(commandText)) {
+  const std::wstring modal = GetModalArg(commandText);
+  if (modal.empty() || fileName.empty() || NamesHostSwitch(commandText)) {
     boxes.Show(Error(std::wstring(texts::kUsage)));
     return CommandLineRun{false, kExitInvalidParameters};
   }
+  const std::optional<ModalAction> mode = ReadModalAction(modal);
   bool visible = GetVisibleArg(commandText);
   if (std::optional<std::chrono::seconds> limit = GetTimeoutArg(commandText)) {
     if (limit->count() == 0) {
@@ -141,8 +141,8 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
   if (std::optional<std::wstring> regFile = GetCaptureArg(commandText)) {
     // Unregistering removes keys: there is nothing to capture; and a capture writes to no
     // registry at all, the user's or the machine's.
-    if (!CaptureFormatOf(*regFile) || mode != L"R" || GetUserArg(commandText) ||
-        !services.registry) {
+    if (!CaptureFormatOf(*regFile) || !mode || mode->action != Action::Register ||
+        GetUserArg(commandText) || !services.registry) {
       boxes.Show(Error(std::wstring(texts::kUsage)));
       return CommandLineRun{false, kExitInvalidParameters};
     }
@@ -153,18 +153,18 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
     return CommandLineRun{visible, ExitCodeFor(capture.registration.outcome)};
   }
 
-  // What the engine would say of a mode that names no action, before anything is started.
-  if (!NamesAnAction(mode)) {
-    const RegistrationResult nothingRun;
-    if (auto message = CommandLineMessage(nothingRun, fileName, mode)) boxes.Show(*message);
+  // What the engine would say of a value that names no action, before anything is started.
+  if (!mode) {
+    const RegistrationResult nothingRun;  // RegEntryMissing
+    boxes.Show(*CommandLineMessage(nothingRun, fileName, ModalAction{}));
     return CommandLineRun{visible, ExitCodeFor(nothingRun.outcome)};
   }
   RegistrationScope scope =
       GetUserArg(commandText) ? RegistrationScope::User : RegistrationScope::Machine;
-  RegistrationResult result = services.registrar.Run(fileName, mode, scope);
-  if (!services.elevated && !silent && mode != L"u" && scope == RegistrationScope::Machine &&
+  RegistrationResult result = services.registrar.Run(fileName, mode->action, scope);
+  if (!services.elevated && !silent && !mode->quiet && scope == RegistrationScope::Machine &&
       NeedsAdministrator(result)) {
-    MessageRequest question = *CommandLineMessage(result, fileName, mode);
+    MessageRequest question = *CommandLineMessage(result, fileName, *mode);
     question.text += texts::kAskElevation;
     question.icon = MessageIcon::Exclamation;
     question.buttons = platform::MessageButtons::YesNo;
@@ -172,11 +172,11 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
       return CommandLineRun{visible, kExitEntryPointFailed};
     }
     std::optional<RegistrationResult> elevated =
-        services.registrar.RunAsAdministrator(fileName, mode, scope);
+        services.registrar.RunAsAdministrator(fileName, mode->action, scope);
     if (!elevated) return CommandLineRun{visible, kExitEntryPointFailed};
     result = *elevated;
   }
-  if (auto message = CommandLineMessage(result, fileName, mode)) boxes.Show(*message);
+  if (auto message = CommandLineMessage(result, fileName, *mode)) boxes.Show(*message);
   return CommandLineRun{visible, ExitCodeFor(result.outcome)};
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/command_line_args.h"
 #include "platform/console.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
@@ -21,11 +22,11 @@ struct CommandLineRun {
   int exitCode = 0;         // the process's exit code when it ends here
 };
 
-// The message a command-line run shows for an outcome; none for a success in mode "u". With
+// The message a command-line run shows for an outcome; none for a quiet one's success. With
 // `installAlone` (regsvr32's /n /i) no server entry point ran, and a success says DllInstall's.
 std::optional<platform::MessageRequest> CommandLineMessage(const RegistrationResult& result,
                                                            const std::wstring& fileName,
-                                                           const std::wstring& mode,
+                                                           ModalAction mode,
                                                            bool installAlone = false);
 
 // What a command-line run works with.
@@ -58,7 +59,7 @@ bool IsSilentCommandLine(std::wstring_view commandText);
 // Expects non-empty argument text (empty text means tray mode, which needs no run). The
 // internal host switch is refused here like any invalid parameters. Without administrator
 // rights, an entry point refused for want of them gets its message with the question whether
-// to try again as administrator (never in silent mode "u", nor with /user); yes runs it
+// to try again as administrator (never quietly, "/modal u", nor with /user); yes runs it
 // elevated and that outcome is the run's; no, or a refused elevation prompt, ends with 5.
 CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineServices& services);
 

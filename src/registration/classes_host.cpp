@@ -20,12 +20,6 @@ ClassesDone Apply(ClassesAction action, const ClassesFile& file, ClassesPart par
 
 }  // namespace
 
-std::optional<ClassesAction> ClassesActionOf(const HostCommand& command) {
-  if (command.mode == L"D") return ClassesAction::Remove;
-  if (command.mode == L"W") return ClassesAction::Restore;
-  return std::nullopt;
-}
-
 void RunClassesHost(const HostCommand& command, ClassesAction action, platform::Registry& registry,
                     const std::function<void(std::string_view)>& writeToParent) {
   writeToParent(HostLoadedMark(command.token));
@@ -110,9 +104,9 @@ std::optional<ClassesDone> ApplyClassesFile(ClassesAction action, const ClassesF
     if (host.elevated) {
       here(ClassesPart::Machine);
     } else {
-      HostCommand command{action == ClassesAction::Remove ? L"D" : L"W", path,
-                          RegistrationScope::Machine, NewHostToken()};
+      HostCommand command{Action::Register, path, RegistrationScope::Machine, NewHostToken()};
       command.digest = file.digest;
+      command.classes = action;
       platform::HostRun run =
           host.launcher.Run(host.program, HostArguments(command), command.token, true,
                             host.activity, HostLoadedMark(command.token),

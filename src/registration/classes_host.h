@@ -18,11 +18,6 @@
 
 namespace corvalinde {
 
-enum class ClassesAction { Remove, Restore };
-
-// The host's modes for them: "D" removes, "W" writes back.
-std::optional<ClassesAction> ClassesActionOf(const HostCommand& command);
-
 // The host's side: the loaded mark at once, then the action on the machine's part of the file
 // the command names, and its report.
 void RunClassesHost(const HostCommand& command, ClassesAction action, platform::Registry& registry,

@@ -44,6 +44,30 @@ std::wstring InstallValue(const InstallStep& install) {
   return value;
 }
 
+wchar_t ActionLetter(const HostCommand& command) {
+  if (command.classes) return *command.classes == ClassesAction::Remove ? L'D' : L'W';
+  return command.action == Action::Register ? L'R' : L'U';
+}
+
+bool ReadAction(wchar_t letter, HostCommand& command) {
+  switch (letter) {
+    case L'R':
+      command.action = Action::Register;
+      return true;
+    case L'U':
+      command.action = Action::Unregister;
+      return true;
+    case L'D':
+      command.classes = ClassesAction::Remove;
+      return true;
+    case L'W':
+      command.classes = ClassesAction::Restore;
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool ReadInstall(const std::wstring& value, std::optional<InstallStep>& install) {
   if (value.empty()) return true;
   if ((value[0] != L'r' && value[0] != L'n') || (value.size() - 1) % 4 != 0 ||
@@ -70,7 +94,7 @@ std::wstring NewHostToken() {
 }
 
 std::wstring HostArguments(const HostCommand& command) {
-  std::wstring text = std::wstring(kHostSwitch) + command.mode;
+  std::wstring text = std::wstring(kHostSwitch) + ActionLetter(command);
   if (command.scope == RegistrationScope::User) text += kUserSwitch;
   text += std::wstring(kTokenSwitch) + command.token;
   if (command.limit != kRegistrationTimeLimit) {
@@ -92,7 +116,7 @@ std::optional<HostCommand> ParseHostCommand(std::wstring_view text) {
   std::size_t at = kHostSwitch.size();
   if (text.size() <= at || text[at] == L' ') return std::nullopt;
   HostCommand command;
-  command.mode = std::wstring(text.substr(at, 1));  // any letter: the engine decides
+  if (!ReadAction(text[at], command)) return std::nullopt;
   ++at;
   if (startsAt(at, kUserSwitch)) {
     command.scope = RegistrationScope::User;

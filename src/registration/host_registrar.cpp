@@ -22,12 +22,6 @@ ModuleArchitecture ArchitectureToHost(const std::wstring& fileName) {
                                                        : ModuleArchitecture::Unknown;
 }
 
-// The engine takes no mode as "R". Only a mode that names an action ever reaches a host: the
-// host's other modes are its own, never a registration's.
-std::wstring HostMode(const std::wstring& mode) {
-  return mode.empty() ? L"R" : mode;
-}
-
 }  // namespace
 
 RegistrationResult OutcomeOfHost(const platform::HostRun& run, std::wstring_view token) {
@@ -56,31 +50,27 @@ void HostRegistrar::Diagnose(RegistrationResult& result, const std::wstring& fil
       [&] { DiagnoseDependencies(result, fileName); });
 }
 
-RegistrationResult HostRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,
+RegistrationResult HostRegistrar::Run(const std::wstring& fileName, Action action,
                                       RegistrationScope scope) {
-  return RunHost(fileName, mode, scope, false);
+  return RunHost(fileName, action, scope, false);
 }
 
 RegistrationResult HostRegistrar::Capture(const std::wstring& fileName,
                                           const std::wstring& scratchKey) {
-  return RunHost(fileName, L"R", RegistrationScope::Machine, false, scratchKey);
+  return RunHost(fileName, Action::Register, RegistrationScope::Machine, false, scratchKey);
 }
 
 std::optional<RegistrationResult> HostRegistrar::RunAsAdministrator(const std::wstring& fileName,
-                                                                    const std::wstring& mode,
+                                                                    Action action,
                                                                     RegistrationScope scope) {
-  RegistrationResult result = RunHost(fileName, mode, scope, true);
+  RegistrationResult result = RunHost(fileName, action, scope, true);
   if (result.outcome == RegModuleInvalid && result.loadError == kCancelled) return std::nullopt;
   return result;
 }
 
 std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
-    const std::vector<std::wstring>& fileNames, const std::wstring& mode, RegistrationScope scope) {
+    const std::vector<std::wstring>& fileNames, Action action, RegistrationScope scope) {
   RetriedOutcomes outcomes(fileNames.size());
-  if (!NamesAnAction(mode)) {
-    for (auto& outcome : outcomes) outcome = RegistrationResult{};  // RegEntryMissing
-    return outcomes;
-  }
   std::vector<std::size_t> ours;
   std::wstring joined;
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
@@ -94,7 +84,7 @@ std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
   }
   bool asked = false;
   if (!ours.empty()) {
-    HostCommand command{HostMode(mode), joined, scope, NewHostToken(), {}, {}, TimeLimit()};
+    HostCommand command{action, joined, scope, NewHostToken(), {}, {}, TimeLimit()};
     const auto limit = TimeLimit() + kHostStartMargin;
     platform::HostRun run =
         launcher_.Run(executablePath_, HostArguments(command), command.token, true,
@@ -117,7 +107,7 @@ std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
   }
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
     if (std::find(ours.begin(), ours.end(), i) != ours.end()) continue;
-    outcomes[i] = RunAsAdministrator(fileNames[i], mode, scope);
+    outcomes[i] = RunAsAdministrator(fileNames[i], action, scope);
     if (!outcomes[i]) {
       if (!asked) return std::nullopt;
       break;
@@ -127,10 +117,9 @@ std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
   return outcomes;
 }
 
-RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const std::wstring& mode,
+RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, Action action,
                                           RegistrationScope scope, bool elevated,
                                           const std::wstring& captureKey) {
-  if (!NamesAnAction(mode)) return RegistrationResult{};  // RegEntryMissing, no host started
   std::wstring host = executablePath_;
   ModuleArchitecture architecture = ArchitectureToHost(fileName);
   if (architecture != ModuleArchitecture::Unknown && architecture != RunningArchitecture()) {
@@ -151,8 +140,8 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, const st
     host = *twin;
   }
   HostCommand command{
-      HostMode(mode), fileName, scope,       NewHostToken(),
-      captureKey,     {},       TimeLimit(), captureKey.empty() ? Install() : std::nullopt};
+      action,     fileName, scope,       NewHostToken(),
+      captureKey, {},       TimeLimit(), captureKey.empty() ? Install() : std::nullopt};
   // For this user only, the machine's keys are mapped away too; the scratch key is ours to read
   // and delete once the host has ended (a time-out ended it).
   if (!elevated && scope == RegistrationScope::User && captureKey.empty() && registry_) {

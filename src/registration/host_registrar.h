@@ -31,23 +31,21 @@ class HostRegistrar final : public Registrar {
   HostRegistrar(platform::HostLauncher& launcher, std::wstring executablePath,
                 platform::Registry* registry = nullptr)
       : launcher_(launcher), executablePath_(std::move(executablePath)), registry_(registry) {}
-  RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
+  RegistrationResult Run(const std::wstring& fileName, Action action,
                          RegistrationScope scope) override;
   RegistrationResult Capture(const std::wstring& fileName, const std::wstring& scratchKey) override;
   // Only the host is started elevated; the windows stay here.
-  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
-                                                       const std::wstring& mode,
+  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName, Action action,
                                                        RegistrationScope scope) override;
   // The files this build hosts in one elevated host (one prompt); those of the other
   // architecture one by one, through the twin.
   std::optional<RetriedOutcomes> RunAllAsAdministrator(const std::vector<std::wstring>& fileNames,
-                                                       const std::wstring& mode,
+                                                       Action action,
                                                        RegistrationScope scope) override;
 
  private:
-  RegistrationResult RunHost(const std::wstring& fileName, const std::wstring& mode,
-                             RegistrationScope scope, bool elevated,
-                             const std::wstring& captureKey = {});
+  RegistrationResult RunHost(const std::wstring& fileName, Action action, RegistrationScope scope,
+                             bool elevated, const std::wstring& captureKey = {});
 
   void Diagnose(RegistrationResult& result, const std::wstring& fileName);
 

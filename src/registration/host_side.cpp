@@ -57,7 +57,7 @@ void RunAsHost(const HostCommand& command, platform::ModuleLoader& loader,
   }
   for (const std::wstring& file : HostFiles(command)) {
     RegistrationResult result =
-        RegUnregModuleInScope(file, command.mode, command.scope, reporting, command.scratchKey,
+        RegUnregModuleInScope(file, command.action, command.scope, reporting, command.scratchKey,
                               command.limit, command.install);
     writeToParent(HostReport(command.token, result));
     // A worker still running in a module must meet no other: its mapping, its state.

@@ -43,7 +43,7 @@ const OutcomeReport& ReportOf(RegOutcome outcome);
 int ExitCodeFor(RegOutcome outcome);
 
 // The box a command-line run shows for a failure (for a success the caller knows the words:
-// they depend on the mode).
+// they depend on the action).
 platform::MessageRequest FailureMessage(const RegistrationResult& result,
                                         const std::wstring& fileName);
 

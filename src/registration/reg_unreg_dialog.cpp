@@ -125,7 +125,7 @@ void RegUnregDialog::Avvia() {
   const std::vector<std::wstring> regFiles =
       capturing ? CaptureFiles(files) : std::vector<std::wstring>{};
   if (capturing && regFiles.empty()) return;  // the user cancelled the save dialog
-  const std::wstring mode = unregister && !capturing ? L"U" : L"R";
+  const Action action = unregister && !capturing ? Action::Unregister : Action::Register;
   const RegistrationScope scope = perUser ? RegistrationScope::User : RegistrationScope::Machine;
   std::vector<FileOutcome> outcomes;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -138,7 +138,7 @@ void RegUnregDialog::Avvia() {
       result = captured.registration;
       outcome.line = CaptureSummaryLine(captured, outcome.file);
     } else {
-      result = registrar_.Run(outcome.file, mode, scope);
+      result = registrar_.Run(outcome.file, action, scope);
       outcome.line = SummaryLine(result, outcome.file);
     }
     outcome.line += DependencyLines(result.dependencies);
@@ -153,7 +153,7 @@ void RegUnregDialog::Avvia() {
   }
   if (!Report(outcomes, !refused.empty()) || refused.empty()) return;
   std::optional<Registrar::RetriedOutcomes> retried =
-      registrar_.RunAllAsAdministrator(refused, mode, scope);
+      registrar_.RunAllAsAdministrator(refused, action, scope);
   if (!retried) return;  // the elevation prompt was refused: nothing more to say
   // Every file's outcome: the retried ones' as they are now, a file the retry never reached
   // as it was.

@@ -11,10 +11,8 @@
 namespace corvalinde {
 namespace {
 
-const char* EntryPointName(const std::wstring& mode) {
-  if (mode == L"R" || mode.empty()) return "DllRegisterServer";
-  if (mode == L"U" || mode == L"u") return "DllUnregisterServer";
-  return nullptr;
+const char* EntryPointName(Action action) {
+  return action == Action::Register ? "DllRegisterServer" : "DllUnregisterServer";
 }
 
 // Runs one entry point of `module` under `limit`; whether the run goes on (the outcome is in
@@ -38,13 +36,11 @@ bool RunEntryPoint(std::unique_ptr<platform::LoadedModule>& module, platform::Mo
 }
 
 // A server program registers itself in a process of its own, which is ended at the limit.
-RegistrationResult RunServerProgram(const std::wstring& fileName, const std::wstring& mode,
+RegistrationResult RunServerProgram(const std::wstring& fileName, Action action,
                                     platform::ModuleLoader& loader, std::chrono::milliseconds limit,
                                     bool forUser) {
   RegistrationResult result;
-  const char* name = EntryPointName(mode);
-  if (!name) return result;  // RegEntryMissing
-  const bool registering = name == std::string_view("DllRegisterServer");
+  const bool registering = action == Action::Register;
   std::unique_ptr<platform::Worker> program =
       loader.StartProgram(fileName, ServerProgramSwitch(registering, forUser), result.loadError);
   if (!program) {
@@ -61,14 +57,14 @@ RegistrationResult RunServerProgram(const std::wstring& fileName, const std::wst
   return result;
 }
 
-RegistrationResult RunModule(const std::wstring& fileName, const std::wstring& mode,
+RegistrationResult RunModule(const std::wstring& fileName, Action action,
                              platform::ModuleLoader& loader, std::chrono::milliseconds limit,
                              const std::optional<InstallStep>& install, bool forUser) {
   RegistrationResult result;
   const ModuleKind kind = KindOfModule(fileName);
   if (kind == ModuleKind::ServerProgram) {
     if (install) return result;  // a program has no DllInstall: RegEntryMissing
-    return RunServerProgram(fileName, mode, loader, limit, forUser);
+    return RunServerProgram(fileName, action, loader, limit, forUser);
   }
   std::unique_ptr<platform::LoadedModule> module;
   if (kind == ModuleKind::TypeLibrary) {
@@ -87,15 +83,14 @@ RegistrationResult RunModule(const std::wstring& fileName, const std::wstring& m
     return result;
   }
 
-  const char* name = EntryPointName(mode);
-  if (!name) return result;  // RegEntryMissing; the module is released on the way out
+  const char* name = EntryPointName(action);
   if (!install) {
     RunEntryPoint(module, loader, name, std::nullopt, limit, result);
     return result;
   }
   // regsvr32's order: the server registers before it installs, and uninstalls before it
   // unregisters.
-  const bool registering = mode == L"R" || mode.empty();
+  const bool registering = action == Action::Register;
   const platform::InstallArguments arguments{registering, install->commandLine};
   if (registering && install->serverEntryPoint &&
       !RunEntryPoint(module, loader, name, std::nullopt, limit, result)) {
@@ -111,14 +106,10 @@ RegistrationResult RunModule(const std::wstring& fileName, const std::wstring& m
 
 }  // namespace
 
-bool NamesAnAction(const std::wstring& mode) {
-  return EntryPointName(mode) != nullptr;
-}
-
-RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
+RegistrationResult RegUnregModule(const std::wstring& fileName, Action action,
                                   platform::ModuleLoader& loader, std::chrono::milliseconds limit,
                                   const std::optional<InstallStep>& install) {
-  return RunModule(fileName, mode, loader, limit, install, false);
+  return RunModule(fileName, action, loader, limit, install, false);
 }
 
 bool NeedsAdministrator(const RegistrationResult& result) {
@@ -128,13 +119,13 @@ bool NeedsAdministrator(const RegistrationResult& result) {
          (status == kAccessDenied || status == kTypeLibRegistryAccess);
 }
 
-RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
+RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, Action action,
                                          RegistrationScope scope, platform::ModuleLoader& loader,
                                          const std::wstring& machineScratch,
                                          std::chrono::milliseconds limit,
                                          const std::optional<InstallStep>& install) {
   if (scope == RegistrationScope::Machine) {
-    return RegUnregModule(fileName, mode, loader, limit, install);
+    return RegUnregModule(fileName, action, loader, limit, install);
   }
   RegistrationResult result;
   std::uint32_t error = platform::MapClassesRootToCurrentUser();
@@ -147,7 +138,7 @@ RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std
     result.loadError = error;
     return result;
   }
-  result = RunModule(fileName, mode, loader, limit, install, true);
+  result = RunModule(fileName, action, loader, limit, install, true);
   // Whatever the module itself did to the predefined keys. A worker still running after a
   // time-out keeps the mapping: undone, its writes would go to the machine's keys.
   if (result.outcome != RegTimeout) {
@@ -165,7 +156,7 @@ RegistrationResult CaptureModule(const std::wstring& fileName, const std::wstrin
     result.loadError = error;
     return result;
   }
-  result = RegUnregModule(fileName, L"R", loader, limit);
+  result = RegUnregModule(fileName, Action::Register, loader, limit);
   // A worker still running after a time-out keeps the mapping, so that nothing it writes
   // reaches the real registry; the host ends right after.
   if (result.outcome != RegTimeout) platform::RestoreCapturedRoots();
@@ -179,10 +170,10 @@ RegistrationResult InProcessRegistrar::Capture(const std::wstring& fileName,
   return result;
 }
 
-RegistrationResult InProcessRegistrar::Run(const std::wstring& fileName, const std::wstring& mode,
+RegistrationResult InProcessRegistrar::Run(const std::wstring& fileName, Action action,
                                            RegistrationScope scope) {
   RegistrationResult result =
-      RegUnregModuleInScope(fileName, mode, scope, loader_, {}, TimeLimit(), Install());
+      RegUnregModuleInScope(fileName, action, scope, loader_, {}, TimeLimit(), Install());
   DiagnoseDependencies(result, fileName);
   return result;
 }

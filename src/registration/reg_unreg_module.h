@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/module_loader.h"
+#include "registration/action.h"
 #include "registration/registration_result.h"
 
 namespace corvalinde {
@@ -40,7 +41,7 @@ class Registrar {
   void SetShowsProgress(bool shows) { showsProgress_ = shows; }
   bool ShowsProgress() const { return showsProgress_; }
 
-  virtual RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
+  virtual RegistrationResult Run(const std::wstring& fileName, Action action,
                                  RegistrationScope scope) = 0;
   // Runs the module's DllRegisterServer with the registry's roots mapped to keys under
   // HKEY_CURRENT_USER\<scratchKey> (captured_roots.h), which the caller reads and deletes.
@@ -49,7 +50,7 @@ class Registrar {
   // The same with administrator rights (Windows asks the user first); nothing when the user
   // refused.
   virtual std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
-                                                               const std::wstring& mode,
+                                                               Action action,
                                                                RegistrationScope scope) = 0;
   // Several files with administrator rights, asking as few times as it can (here: once a
   // file). Nothing when the user refused the first prompt; otherwise an outcome for each file
@@ -57,11 +58,10 @@ class Registrar {
   // before it that crashed or hung).
   using RetriedOutcomes = std::vector<std::optional<RegistrationResult>>;
   virtual std::optional<RetriedOutcomes> RunAllAsAdministrator(
-      const std::vector<std::wstring>& fileNames, const std::wstring& mode,
-      RegistrationScope scope) {
+      const std::vector<std::wstring>& fileNames, Action action, RegistrationScope scope) {
     RetriedOutcomes outcomes(fileNames.size());
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
-      outcomes[i] = RunAsAdministrator(fileNames[i], mode, scope);
+      outcomes[i] = RunAsAdministrator(fileNames[i], action, scope);
       if (!outcomes[i]) break;
     }
     if (!fileNames.empty() && !outcomes[0]) return std::nullopt;
@@ -78,13 +78,10 @@ class Registrar {
 // (E_ACCESSDENIED, also what a refused registry call gives) or TYPE_E_REGISTRYACCESS.
 bool NeedsAdministrator(const RegistrationResult& result);
 
-// Whether the mode names an action: "R" or empty registers, "U" or "u" unregisters.
-bool NamesAnAction(const std::wstring& mode);
-
-// Mode "R" or empty registers, "U" or "u" unregisters; anything else (even "r") runs nothing.
-// The file name goes to the loader unchanged. A module whose header names another processor
-// than this build's is not loaded at all.
-RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstring& mode,
+// Runs the module's DllRegisterServer or DllUnregisterServer (a type library or a server
+// program registers its own way: module_kind.h). The file name goes to the loader unchanged. A
+// module whose header names another processor than this build's is not loaded at all.
+RegistrationResult RegUnregModule(const std::wstring& fileName, Action action,
                                   platform::ModuleLoader& loader,
                                   std::chrono::milliseconds limit = kRegistrationTimeLimit,
                                   const std::optional<InstallStep>& install = std::nullopt);
@@ -95,7 +92,7 @@ RegistrationResult RegUnregModule(const std::wstring& fileName, const std::wstri
 // (per_user_classes.h), so that nothing reaches the machine's keys. The mapping is
 // process-wide: only a host that ends right after uses it, so the program's own process never
 // has it.
-RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, const std::wstring& mode,
+RegistrationResult RegUnregModuleInScope(const std::wstring& fileName, Action action,
                                          RegistrationScope scope, platform::ModuleLoader& loader,
                                          const std::wstring& machineScratch = {},
                                          std::chrono::milliseconds limit = kRegistrationTimeLimit,
@@ -113,14 +110,13 @@ class InProcessRegistrar final : public Registrar {
  public:
   explicit InProcessRegistrar(platform::ModuleLoader& loader) : loader_(loader) {}
   // With the dependency diagnosis a host's parent adds.
-  RegistrationResult Run(const std::wstring& fileName, const std::wstring& mode,
+  RegistrationResult Run(const std::wstring& fileName, Action action,
                          RegistrationScope scope) override;
   RegistrationResult Capture(const std::wstring& fileName, const std::wstring& scratchKey) override;
   // This process has what rights it has: the same run again.
-  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
-                                                       const std::wstring& mode,
+  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName, Action action,
                                                        RegistrationScope scope) override {
-    return Run(fileName, mode, scope);
+    return Run(fileName, action, scope);
   }
 
  private:

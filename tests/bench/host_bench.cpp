@@ -33,10 +33,10 @@ std::wstring Folder() {
 double Median(Registrar& registrar, const std::wstring& module, int rounds, bool& allDone) {
   std::vector<double> times;
   for (int i = 0; i < rounds; ++i) {
-    for (const wchar_t* mode : {L"R", L"U"}) {
+    for (Action action : {Action::Register, Action::Unregister}) {
       auto start = Clock::now();
       allDone =
-          registrar.Run(module, mode, RegistrationScope::Machine).outcome == RegDone && allDone;
+          registrar.Run(module, action, RegistrationScope::Machine).outcome == RegDone && allDone;
       times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
   }
@@ -65,7 +65,8 @@ bool CaptureFigures(Registrar& hosted) {
   auto registry = platform::MakeSystemRegistry();
   bool allDone = true;
   double registration = MedianOf(7, [&] {
-    allDone = hosted.Run(module, L"R", RegistrationScope::Machine).outcome == RegDone && allDone;
+    allDone = hosted.Run(module, Action::Register, RegistrationScope::Machine).outcome == RegDone &&
+              allDone;
   });
   std::size_t values = 0;
   double writing = MedianOf(7, [&] {
@@ -74,7 +75,7 @@ bool CaptureFigures(Registrar& hosted) {
     values = text.values;
     platform::ReplaceFileContent(regFile, RegFileBytes(text.text));
   });
-  hosted.Run(module, L"U", RegistrationScope::Machine);
+  hosted.Run(module, Action::Unregister, RegistrationScope::Machine);
   double capture = MedianOf(7, [&] {
     allDone = CaptureToFile(hosted, *registry, module, regFile).registration.outcome == RegDone &&
               allDone;

@@ -50,6 +50,14 @@ TEST(CommandLineArgs, SwitchMayBeThePrefixOfAWordAndOnlyTheFirstCounts) {
   EXPECT_EQ(GetModalArg(L"/modal U /modal R"), L"U");
 }
 
+TEST(CommandLineArgs, OnlyThreeModalValuesNameAnAction) {
+  EXPECT_EQ(ReadModalAction(L"R")->action, Action::Register);
+  EXPECT_FALSE(ReadModalAction(L"U")->quiet);
+  EXPECT_EQ(ReadModalAction(L"u")->action, Action::Unregister);
+  EXPECT_TRUE(ReadModalAction(L"u")->quiet);
+  for (const wchar_t* value : {L"r", L"RU", L"W", L"D", L""}) EXPECT_FALSE(ReadModalAction(value));
+}
+
 TEST(CommandLineArgs, OnlyBlanksAreTrimmed) {
   EXPECT_EQ(GetFilenameArg(L"/filename \ta.dll\t /modal R"), L"\ta.dll\t");
   EXPECT_EQ(GetFilenameArg(L"/filename \"C:\\a b.dll\" /modal R"), L"\"C:\\a b.dll\"");

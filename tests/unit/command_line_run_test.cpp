@@ -317,7 +317,7 @@ TEST_F(CommandLine, SilentlyEachMessageGoesToTheConsole) {
 
 TEST(CommandLineMessages, TimeOutDoesNotNameTheFile) {
   RegistrationResult timedOut{RegTimeout, 0, 0};
-  auto message = CommandLineMessage(timedOut, L"a.dll", L"R");
+  auto message = CommandLineMessage(timedOut, L"a.dll", ModalAction{});
   ASSERT_TRUE(message.has_value());
   EXPECT_EQ(message->text, L"Errore di timeout del modulo");
   EXPECT_EQ(message->icon, MessageIcon::Error);

@@ -92,7 +92,7 @@ TEST(HostEnd, EveryWayAHostEndsHasItsMessageAndExitCode) {
     RegistrationResult result = OutcomeOfHost(c.run, kToken);
     EXPECT_EQ(ExitCodeFor(result.outcome), c.exitCode);
     if (c.text.empty()) continue;
-    auto message = CommandLineMessage(result, L"a.dll", L"R");
+    auto message = CommandLineMessage(result, L"a.dll", ModalAction{});
     ASSERT_TRUE(message.has_value());
     EXPECT_EQ(message->text, c.text);
     EXPECT_EQ(message->title, L"Errore");
@@ -145,13 +145,17 @@ TEST(HostOutput, TheLoadedMarkCountsOnceAModule) {
 }
 
 TEST(HostProtocol, CommandsAndReportsRoundTrip) {
-  HostCommand command{L"u", L"C:\\a b/c;d\\/modal x.dll", RegistrationScope::Machine, kToken};
+  HostCommand command{Action::Unregister, L"C:\\a b/c;d\\/modal x.dll", RegistrationScope::Machine,
+                      kToken};
   auto parsed = ParseHostCommand(HostArguments(command));
   ASSERT_TRUE(parsed.has_value());
-  EXPECT_EQ(parsed->mode, L"u");
+  EXPECT_EQ(parsed->action, Action::Unregister);
+  EXPECT_FALSE(parsed->classes);
+  command.classes = ClassesAction::Restore;
+  EXPECT_EQ(ParseHostCommand(HostArguments(command))->classes, ClassesAction::Restore);
   EXPECT_EQ(parsed->file, command.file);
   EXPECT_EQ(parsed->scope, RegistrationScope::Machine);
-  HostCommand everything{L"R",
+  HostCommand everything{Action::Register,
                          L"x.dll",
                          RegistrationScope::User,
                          kToken,
@@ -181,7 +185,8 @@ TEST(HostProtocol, CommandsAndReportsRoundTrip) {
            L"/filename x.dll /host R" + token, L"/host R" + token + L" /capture",
            L"/host R" + token + L" /capture /filename x",
            L"/host R" + token + L" /limit 0 /filename x",
-           L"/host R" + token + L" /limit 600001 /filename x"}) {
+           L"/host R" + token + L" /limit 600001 /filename x", L"/host r" + token + L" /filename x",
+           L"/host u" + token + L" /filename x"}) {
     EXPECT_FALSE(ParseHostCommand(text).has_value()) << ::testing::PrintToString(text);
   }
   EXPECT_TRUE(NamesHostSwitch(L"/filename x /HOST"));
@@ -253,9 +258,9 @@ class HostChoice : public ::testing::Test {
 };
 
 TEST_F(HostChoice, ThisBuildHostsItsOwnKindAndTheTwinTheOther) {
-  registrar_.Run(ArchModule("x86_64"), L"U", RegistrationScope::User);
+  registrar_.Run(ArchModule("x86_64"), Action::Unregister, RegistrationScope::User);
   PlaceTwin("i686");
-  registrar_.Run(ArchModule("i686"), L"R", RegistrationScope::Machine);
+  registrar_.Run(ArchModule("i686"), Action::Register, RegistrationScope::Machine);
   ASSERT_EQ(launcher_.started.size(), 2u);
   EXPECT_EQ(launcher_.started[0].first, program_);
   EXPECT_EQ(launcher_.started[0].second,
@@ -267,21 +272,23 @@ TEST_F(HostChoice, ThisBuildHostsItsOwnKindAndTheTwinTheOther) {
 }
 
 TEST_F(HostChoice, NoTwinOrAMisnamedOneIsRefusedWithoutStartingIt) {
-  EXPECT_EQ(registrar_.Run(ArchModule("i686"), L"R", RegistrationScope::Machine).outcome,
-            RegWrongArchitecture);
+  EXPECT_EQ(
+      registrar_.Run(ArchModule("i686"), Action::Register, RegistrationScope::Machine).outcome,
+      RegWrongArchitecture);
   PlaceTwin("x86_64");  // a copy of a 64-bit build under the 32-bit one's name
-  RegistrationResult result = registrar_.Run(ArchModule("i686"), L"R", RegistrationScope::Machine);
+  RegistrationResult result =
+      registrar_.Run(ArchModule("i686"), Action::Register, RegistrationScope::Machine);
   EXPECT_TRUE(launcher_.started.empty());
   EXPECT_EQ(result.outcome, RegWrongTwin);
   EXPECT_EQ(ExitCodeFor(result.outcome), kExitModuleInvalid);
-  EXPECT_EQ(CommandLineMessage(result, L"m.dll", L"R")->text,
+  EXPECT_EQ(CommandLineMessage(result, L"m.dll", ModalAction{})->text,
             L"Modulo : m.dll\r\n" + twin_ +
                 L" non è la versione a 32 bit di Corvalinde: non può caricare il modulo.");
 }
 
 TEST_F(HostChoice, AsAdministratorOnlyTheHostIsElevatedAndARefusedPromptIsNoOutcome) {
-  std::optional<RegistrationResult> result =
-      registrar_.RunAsAdministrator(ArchModule("x86_64"), L"R", RegistrationScope::Machine);
+  std::optional<RegistrationResult> result = registrar_.RunAsAdministrator(
+      ArchModule("x86_64"), Action::Register, RegistrationScope::Machine);
   ASSERT_TRUE(result.has_value());
   EXPECT_EQ(result->outcome, RegEntryMissing);  // the scripted report came through
   EXPECT_EQ(launcher_.elevatedRuns, 1);
@@ -290,8 +297,8 @@ TEST_F(HostChoice, AsAdministratorOnlyTheHostIsElevatedAndARefusedPromptIsNoOutc
   const std::wstring module = ArchModule("x86_64");
   launcher_.reportsBeforeEnd = 1;
   launcher_.endCode = 0xC0000005;
-  auto all =
-      registrar_.RunAllAsAdministrator({module, module, module}, L"U", RegistrationScope::Machine);
+  auto all = registrar_.RunAllAsAdministrator({module, module, module}, Action::Unregister,
+                                              RegistrationScope::Machine);
   ASSERT_TRUE(all.has_value());
   EXPECT_EQ(launcher_.elevatedRuns, 2);
   EXPECT_EQ(launcher_.started.back().second, L"/host U /token " + launcher_.tokens.back() +
@@ -304,14 +311,14 @@ TEST_F(HostChoice, AsAdministratorOnlyTheHostIsElevatedAndARefusedPromptIsNoOutc
   EXPECT_FALSE((*all)[2].has_value());
 
   launcher_.refuseElevation = true;
-  EXPECT_FALSE(
-      registrar_.RunAsAdministrator(ArchModule("x86_64"), L"R", RegistrationScope::Machine));
-  EXPECT_FALSE(
-      registrar_.RunAllAsAdministrator({module, module}, L"R", RegistrationScope::Machine));
+  EXPECT_FALSE(registrar_.RunAsAdministrator(ArchModule("x86_64"), Action::Register,
+                                             RegistrationScope::Machine));
+  EXPECT_FALSE(registrar_.RunAllAsAdministrator({module, module}, Action::Register,
+                                                RegistrationScope::Machine));
 }
 
-// Only a registration's modes reach a host: any other, a classes host's "W" and "D" included,
-// is what the engine says of a mode that names no action, and nothing is started.
+// Only /modal's three values name an action: any other, a classes host's "W" and "D" included,
+// is what the engine says of a missing entry point, and nothing is started.
 TEST_F(HostChoice, AModeThatNamesNoActionStartsNoHost) {
   platform::inmemory::RecordingMessageBoxes boxes;
   for (const wchar_t* mode : {L"W", L"D", L"r", L"RU"}) {
@@ -322,10 +329,6 @@ TEST_F(HostChoice, AModeThatNamesNoActionStartsNoHost) {
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, L"Entrypoint del modulo mancante");
   }
-  auto all =
-      registrar_.RunAllAsAdministrator({ArchModule("x86_64")}, L"W", RegistrationScope::Machine);
-  ASSERT_TRUE(all && all->front());
-  EXPECT_EQ(all->front()->outcome, RegEntryMissing);
   EXPECT_TRUE(launcher_.started.empty());
   // A classes host's report is never a registration's outcome.
   EXPECT_FALSE(ParseHostReport(ClassesReport(kToken, ClassesDone{}), kToken));
@@ -338,7 +341,8 @@ TEST(HostSide, SaysLoadedThenReportsTheEngineOutcomeOfEachModule) {
   auto loader = platform::MakeSystemModuleLoader();
   std::string written;
   const std::wstring good = testing::TestModuleFileName("testmod_good");
-  RunAsHost({L"u", good + kHostFileSeparator + L"non esiste.dll" + kHostFileSeparator + good,
+  RunAsHost({Action::Unregister,
+             good + kHostFileSeparator + L"non esiste.dll" + kHostFileSeparator + good,
              RegistrationScope::Machine, kToken},
             *loader, [&](std::string_view text) { written += text; });
   EXPECT_EQ(written.rfind(kLoaded, 0), 0u);

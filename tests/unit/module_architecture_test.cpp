@@ -51,7 +51,7 @@ TEST(ModuleArchitecture, TheEngineDoesNotLoadAModuleOfTheOtherKind) {
   if (RunningArchitecture() != ModuleArchitecture::X64) GTEST_SKIP() << "a 64-bit build's case";
   testing::MarkerFile marker;
   auto loader = platform::MakeSystemModuleLoader();
-  RegistrationResult result = RegUnregModule(ArchModule("i686"), L"R", *loader);
+  RegistrationResult result = RegUnregModule(ArchModule("i686"), Action::Register, *loader);
   EXPECT_EQ(result.outcome, RegWrongArchitecture);
   EXPECT_EQ(result.architecture, ModuleArchitecture::X86);
   EXPECT_TRUE(marker.Lines().empty());

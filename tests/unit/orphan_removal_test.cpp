@@ -37,7 +37,7 @@ struct InProcessHost final : HostLauncher {
     }
     run.started = true;
     std::optional<HostCommand> command = ParseHostCommand(arguments);
-    RunClassesHost(*command, *ClassesActionOf(*command), registry,
+    RunClassesHost(*command, *command->classes, registry,
                    [&](std::string_view text) { run.output += text; });
     return run;
   }

@@ -26,41 +26,38 @@ using Lines = std::vector<std::string>;
 
 class RegistrationEngine : public ::testing::Test {
  protected:
-  RegistrationResult Run(const std::string& module, const std::wstring& mode,
+  RegistrationResult Run(const std::string& module, Action action,
                          milliseconds limit = kRegistrationTimeLimit) {
-    return RegUnregModule(TestModulePath(module), mode, *loader_, limit);
+    return RegUnregModule(TestModulePath(module), action, *loader_, limit);
   }
   MarkerFile marker_;
   std::unique_ptr<platform::ModuleLoader> loader_ = platform::MakeSystemModuleLoader();
 };
 
-TEST_F(RegistrationEngine, ModesChooseTheEntryPointWithCaseSignificant) {
-  EXPECT_EQ(Run("testmod_good", L"R").outcome, RegDone);
-  EXPECT_EQ(Run("testmod_good", L"").outcome, RegDone);
-  EXPECT_EQ(Run("testmod_good", L"U").outcome, RegDone);
-  EXPECT_EQ(Run("testmod_good", L"u").outcome, RegDone);
-  EXPECT_EQ(Run("testmod_good", L"r").outcome, RegEntryMissing);
-  EXPECT_EQ(Run("testmod_good", L"X").outcome, RegEntryMissing);
-  // Each call runs its entry point again; "r" and "X" ran nothing.
-  EXPECT_EQ(marker_.Lines(), (Lines{"register", "register", "unregister", "unregister"}));
+TEST_F(RegistrationEngine, TheActionChoosesTheEntryPoint) {
+  EXPECT_EQ(Run("testmod_good", Action::Register).outcome, RegDone);
+  EXPECT_EQ(Run("testmod_good", Action::Register).outcome, RegDone);
+  EXPECT_EQ(Run("testmod_good", Action::Unregister).outcome, RegDone);
+  // Each call runs its entry point again.
+  EXPECT_EQ(marker_.Lines(), (Lines{"register", "register", "unregister"}));
   EXPECT_FALSE(IsModuleLoaded(TestModulePath("testmod_good")));
 }
 
 TEST_F(RegistrationEngine, MissingOrInvalidModulesCannotLoad) {
-  RegistrationResult missing = Run("testmod_does_not_exist", L"R");
+  RegistrationResult missing = Run("testmod_does_not_exist", Action::Register);
   EXPECT_EQ(missing.outcome, RegModuleInvalid);
   EXPECT_NE(missing.loadError, 0u);
-  EXPECT_EQ(Run("testmod_text", L"R").outcome, RegModuleInvalid);
+  EXPECT_EQ(Run("testmod_text", Action::Register).outcome, RegModuleInvalid);
 }
 
 TEST_F(RegistrationEngine, ALibraryWithoutTheExportIsReleasedAgain) {
-  EXPECT_EQ(Run("testmod_noexports", L"R").outcome, RegEntryMissing);
-  EXPECT_EQ(Run("testmod_noexports", L"U").outcome, RegEntryMissing);
+  EXPECT_EQ(Run("testmod_noexports", Action::Register).outcome, RegEntryMissing);
+  EXPECT_EQ(Run("testmod_noexports", Action::Unregister).outcome, RegEntryMissing);
   EXPECT_FALSE(IsModuleLoaded(TestModulePath("testmod_noexports")));
 }
 
 TEST_F(RegistrationEngine, AFailureHResultIsNotASuccess) {
-  RegistrationResult result = Run("testmod_failing", L"R");
+  RegistrationResult result = Run("testmod_failing", Action::Register);
   EXPECT_EQ(result.outcome, RegEntryFailed);
   EXPECT_EQ(static_cast<std::uint32_t>(result.entryStatus), 0x80070005u);
   EXPECT_EQ(marker_.Lines(), (Lines{"register refused"}));
@@ -68,7 +65,7 @@ TEST_F(RegistrationEngine, AFailureHResultIsNotASuccess) {
 
 TEST_F(RegistrationEngine, AHangingModuleTimesOutAndStaysLoaded) {
   auto started = std::chrono::steady_clock::now();
-  RegistrationResult result = Run("testmod_hanging", L"R", milliseconds(300));
+  RegistrationResult result = Run("testmod_hanging", Action::Register, milliseconds(300));
   auto waited = std::chrono::steady_clock::now() - started;
   EXPECT_EQ(result.outcome, RegTimeout);
   EXPECT_GE(waited, milliseconds(290));
@@ -80,9 +77,9 @@ TEST_F(RegistrationEngine, AHangingModuleTimesOutAndStaysLoaded) {
 #ifdef _WIN32
 TEST_F(RegistrationEngine, TheEntryPointRunsWithComInitialised) {
   // The good module answers CO_E_NOTINITIALIZED on a thread without COM.
-  RegistrationResult result = Run("testmod_good", L"R");
+  RegistrationResult result = Run("testmod_good", Action::Register);
   EXPECT_EQ(result.outcome, RegDone) << std::hex << result.entryStatus;
-  Run("testmod_good", L"U");
+  Run("testmod_good", Action::Unregister);
 }
 
 TEST_F(RegistrationEngine, APathTheAnsiCodePageCannotSpellStillLoads) {
@@ -90,9 +87,9 @@ TEST_F(RegistrationEngine, APathTheAnsiCodePageCannotSpellStillLoads) {
   folder.resize(folder.find_last_of(L'\\'));
   std::wstring unusual = folder + L"\\modulo \u4e2d\u0416.dll";
   ASSERT_TRUE(CopyFileW(TestModulePath("testmod_good").c_str(), unusual.c_str(), FALSE));
-  RegistrationResult result = RegUnregModule(unusual, L"R", *loader_);
+  RegistrationResult result = RegUnregModule(unusual, Action::Register, *loader_);
   EXPECT_EQ(result.outcome, RegDone);
-  RegUnregModule(unusual, L"U", *loader_);
+  RegUnregModule(unusual, Action::Unregister, *loader_);
   DeleteFileW(unusual.c_str());
 }
 #endif
@@ -155,14 +152,14 @@ class FakeLoader final : public platform::ModuleLoader {
 TEST(RegistrationEngineContract, NoThreadMeansEntryPointMissingAndTheModuleIsReleased) {
   FakeLoader loader;
   loader.threads = false;
-  EXPECT_EQ(RegUnregModule(L"a.dll", L"R", loader).outcome, RegEntryMissing);
+  EXPECT_EQ(RegUnregModule(L"a.dll", Action::Register, loader).outcome, RegEntryMissing);
   EXPECT_EQ(loader.log, (Lines{"module released"}));
 }
 
 TEST(RegistrationEngineContract, SFalseIsSuccessAndTheTenSecondLimitReachesTheWorker) {
   FakeLoader loader;
   loader.exitStatus = 1;  // S_FALSE
-  RegistrationResult result = RegUnregModule(L"a.dll", L"R", loader);
+  RegistrationResult result = RegUnregModule(L"a.dll", Action::Register, loader);
   EXPECT_EQ(result.outcome, RegDone);
   EXPECT_EQ(result.entryStatus, 1);
   EXPECT_EQ(loader.limit, milliseconds(10000));
@@ -171,7 +168,7 @@ TEST(RegistrationEngineContract, SFalseIsSuccessAndTheTenSecondLimitReachesTheWo
 TEST(RegistrationEngineContract, ATimeOutIsExitCodeSixAndTheModuleStaysLoaded) {
   FakeLoader loader;
   loader.waitResult = platform::WaitResult::TimedOut;
-  RegistrationResult result = RegUnregModule(L"a.dll", L"U", loader);
+  RegistrationResult result = RegUnregModule(L"a.dll", Action::Unregister, loader);
   EXPECT_EQ(result.outcome, RegTimeout);
   EXPECT_EQ(ExitCodeFor(result.outcome), 6);
   EXPECT_EQ(loader.log, (Lines{"abandoned"}));
@@ -181,28 +178,32 @@ TEST(RegistrationEngineContract, ATimeOutIsExitCodeSixAndTheModuleStaysLoaded) {
 // does not end in time is not kept, its exit code is not an HRESULT, and it has no DllInstall.
 TEST(RegistrationEngineContract, TypeLibrariesAndServerProgramsTakeTheirOwnWays) {
   FakeLoader loader;
-  EXPECT_EQ(RegUnregModule(L"a.TLB", L"R", loader).outcome, RegDone);
-  EXPECT_EQ(RegUnregModuleInScope(L"b.olb", L"U", RegistrationScope::User, loader).outcome,
-            RegDone);
-  EXPECT_EQ(RegUnregModule(L"c.exe", L"U", loader).outcome, RegDone);
-  EXPECT_EQ(RegUnregModuleInScope(L"d.exe", L"R", RegistrationScope::User, loader).outcome,
-            RegDone);
+  EXPECT_EQ(RegUnregModule(L"a.TLB", Action::Register, loader).outcome, RegDone);
+  EXPECT_EQ(
+      RegUnregModuleInScope(L"b.olb", Action::Unregister, RegistrationScope::User, loader).outcome,
+      RegDone);
+  EXPECT_EQ(RegUnregModule(L"c.exe", Action::Unregister, loader).outcome, RegDone);
+  EXPECT_EQ(
+      RegUnregModuleInScope(L"d.exe", Action::Register, RegistrationScope::User, loader).outcome,
+      RegDone);
   EXPECT_EQ(loader.loaded,
             (std::vector<std::wstring>{L"a.TLB (type library)", L"b.olb (type library, user)",
                                        L"c.exe /UnregServer", L"d.exe /RegServerPerUser"}));
 
   loader.exitStatus = 3;
-  RegistrationResult failed = RegUnregModule(L"c.exe", L"R", loader);
+  RegistrationResult failed = RegUnregModule(L"c.exe", Action::Register, loader);
   EXPECT_EQ(failed.outcome, RegEntryFailed);
   EXPECT_EQ(failed.entryStatus, 3);
   EXPECT_EQ(ExitCodeFor(failed.outcome), 5);
   loader.waitResult = platform::WaitResult::TimedOut;
-  EXPECT_EQ(RegUnregModule(L"c.exe", L"R", loader).outcome, RegTimeout);
+  EXPECT_EQ(RegUnregModule(L"c.exe", Action::Register, loader).outcome, RegTimeout);
   EXPECT_EQ(loader.log, (Lines{"module released", "module released"}));  // nothing abandoned
 
   loader.loaded.clear();
-  EXPECT_EQ(RegUnregModule(L"c.exe", L"R", loader, kRegistrationTimeLimit, InstallStep{}).outcome,
-            RegEntryMissing);
+  EXPECT_EQ(
+      RegUnregModule(L"c.exe", Action::Register, loader, kRegistrationTimeLimit, InstallStep{})
+          .outcome,
+      RegEntryMissing);
   EXPECT_TRUE(loader.loaded.empty());
 }
 
@@ -218,7 +219,7 @@ TEST(RegistrationEngineContract, AServerProgramRunsInAProcessOfItsOwn) {
   std::filesystem::permissions(server, std::filesystem::perms::owner_all);
   auto loader = platform::MakeSystemModuleLoader();
   RegistrationResult result =
-      RegUnregModule(std::wstring(server.begin(), server.end()), L"R", *loader);
+      RegUnregModule(std::wstring(server.begin(), server.end()), Action::Register, *loader);
   std::filesystem::remove(server);
   EXPECT_EQ(result.outcome, RegEntryFailed);
   EXPECT_EQ(result.entryStatus, 3);
@@ -232,8 +233,8 @@ TEST(RegistrationEngineContract, AModuleOfThisBuildsOwnKindIsLoadedAndTheOtherIs
   std::wstring other = own.substr(0, own.rfind(L"x86_64")) + L"i686.dll";
   if (RunningArchitecture() != ModuleArchitecture::X64) std::swap(own, other);
   FakeLoader loader;
-  EXPECT_EQ(RegUnregModule(own, L"R", loader).outcome, RegDone);
-  EXPECT_EQ(RegUnregModule(other, L"R", loader).outcome, RegWrongArchitecture);
+  EXPECT_EQ(RegUnregModule(own, Action::Register, loader).outcome, RegDone);
+  EXPECT_EQ(RegUnregModule(other, Action::Register, loader).outcome, RegWrongArchitecture);
   EXPECT_EQ(loader.loaded, std::vector<std::wstring>{own});
 }
 

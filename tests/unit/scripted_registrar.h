@@ -13,9 +13,10 @@
 namespace corvalinde::testing {
 
 struct ScriptedRegistrar final : Registrar {
-  RegistrationResult Run(const std::wstring& fileName, const std::wstring&,
+  RegistrationResult Run(const std::wstring& fileName, Action action,
                          RegistrationScope scope) override {
     runs.push_back(fileName);
+    actions.push_back(action);
     scopes.push_back(scope);
     return result;
   }
@@ -26,8 +27,7 @@ struct ScriptedRegistrar final : Registrar {
     if (whileCapturing) whileCapturing(scratchKey);
     return result;
   }
-  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName,
-                                                       const std::wstring&,
+  std::optional<RegistrationResult> RunAsAdministrator(const std::wstring& fileName, Action,
                                                        RegistrationScope) override {
     elevatedRuns.push_back(fileName);
     if (elevatedRefusedFrom && elevatedRuns.size() > *elevatedRefusedFrom) return std::nullopt;
@@ -40,6 +40,7 @@ struct ScriptedRegistrar final : Registrar {
   std::function<void(const std::wstring&)> whileCapturing;
   std::vector<std::wstring> runs, elevatedRuns, captures;
   std::vector<RegistrationScope> scopes;
+  std::vector<Action> actions;
 };
 
 // What an unelevated registration under HKEY_LOCAL_MACHINE gets.

@@ -25,8 +25,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (auto host = ParseHostCommand(platform::ArgumentText());
       host && platform::PrepareHostProcess(host->token)) {
     auto toParent = [](std::string_view text) { platform::WriteToParent(text); };
-    if (auto action = ClassesActionOf(*host)) {
-      RunClassesHost(*host, *action, *platform::MakeSystemRegistry(), toParent);
+    if (host->classes) {
+      RunClassesHost(*host, *host->classes, *platform::MakeSystemRegistry(), toParent);
     } else {
       RunAsHost(*host, *platform::MakeSystemModuleLoader(), toParent);
     }

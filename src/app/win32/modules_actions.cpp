@@ -124,8 +124,9 @@ bool UnregisterModule(HWND window, std::wstring file) {
   }
   std::unique_ptr<platform::HostLauncher> launcher = platform::MakeSystemHostLauncher();
   HostRegistrar registrar(*launcher, platform::ExecutablePath());
-  RegistrationResult result = registrar.Run(file, L"U", RegistrationScope::Machine);
-  if (auto message = CommandLineMessage(result, file, L"U")) boxes.Show(*message);
+  RegistrationResult result = registrar.Run(file, Action::Unregister, RegistrationScope::Machine);
+  if (auto message = CommandLineMessage(result, file, ModalAction{Action::Unregister}))
+    boxes.Show(*message);
   return true;
 }
 
