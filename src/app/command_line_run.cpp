@@ -1,11 +1,9 @@
 #include "app/command_line_run.h"
 
-#include "registration/architecture_handoff.h"
-#include "registration/dependency_diagnosis.h"
+#include "registration/capture_report.h"
 #include "app/command_line_args.h"
 #include "app/console_messages.h"
 #include "app/regsvr32_syntax.h"
-#include "common/error_text.h"
 #include "registration/exit_codes.h"
 #include "app/module_check.h"
 #include "common/join.h"
@@ -39,35 +37,6 @@ std::optional<MessageRequest> CommandLineMessage(const RegistrationResult& resul
       Join({texts::kModuleLabel, fileName, texts::kCrLf, done, NotAppliedLines(result)}),
       MessageIcon::Information, platform::MessageButtons::Ok,
       std::wstring(texts::kTitleRegistered)};
-}
-
-std::optional<MessageRequest> CaptureMessage(const CaptureResult& capture,
-                                             const std::wstring& fileName) {
-  const RegistrationResult& result = capture.registration;
-  if (result.outcome == RegDone) {
-    return MessageRequest{
-        Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCapturedIn, capture.regFile,
-              L" (", std::to_wstring(capture.keys), texts::kCapturedKeys,
-              std::to_wstring(capture.values), texts::kCapturedValues, CaptureNotes(capture)}),
-        MessageIcon::Information, platform::MessageButtons::Ok,
-        std::wstring(texts::kTitleRegistered)};
-  }
-  if (capture.program) {
-    return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureProgram}));
-  }
-  if (capture.stopped != RegFileStop::None) {
-    return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, CaptureStopReason(capture),
-                       texts::kCrLf, texts::kCaptureNothingWritten}));
-  }
-  if (capture.fileUnwritten) {
-    return Error(Join({texts::kModuleLabel, fileName, texts::kCrLf, texts::kCaptureFileFailed,
-                       capture.regFile, ReasonLine(result.loadError, capture.regFile)}));
-  }
-  std::optional<MessageRequest> message = CommandLineMessage(result, fileName, ModalAction{});
-  if (message && UsesItsOwnClasses(result)) {
-    message->text += std::wstring(texts::kCrLf) + std::wstring(texts::kCaptureOwnClasses);
-  }
-  return message;
 }
 
 namespace {
@@ -148,8 +117,7 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
     }
     CaptureResult capture =
         CaptureToFile(services.registrar, *services.registry, fileName, *regFile);
-    if (auto message = CaptureMessage(capture, fileName)) boxes.Show(*message);
-    if (capture.program) return CommandLineRun{visible, kExitInvalidParameters};
+    boxes.Show(CaptureMessage(capture, fileName));
     return CommandLineRun{visible, ExitCodeFor(capture.registration.outcome)};
   }
 

@@ -39,10 +39,6 @@ struct CommandLineServices {
   platform::Registry* registry = nullptr;  // where /capture reads and removes its keys
 };
 
-// The message of a capture: what it wrote, or its failure as a registration's.
-std::optional<platform::MessageRequest> CaptureMessage(const CaptureResult& capture,
-                                                       const std::wstring& fileName);
-
 // Whether the command line asks for a silent run ("/s", in either syntax).
 bool IsSilentCommandLine(std::wstring_view commandText);
 

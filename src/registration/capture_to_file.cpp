@@ -128,7 +128,7 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
   CaptureResult capture;
   capture.regFile = regFile;
   if (KindOfModule(module) == ModuleKind::ServerProgram) {
-    capture.program = true;
+    capture.registration.outcome = RegCaptureProgram;
     return capture;
   }
   RemoveAbandonedCaptures(registry);
@@ -165,9 +165,9 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
     capture.onMachine = exclusions.OnMachine();
     std::uint32_t error = 0;
     if (text.stopped != RegFileStop::None) {
-      capture.registration.outcome = RegCaptureFailed;
-      capture.stopped = text.stopped;
-      capture.stoppedAt = std::move(text.stoppedAt);
+      capture.registration.outcome = RegCaptureStopped;
+      capture.registration.stop = text.stopped;
+      capture.registration.subject = std::move(text.stoppedAt);
     } else if (platform::ReplaceFileContent(
                    regFile, FileContent(capture, module, text, kept, keptEmptyKeys), &error)) {
       capture.keys = text.keys;
@@ -175,21 +175,14 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
       // A package carries none of the values the machine holds already.
       if (CaptureFormatOf(regFile) == CaptureFormat::Wix) capture.values -= onMachineValues;
     } else {
-      capture.registration.outcome = RegCaptureFailed;
+      capture.registration.outcome = RegCaptureFileFailed;
       capture.registration.loadError = error;
-      capture.fileUnwritten = true;
+      capture.registration.subject = regFile;
     }
   }
   // Whatever happened: the host has ended (a time-out ended it), so nothing writes there now.
   DeleteScratchKey(registry, scratch);
   return capture;
-}
-
-std::wstring CaptureStopReason(const CaptureResult& capture) {
-  std::wstring_view why = capture.stopped == RegFileStop::Link      ? texts::kCaptureLink
-                          : capture.stopped == RegFileStop::TooDeep ? texts::kCaptureTooDeep
-                                                                    : texts::kCaptureTooLarge;
-  return std::wstring(why) + capture.stoppedAt;
 }
 
 std::wstring CaptureNotes(const CaptureResult& capture) {

@@ -20,19 +20,12 @@ struct CaptureResult {
   std::wstring regFile;
   std::size_t keys = 0;
   std::size_t values = 0;
-  bool fileUnwritten = false;  // RegCaptureFailed for the file, not the scratch keys
-  // RegCaptureFailed because the module's writes could not be read whole (no file written).
-  RegFileStop stopped = RegFileStop::None;
-  std::wstring stoppedAt{};
   // Values left out of every format, the machine holding other data (capture_exclusions.h).
   std::vector<std::wstring> excluded{};
   // Values and empty keys the machine holds already: in a .reg file, not in a package.
   std::vector<std::wstring> onMachine{};
   // For a manifest: the keys it cannot express (com_manifest.h).
   std::vector<std::wstring> notInManifest{};
-  // A server program: it writes from a process of its own, which no mapping reaches, so it is
-  // not run at all (RegEntryMissing, no file).
-  bool program = false;
 };
 
 // What a capture writes, by the file's extension: ".reg" Registry Editor's format, ".wxs" WiX
@@ -58,9 +51,11 @@ void DeleteScratchKey(platform::Registry& registry, const std::wstring& scratchK
 // link: anything else there is not the program's to delete.
 void RemoveAbandonedCaptures(platform::Registry& registry);
 
-// The file is written only when the entry point succeeded (a server program is refused); a file
-// that cannot be written gives RegCaptureFailed with the system's reason, and any earlier file of
-// that name stays as it was.
+// The file is written only when the entry point succeeded. How it ends is the registration's
+// outcome, or one of the capture's own: RegCaptureProgram (a server program writes from a process
+// of its own, which no mapping reaches: not run at all), RegCaptureStopped (what the module
+// wrote could not be read whole: no file), RegCaptureFileFailed (the file could not be written,
+// with the system's reason; any earlier file of that name stays as it was).
 CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
                             const std::wstring& module, const std::wstring& regFile);
 
@@ -72,9 +67,6 @@ std::wstring CaptureNotes(const CaptureResult& capture);
 // A capture whose entry point failed with "class not registered": the module created its own
 // classes while registering, and COM looked for them in the real registry, where they are not.
 bool UsesItsOwnClasses(const RegistrationResult& result);
-
-// Why a stopped capture wrote nothing, and the key where it stopped (see RegFileStop).
-std::wstring CaptureStopReason(const CaptureResult& capture);
 
 // The capture file's name for a module: the folder given, the module's name with `extension` in
 // place of its own.

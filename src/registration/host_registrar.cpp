@@ -134,7 +134,7 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, Action a
     // A copy of this build under the twin's name would hand the module on to itself.
     if (ReadModuleArchitecture(*twin) != architecture) {
       result.outcome = RegWrongTwin;
-      result.twin = *twin;
+      result.subject = *twin;
       return result;
     }
     host = *twin;

@@ -17,7 +17,7 @@ using D = OutcomeDetail;
 
 // In the order of RegOutcome, from RegDone (-1): each row names its outcome, and the build
 // checks the order.
-constexpr std::array<OutcomeReport, 10> kReports = {{
+constexpr std::array<OutcomeReport, 13> kReports = {{
     {.outcome = RegDone,
      .exitCode = kExitSuccess,
      .lineLabel = texts::kLineDone,
@@ -80,6 +80,26 @@ constexpr std::array<OutcomeReport, 10> kReports = {{
      .lineLabel = texts::kLineFailed,
      .lineWords = texts::kLineCaptureFailed,
      .detail = D::LoadReason},
+    // Refused before anything ran, like a switch that does not apply.
+    {.outcome = RegCaptureProgram,
+     .exitCode = kExitInvalidParameters,
+     .messageLabel = texts::kModuleLabel,
+     .messageWords = texts::kCaptureProgram,
+     .lineLabel = texts::kLineFailed,
+     .lineWords = L": ",
+     .detail = D::Words},
+    {.outcome = RegCaptureStopped,
+     .exitCode = kExitCaptureFailed,
+     .messageLabel = texts::kModuleLabel,
+     .lineLabel = texts::kLineFailed,
+     .lineWords = L": ",
+     .detail = D::CaptureStop},
+    {.outcome = RegCaptureFileFailed,
+     .exitCode = kExitCaptureFailed,
+     .messageLabel = texts::kModuleLabel,
+     .lineLabel = texts::kLineFailed,
+     .lineWords = L": ",
+     .detail = D::CaptureFile},
 }};
 
 constexpr bool InOutcomeOrder() {
@@ -122,7 +142,21 @@ std::wstring DetailText(const RegistrationResult& result, const std::wstring& fi
       return where == Where::Message ? WrongArchitectureText(result.architecture)
                                      : WrongArchitectureLineEnd(result.architecture);
     case D::Twin:
-      return WrongTwinText(result.twin, result.architecture);
+      return WrongTwinText(result.subject, result.architecture);
+    case D::Words:
+      return where == Where::Line ? std::wstring(ReportOf(result.outcome).messageWords)
+                                  : std::wstring();
+    case D::CaptureStop: {
+      std::wstring_view why = result.stop == RegFileStop::Link      ? texts::kCaptureLink
+                              : result.stop == RegFileStop::TooDeep ? texts::kCaptureTooDeep
+                                                                    : texts::kCaptureTooLarge;
+      return Join({why, result.subject,
+                   where == Where::Message ? texts::kCrLf : std::wstring_view(),
+                   where == Where::Message ? texts::kCaptureNothingWritten : std::wstring_view()});
+    }
+    case D::CaptureFile:
+      return Join({texts::kCaptureFileFailed, result.subject,
+                   ReasonLine(result.loadError, result.subject)});
   }
   return {};
 }

@@ -1,4 +1,4 @@
-// How each outcome of a registration is reported, in one table: the exit code of a
+// How each outcome of a registration or a capture is reported, in one table: the exit code of a
 // command-line run, the words of the box a command line shows, and the words of the line the
 // register/unregister dialog's summary gives it.
 #pragma once
@@ -21,6 +21,9 @@ enum class OutcomeDetail {
   CrashCode,     // the exception's code
   Architecture,  // the processor the module is built for, and the build that can take it
   Twin,          // the twin that turned out to be built for another processor
+  Words,         // in the summary's line, the box's words again
+  CaptureStop,   // why a capture stopped reading, and the key where it did
+  CaptureFile,   // the capture's file, and Windows' reason it could not be written
 };
 
 struct OutcomeReport {

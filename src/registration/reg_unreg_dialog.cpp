@@ -2,12 +2,12 @@
 
 #include "platform/path_parts.h"
 #include "registration/architecture_handoff.h"
+#include "registration/capture_report.h"
 #include "registration/capture_to_file.h"
 #include "registration/dependency_diagnosis.h"
 #include "registration/outcome_table.h"
 #include "registration/user_scope_scratch.h"
 #include "common/blanks.h"
-#include "common/error_text.h"
 #include "common/letter_case.h"
 #include "common/texts.h"
 
@@ -54,34 +54,6 @@ std::vector<std::wstring> SplitFileList(std::wstring_view text) {
   }
   if (!IsBlank(current)) items.push_back(std::move(current));
   return items;
-}
-
-std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring& file) {
-  if (capture.registration.outcome == RegDone) {
-    return std::wstring(texts::kLineCaptured) + file + std::wstring(texts::kLineCapturedIn) +
-           capture.regFile + L" (" + std::to_wstring(capture.keys) +
-           std::wstring(texts::kCapturedKeys) + std::to_wstring(capture.values) +
-           std::wstring(texts::kCapturedValues) + CaptureNotes(capture) +
-           std::wstring(texts::kCrLf);
-  }
-  if (capture.program) {
-    return std::wstring(texts::kLineFailed) + file + L": " + std::wstring(texts::kCaptureProgram) +
-           std::wstring(texts::kCrLf);
-  }
-  if (capture.stopped != RegFileStop::None) {
-    return std::wstring(texts::kLineFailed) + file + L": " + CaptureStopReason(capture) +
-           std::wstring(texts::kCrLf);
-  }
-  if (capture.fileUnwritten) {
-    return std::wstring(texts::kLineFailed) + file + L": " +
-           std::wstring(texts::kCaptureFileFailed) + capture.regFile +
-           ReasonLine(capture.registration.loadError, capture.regFile) + std::wstring(texts::kCrLf);
-  }
-  std::wstring line = SummaryLine(capture.registration, file);
-  if (UsesItsOwnClasses(capture.registration)) {
-    line += std::wstring(texts::kCaptureOwnClasses) + std::wstring(texts::kCrLf);
-  }
-  return line;
 }
 
 std::vector<std::wstring> RegUnregDialog::CaptureFiles(const std::vector<std::wstring>& files) {

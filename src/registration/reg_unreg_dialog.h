@@ -19,10 +19,6 @@ namespace corvalinde {
 // is dropped. Names keep their blanks; only the blank (code 32) counts as blank.
 std::vector<std::wstring> SplitFileList(std::wstring_view text);
 
-struct CaptureResult;
-// The same for a capture: the file it wrote, or the failure.
-std::wstring CaptureSummaryLine(const CaptureResult& capture, const std::wstring& file);
-
 class RegUnregDialog {
  public:
   // `elevated` false: files refused for want of administrator rights are marked in the summary,

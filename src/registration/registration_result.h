@@ -8,6 +8,7 @@
 
 #include "pe/dependency_walk.h"
 #include "registration/module_architecture.h"
+#include "registry/reg_file.h"
 
 namespace corvalinde {
 
@@ -21,7 +22,11 @@ enum RegOutcome : std::int32_t {
   RegCrashed = 5,            // the host ended without a report: an exception, or ExitProcess
   RegWrongTwin = 6,          // the build beside us that should host it is of another processor
   RegScopeFailed = 7,        // HKEY_CLASSES_ROOT could not be mapped to the user's classes
-  RegCaptureFailed = 8,      // a capture's scratch keys or its .reg file could not be written
+  RegCaptureFailed = 8,      // a capture's scratch keys could not be made
+  // The program's own ends of a capture, which no host reports:
+  RegCaptureProgram = 9,      // a server program: not run, no mapping reaches its process
+  RegCaptureStopped = 10,     // what the module wrote could not be read whole: no file written
+  RegCaptureFileFailed = 11,  // the capture's file could not be written
 };
 
 // Where a registration writes: HKEY_CLASSES_ROOT as it is (for every user, which needs
@@ -31,11 +36,15 @@ enum class RegistrationScope { Machine, User };
 struct RegistrationResult {
   RegOutcome outcome = RegEntryMissing;
   std::int32_t entryStatus = 0;  // the entry point's HRESULT, for RegDone and RegEntryFailed
-  // The platform's reason, for RegModuleInvalid, RegScopeFailed and RegCaptureFailed.
+  // The platform's reason, for RegModuleInvalid, RegScopeFailed, RegCaptureFailed and
+  // RegCaptureFileFailed.
   std::uint32_t loadError = 0;
   ModuleArchitecture architecture = ModuleArchitecture::Unknown;  // for RegWrongArchitecture
   std::uint32_t crashCode = 0;  // for RegCrashed: the exception code, or the process's exit code
-  std::wstring twin{};          // for RegWrongTwin: the program that is not the twin it seems
+  // What the outcome names: for RegWrongTwin the program that is not the twin it seems, for
+  // RegCaptureStopped the key where the reading stopped, for RegCaptureFileFailed the file.
+  std::wstring subject{};
+  RegFileStop stop = RegFileStop::None;  // for RegCaptureStopped: why
   // What the module needs and the system would not find, when that may explain the outcome
   // (filled by the registrar in the program's own process, never by a host).
   std::vector<pe::DependencyProblem> dependencies{};

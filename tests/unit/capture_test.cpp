@@ -12,6 +12,7 @@
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
+#include "registration/capture_report.h"
 #include "registration/capture_to_file.h"
 #include "registration/reg_unreg_dialog.h"
 #include "registry/reg_file.h"
@@ -216,11 +217,10 @@ TEST_F(Capture, ATimeOutOrAFileThatCannotBeWrittenLeavesNoFileAndNoScratchKey) {
   registrar_.result.outcome = RegDone;
   const std::wstring nowhere = (folder_ / "manca" / "m.reg").wstring();
   CaptureResult unwritten = CaptureToFile(registrar_, registry_, L"m.dll", nowhere);
-  EXPECT_EQ(unwritten.registration.outcome, RegCaptureFailed);
-  EXPECT_TRUE(unwritten.fileUnwritten);
+  EXPECT_EQ(unwritten.registration.outcome, RegCaptureFileFailed);
   EXPECT_EQ(ExitCodeFor(unwritten.registration.outcome), kExitCaptureFailed);
   EXPECT_EQ(CaptureMessage(unwritten, L"m.dll")
-                ->text.rfind(L"Modulo : m.dll\r\nImpossibile scrivere il file " + nowhere, 0),
+                .text.rfind(L"Modulo : m.dll\r\nImpossibile scrivere il file " + nowhere, 0),
             0u);
   EXPECT_FALSE(ProgramKeyLeft());
 }
@@ -237,8 +237,8 @@ TEST_F(Capture, ALinkOrTooMuchWritesNothingAndAbandonedScratchKeysGo) {
         platform::kRegLink, platform::ToRegistryText(L"\\Registry\\Machine"));
   };
   CaptureResult linked = CaptureToFile(registrar_, registry_, L"m.dll", File(L"link.reg"));
-  EXPECT_EQ(linked.registration.outcome, RegCaptureFailed);
-  EXPECT_EQ(CaptureMessage(linked, L"m.dll")->text,
+  EXPECT_EQ(linked.registration.outcome, RegCaptureStopped);
+  EXPECT_EQ(CaptureMessage(linked, L"m.dll").text,
             L"Modulo : m.dll\r\nLa registrazione ha creato un collegamento nel registro, che la "
             L"cattura non segue: HKEY_CLASSES_ROOT\\CLSID\\{1}\\loop\r\nNessun file scritto, il "
             L"registro non è stato modificato.");
@@ -253,8 +253,11 @@ TEST_F(Capture, ALinkOrTooMuchWritesNothingAndAbandonedScratchKeysGo) {
     }
   };
   CaptureResult large = CaptureToFile(registrar_, registry_, L"m.dll", File(L"large.reg"));
-  EXPECT_EQ(large.stopped, RegFileStop::TooLarge);
+  EXPECT_EQ(large.registration.stop, RegFileStop::TooLarge);
   EXPECT_EQ(ExitCodeFor(large.registration.outcome), kExitCaptureFailed);
+  EXPECT_EQ(CaptureSummaryLine(large, L"m.dll"),
+            L"Operazione non riuscita per m.dll: La registrazione ha scritto nel registro più di "
+            L"64 MiB, oltre il limite della cattura: HKEY_CLASSES_ROOT\\Grande\r\n");
   EXPECT_FALSE(platform::FileExists(File(L"large.reg")));
   EXPECT_FALSE(ProgramKeyLeft());
 }
@@ -302,7 +305,7 @@ TEST_F(Capture, MachineValuesItDidNotMeanToWriteAreLeftOutAndNamed) {
   CaptureResult capture = CaptureToFile(registrar_, registry_, L"m.dll", File(L"m.reg"));
   ASSERT_EQ(capture.registration.outcome, RegDone);
   EXPECT_EQ(capture.values, 2u);
-  EXPECT_EQ(CaptureMessage(capture, L"m.dll")->text,
+  EXPECT_EQ(CaptureMessage(capture, L"m.dll").text,
             L"Modulo : m.dll\r\nRegistrazione catturata in " + File(L"m.reg") +
                 L" (7 chiavi, 2 valori)\r\nEsclusi, già presenti con altro valore:\r\n  "
                 L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Cryptography\\MachineGuid");
@@ -310,7 +313,7 @@ TEST_F(Capture, MachineValuesItDidNotMeanToWriteAreLeftOutAndNamed) {
   registrar_.result.outcome = RegEntryFailed;
   registrar_.result.entryStatus = static_cast<std::int32_t>(0x80040154);
   capture = CaptureToFile(registrar_, registry_, L"quartz.dll", File(L"q.reg"));
-  std::wstring text = CaptureMessage(capture, L"quartz.dll")->text;
+  std::wstring text = CaptureMessage(capture, L"quartz.dll").text;
   EXPECT_EQ(text.substr(text.rfind(L"\r\n") + 2),
             L"Il modulo usa le proprie classi durante la registrazione: durante la cattura COM non "
             L"le trova. Registrarlo, poi ripetere la cattura.");
@@ -354,13 +357,13 @@ TEST_F(Capture, APackageCarriesNothingOfTheMachinesAndEveryKeyCreatedEmpty) {
   CaptureResult reg = CaptureToFile(registrar_, registry_, L"m.dll", File(L"m.reg"));
   ASSERT_EQ(reg.registration.outcome, RegDone);
   EXPECT_EQ(reg.values, 3u);
-  std::wstring text = CaptureMessage(reg, L"m.dll")->text;
+  std::wstring text = CaptureMessage(reg, L"m.dll").text;
   EXPECT_EQ(text.substr(text.find(L"\r\n", text.find(L"valori)"))),
             L"\r\nGià presenti sulla macchina, con gli stessi dati:" + onMachine);
 
   CaptureResult wix = CaptureToFile(registrar_, registry_, L"m.dll", File(L"m.wxs"));
   EXPECT_EQ(wix.values, 1u);  // what the package carries
-  text = CaptureMessage(wix, L"m.dll")->text;
+  text = CaptureMessage(wix, L"m.dll").text;
   EXPECT_EQ(text.substr(text.find(L"\r\n", text.find(L"valori)"))),
             L"\r\nEsclusi, già presenti sulla macchina:" + onMachine);
   std::optional<std::string> fragment = platform::ReadFileStart(File(L"m.wxs"), 1 << 20);
