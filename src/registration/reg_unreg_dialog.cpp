@@ -57,10 +57,11 @@ std::vector<std::wstring> SplitFileList(std::wstring_view text) {
 }
 
 std::vector<std::wstring> RegUnregDialog::CaptureFiles(const std::vector<std::wstring>& files) {
-  std::wstring first =
-      dialogs_.SaveFile({std::wstring(texts::kCaptureFilter), 0,
-                         CaptureFileFor(std::wstring(TrimBlanks(files.front())), L""),
-                         std::wstring(texts::kCaptureTitle)});
+  std::wstring first = dialogs_
+                           .SaveFile({std::wstring(texts::kCaptureFilter), 0,
+                                      CaptureFileFor(std::wstring(TrimBlanks(files.front())), L""),
+                                      std::wstring(texts::kCaptureTitle)})
+                           .path;
   if (first.empty()) return {};
   const std::wstring folder = platform::FolderOf(first);
   // The others in the first one's format.

@@ -37,6 +37,31 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   };
   WaitUntil(versionShown, 30s);  // the file checks run last
   EXPECT_TRUE(versionShown()) << testing::PrintToString(copied);
+
+  // "Esporta..." writes the rows shown as the type chosen says; a name typed without an
+  // extension gets that type's.
+  const std::wstring exported = TempFile(L"lista esportata");
+  DeleteFileW((exported + L".html").c_str());
+  PostMessageW(browser, WM_CONTEXTMENU,
+               reinterpret_cast<WPARAM>(FindChild(browser, L"SysListView32")), MAKELPARAM(-1, -1));
+  HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
+  ASSERT_TRUE(menu);
+  for (int i = 0; i < 2; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // "Esporta..."
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  HWND save = app_.WaitForWindow(L"#32770", L"Esporta la lista", 10s);
+  ASSERT_TRUE(save);
+  // The type list takes a choice once confirmed (CBN_SELENDOK), as after a click.
+  constexpr int kFileTypes = 0x470;
+  SendDlgItemMessageW(save, kFileTypes, CB_SETCURSEL, 1, 0);
+  SendMessageW(save, WM_COMMAND, MAKEWPARAM(kFileTypes, CBN_SELENDOK),
+               reinterpret_cast<LPARAM>(GetDlgItem(save, kFileTypes)));
+  SetText(FindChild(save, L"Edit"), exported);
+  PostMessageW(save, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitGone(save));
+  WaitUntil([&] { return FileBytes(exported + L".html").find("</table>") != std::string::npos; },
+            10s);
+  EXPECT_NE(FileBytes(exported + L".html").find("Corvalinde.TestModule.1"), std::string::npos);
+  DeleteFileW((exported + L".html").c_str());
   SetText(filter, L"");
   WaitUntil([&] { return RowCount(browser) == rows; }, 10s);
 

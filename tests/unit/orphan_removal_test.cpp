@@ -6,16 +6,19 @@
 #include <fstream>
 #include <set>
 
+#include "app/browser_actions.h"
 #include "browser/cleanup_messages.h"
 #include "browser/module_catalogue.h"
 #include "common/sha256.h"
 #include "platform/files.h"
+#include "platform/inmemory/recording_dialogs.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/inmemory/memory_registry.h"
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
 #include "registration/classes_host.h"
 #include "registry/classes_file.h"
+#include "scripted_registrar.h"
 
 namespace corvalinde {
 namespace {
@@ -102,16 +105,39 @@ class Orphans : public ::testing::Test {
                           std::vector<std::wstring> progIds = {}) {
     return {clsid, user, std::move(progIds), {L"C:\\sparito\\" + clsid + L".dll", L""}};
   }
+  // The files as `present_` has them.
+  FileSearch Files() {
+    return FileSearch{[this](const std::wstring& path) {
+                        return path == L"C:\\"        ? FileLookup{FileLookup::Found::Folder}
+                               : present_.count(path) ? FileLookup{FileLookup::Found::File}
+                                                      : FileLookup{};
+                      },
+                      [](const std::wstring& text) { return text; }};
+  }
   RemovalPlan Plan(const std::vector<OrphanClass>& classes) {
-    RegisteredFiles files(FileSearch{[this](const std::wstring& path) {
-                                       return path == L"C:\\"
-                                                  ? FileLookup{FileLookup::Found::Folder}
-                                              : present_.count(path)
-                                                  ? FileLookup{FileLookup::Found::File}
-                                                  : FileLookup{};
-                                     },
-                                     [](const std::wstring& text) { return text; }});
+    RegisteredFiles files(Files());
     return PlanRemoval(registry_, classes, files);
+  }
+  // The list as it is read, every row's file said to be missing.
+  void LoadAllMissing(ModuleCatalogue& catalogue) {
+    struct Quiet final : ProgressWindow, ListDrawing {
+      void Show() override {}
+      void Hide() override {}
+      void SetCaption(const std::wstring&) override {}
+      void SetRange(std::int64_t, std::int64_t) override {}
+      void SetPosition(std::int64_t) override {}
+      void Repaint() override {}
+      void SetRedraw(bool) override {}
+    } quiet;
+    inmemory::RecordingMessageBoxes boxes;
+    catalogue.Load(registry_, quiet, quiet, boxes);
+    std::vector<ModuleCatalogue::FileFacts> facts;
+    for (std::size_t row = 0; row < catalogue.Rows().size(); ++row) {
+      const ClassServers& servers = catalogue.Facts()[row].servers;
+      if (servers.module.empty() && servers.commandLine.empty()) continue;  // nothing to check
+      facts.push_back({row, FileState::Missing, L"file mancante", L"", L""});
+    }
+    catalogue.SetFileFacts(facts);
   }
   std::wstring Everything() {
     return WriteRegFile(registry_, {{kHkeyLocalMachine, L"Software\\Classes", L"M"},
@@ -128,6 +154,24 @@ class Orphans : public ::testing::Test {
     EXPECT_TRUE(std::holds_alternative<ClassesFile>(file));
     return std::get<ClassesFile>(file);
   }
+
+  // The browser over this registry, its list loaded with every file missing; its backups in
+  // <folder>\Backup.
+  struct Browser {
+    explicit Browser(Orphans& test)
+        : host(test.registry_),
+          actions({test.registry_, boxes, dialogs, host, registrar, L"C.exe", false,
+                   (test.folder_ / "Backup").wstring(), [&test] { return test.noon_; },
+                   [&test] { return test.Files(); }}) {
+      test.LoadAllMissing(catalogue);
+    }
+    ModuleCatalogue catalogue;
+    inmemory::RecordingMessageBoxes boxes;
+    inmemory::RecordingDialogs dialogs;
+    InProcessHost host;
+    testing::ScriptedRegistrar registrar;
+    BrowserActions actions;
+  };
 
   inmemory::MemoryRegistry registry_;
   std::set<std::wstring> present_;  // files there, by the full path
@@ -178,26 +222,8 @@ TEST_F(Orphans, OnlyWhatIsStillGoneIsTakenAndNothingAnotherUseShares) {
   present_.insert(L"C:\\sparito\\{M}.dll");  // back since the list was read
   Set(false, L"CLSID\\{N}\\InprocServer32", L"C:\\altrove\\{N}.dll");  // registered anew
 
-  // The list as it is read, every row's file said to be missing.
   ModuleCatalogue catalogue;
-  struct Quiet final : ProgressWindow, ListDrawing {
-    void Show() override {}
-    void Hide() override {}
-    void SetCaption(const std::wstring&) override {}
-    void SetRange(std::int64_t, std::int64_t) override {}
-    void SetPosition(std::int64_t) override {}
-    void Repaint() override {}
-    void SetRedraw(bool) override {}
-  } quiet;
-  inmemory::RecordingMessageBoxes boxes;
-  catalogue.Load(registry_, quiet, quiet, boxes);
-  std::vector<ModuleCatalogue::FileFacts> facts;
-  for (std::size_t row = 0; row < catalogue.Rows().size(); ++row) {
-    const ClassServers& servers = catalogue.Facts()[row].servers;
-    if (servers.module.empty() && servers.commandLine.empty()) continue;  // nothing to check
-    facts.push_back({row, FileState::Missing, L"file mancante", L"", L""});
-  }
-  catalogue.SetFileFacts(facts);
+  LoadAllMissing(catalogue);
   std::vector<OrphanClass> orphans = OrphansAmong(catalogue, catalogue.Shown());
   orphans.push_back(
       {L"{S}", false, {}, {L"C:\\sparito\\{S}.dll", L"\"" + live + L"\" -Embedding"}});
@@ -310,6 +336,77 @@ TEST_F(Orphans, TheHostDoesWhatWasShownOrNothing) {
   EXPECT_EQ(FromRegistryText(data, size), L"x");
 }
 
+// The browser's clean-up as the user drives it: nothing without a yes, nothing when the
+// elevation is refused (the backup stays), then the removal and its report; the backup written
+// back through "Ripristina"; and a look again that finds nothing left says so.
+TEST_F(Orphans, TheBrowserRemovesOnlyAfterAYesAndABackupAndRestoresFromIt) {
+  const std::wstring before = Everything();
+  Browser browser(*this);
+  auto& [catalogue, boxes, dialogs, host, registrar, actions] = browser;
+  auto lastBox = [&] { return boxes.Shown().back(); };
+
+  EXPECT_FALSE(actions.RemoveOrphans(catalogue, catalogue.Shown()));  // No
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].buttons, MessageButtons::YesNo);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "Backup"));
+
+  host.refuse = true;
+  boxes.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_FALSE(actions.RemoveOrphans(catalogue, catalogue.Shown()));
+  EXPECT_EQ(lastBox().text, L"Nulla è stato rimosso.");
+  EXPECT_EQ(Everything(), before);
+
+  host.refuse = false;
+  boxes.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_TRUE(actions.RemoveOrphans(catalogue, catalogue.Shown()));
+  EXPECT_EQ(lastBox().icon, MessageIcon::Information);
+  EXPECT_EQ(lastBox().text.rfind(L"Rimosse 2 classi", 0), 0u) << lastBox().text;
+  RegistryKey key(registry_);
+  EXPECT_EQ(key.Open(kHkeyCurrentUser, L"Software\\Classes\\U.Prog", kKeyRead), kRegNotFound);
+
+  EXPECT_FALSE(actions.RemoveOrphans(catalogue, catalogue.Shown()));  // looked at again
+  EXPECT_EQ(lastBox().buttons, MessageButtons::Ok);
+
+  EXPECT_FALSE(actions.Restore());  // the file dialog cancelled
+  dialogs.fileAnswers.push_back((folder_ / "Backup" / "rimozione-20261208-120000-2.reg").wstring());
+  boxes.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_TRUE(actions.Restore());
+  EXPECT_EQ(lastBox().icon, MessageIcon::Information);
+  EXPECT_EQ(Everything(), before);
+  const std::wstring notReg = (folder_ / "lista.txt").wstring();
+  ASSERT_TRUE(ReplaceFileContent(notReg, "non un file di registro"));
+  dialogs.fileAnswers.push_back(notReg);
+  const std::size_t shown = boxes.Shown().size();
+  EXPECT_FALSE(actions.Restore());
+  EXPECT_EQ(boxes.Shown().size(), shown + 1);  // refused at once, nothing asked
+  EXPECT_EQ(lastBox().icon, MessageIcon::Error);
+}
+
+// Unregistering from the list asks first; the export writes the type chosen.
+TEST_F(Orphans, TheBrowserUnregistersWhenToldAndExportsTheTypeChosen) {
+  Browser browser(*this);
+  auto& [catalogue, boxes, dialogs, host, registrar, actions] = browser;
+  registrar.result.outcome = RegDone;
+  EXPECT_FALSE(actions.Unregister(L"C:\\m.dll"));
+  EXPECT_TRUE(registrar.runs.empty());
+  boxes.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_TRUE(actions.Unregister(L"C:\\m.dll"));
+  EXPECT_EQ(registrar.actions, std::vector<Action>{Action::Unregister});
+  EXPECT_EQ(boxes.Shown().back().text, L"Modulo : C:\\m.dll\r\nUnregistrato con successo");
+
+  dialogs.fileAnswers = {(folder_ / "lista").wstring(), (folder_ / "lista").wstring(),
+                         (folder_ / "manca" / "lista.csv").wstring()};
+  dialogs.savedType = 1;
+  actions.ExportShownRows(catalogue);
+  EXPECT_NE(ReadFileStart((folder_ / "lista.html").wstring(), 1 << 16)->find("<table"),
+            std::string::npos);
+  dialogs.savedType = 0;
+  actions.ExportShownRows(catalogue);
+  EXPECT_EQ(ReadFileStart((folder_ / "lista.csv").wstring(), 3), "\xEF\xBB\xBF");
+  actions.ExportShownRows(catalogue);
+  EXPECT_EQ(boxes.Shown().back().icon, MessageIcon::Error);
+}
+
 TEST(ClassesFile, OnlyTheClassesAreTakenAndOnlyAClasssOwnKeysRemoved) {
   const std::wstring header = L"Windows Registry Editor Version 5.00\r\n\r\n";
   const struct {
@@ -322,7 +419,7 @@ TEST(ClassesFile, OnlyTheClassesAreTakenAndOnlyAClasssOwnKeysRemoved) {
   };
   for (const auto& c : outside) {
     auto file = ReadClassesFile(RegFileBytes(header + c.keys + L"\r\n"));
-    ASSERT_TRUE(std::holds_alternative<RegFileError>(file)) << testing::PrintToString(c.keys);
+    ASSERT_TRUE(std::holds_alternative<RegFileError>(file)) << ::testing::PrintToString(c.keys);
     EXPECT_EQ(std::get<RegFileError>(file).problem, RegFileProblem::OutsideClasses);
     EXPECT_EQ(std::get<RegFileError>(file).line, c.line);
   }

@@ -1,6 +1,5 @@
-// What the browser does with its rows besides showing them: copy (Ctrl+C and the context
-// menu), export of the rows shown to CSV or HTML, the module's folder in Explorer, and
-// unregistering an in-process module.
+// The browser's context menu, and what of it only Windows does: copy (Ctrl+C and the menu) and
+// the module's folder in Explorer. The rest of the menu's actions are browser_actions.h.
 #pragma once
 
 #include <windows.h>
@@ -19,13 +18,7 @@ enum class RowAction { None, Copy, Export, OpenFolder, Unregister, RemoveOrphans
 RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, bool orphan);
 
 void CopyRows(HWND window, const ModuleCatalogue& catalogue, const std::vector<std::size_t>& rows);
-// Asks where; writes the rows shown as CSV or HTML, by the type chosen. A failure is shown.
-void ExportShownRows(HWND window, const ModuleCatalogue& catalogue);
 // Explorer with the file selected.
 void OpenModuleFolder(std::wstring file);
-// Asks, then unregisters `file` as the register/unregister dialog would, showing the outcome;
-// true when it ran. The paths are copies: the row they come from may be gone once the
-// messages that run meanwhile have run.
-bool UnregisterModule(HWND window, std::wstring file);
 
 }  // namespace corvalinde

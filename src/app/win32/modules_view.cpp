@@ -5,16 +5,44 @@
 #include <utility>
 #include <vector>
 
-#include "app/win32/cleanup_actions.h"
+#include "app/browser_actions.h"
 #include "app/win32/file_status_worker.h"
 #include "app/win32/modules_actions.h"
 #include "app/win32/modules_columns.h"
 #include "app/win32/progress_window.h"
+#include "browser/orphan_removal.h"
 #include "common/texts.h"
+#include "registration/host_registrar.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/win32/common_dialogs.h"
 #include "platform/win32/modal_window.h"
 #include "platform/win32/work_in_progress.h"
 
 namespace corvalinde::modules {
+namespace {
+
+// What one of the browser's actions runs with: this window's boxes and dialogs, and hosts
+// started from this program.
+class ActionServices {
+ public:
+  ActionServices(HWND window, platform::Registry& registry, platform::MessageBoxes& boxes)
+      : dialogs_(window, std::wstring(texts::kOk), std::wstring(texts::kCancel)),
+        launcher_(platform::MakeSystemHostLauncher()),
+        registrar_(*launcher_, platform::ExecutablePath()),
+        actions_({registry, boxes, dialogs_, *launcher_, registrar_, platform::ExecutablePath(),
+                  platform::ProcessIsElevated(), BackupFolder(), LocalTimeNow,
+                  [&registry] { return SystemFileSearch(registry); }}) {}
+  BrowserActions& Actions() { return actions_; }
+
+ private:
+  platform::win32::SystemDialogs dialogs_;
+  std::unique_ptr<platform::HostLauncher> launcher_;
+  HostRegistrar registrar_;
+  BrowserActions actions_;
+};
+
+}  // namespace
 
 void View::Attach(HWND window, HWND list) {
   window_ = window;
@@ -175,13 +203,17 @@ void View::ContextMenu(POINT at) {
       CopyRows(window_, catalogue_, selected);
       break;
     case RowAction::Export:
-      ExportShownRows(window_, catalogue_);
+      ActionServices(window_, registry_, boxes_).Actions().ExportShownRows(catalogue_);
       break;
     case RowAction::OpenFolder:
       OpenModuleFolder(inProcess ? (*cells)[kColumnNomeModulo] : (*cells)[kColumnEseguibile]);
       break;
     case RowAction::Unregister:
-      if (UnregisterModule(window_, (*cells)[kColumnNomeModulo])) LoadCatalogue();
+      if (ActionServices(window_, registry_, boxes_)
+              .Actions()
+              .Unregister((*cells)[kColumnNomeModulo])) {
+        LoadCatalogue();
+      }
       break;
     case RowAction::RemoveOrphans:
       RemoveOrphansOf(selected);
@@ -196,12 +228,14 @@ void View::ContextMenu(POINT at) {
 
 void View::RemoveOrphansOf(std::vector<std::size_t> rows) {
   platform::win32::WorkInProgress working;
-  if (RemoveOrphans(window_, registry_, catalogue_, rows)) LoadCatalogue();
+  if (ActionServices(window_, registry_, boxes_).Actions().RemoveOrphans(catalogue_, rows)) {
+    LoadCatalogue();
+  }
 }
 
 void View::Restore() {
   platform::win32::WorkInProgress working;
-  if (RestoreFromRegFile(window_, registry_)) LoadCatalogue();
+  if (ActionServices(window_, registry_, boxes_).Actions().Restore()) LoadCatalogue();
 }
 
 void View::ChooseColumn(bool module) {

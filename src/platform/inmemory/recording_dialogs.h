@@ -19,9 +19,9 @@ class RecordingDialogs final : public CommonDialogs {
     openFileRequests.push_back(request);
     return Next(fileAnswers);
   }
-  std::wstring SaveFile(const OpenFileRequest& request) override {
+  SavedFile SaveFile(const OpenFileRequest& request) override {
     saveFileRequests.push_back(request);
-    return Next(fileAnswers);
+    return {Next(fileAnswers), savedType};
   }
   std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
                         const std::wstring& defaultText) override {
@@ -30,6 +30,7 @@ class RecordingDialogs final : public CommonDialogs {
   }
 
   std::deque<std::wstring> fileAnswers, inputAnswers;
+  std::size_t savedType = 0;  // the type every save dialog says was chosen
   std::vector<OpenFileRequest> openFileRequests, saveFileRequests;
   std::vector<InputRequest> inputRequests;
 

@@ -54,14 +54,14 @@ void RegisterInputBoxClass() {
 }  // namespace
 
 std::wstring SystemDialogs::OpenFile(const OpenFileRequest& request) {
-  return FileDialog(request, false);
+  return FileDialog(request, false).path;
 }
 
-std::wstring SystemDialogs::SaveFile(const OpenFileRequest& request) {
+SavedFile SystemDialogs::SaveFile(const OpenFileRequest& request) {
   return FileDialog(request, true);
 }
 
-std::wstring SystemDialogs::FileDialog(const OpenFileRequest& request, bool save) {
+SavedFile SystemDialogs::FileDialog(const OpenFileRequest& request, bool save) {
   // "Description|pattern" becomes the NUL-separated, double-NUL-ended list comdlg32 wants.
   std::wstring filter = request.filter;
   for (wchar_t& c : filter) {
@@ -74,11 +74,14 @@ std::wstring SystemDialogs::FileDialog(const OpenFileRequest& request, bool save
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = static_cast<HWND>(owner_);
   dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = request.title.c_str();
   dialog.Flags = request.flags;
-  // The first pattern's extension ("*.reg": "reg") for a name typed without one.
+  // A default extension: with one, a name typed without an extension gets the chosen type's
+  // (Windows and Wine alike take it from the filter chosen); the first pattern's ("*.reg":
+  // "reg") is the one named.
   std::wstring extension = request.filter.substr(request.filter.find(L'|') + 1);
   extension = extension.substr(0, extension.find(L'|'));
   extension = extension.rfind(L"*.", 0) == 0 ? extension.substr(2) : std::wstring();
@@ -87,7 +90,7 @@ std::wstring SystemDialogs::FileDialog(const OpenFileRequest& request, bool save
     if (!extension.empty() && extension != L"*") dialog.lpstrDefExt = extension.c_str();
   }
   if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return {};
-  return file.data();
+  return {file.data(), dialog.nFilterIndex > 0 ? dialog.nFilterIndex - 1 : 0};
 }
 
 std::wstring SystemDialogs::InputBox(const std::wstring& prompt, const std::wstring& title,
