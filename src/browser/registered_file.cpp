@@ -10,6 +10,7 @@
 #include "common/texts.h"
 #include "pe/pe_file.h"
 #include "platform/path_parts.h"
+#include "platform/registry_text.h"
 #include "platform/system_errors.h"
 
 namespace corvalinde {
@@ -267,13 +268,7 @@ FileSearch SystemFileSearch(platform::Registry& registry) {
   FileSearch search;
   search.lookUp = platform::LookUpFile;
   search.expand = [&registry](const std::wstring& text) {
-    std::uint32_t size = registry.ExpandEnvironment(text.c_str(), nullptr, 0);
-    if (size == 0) return text;
-    std::wstring expanded(size, L'\0');
-    size = registry.ExpandEnvironment(text.c_str(), expanded.data(), size);
-    if (size == 0 || size > expanded.size()) return text;
-    expanded.resize(size - 1);
-    return expanded;
+    return platform::ExpandedText(registry, text);
   };
   search.folders =
       platform::DllSearchFolders(sizeof(void*) == 4).value_or(std::vector<std::wstring>{});

@@ -67,6 +67,9 @@ std::optional<std::vector<std::wstring>> DllSearchFolders(bool thirtyTwoBitModul
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // The path made absolute against the current folder (as given when it cannot be).
 std::wstring FullPath(const std::wstring& path);
+// The same file's path with every short (8.3) name in it spelled long, when the file is there;
+// as given otherwise (and on systems without short names).
+std::wstring LongPath(const std::wstring& path);
 // A module's version resource, read as data (no code of the file runs): its file version
 // (major, minor, build, revision) and its maker (CompanyName, in the resource's first
 // language); nothing when it has none, or on a system without them.

@@ -57,6 +57,10 @@ enum RegAccess : std::uint32_t {
   kKeyEnumerateSubKeys = 0x0008,
   kKeyNotify = 0x0010,
   kKeyCreateLink = 0x0020,
+  // Which registry view to open on 64-bit Windows, whatever this process's: the 64-bit one, or
+  // the one 32-bit programs see (where their classes' CLSID and Interface keys lie apart).
+  kKeyWow64_64Key = 0x0100,
+  kKeyWow64_32Key = 0x0200,
   kKeyDelete = 0x00010000,
   kKeyRead = 0x00020019,
   kKeyAllAccess = 0x000F003F,

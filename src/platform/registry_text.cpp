@@ -1,5 +1,7 @@
 #include "platform/registry_text.h"
 
+#include "platform/registry.h"
+
 namespace corvalinde::platform {
 namespace {
 
@@ -47,6 +49,16 @@ std::wstring FromRegistryText(const std::uint8_t* bytes, std::size_t size) {
   }
   if (!text.empty() && text.back() == L'\0') text.pop_back();
   return text;
+}
+
+std::wstring ExpandedText(Registry& registry, const std::wstring& text) {
+  std::uint32_t size = registry.ExpandEnvironment(text.c_str(), nullptr, 0);
+  if (size == 0) return text;
+  std::wstring expanded(size, L'\0');
+  size = registry.ExpandEnvironment(text.c_str(), expanded.data(), size);
+  if (size == 0 || size > expanded.size()) return text;
+  expanded.resize(size - 1);
+  return expanded;
 }
 
 }  // namespace corvalinde::platform

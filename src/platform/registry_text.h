@@ -17,4 +17,9 @@ std::vector<std::uint8_t> ToRegistryText(std::wstring_view text);
 // not part of the text (a multi-string keeps the NULs inside it).
 std::wstring FromRegistryText(const std::uint8_t* bytes, std::size_t size);
 
+class Registry;
+// The text with the environment variables it names expanded as the registry expands a
+// REG_EXPAND_SZ value; as given when that fails.
+std::wstring ExpandedText(Registry& registry, const std::wstring& text);
+
 }  // namespace corvalinde::platform

@@ -11,6 +11,29 @@ namespace {
 
 using namespace detail;
 
+// The path a 32-bit program's view gives a key of the classes: "CLSID\…" and "Interface\…" lie
+// under the classes' WOW6432Node; every other key is shared.
+std::wstring InThirtyTwoBitView(RegKey root, std::wstring_view subKey) {
+  std::wstring path(subKey);
+  std::size_t classes = 0;
+  if (root != kHkeyClassesRoot) {
+    constexpr std::wstring_view kClasses = L"SOFTWARE\\CLASSES\\";
+    if (root != kHkeyLocalMachine && root != kHkeyCurrentUser) return path;
+    if (path.size() < kClasses.size() || UpperName(path.substr(0, kClasses.size())) != kClasses) {
+      return path;
+    }
+    classes = kClasses.size();
+  }
+  std::wstring rest = UpperName(path.substr(classes));
+  for (std::wstring_view redirected : {L"CLSID", L"INTERFACE"}) {
+    if (rest.compare(0, redirected.size(), redirected) == 0 &&
+        (rest.size() == redirected.size() || rest[redirected.size()] == L'\\')) {
+      return path.insert(classes, L"WOW6432Node\\");
+    }
+  }
+  return path;
+}
+
 // Copies a name into a caller's buffer of `*size` characters, as the W enumerations do.
 std::int32_t GiveName(const std::wstring& name, wchar_t* buffer, std::uint32_t* size) {
   if (!size) return kRegInvalidParameter;
@@ -124,6 +147,12 @@ std::int32_t MemoryRegistry::OpenKey(RegKey parent, std::wstring_view subKey, st
                                      RegKey& opened) {
   opened = 0;
   if (HoldsNul(subKey)) return kRegInvalidParameter;
+  std::wstring viewed;
+  if (access & kKeyWow64_32Key) {
+    viewed = InThirtyTwoBitView(parent, subKey);
+    subKey = viewed;
+  }
+  access &= ~static_cast<std::uint32_t>(kKeyWow64_32Key | kKeyWow64_64Key);
   const Handle* handle = nullptr;
   if (std::int32_t status = Resolve(parent, 0, handle)) return status;
   Handle found;

@@ -13,6 +13,10 @@
 // read-only refuse every change and every opening with write rights (kRegAccessDenied), as
 // HKEY_LOCAL_MACHINE does for a user without rights. Handles are checked against the rights they
 // were opened with.
+//
+// It is a 64-bit system's registry as a 64-bit program sees it: opened with kKeyWow64_32Key from
+// a root, a path to a class's CLSID or Interface key leads where 32-bit programs find theirs,
+// under the classes' WOW6432Node.
 #pragma once
 
 #include <cstdint>

@@ -211,6 +211,10 @@ std::optional<VersionResource> ReadVersionResource(const std::wstring&) {
   return std::nullopt;  // no version resources here
 }
 
+std::wstring LongPath(const std::wstring& path) {
+  return path;
+}
+
 std::wstring FullPath(const std::wstring& path) {
   if (path.empty() || path.front() == L'/') return path;
   char* here = getcwd(nullptr, 0);

@@ -276,6 +276,16 @@ std::optional<VersionResource> ReadVersionResource(const std::wstring& path) {
   return resource;
 }
 
+std::wstring LongPath(const std::wstring& path) {
+  DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
+  if (size == 0) return path;
+  std::wstring longer(size, L'\0');
+  DWORD length = GetLongPathNameW(path.c_str(), longer.data(), size);
+  if (length == 0 || length >= size) return path;
+  longer.resize(length);
+  return longer;
+}
+
 std::wstring FullPath(const std::wstring& path) {
   DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (size == 0) return path;
