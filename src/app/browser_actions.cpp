@@ -1,5 +1,6 @@
 #include "app/browser_actions.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <variant>
@@ -8,11 +9,14 @@
 #include "browser/catalogue_export.h"
 #include "browser/cleanup_messages.h"
 #include "browser/orphan_removal.h"
+#include "common/join.h"
 #include "common/texts.h"
 #include "platform/files.h"
 #include "platform/path_parts.h"
 #include "platform/system_errors.h"
 #include "registration/classes_host.h"
+#include "registration/outcome_table.h"
+#include "registration/verification_report.h"
 
 namespace corvalinde {
 namespace {
@@ -113,6 +117,56 @@ bool BrowserActions::Unregister(std::wstring file) {
   if (auto message = CommandLineMessage(result, file, ModalAction{Action::Unregister})) {
     services_.boxes.Show(*message);
   }
+  return true;
+}
+
+bool BrowserActions::ShowVerification(const Verification& verification, const std::wstring& file,
+                                      bool offer) {
+  platform::MessageRequest message = VerifyMessage(verification, file);
+  const std::vector<std::wstring> findings = FindingLines(verification);
+  const auto lines =
+      static_cast<std::size_t>(std::count(message.text.begin(), message.text.end(), L'\n')) + 1 +
+      (offer ? 2 : 0);
+  if (services_.results && lines > services_.mostBoxLines) {
+    const std::wstring summary = VerifySummaryLine(verification, file);
+    std::vector<ResultRow> rows{
+        {file,
+         std::wstring(verification.registration.outcome == RegDone ? texts::kResultComplete
+                                                                   : texts::kResultIncomplete),
+         summary.substr(0, summary.find(texts::kCrLf))}};
+    for (const std::wstring& finding : findings) rows.push_back({file, L"", finding});
+    return services_.results->Show(rows, std::wstring(texts::kVerifyDiffers),
+                                   offer ? std::wstring(texts::kAskRegisterAgain) : L"",
+                                   std::wstring(texts::kRegisterAgain));
+  }
+  if (!offer) {
+    services_.boxes.Show(message);
+    return false;
+  }
+  message.text += Join({texts::kCrLf, texts::kCrLf, texts::kAskRegisterAgain});
+  message.icon = platform::MessageIcon::Exclamation;
+  message.buttons = platform::MessageButtons::YesNo;
+  return services_.boxes.Show(message) == platform::MessageAnswer::Yes;
+}
+
+bool BrowserActions::Verify(std::wstring file, RegistrationScope scope) {
+  Verification verification = VerifyModule(services_.registrar, services_.registry, file, scope);
+  if (!ShowVerification(verification, file,
+                        verification.registration.outcome == RegVerifyDiffers)) {
+    return false;
+  }
+  RegistrationResult result = services_.registrar.Run(file, Action::Register, scope);
+  if (!services_.elevated && scope == RegistrationScope::Machine && NeedsAdministrator(result)) {
+    std::optional<RegistrationResult> elevated =
+        services_.registrar.RunAsAdministrator(file, Action::Register, scope);
+    if (!elevated) return false;  // the prompt refused: nothing was done
+    result = *elevated;
+  }
+  if (result.outcome != RegDone) {
+    services_.boxes.Show(FailureMessage(result, file));
+    return true;
+  }
+  ShowVerification(VerifyModule(services_.registrar, services_.registry, file, scope), file, false);
   return true;
 }
 

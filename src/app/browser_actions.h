@@ -21,6 +21,8 @@
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 #include "registration/reg_unreg_module.h"
+#include "registration/results_view.h"
+#include "registration/verification.h"
 
 namespace corvalinde {
 
@@ -36,6 +38,9 @@ struct BrowserServices {
   std::wstring backupFolder;
   std::function<std::tm()> now;            // the backup's name
   std::function<FileSearch()> fileSearch;  // the clean-up's look again at the files
+  // Where a report too long for a box goes, or one that lists findings (none: always a box).
+  ResultsView* results = nullptr;
+  std::size_t mostBoxLines = 0;
 };
 
 class BrowserActions {
@@ -51,6 +56,10 @@ class BrowserActions {
   // true when it ran. The path is a copy: the row it comes from may be gone once the messages
   // that run meanwhile have run.
   bool Unregister(std::wstring file);
+  // Compares the registration of `file` in `scope` with what the module writes and shows what
+  // was found; when it is incomplete, offers "Registra di nuovo": the module is registered (one
+  // elevation prompt when needed) and verified again. True when the registry may have changed.
+  bool Verify(std::wstring file, RegistrationScope scope);
   // Asks where; writes the rows shown as CSV or HTML, by the type chosen (a name without an
   // extension gets that type's). A failure is shown.
   void ExportShownRows(const ModuleCatalogue& catalogue);
@@ -58,6 +67,8 @@ class BrowserActions {
  private:
   void Tell(const std::wstring& text, platform::MessageIcon icon);
   bool Ask(const std::wstring& text);
+  // True when "Registra di nuovo" was offered and chosen.
+  bool ShowVerification(const Verification& verification, const std::wstring& file, bool offer);
 
   BrowserServices services_;
 };

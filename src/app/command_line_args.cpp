@@ -102,6 +102,10 @@ bool GetCheckArg(std::wstring_view commandText) {
   return HasBareSwitch(commandText, L"/check");
 }
 
+bool GetVerifyArg(std::wstring_view commandText) {
+  return HasBareSwitch(commandText, L"/verify");
+}
+
 bool GetSilentArg(std::wstring_view commandText) {
   return HasBareSwitch(commandText, L"/s");
 }

@@ -29,6 +29,9 @@ bool GetVisibleArg(std::wstring_view commandText);
 bool GetUserArg(std::wstring_view commandText);
 // "/check" the same way: report on the module named by /filename instead of registering it.
 bool GetCheckArg(std::wstring_view commandText);
+// "/verify" the same way: compare the registration of the module named by /filename with what
+// it writes (no /modal needed).
+bool GetVerifyArg(std::wstring_view commandText);
 // "/s" the same way: silent, the messages on the console instead of in boxes.
 bool GetSilentArg(std::wstring_view commandText);
 // "/capture" and its value, like /filename's: nothing when the switch is absent, an empty text

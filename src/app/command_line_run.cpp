@@ -11,6 +11,7 @@
 #include "registration/host_protocol.h"
 #include "registration/outcome_table.h"
 #include "registration/user_scope_scratch.h"
+#include "registration/verification_report.h"
 
 namespace corvalinde {
 namespace {
@@ -93,7 +94,10 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
     return CommandLineRun{GetVisibleArg(commandText), check.exitCode};
   }
   const std::wstring modal = GetModalArg(commandText);
-  if (modal.empty() || fileName.empty() || NamesHostSwitch(commandText)) {
+  const bool verify = GetVerifyArg(commandText);
+  // A verification takes no action: with one, or with a capture, it says what it does not.
+  if ((modal.empty() != verify) || fileName.empty() || NamesHostSwitch(commandText) ||
+      (verify && (GetCaptureArg(commandText) || !services.registry))) {
     boxes.Show(Error(std::wstring(texts::kUsage)));
     return CommandLineRun{false, kExitInvalidParameters};
   }
@@ -105,6 +109,15 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
       return CommandLineRun{false, kExitInvalidParameters};
     }
     services.registrar.SetTimeLimit(*limit);
+  }
+
+  RegistrationScope scope =
+      GetUserArg(commandText) ? RegistrationScope::User : RegistrationScope::Machine;
+  if (verify) {
+    Verification verification =
+        VerifyModule(services.registrar, *services.registry, fileName, scope);
+    boxes.Show(VerifyMessage(verification, fileName));
+    return CommandLineRun{visible, ExitCodeFor(verification.registration.outcome)};
   }
 
   if (std::optional<std::wstring> regFile = GetCaptureArg(commandText)) {
@@ -127,8 +140,6 @@ CommandLineRun RunCommandLine(std::wstring_view commandText, const CommandLineSe
     boxes.Show(*CommandLineMessage(nothingRun, fileName, ModalAction{}));
     return CommandLineRun{visible, ExitCodeFor(nothingRun.outcome)};
   }
-  RegistrationScope scope =
-      GetUserArg(commandText) ? RegistrationScope::User : RegistrationScope::Machine;
   RegistrationResult result = services.registrar.Run(fileName, mode->action, scope);
   if (!services.elevated && !silent && !mode->quiet && scope == RegistrationScope::Machine &&
       NeedsAdministrator(result)) {

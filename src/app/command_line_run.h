@@ -45,6 +45,9 @@ bool IsSilentCommandLine(std::wstring_view commandText);
 // With /capture <file.reg> (and /modal R, without /user), the module's registration is captured
 // to the file instead of being made (capture_to_file.h); with any other mode it is refused
 // like invalid parameters.
+// With /verify and /filename (no /modal), the module's registration in the scope asked (/user:
+// the user's classes) is compared with what it writes (verification.h): exit 0 when intact, 10
+// when missing or different, a capture's failure otherwise.
 // With /check and /filename (no /modal needed), reports on the module without loading it
 // (module_check.h), in a box and on the console, and ends with the check's exit code.
 // Without /filename, the text is regsvr32's command line (regsvr32_syntax.h): its modules are

@@ -68,6 +68,30 @@ inline constexpr std::wstring_view kCaptureProgram =
     L"nulla è stato eseguito.";
 inline constexpr std::wstring_view kCaptureNothingWritten =
     L"Nessun file scritto, il registro non è stato modificato.";
+// A verification: is the module registered as it registers itself?
+inline constexpr std::wstring_view kTitleVerify = L"Verifica registrazione";
+inline constexpr std::wstring_view kVerifyComplete = L"Registrazione completa: ";
+inline constexpr std::wstring_view kVerifyKeysAnd = L" chiavi e ";
+inline constexpr std::wstring_view kVerifyValuesAsWritten = L" valori come li scrive il modulo.";
+inline constexpr std::wstring_view kVerifyDiffers = L"Registrazione incompleta o diversa:";
+inline constexpr std::wstring_view kVerifyMissingKey = L"Manca la chiave: ";
+inline constexpr std::wstring_view kVerifyMissingValue = L"Manca il valore: ";
+inline constexpr std::wstring_view kVerifyValueDiffers = L"Valore diverso: ";
+inline constexpr std::wstring_view kVerifyFound = L": trovato ";
+inline constexpr std::wstring_view kVerifyExpected = L", atteso ";
+inline constexpr std::wstring_view kVerifyInItsPlace = L"Al suo posto è registrato: ";
+inline constexpr std::wstring_view kVerifyAndOthers = L"… e altre ";
+inline constexpr std::wstring_view kVerifyOnly32 =
+    L"Registrato per i programmi a 32 bit: un programma a 64 bit non troverà queste classi.";
+inline constexpr std::wstring_view kVerifyOnly64 =
+    L"Registrato per i programmi a 64 bit: un programma a 32 bit non troverà queste classi.";
+// The register/unregister dialog's line: "Verifica di <file>: completa".
+inline constexpr std::wstring_view kLineVerify = L"Verifica di ";
+inline constexpr std::wstring_view kLineVerifyFindings = L": incompleta o diversa, differenze: ";
+inline constexpr std::wstring_view kResultComplete = L"completa";
+inline constexpr std::wstring_view kResultIncomplete = L"incompleta";
+inline constexpr std::wstring_view kRegisterAgain = L"&Registra di nuovo";
+inline constexpr std::wstring_view kAskRegisterAgain = L"Registrare di nuovo il modulo?";
 inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";
 inline constexpr std::wstring_view kWrongTwinEnd = L" di Corvalinde: non può caricare il modulo.";
 
@@ -92,6 +116,7 @@ inline constexpr std::wstring_view kActionFrame = L"Azione ";
 inline constexpr std::wstring_view kUnregisterOption = L"&Unregistra";
 inline constexpr std::wstring_view kRegisterOption = L"&Registra";
 inline constexpr std::wstring_view kCaptureOption = L"Cattura (.re&g)";
+inline constexpr std::wstring_view kVerifyOption = L"&Verifica";
 inline constexpr std::wstring_view kCaptureFilter =
     L"File di registro (*.reg)|*.reg|Sorgente WiX (*.wxs)|*.wxs|"
     L"Manifesto COM senza registrazione (*.manifest)|*.manifest";
@@ -192,6 +217,7 @@ inline constexpr std::wstring_view kMenuCopy = L"&Copia\tCtrl+C";
 inline constexpr std::wstring_view kMenuExport = L"&Esporta...";
 inline constexpr std::wstring_view kMenuOpenFolder = L"Apri &cartella del modulo";
 inline constexpr std::wstring_view kMenuUnregister = L"&Unregistra modulo";
+inline constexpr std::wstring_view kMenuVerify = L"&Verifica registrazione";
 inline constexpr std::wstring_view kExportTitle = L"Esporta la lista";
 inline constexpr std::wstring_view kExportFilter =
     L"File CSV (*.csv)|*.csv|Pagina HTML (*.html)|*.html";

@@ -21,6 +21,15 @@
 
 namespace corvalinde {
 
+std::vector<RegFileRoot> ScratchRoots(const std::wstring& scratchKey) {
+  std::vector<RegFileRoot> roots;
+  for (const platform::CapturedRoot& root : platform::kCapturedRoots) {
+    roots.push_back({platform::kHkeyCurrentUser, scratchKey + L"\\" + std::wstring(root.name),
+                     std::wstring(root.name)});
+  }
+  return roots;
+}
+
 std::wstring NewScratchKey() {
   return std::wstring(kCaptureParentKey) + L"\\" + std::to_wstring(platform::CurrentProcessId()) +
          L"." + platform::RandomName();
@@ -135,14 +144,9 @@ CaptureResult CaptureToFile(Registrar& registrar, platform::Registry& registry,
   const std::wstring scratch = NewScratchKey();
   capture.registration = registrar.Capture(module, scratch);
   if (capture.registration.outcome == RegDone) {
-    std::vector<RegFileRoot> roots;
-    for (const platform::CapturedRoot& root : platform::kCapturedRoots) {
-      roots.push_back({platform::kHkeyCurrentUser, scratch + L"\\" + std::wstring(root.name),
-                       std::wstring(root.name)});
-    }
     CaptureExclusions exclusions(registry);
     std::vector<CapturedValue> kept;
-    RegFileText text = WriteRegFile(registry, roots,
+    RegFileText text = WriteRegFile(registry, ScratchRoots(scratch),
                                     [&](const std::wstring& key, const std::wstring& name,
                                         std::uint32_t type, const std::vector<std::uint8_t>& data) {
                                       switch (exclusions.Judge(key, name, type, data)) {

@@ -37,6 +37,10 @@ std::optional<CaptureFormat> CaptureFormatOf(const std::wstring& file);
 // Where captures keep their scratch keys, under HKEY_CURRENT_USER; removed once empty.
 inline constexpr std::wstring_view kCaptureParentKey = L"Software\\Corvalinde\\Capture";
 
+// What a module wrote under the scratch key, as the roots it wrote to: each root's key there,
+// named as the real root.
+std::vector<RegFileRoot> ScratchRoots(const std::wstring& scratchKey);
+
 // A new scratch key's path under HKEY_CURRENT_USER, unique to this capture: it starts with this
 // process's id, so that the keys of a run that died are known for what they are.
 std::wstring NewScratchKey();

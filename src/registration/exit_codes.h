@@ -14,6 +14,8 @@ enum ExitCode : int {
   kExitCaptureFailed = 7,    // "/capture": its file (or the scratch keys) could not be written
   kExitCrashed = 8,          // the module crashed or ended the process while it was being run
   kExitUserScopeFailed = 9,  // "/user": the user's classes could not stand in for the machine's
+  // "/verify": the module's registration is missing or differs from what it writes
+  kExitRegistrationDiffers = 10,
 };
 
 }  // namespace corvalinde

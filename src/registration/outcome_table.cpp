@@ -17,7 +17,7 @@ using D = OutcomeDetail;
 
 // In the order of RegOutcome, from RegDone (-1): each row names its outcome, and the build
 // checks the order.
-constexpr std::array<OutcomeReport, 13> kReports = {{
+constexpr std::array<OutcomeReport, 14> kReports = {{
     {.outcome = RegDone,
      .exitCode = kExitSuccess,
      .lineLabel = texts::kLineDone,
@@ -100,6 +100,13 @@ constexpr std::array<OutcomeReport, 13> kReports = {{
      .lineLabel = texts::kLineFailed,
      .lineWords = L": ",
      .detail = D::CaptureFile},
+    // The findings follow (verification_report.h).
+    {.outcome = RegVerifyDiffers,
+     .exitCode = kExitRegistrationDiffers,
+     .messageLabel = texts::kModuleLabel,
+     .messageWords = texts::kVerifyDiffers,
+     .lineLabel = texts::kLineVerify,
+     .lineWords = texts::kLineVerifyFindings},
 }};
 
 constexpr bool InOutcomeOrder() {

@@ -7,6 +7,7 @@
 #include "registration/dependency_diagnosis.h"
 #include "registration/outcome_table.h"
 #include "registration/user_scope_scratch.h"
+#include "registration/verification_report.h"
 #include "common/blanks.h"
 #include "common/letter_case.h"
 #include "common/texts.h"
@@ -95,6 +96,7 @@ void RegUnregDialog::Avvia() {
     return;
   }
   const bool capturing = capture && registry_;
+  const bool verifying = verify && registry_ && !capturing;
   const std::vector<std::wstring> regFiles =
       capturing ? CaptureFiles(files) : std::vector<std::wstring>{};
   if (capturing && regFiles.empty()) return;  // the user cancelled the save dialog
@@ -110,14 +112,23 @@ void RegUnregDialog::Avvia() {
       CaptureResult captured = CaptureToFile(registrar_, *registry_, outcome.file, regFiles[i]);
       result = captured.registration;
       outcome.line = CaptureSummaryLine(captured, outcome.file);
+    } else if (verifying) {
+      Verification verification = VerifyModule(registrar_, *registry_, outcome.file, scope);
+      result = verification.registration;
+      outcome.line = VerifySummaryLine(verification, outcome.file);
+      outcome.findings = FindingLines(verification);
+      if (result.outcome == RegDone || result.outcome == RegVerifyDiffers) {
+        outcome.outcome =
+            result.outcome == RegDone ? texts::kResultComplete : texts::kResultIncomplete;
+      }
     } else {
       result = registrar_.Run(outcome.file, action, scope);
       outcome.line = SummaryLine(result, outcome.file);
     }
     outcome.line += DependencyLines(result.dependencies);
     outcome.done = result.outcome == RegDone;
-    outcome.refused = !capturing && !elevated_ && scope == RegistrationScope::Machine &&
-                      NeedsAdministrator(result);
+    outcome.refused = !capturing && !verifying && !elevated_ &&
+                      scope == RegistrationScope::Machine && NeedsAdministrator(result);
     outcomes.push_back(std::move(outcome));
   }
   std::vector<std::wstring> refused;
@@ -147,27 +158,33 @@ bool RegUnregDialog::Report(const std::vector<FileOutcome>& outcomes, bool offer
   std::wstring summary;
   std::vector<ResultRow> rows;
   std::size_t done = 0;
+  bool findings = false;
   for (const FileOutcome& outcome : outcomes) {
     const std::wstring line =
         (offerRetry && outcome.refused ? std::wstring(texts::kNeedsAdministratorMark) : L"") +
         outcome.line;
     summary += line;
     done += outcome.done;
-    rows.push_back({outcome.file,
-                    std::wstring(outcome.done ? texts::kResultDone : texts::kResultFailed),
-                    OneLine(line)});
+    std::wstring_view word = !outcome.outcome.empty() ? outcome.outcome
+                             : outcome.done           ? texts::kResultDone
+                                                      : texts::kResultFailed;
+    rows.push_back({outcome.file, std::wstring(word), OneLine(line)});
+    for (const std::wstring& finding : outcome.findings)
+      rows.push_back({outcome.file, L"", finding});
+    findings = findings || !outcome.findings.empty();
   }
   const std::wstring question = offerRetry ? std::wstring(texts::kAskElevationForMarked) : L"";
   // Each file's lines end in CRLF; the question adds a blank line and its own.
   const std::size_t lines =
       static_cast<std::size_t>(std::count(summary.begin(), summary.end(), L'\n')) +
       (offerRetry ? 2 : 0);
-  if (results_ && lines > mostBoxLines_) {
-    return results_->Show(rows,
-                          std::to_wstring(done) + std::wstring(texts::kTallyDone) +
-                              std::to_wstring(rows.size() - done) +
-                              std::wstring(texts::kTallyFailed),
-                          std::wstring(TrimBlanks(OneLine(question))));
+  // What a verification found is listed in full there, where it is read.
+  if (results_ && (lines > mostBoxLines_ || findings)) {
+    return results_->Show(
+        rows,
+        std::to_wstring(done) + std::wstring(texts::kTallyDone) +
+            std::to_wstring(outcomes.size() - done) + std::wstring(texts::kTallyFailed),
+        std::wstring(TrimBlanks(OneLine(question))), std::wstring(texts::kRetryAsAdministrator));
   }
   if (!offerRetry) {
     boxes_.Show({summary, platform::MessageIcon::Information, platform::MessageButtons::Ok,

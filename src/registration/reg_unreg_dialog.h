@@ -37,12 +37,14 @@ class RegUnregDialog {
   std::wstring fileList;
   bool unregister = false;
   bool capture = false;  // "Cattura (.reg)": wins over `unregister`
+  bool verify = false;   // "Verifica": wins over `unregister`; a capture wins over it
   bool perUser = false;  // "Solo per l'utente corrente"
 
   // Runs the engine on every listed file (without the blanks around it), then shows one summary;
   // files refused for want of rights are offered one retry as administrator, and the summary
   // shown again. A capture first asks where to save: the first file's capture goes to the name
-  // chosen, the others beside it, each named after its module.
+  // chosen, the others beside it, each named after its module. A verification reads only (no
+  // retry): a line for each file, and what it found listed in the results window.
   void Avvia();
   // Where a summary goes when it has more than `mostBoxLines` lines (none: always a box).
   void SetLongResults(ResultsView* view, std::size_t mostBoxLines) {
@@ -57,7 +59,9 @@ class RegUnregDialog {
     std::wstring file;
     std::wstring line{};  // the summary's lines for it, each ending in CRLF
     bool done = false;
-    bool refused = false;  // for want of administrator rights: retried on request
+    bool refused = false;                  // for want of administrator rights: retried on request
+    std::wstring_view outcome{};           // its word in the results list, when not done's
+    std::vector<std::wstring> findings{};  // a verification's, each a row of the list
   };
 
  private:

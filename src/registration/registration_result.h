@@ -27,6 +27,7 @@ enum RegOutcome : std::int32_t {
   RegCaptureProgram = 9,      // a server program: not run, no mapping reaches its process
   RegCaptureStopped = 10,     // what the module wrote could not be read whole: no file written
   RegCaptureFileFailed = 11,  // the capture's file could not be written
+  RegVerifyDiffers = 12,      // a verification found the registration missing or different
 };
 
 // Where a registration writes: HKEY_CLASSES_ROOT as it is (for every user, which needs

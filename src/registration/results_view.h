@@ -1,7 +1,7 @@
-// A register/unregister summary too long for a message box (more lines than fit on the
-// screen) is shown as a list instead: one row per file, its outcome and the summary's words,
-// and, when files were refused for want of rights, the question whether to retry them as
-// administrator with a button to say yes.
+// A summary too long for a message box (more lines than fit on the screen), or one with findings
+// to list, is shown as a list instead: one row per file (or finding), its outcome and the
+// summary's words, and, when something is offered (a retry as administrator, registering
+// again), the question with a button to say yes.
 #pragma once
 
 #include <string>
@@ -11,7 +11,7 @@ namespace corvalinde {
 
 struct ResultRow {
   std::wstring file;
-  std::wstring outcome;  // "riuscita" or "non riuscita"
+  std::wstring outcome;  // "riuscita", "non riuscita", "completa"…; empty for a finding's row
   std::wstring detail;   // the summary's line for the file, on one line
 };
 
@@ -19,10 +19,10 @@ class ResultsView {
  public:
   virtual ~ResultsView() = default;
   // Shows the rows and the tally ("n riuscite, m non riuscite") until the user closes them;
-  // with a `retryQuestion`, that question too and "Riprova come amministratore", which closes
-  // them as well. True when the user chose to retry.
+  // with a `question`, that question too and a button captioned `answer`, which closes them as
+  // well. True when the user pressed it.
   virtual bool Show(const std::vector<ResultRow>& rows, const std::wstring& tally,
-                    const std::wstring& retryQuestion) = 0;
+                    const std::wstring& question, const std::wstring& answer) = 0;
 };
 
 // What "Copia" puts on the clipboard: a header line, then a line per row, tab-separated.

@@ -42,12 +42,7 @@ TEST_F(Browser, FindsARegisteredModuleAndRefreshDropsItWhenUnregistered) {
   // extension gets that type's.
   const std::wstring exported = TempFile(L"lista esportata");
   DeleteFileW((exported + L".html").c_str());
-  PostMessageW(browser, WM_CONTEXTMENU,
-               reinterpret_cast<WPARAM>(FindChild(browser, L"SysListView32")), MAKELPARAM(-1, -1));
-  HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
-  ASSERT_TRUE(menu);
-  for (int i = 0; i < 2; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // "Esporta..."
-  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(ChooseFromRowMenu(browser, FindChild(browser, L"SysListView32"), 2));  // Esporta
   HWND save = app_.WaitForWindow(L"#32770", L"Esporta la lista", 10s);
   ASSERT_TRUE(save);
   // The type list takes a choice once confirmed (CBN_SELENDOK), as after a click.
@@ -123,11 +118,7 @@ TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
   ASSERT_TRUE(browser);
   HWND list = ShowOnly(browser, L"DO_CLOSEWINDOWS", 1);
   ASSERT_TRUE(list);
-  PostMessageW(browser, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
-  HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
-  ASSERT_TRUE(menu);
-  for (int i = 0; i < 4; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // "Unregistra modulo"
-  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(ChooseFromRowMenu(browser, list, 4));  // "Unregistra modulo"
   auto ask = app_.WaitForMessageBox(10s);
   ASSERT_TRUE(ask.has_value());
   ASSERT_TRUE(AnswerYes(ask->window));
@@ -142,6 +133,39 @@ TEST_F(Browser, AModuleThatClosesTheWindowsWhileUnregisteredIsSurvived) {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Corvalinde.CloseWindows");
   RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey.c_str());
   DeleteFileW(settings.c_str());
+}
+
+// "Verifica registrazione" on a registration that lost its threading model: what is missing,
+// "Registra di nuovo", and the verification that follows finds it complete.
+TEST_F(Browser, VerifyingARowOffersToRegisterAgainAndThenItIsComplete) {
+  RunCommandLine(L"/filename " + module_ + L" /modal R");
+  // Its server's key, as the module spells it.
+  const std::wstring server =
+      L"Software\\Classes\\CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}\\InProcServer32";
+  ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, server.c_str(), L"ThreadingModel"),
+            ERROR_SUCCESS);
+  HWND browser = OpenBrowser();
+  ASSERT_TRUE(browser);
+  HWND list = ShowOnly(browser, L"TESTMOD_GOOD.DLL", 2);
+  ASSERT_TRUE(list);
+  ASSERT_TRUE(ChooseFromRowMenu(browser, list, 5));  // "Verifica registrazione"
+  auto found = app_.WaitForMessageBox(60s);
+  ASSERT_TRUE(found.has_value());
+  EXPECT_NE(found->text.find(L"\r\nManca il valore: HKEY_LOCAL_MACHINE\\" + server +
+                             L" ThreadingModel\r\n"),
+            std::wstring::npos)
+      << testing::PrintToString(found->text);
+  EXPECT_NE(found->text.find(L"\r\n\r\nRegistrare di nuovo il modulo?"), std::wstring::npos);
+  ASSERT_TRUE(AnswerYes(found->window));
+  auto again = app_.WaitForMessageBox(60s);
+  ASSERT_TRUE(again.has_value());
+  EXPECT_NE(again->text.find(L"\r\nRegistrazione completa: "), std::wstring::npos)
+      << testing::PrintToString(again->text);
+  PressButton(again->window, L"OK");
+  EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, server, L"ThreadingModel"), L"Apartment");
+  RunCommandLine(L"/filename " + module_ + L" /modal U");
+  PressButton(browser, L"Esci");
+  EXPECT_TRUE(WaitGone(browser));
 }
 
 // Wine takes its DPI from LogPixels when a program starts: programs started while this lives

@@ -106,6 +106,17 @@ class Browser : public TrayApp {
     return false;
   }
 
+  // The list's context menu, from the keyboard at its selected row, and its item `position`
+  // (from 1, separators not counted) chosen.
+  bool ChooseFromRowMenu(HWND browser, HWND list, int position) {
+    PostMessageW(browser, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+    HWND menu = app_.WaitForWindow(L"#32768", L"", 5s);
+    if (!menu) return false;
+    for (int i = 0; i < position; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    return true;
+  }
+
   std::wstring module_ = TestModule(L"testmod_good");
 };
 

@@ -7,11 +7,13 @@
 #include "message_checks.h"
 #include "registry_export.h"
 #include "platform/system_errors.h"
+#include "platform/utf8.h"
 
 namespace corvalinde::e2e {
 namespace {
 
 using namespace std::chrono_literals;
+using platform::Utf8;
 
 constexpr wchar_t kTestClassKey[] =
     L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}\\InProcServer32";
@@ -116,15 +118,6 @@ TEST(CommandLineRun, VisibleOneKeepsTheProgramRunningAfterTheMessage) {
   ShowsThenEnds(L"/filename " + good + L" /modal U",
                 L"Modulo : " + good + L"\r\nUnregistrato con successo", SeenIcon::Information,
                 L"Registrato", 0);
-}
-
-std::string Utf8(const std::wstring& text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                 nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                      nullptr, nullptr);
-  return bytes;
 }
 
 // "/s" from a script: the message's words on the standard output, the documented exit code, and

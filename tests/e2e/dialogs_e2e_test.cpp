@@ -96,7 +96,7 @@ TEST_F(TrayDialogs, RegistersATypedListAndSumsItUp) {
 
   // A capture asks where to save with the system's dialog, and registers nothing.
   Choose(dialog, L"Cattura (.reg)");
-  EXPECT_FALSE(IsWindowEnabled(FindChild(dialog, L"Button", 5)));  // "Solo per l'utente..."
+  EXPECT_FALSE(IsWindowEnabled(FindChild(dialog, L"Button", 6)));  // "Solo per l'utente..."
   PressButton(dialog, L"Avvia");
   HWND save = app_.WaitForWindow(L"#32770", L"Salva la cattura", 10s);
   ASSERT_TRUE(save);

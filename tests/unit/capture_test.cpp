@@ -15,6 +15,10 @@
 #include "registration/capture_report.h"
 #include "registration/capture_to_file.h"
 #include "registration/reg_unreg_dialog.h"
+#include "registration/verification_report.h"
+#include "recording_results.h"
+#include "registry/key_tree.h"
+#include "test_support.h"
 #include "registry/reg_file.h"
 #include "scripted_registrar.h"
 
@@ -401,6 +405,141 @@ TEST_F(Capture, TheDialogAsksOnceAndNamesEachFileAfterItsModule) {
   ASSERT_EQ(boxes_.Shown().size(), 1u);
   EXPECT_NE(boxes_.Shown()[0].text.find(File(L"DUE (2).wxs") + line), std::wstring::npos);
   EXPECT_EQ(platform::ReadFileStart(File(L"due.wxs"), 5), std::optional<std::string>("<?xml"));
+}
+
+// What the sample module writes: a class, its server with a threading model, its ProgID.
+void WriteClass(platform::Registry& registry, platform::RegKey root, const std::wstring& classes,
+                const std::wstring& server = L"C:\\Moduli\\m.dll") {
+  auto text = [](const wchar_t* words) { return platform::ToRegistryText(words); };
+  const std::wstring clsid = classes + L"\\CLSID\\{1}";
+  Set(registry, clsid, L"", platform::kRegSz, text(L"Classe"), root);
+  Set(registry, clsid + L"\\InprocServer32", L"", platform::kRegSz,
+      platform::ToRegistryText(server), root);
+  Set(registry, clsid + L"\\InprocServer32", L"ThreadingModel", platform::kRegSz, text(L"Both"),
+      root);
+  Set(registry, classes + L"\\M.Prog\\CLSID", L"", platform::kRegSz, text(L"{1}"), root);
+}
+
+class Verify : public Capture {
+ protected:
+  void SetUp() override {
+    Capture::SetUp();
+    registrar_.whileCapturing = [this](const std::wstring& scratch) {
+      WriteClass(registry_, kHkeyCurrentUser, scratch + L"\\HKEY_CLASSES_ROOT");
+    };
+    platform::RegistryKey clsid(registry_);  // every machine has it
+    clsid.Create(platform::kHkeyLocalMachine, L"Software\\Classes\\CLSID", platform::kKeyAllAccess);
+  }
+  int Run(const std::wstring& more = {}, const std::wstring& module = L"m.dll") {
+    boxes_ = {};
+    return RunCommandLine(L"/filename " + module + L" /verify" + more,
+                          {registrar_, boxes_, true, nullptr, &registry_})
+        .exitCode;
+  }
+  std::wstring Said() const { return boxes_.Shown().empty() ? L"" : boxes_.Shown().back().text; }
+
+  const std::wstring machine_ = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\";
+  const std::wstring server_ = machine_ + L"CLSID\\{1}\\InprocServer32";
+  const std::wstring only64_ =
+      L"\r\nRegistrato per i programmi a 64 bit: un programma a 32 bit non troverà queste classi.";
+};
+
+// Never registered, registered, registered with letter case of its own, half registered from
+// another folder: each said as it is, reading only.
+TEST_F(Verify, TheRegistrationIsComparedWithWhatTheModuleWrites) {
+  EXPECT_EQ(Run(), kExitRegistrationDiffers);
+  EXPECT_EQ(Said(), L"Modulo : m.dll\r\nRegistrazione incompleta o diversa:\r\nManca la chiave: " +
+                        machine_ + L"CLSID\\{1}\r\nManca la chiave: " + machine_ + L"M.Prog");
+  EXPECT_FALSE(ProgramKeyLeft());
+
+  WriteClass(registry_, platform::kHkeyLocalMachine, L"Software\\Classes", L"c:\\MODULI\\M.DLL");
+  EXPECT_EQ(Run(), kExitSuccess);
+  EXPECT_EQ(Said(),
+            L"Modulo : m.dll\r\nRegistrazione completa: 5 chiavi e 4 valori come li scrive "
+            L"il modulo." +
+                only64_);
+  EXPECT_EQ(boxes_.Shown().back().title, L"Verifica registrazione");
+
+  WriteClass(registry_, platform::kHkeyLocalMachine, L"Software\\Classes", L"C:\\Vecchio\\m.dll");
+  platform::RegistryKey server(registry_);
+  ASSERT_EQ(server.Open(platform::kHkeyLocalMachine,
+                        L"Software\\Classes\\CLSID\\{1}\\InprocServer32", platform::kKeyAllAccess),
+            platform::kRegSuccess);
+  registry_.DeleteValue(server.get(), L"ThreadingModel");
+  EXPECT_EQ(Run(), kExitRegistrationDiffers);
+  EXPECT_EQ(Said(),
+            L"Modulo : m.dll\r\nRegistrazione incompleta o diversa:\r\nValore diverso: " + server_ +
+                L" @: trovato \"C:\\Vecchio\\m.dll\", atteso \"C:\\Moduli\\m.dll\"\r\n"
+                L"Manca il valore: " +
+                server_ + L" ThreadingModel\r\nAl suo posto è registrato: C:\\Vecchio\\m.dll" +
+                only64_);
+  // The dialog lists what it found.
+  platform::inmemory::RecordingDialogs dialogs;
+  testing::RecordingResults results;
+  RegUnregDialog dialog(registrar_, boxes_, dialogs, true, &registry_);
+  dialog.SetLongResults(&results, 40);
+  dialog.verify = true;
+  dialog.fileList = L"m.dll";
+  dialog.Avvia();
+  ASSERT_EQ(results.rows.size(), 5u);  // the file's, two findings, the file in its place, the view
+  EXPECT_EQ(results.rows[0].outcome, L"incompleta");
+  EXPECT_EQ(results.rows[0].detail, L"Verifica di m.dll: incompleta o diversa, differenze: 2");
+  EXPECT_EQ(results.rows[2].detail, L"Manca il valore: " + server_ + L" ThreadingModel");
+  // Nothing was written, anywhere.
+  EXPECT_FALSE(ProgramKeyLeft());
+  platform::RegistryKey user(registry_);
+  EXPECT_EQ(user.Open(kHkeyCurrentUser, L"Software\\Classes\\CLSID", platform::kKeyRead),
+            platform::kRegNotFound);
+}
+
+// For this user only: the user's classes, and nothing of the machine's; a capture that fails is
+// said as it would be; what verifying cannot take is refused.
+TEST_F(Verify, TheScopeAskedIsTheOneComparedAndFailuresAreACapturesOwn) {
+  WriteClass(registry_, platform::kHkeyLocalMachine, L"Software\\Classes");
+  EXPECT_EQ(Run(L" /user"), kExitRegistrationDiffers);
+  EXPECT_NE(Said().find(L"\r\nManca la chiave: HKEY_CURRENT_USER\\Software\\Classes\\CLSID\r\n"),
+            std::wstring::npos)
+      << ::testing::PrintToString(Said());
+  WriteClass(registry_, kHkeyCurrentUser, L"Software\\Classes");
+  EXPECT_EQ(Run(L" /user"), kExitSuccess);
+
+  registrar_.result.outcome = RegEntryFailed;
+  registrar_.result.entryStatus = static_cast<std::int32_t>(0x80004005);
+  EXPECT_EQ(Run(), kExitEntryPointFailed);
+  EXPECT_EQ(Said().rfind(L"Modulo : m.dll\r\nOperazione non riuscita (codice 0x80004005)", 0), 0u);
+  EXPECT_EQ(Run({}, L"s.exe"), kExitInvalidParameters);
+  for (const wchar_t* refused : {L" /modal R", L" /capture m.reg"}) {
+    EXPECT_EQ(Run(refused), kExitInvalidParameters) << ::testing::PrintToString(refused);
+  }
+  EXPECT_EQ(registrar_.captures.size(), 3u);
+}
+
+// A 32-bit module's classes are where 32-bit programs look, and the report says who finds them.
+TEST_F(Verify, AThirtyTwoBitModuleIsComparedInTheThirtyTwoBitView) {
+  std::wstring module = testing::TestModulePath("testmod_arch_i686");
+  module = module.substr(0, module.find_last_of(L'.')) + L".dll";
+  WriteClass(registry_, platform::kHkeyLocalMachine, L"Software\\Classes\\WOW6432Node");
+  // Its ProgID is shared by both views.
+  WriteClass(registry_, platform::kHkeyLocalMachine, L"Software\\Classes");
+  platform::RegistryKey clsid(registry_);
+  ASSERT_EQ(
+      clsid.Open(platform::kHkeyLocalMachine, L"Software\\Classes\\CLSID", platform::kKeyAllAccess),
+      platform::kRegSuccess);
+  ASSERT_EQ(DeleteKeyTree(registry_, clsid.get(), L"{1}"), platform::kRegSuccess);
+  platform::inmemory::RecordingDialogs dialogs;
+  RegUnregDialog dialog(registrar_, boxes_, dialogs, true, &registry_);
+  dialog.verify = true;
+  dialog.fileList = module;
+  dialog.Avvia();
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(boxes_.Shown()[0].text, L"Verifica di " + module + L": completa\r\n");
+  Verification verification =
+      VerifyModule(registrar_, registry_, module, RegistrationScope::Machine);
+  EXPECT_EQ(verification.views, ClassViews::Only32);
+  EXPECT_NE(VerifyMessage(verification, module)
+                .text.find(L"\r\nRegistrato per i programmi a 32 bit: un programma a 64 bit non "
+                           L"troverà queste classi."),
+            std::wstring::npos);
 }
 
 }  // namespace

@@ -407,6 +407,38 @@ TEST_F(Orphans, TheBrowserUnregistersWhenToldAndExportsTheTypeChosen) {
   EXPECT_EQ(boxes.Shown().back().icon, MessageIcon::Error);
 }
 
+// "Verifica registrazione" says what is missing and offers to register again, which verifies
+// once more.
+TEST_F(Orphans, VerifyingFromTheListOffersToRegisterAgain) {
+  Browser browser(*this);
+  auto& [catalogue, boxes, dialogs, host, registrar, actions] = browser;
+  registrar.result.outcome = RegDone;
+  auto threadingModel = [this](RegKey root, const std::wstring& classes) {
+    RegistryKey key(registry_);
+    ASSERT_EQ(key.Create(root, classes + L"\\CLSID\\{N}\\InprocServer32", kKeyAllAccess),
+              kRegSuccess);
+    std::vector<std::uint8_t> both = ToRegistryText(L"Both");
+    registry_.SetValue(key.get(), L"ThreadingModel", kRegSz, both.data(),
+                       static_cast<std::uint32_t>(both.size()));
+  };
+  registrar.whileCapturing = [&](const std::wstring& scratch) {
+    threadingModel(kHkeyCurrentUser, scratch + L"\\HKEY_CLASSES_ROOT");
+  };
+  EXPECT_FALSE(actions.Verify(L"C:\\sparito\\{N}.dll", RegistrationScope::Machine));  // No
+  EXPECT_EQ(boxes.Shown().back().text,
+            L"Modulo : C:\\sparito\\{N}.dll\r\nRegistrazione incompleta o diversa:\r\nManca il "
+            L"valore: HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{N}\\InprocServer32 "
+            L"ThreadingModel\r\nRegistrato per i programmi a 64 bit: un programma a 32 bit non "
+            L"troverà queste classi.\r\n\r\nRegistrare di nuovo il modulo?");
+  EXPECT_TRUE(registrar.runs.empty());
+
+  registrar.whileRunning = [&] { threadingModel(kHkeyLocalMachine, L"Software\\Classes"); };
+  boxes.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_TRUE(actions.Verify(L"C:\\sparito\\{N}.dll", RegistrationScope::Machine));
+  EXPECT_EQ(registrar.actions, std::vector<Action>{Action::Register});
+  EXPECT_EQ(boxes.Shown().back().text.find(L"Registrazione completa: "), 29u);
+}
+
 TEST(ClassesFile, OnlyTheClassesAreTakenAndOnlyAClasssOwnKeysRemoved) {
   const std::wstring header = L"Windows Registry Editor Version 5.00\r\n\r\n";
   const struct {

@@ -5,6 +5,7 @@
 #include "platform/inmemory/recording_dialogs.h"
 #include "platform/inmemory/recording_message_boxes.h"
 #include "platform/system_errors.h"
+#include "recording_results.h"
 #include "scripted_registrar.h"
 #include "test_support.h"
 
@@ -190,26 +191,12 @@ TEST(RegUnregElevation, RefusedFilesAreMarkedAndRetriedTogetherOnce) {
   EXPECT_EQ(registrar.scopes.back(), RegistrationScope::User);
 }
 
-struct RecordingResults final : ResultsView {
-  bool Show(const std::vector<ResultRow>& shownRows, const std::wstring& shownTally,
-            const std::wstring& shownQuestion) override {
-    rows = shownRows;
-    tally = shownTally;
-    questions.push_back(shownQuestion);
-    return retry;
-  }
-  std::vector<ResultRow> rows;
-  std::wstring tally;
-  std::vector<std::wstring> questions;
-  bool retry = false;
-};
-
 TEST(RegUnregLongSummary, MoreLinesThanFitGoToTheListWithTheTallyAndCopyAsText) {
   testing::ScriptedRegistrar registrar;
   registrar.result.outcome = RegDone;
   platform::inmemory::RecordingMessageBoxes boxes;
   platform::inmemory::RecordingDialogs dialogs;
-  RecordingResults results;
+  testing::RecordingResults results;
   RegUnregDialog dialog(registrar, boxes, dialogs);
   dialog.SetLongResults(&results, 3);
   dialog.fileList = L"a.dll;b.dll;c.dll;";
@@ -234,7 +221,7 @@ TEST(RegUnregLongSummary, RefusedFilesAreOfferedTheRetryBesideTheList) {
   RefuseUntilElevated(registrar);
   platform::inmemory::RecordingMessageBoxes boxes;
   platform::inmemory::RecordingDialogs dialogs;
-  RecordingResults results;
+  testing::RecordingResults results;
   results.retry = true;
   RegUnregDialog dialog(registrar, boxes, dialogs, false);
   dialog.SetLongResults(&results, 3);

@@ -1,6 +1,6 @@
 // A registrar that answers as scripted: every run and capture gives `result`, every run as
 // administrator gives `elevated` (nothing: the user refused the prompt). All record what they
-// were asked.
+// were asked; what a module would write is up to the hooks.
 #pragma once
 
 #include <functional>
@@ -17,6 +17,7 @@ struct ScriptedRegistrar final : Registrar {
                          RegistrationScope scope) override {
     runs.push_back(fileName);
     actions.push_back(action);
+    if (whileRunning) whileRunning();
     scopes.push_back(scope);
     return result;
   }
@@ -38,6 +39,7 @@ struct ScriptedRegistrar final : Registrar {
   std::optional<RegistrationResult> elevated;
   std::optional<std::size_t> elevatedRefusedFrom;  // the prompts after that many are refused
   std::function<void(const std::wstring&)> whileCapturing;
+  std::function<void()> whileRunning;  // what a run does to the registry
   std::vector<std::wstring> runs, elevatedRuns, captures;
   std::vector<RegistrationScope> scopes;
   std::vector<Action> actions;

@@ -14,13 +14,15 @@ enum MenuId : UINT {
   kMenuExport,
   kMenuOpenFolder,
   kMenuUnregister,
+  kMenuVerify,
   kMenuRemoveOrphans,
   kMenuRestore
 };
 
 }  // namespace
 
-RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, bool orphan) {
+RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, bool verifiable,
+                          bool orphan) {
   HMENU menu = CreatePopupMenu();
   UINT rowOnly = haveRow ? MF_STRING : MF_STRING | MF_GRAYED;
   AppendMenuW(menu, rowOnly, kMenuCopy, std::wstring(texts::kMenuCopy).c_str());
@@ -29,6 +31,8 @@ RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, b
   AppendMenuW(menu, rowOnly, kMenuOpenFolder, std::wstring(texts::kMenuOpenFolder).c_str());
   AppendMenuW(menu, haveRow && inProcess ? MF_STRING : MF_STRING | MF_GRAYED, kMenuUnregister,
               std::wstring(texts::kMenuUnregister).c_str());
+  AppendMenuW(menu, haveRow && verifiable ? MF_STRING : MF_STRING | MF_GRAYED, kMenuVerify,
+              std::wstring(texts::kMenuVerify).c_str());
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, orphan ? MF_STRING : MF_STRING | MF_GRAYED, kMenuRemoveOrphans,
               std::wstring(texts::kRemoveOrphans).c_str());
@@ -45,6 +49,8 @@ RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, b
       return RowAction::OpenFolder;
     case kMenuUnregister:
       return RowAction::Unregister;
+    case kMenuVerify:
+      return RowAction::Verify;
     case kMenuRemoveOrphans:
       return RowAction::RemoveOrphans;
     case kMenuRestore:

@@ -12,10 +12,12 @@
 
 namespace corvalinde {
 
-enum class RowAction { None, Copy, Export, OpenFolder, Unregister, RemoveOrphans, Restore };
+enum class RowAction { None, Copy, Export, OpenFolder, Unregister, Verify, RemoveOrphans, Restore };
 
-// The context menu at `at` (screen coordinates); what the user chose.
-RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, bool orphan);
+// The context menu at `at` (screen coordinates); what the user chose. `verifiable`: an
+// in-process row whose file is there.
+RowAction ChooseRowAction(HWND window, POINT at, bool haveRow, bool inProcess, bool verifiable,
+                          bool orphan);
 
 void CopyRows(HWND window, const ModuleCatalogue& catalogue, const std::vector<std::size_t>& rows);
 // Explorer with the file selected.

@@ -10,6 +10,7 @@
 #include "app/win32/modules_actions.h"
 #include "app/win32/modules_columns.h"
 #include "app/win32/progress_window.h"
+#include "app/win32/results_window.h"
 #include "browser/orphan_removal.h"
 #include "common/texts.h"
 #include "registration/host_registrar.h"
@@ -29,14 +30,18 @@ class ActionServices {
   ActionServices(HWND window, platform::Registry& registry, platform::MessageBoxes& boxes)
       : dialogs_(window, std::wstring(texts::kOk), std::wstring(texts::kCancel)),
         launcher_(platform::MakeSystemHostLauncher()),
-        registrar_(*launcher_, platform::ExecutablePath()),
+        registrar_(*launcher_, platform::ExecutablePath(), &registry),
         actions_({registry, boxes, dialogs_, *launcher_, registrar_, platform::ExecutablePath(),
                   platform::ProcessIsElevated(), BackupFolder(), LocalTimeNow,
-                  [&registry] { return SystemFileSearch(registry); }}) {}
+                  [&registry] { return SystemFileSearch(registry); }, &results_,
+                  LinesThatFitABox()}) {
+    results_.SetOwner(window);
+  }
   BrowserActions& Actions() { return actions_; }
 
  private:
   platform::win32::SystemDialogs dialogs_;
+  Win32ResultsView results_;
   std::unique_ptr<platform::HostLauncher> launcher_;
   HostRegistrar registrar_;
   BrowserActions actions_;
@@ -198,7 +203,8 @@ void View::ContextMenu(POINT at) {
   for (std::size_t each : selected) {
     orphan = orphan || catalogue_.Facts()[each].state == FileState::Missing;
   }
-  switch (ChooseRowAction(window_, at, cells != nullptr, inProcess, orphan)) {
+  const bool verifiable = inProcess && catalogue_.Facts()[*row].state != FileState::Missing;
+  switch (ChooseRowAction(window_, at, cells != nullptr, inProcess, verifiable, orphan)) {
     case RowAction::Copy:
       CopyRows(window_, catalogue_, selected);
       break;
@@ -212,6 +218,15 @@ void View::ContextMenu(POINT at) {
       if (ActionServices(window_, registry_, boxes_)
               .Actions()
               .Unregister((*cells)[kColumnNomeModulo])) {
+        LoadCatalogue();
+      }
+      break;
+    case RowAction::Verify:
+      if (ActionServices(window_, registry_, boxes_)
+              .Actions()
+              .Verify((*cells)[kColumnNomeModulo], catalogue_.Facts()[*row].user
+                                                       ? RegistrationScope::User
+                                                       : RegistrationScope::Machine)) {
         LoadCatalogue();
       }
       break;

@@ -37,7 +37,8 @@ enum ControlId {
   kCmdBack,
   kCmdOk,
   kChkUser,
-  kOptCattura
+  kOptCattura,
+  kOptVerifica
 };
 
 struct View {
@@ -65,6 +66,7 @@ struct View {
     model.fileList = platform::win32::TextOf(text);
     model.unregister = IsDlgButtonChecked(window, kOptUnReg) == BST_CHECKED;
     model.capture = IsDlgButtonChecked(window, kOptCattura) == BST_CHECKED;
+    model.verify = IsDlgButtonChecked(window, kOptVerifica) == BST_CHECKED;
     model.perUser = IsDlgButtonChecked(window, kChkUser) == BST_CHECKED;
   }
   // A capture writes to no registry, the user's or the machine's: the choice does not apply.
@@ -103,15 +105,17 @@ void Build(HWND window, View* view) {
   view->results.SetOwner(window);
   view->model.SetLongResults(&view->results, LinesThatFitABox());
   // Action frame on the left, path frame on the right, the two main buttons in a bottom strip.
-  CreateControl(window, L"BUTTON", texts::kActionFrame, BS_GROUPBOX, 8, 6, 112, 84, kFrame1);
+  CreateControl(window, L"BUTTON", texts::kActionFrame, BS_GROUPBOX, 8, 6, 112, 104, kFrame1);
   CreateControl(window, L"BUTTON", texts::kUnregisterOption,
                 WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 18, 24, 96, 20, kOptUnReg);
   HWND registra = CreateControl(window, L"BUTTON", texts::kRegisterOption, BS_AUTORADIOBUTTON, 18,
                                 45, 96, 20, kOptRegistra);
   CreateControl(window, L"BUTTON", texts::kCaptureOption, BS_AUTORADIOBUTTON, 18, 66, 98, 20,
                 kOptCattura);
+  CreateControl(window, L"BUTTON", texts::kVerifyOption, BS_AUTORADIOBUTTON, 18, 87, 98, 20,
+                kOptVerifica);
   SendMessageW(registra, BM_SETCHECK, BST_CHECKED, 0);
-  CreateControl(window, L"BUTTON", texts::kPathFrame, BS_GROUPBOX, 128, 6, 304, 84, kFrame2);
+  CreateControl(window, L"BUTTON", texts::kPathFrame, BS_GROUPBOX, 128, 6, 304, 104, kFrame2);
   view->text =
       CreateControl(window, L"EDIT", L"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, 138,
                     28, 284, 22, kTxtFilename);
@@ -122,9 +126,9 @@ void Build(HWND window, View* view) {
   CreateControl(window, L"BUTTON", texts::kUserOnly, WS_TABSTOP | BS_AUTOCHECKBOX, 138, 60, 196, 20,
                 kChkUser);
   CreateControl(window, L"BUTTON", texts::kBrowse, WS_TABSTOP, 342, 56, 80, 26, kCmdCerca);
-  CreateControl(window, L"STATIC", L"", SS_ETCHEDHORZ, 0, 98, 440, 2, kPicSB);
-  CreateControl(window, L"BUTTON", texts::kBack, WS_TABSTOP, 8, 108, 96, 28, kCmdBack);
-  CreateControl(window, L"BUTTON", texts::kStart, WS_TABSTOP | BS_DEFPUSHBUTTON, 336, 108, 96, 28,
+  CreateControl(window, L"STATIC", L"", SS_ETCHEDHORZ, 0, 118, 440, 2, kPicSB);
+  CreateControl(window, L"BUTTON", texts::kBack, WS_TABSTOP, 8, 128, 96, 28, kCmdBack);
+  CreateControl(window, L"BUTTON", texts::kStart, WS_TABSTOP | BS_DEFPUSHBUTTON, 336, 128, 96, 28,
                 kCmdOk);
 }
 
@@ -150,6 +154,7 @@ LRESULT CALLBACK RegUnregProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case kOptUnReg:
         case kOptRegistra:
         case kOptCattura:
+        case kOptVerifica:
           view->ShowScope();
           return 0;
         case kCmdCerca:
@@ -180,7 +185,7 @@ void ShowRegUnregDialog(HWND owner) {
   View view;
   platform::win32::ShowModalWindow(kRegUnregClass, texts::kRegUnregCaption,
                                    WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, 440,
-                                   144, owner, &view, kTxtFilename);
+                                   164, owner, &view, kTxtFilename);
 }
 
 }  // namespace corvalinde

@@ -22,7 +22,8 @@ enum ControlId { kList = 100, kTally, kCopy, kClose, kQuestion, kRetry };
 struct Results {
   const std::vector<ResultRow>* rows;
   std::wstring tally;
-  std::wstring question;  // none: no retry offered
+  std::wstring question;  // none: nothing offered
+  std::wstring answer;    // the caption of the button that says yes to it
   bool retry = false;
 };
 
@@ -84,8 +85,7 @@ void Build(HWND window, const Results& results) {
   CreateControl(window, L"STATIC", results.tally, SS_LEFT, 0, 0, 10, 10, kTally);
   if (!results.question.empty()) {
     CreateControl(window, L"STATIC", results.question, SS_LEFT, 0, 0, 10, 10, kQuestion);
-    CreateControl(window, L"BUTTON", texts::kRetryAsAdministrator, WS_TABSTOP, 0, 0, 10, 10,
-                  kRetry);
+    CreateControl(window, L"BUTTON", results.answer, WS_TABSTOP, 0, 0, 10, 10, kRetry);
   }
   CreateControl(window, L"BUTTON", texts::kCopy, WS_TABSTOP, 0, 0, 10, 10, kCopy);
   CreateControl(window, L"BUTTON", texts::kClose, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 10, 10,
@@ -129,8 +129,8 @@ bool RegisterResultsClass() {
 }
 
 bool Win32ResultsView::Show(const std::vector<ResultRow>& rows, const std::wstring& tally,
-                            const std::wstring& retryQuestion) {
-  Results results{&rows, tally, retryQuestion};
+                            const std::wstring& question, const std::wstring& answer) {
+  Results results{&rows, tally, question, answer};
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   // As large as it needs, no larger than the work area (in 96-DPI pixels, as the helper takes).

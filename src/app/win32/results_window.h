@@ -16,7 +16,7 @@ class Win32ResultsView final : public ResultsView {
  public:
   void SetOwner(HWND owner) { owner_ = owner; }
   bool Show(const std::vector<ResultRow>& rows, const std::wstring& tally,
-            const std::wstring& retryQuestion) override;
+            const std::wstring& question, const std::wstring& answer) override;
 
  private:
   HWND owner_ = nullptr;
