@@ -1,5 +1,7 @@
 #include "registration/verification.h"
 
+#include <algorithm>
+#include <map>
 #include <optional>
 #include <set>
 #include <utility>
@@ -70,21 +72,43 @@ struct LiveValue {
   std::vector<std::uint8_t> data;
 };
 
+// One value by its name, read into a buffer sized for what is expected (read again, larger,
+// when it is not enough).
 std::optional<LiveValue> ReadValue(platform::Registry& registry, platform::RegKey key,
-                                   const std::wstring& name) {
+                                   const std::wstring& name, std::size_t expectedSize) {
   LiveValue value;
-  std::uint32_t size = 0;
+  value.data.resize(std::max<std::size_t>(expectedSize, 64));
   for (int attempt = 0; attempt < 4; ++attempt) {
-    value.data.resize(size);
-    std::int32_t status =
-        registry.QueryValue(key, name, &value.type, size ? value.data.data() : nullptr, &size);
+    auto size = static_cast<std::uint32_t>(value.data.size());
+    std::int32_t status = registry.QueryValue(key, name, &value.type, value.data.data(), &size);
     if (status == platform::kRegSuccess && size <= value.data.size()) {
       value.data.resize(size);
       return value;
     }
-    if (status != platform::kRegMoreData && status != platform::kRegSuccess) return std::nullopt;
+    if (status != platform::kRegMoreData) return std::nullopt;
+    value.data.resize(size);
   }
   return std::nullopt;
+}
+
+// Every value of the key by its upper-case name, in one pass: a call for each value.
+std::map<std::wstring, LiveValue> AllValues(platform::Registry& registry, platform::RegKey key,
+                                            const platform::RegKeyInfo& info) {
+  std::map<std::wstring, LiveValue> values;
+  std::vector<wchar_t> name(std::min<std::size_t>(std::size_t{info.longestValueName} + 1, 32768));
+  std::vector<std::uint8_t> data(4096);
+  for (std::uint32_t index = 0; index < info.values; ++index) {
+    auto nameSize = static_cast<std::uint32_t>(name.size());
+    auto size = static_cast<std::uint32_t>(data.size());
+    std::uint32_t type = 0;
+    std::int32_t status =
+        registry.EnumValueData(key, index, name.data(), &nameSize, &type, data.data(), &size);
+    if (status == platform::kRegMoreData) continue;  // read by its name when it is looked for
+    if (status != platform::kRegSuccess) break;      // the key changed meanwhile
+    values[ToUpperText(std::wstring_view(name.data(), nameSize))] =
+        LiveValue{type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)};
+  }
+  return values;
 }
 
 bool IsText(std::uint32_t type) {
@@ -145,9 +169,22 @@ class Comparison {
       missing_ = upper + L"\\";
       return;
     }
+    // A key of the module's own is read whole; one shared with many values of others, a value
+    // at a time.
+    platform::RegKeyInfo info;
+    std::map<std::wstring, LiveValue> all;
+    const bool whole = !captured.values.empty() &&
+                       registry_.QueryInfoKey(key.get(), info) == platform::kRegSuccess &&
+                       info.values <= 2 * captured.values.size() + 8;
+    if (whole) all = AllValues(registry_, key.get(), info);
     for (const RegFileValue& value : captured.values) {
       const std::wstring shownName = value.name.empty() ? L"@" : value.name;
-      std::optional<LiveValue> found = ReadValue(registry_, key.get(), value.name);
+      std::optional<LiveValue> found;
+      if (auto at = all.find(ToUpperText(value.name)); at != all.end()) {
+        found = std::move(at->second);
+      } else {
+        found = ReadValue(registry_, key.get(), value.name, value.data.size());
+      }
       if (!found) {
         verification_.findings.push_back({FindingKind::MissingValue, name, shownName});
       } else if (!SameData(registry_, value, *found)) {
