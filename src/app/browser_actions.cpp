@@ -129,13 +129,14 @@ bool BrowserActions::ShowVerification(const Verification& verification, const st
       (offer ? 2 : 0);
   if (services_.results && lines > services_.mostBoxLines) {
     const std::wstring summary = VerifySummaryLine(verification, file);
-    std::vector<ResultRow> rows{
-        {file,
-         std::wstring(verification.registration.outcome == RegDone ? texts::kResultComplete
-                                                                   : texts::kResultIncomplete),
-         summary.substr(0, summary.find(texts::kCrLf))}};
+    const std::wstring firstLine = summary.substr(0, summary.find(texts::kCrLf));
+    const RegOutcome outcome = verification.registration.outcome;
+    std::wstring_view word = outcome == RegDone            ? texts::kResultComplete
+                             : outcome == RegVerifyDiffers ? texts::kResultIncomplete
+                                                           : texts::kResultFailed;
+    std::vector<ResultRow> rows{{file, std::wstring(word), firstLine}};
     for (const std::wstring& finding : findings) rows.push_back({file, L"", finding});
-    return services_.results->Show(rows, std::wstring(texts::kVerifyDiffers),
+    return services_.results->Show(rows, firstLine,
                                    offer ? std::wstring(texts::kAskRegisterAgain) : L"",
                                    std::wstring(texts::kRegisterAgain));
   }

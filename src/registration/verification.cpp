@@ -191,9 +191,11 @@ class Comparison {
         verification_.findings.push_back({FindingKind::DifferentValue, name, shownName,
                                           DataText(found->type, found->data),
                                           DataText(value.type, value.data)});
-        if (value.name.empty() && IsText(found->type) && IsServerKey(live->path)) {
-          verification_.inItsPlace.push_back(
-              platform::FromRegistryText(found->data.data(), found->data.size()));
+        std::vector<std::wstring>& inItsPlace = verification_.inItsPlace;
+        std::wstring other = platform::FromRegistryText(found->data.data(), found->data.size());
+        if (value.name.empty() && IsText(found->type) && IsServerKey(live->path) &&
+            std::find(inItsPlace.begin(), inItsPlace.end(), other) == inItsPlace.end()) {
+          inItsPlace.push_back(std::move(other));
         }
       }
     }
