@@ -94,6 +94,8 @@ inline constexpr std::wstring_view kRegisterAgain = L"&Registra di nuovo";
 inline constexpr std::wstring_view kAskRegisterAgain = L"Registrare di nuovo il modulo?";
 inline constexpr std::wstring_view kWrongTwinStart = L" non è la versione ";
 inline constexpr std::wstring_view kWrongTwinEnd = L" di Corvalinde: non può caricare il modulo.";
+// A 64-bit Windows without its 32-bit part (Server Core may lack it) starts no 32-bit program.
+inline constexpr std::wstring_view kTwinNotStarted = L" non può essere avviato.";
 
 // A module built for another processor.
 inline constexpr std::wstring_view kArchitecture32 = L"a 32 bit";

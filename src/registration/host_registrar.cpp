@@ -156,11 +156,16 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, Action a
       ShowsProgress()
           ? std::wstring(captureKey.empty() ? texts::kRegistering : texts::kCapturing) + fileName
           : std::wstring();
-  RegistrationResult result =
-      OutcomeOfHost(launcher_.Run(host, HostArguments(command), command.token, elevated, activity,
-                                  HostLoadedMark(command.token), HostReportStart(command.token),
-                                  limit, entryLimit),
-                    command.token);
+  const platform::HostRun run = launcher_.Run(host, HostArguments(command), command.token, elevated,
+                                              activity, HostLoadedMark(command.token),
+                                              HostReportStart(command.token), limit, entryLimit);
+  RegistrationResult result = OutcomeOfHost(run, command.token);
+  // The twin that would not start says nothing of the module: name the program instead.
+  if (!run.started && run.startError != kCancelled && host != executablePath_) {
+    result.outcome = RegTwinNotStarted;
+    result.subject = host;
+    result.architecture = architecture;
+  }
   if (!command.scratchKey.empty()) {
     if (result.outcome == RegDone) {
       result.notApplied = MachineKeysNotApplied(*registry_, command.scratchKey);

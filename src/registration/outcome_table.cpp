@@ -17,7 +17,7 @@ using D = OutcomeDetail;
 
 // In the order of RegOutcome, from RegDone (-1): each row names its outcome, and the build
 // checks the order.
-constexpr std::array<OutcomeReport, 14> kReports = {{
+constexpr std::array<OutcomeReport, 15> kReports = {{
     {.outcome = RegDone,
      .exitCode = kExitSuccess,
      .lineLabel = texts::kLineDone,
@@ -107,6 +107,12 @@ constexpr std::array<OutcomeReport, 14> kReports = {{
      .messageWords = texts::kVerifyDiffers,
      .lineLabel = texts::kLineVerify,
      .lineWords = texts::kLineVerifyFindings},
+    {.outcome = RegTwinNotStarted,
+     .exitCode = kExitModuleInvalid,
+     .messageLabel = texts::kModuleLabel,
+     .lineLabel = texts::kLineInvalidLabel,
+     .lineWords = L": ",
+     .detail = D::TwinStart},
 }};
 
 constexpr bool InOutcomeOrder() {
@@ -150,6 +156,9 @@ std::wstring DetailText(const RegistrationResult& result, const std::wstring& fi
                                      : WrongArchitectureLineEnd(result.architecture);
     case D::Twin:
       return WrongTwinText(result.subject, result.architecture);
+    case D::TwinStart:
+      return Join(
+          {result.subject, texts::kTwinNotStarted, ReasonLine(result.loadError, result.subject)});
     case D::Words:
       return where == Where::Line ? std::wstring(ReportOf(result.outcome).messageWords)
                                   : std::wstring();

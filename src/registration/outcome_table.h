@@ -21,6 +21,7 @@ enum class OutcomeDetail {
   CrashCode,     // the exception's code
   Architecture,  // the processor the module is built for, and the build that can take it
   Twin,          // the twin that turned out to be built for another processor
+  TwinStart,     // the twin the system would not start, and the system's reason
   Words,         // in the summary's line, the box's words again
   CaptureStop,   // why a capture stopped reading, and the key where it did
   CaptureFile,   // the capture's file, and Windows' reason it could not be written

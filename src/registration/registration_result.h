@@ -28,6 +28,7 @@ enum RegOutcome : std::int32_t {
   RegCaptureStopped = 10,     // what the module wrote could not be read whole: no file written
   RegCaptureFileFailed = 11,  // the capture's file could not be written
   RegVerifyDiffers = 12,      // a verification found the registration missing or different
+  RegTwinNotStarted = 13,     // the twin that should host it could not be started
 };
 
 // Where a registration writes: HKEY_CLASSES_ROOT as it is (for every user, which needs
@@ -42,7 +43,8 @@ struct RegistrationResult {
   std::uint32_t loadError = 0;
   ModuleArchitecture architecture = ModuleArchitecture::Unknown;  // for RegWrongArchitecture
   std::uint32_t crashCode = 0;  // for RegCrashed: the exception code, or the process's exit code
-  // What the outcome names: for RegWrongTwin the program that is not the twin it seems, for
+  // What the outcome names: for RegWrongTwin the program that is not the twin it seems (and for
+  // RegTwinNotStarted the twin the system would not start, with its reason in `loadError`), for
   // RegCaptureStopped the key where the reading stopped, for RegCaptureFileFailed the file.
   std::wstring subject{};
   RegFileStop stop = RegFileStop::None;  // for RegCaptureStopped: why

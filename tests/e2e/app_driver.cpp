@@ -481,6 +481,16 @@ std::wstring TestModule(const std::wstring& name) {
   return ProgramFolder() + L"\\" + name + L".dll";
 }
 
+std::wstring Folder32() {
+  const std::wstring bin = ProgramFolder();
+  return bin.substr(0, bin.find_last_of(L'\\')) + L"\\bin32";
+}
+
+bool ThirtyTwoBitProgramsRun() {
+  AppProcess probe(Folder32() + L"\\testsrv.exe", L"");
+  return probe.Started() && probe.WaitForExit(std::chrono::seconds(20)).has_value();
+}
+
 bool KeyExists(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

@@ -144,6 +144,10 @@ std::wstring ProgramFolder();
 // Corvalinde.exe there; and a test module there by its name without ".dll".
 std::wstring ProgramPath();
 std::wstring TestModule(const std::wstring& name);
+// The 32-bit test builds' folder beside it (the 64-bit ones' names), and whether this Wine starts
+// a 32-bit program (one of them that only ends).
+std::wstring Folder32();
+bool ThirtyTwoBitProgramsRun();
 // The settings file beside the program.
 std::wstring SettingsFile();
 

@@ -35,6 +35,22 @@ TEST_F(OtherArchitecture, WithoutTheTwinTheMessageNamesTheBuildToUse) {
                             SeenIcon::Error, L"Errore", 3));
 }
 
+// A 64-bit system without its 32-bit part (Windows Server Core may lack it, as Wine without
+// wine32 does) starts no 32-bit program: the twin is named, not the module.
+TEST_F(OtherArchitecture, ATwinTheSystemWillNotStartIsNamed) {
+  if (ThirtyTwoBitProgramsRun()) GTEST_SKIP() << "this Wine runs 32-bit programs";
+  ASSERT_TRUE(CopyFileW((Folder32() + L"\\testsrv.exe").c_str(), Twin().c_str(), FALSE));
+  AppProcess app(ProgramPath(), L"/filename " + Module32() + L" /modal R");
+  auto box = app.WaitForMessageBox(20s);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text.rfind(
+                L"Modulo : " + Module32() + L"\r\n" + Twin() + L" non può essere avviato.\r\n", 0),
+            0u)
+      << testing::PrintToString(box->text);
+  PressButton(box->window, L"OK");
+  EXPECT_EQ(app.WaitForExit(10s), 3u);
+}
+
 // A copy of the 64-bit program under the 32-bit one's name would host the module itself,
 // refuse it, hand it on again, and so on without end.
 TEST_F(OtherArchitecture, AMisnamedTwinIsRefusedByName) {

@@ -212,9 +212,9 @@ struct ScriptedLauncher final : platform::HostLauncher {
   HostRun Run(const std::wstring& program, const std::wstring& arguments, const std::wstring& token,
               bool elevated, const std::wstring&, std::string_view mark, std::string_view,
               std::chrono::milliseconds loadLimit, std::chrono::milliseconds entryLimit) override {
-    if (elevated && refuseElevation) {
+    if ((elevated && refuseElevation) || startError) {
       HostRun refused;
-      refused.startError = 1223;
+      refused.startError = startError ? startError : 1223;
       return refused;
     }
     started.push_back({program, arguments});
@@ -231,6 +231,7 @@ struct ScriptedLauncher final : platform::HostLauncher {
   std::size_t reportsBeforeEnd = 1000;
   std::uint32_t endCode = 0;
   bool refuseElevation = false;
+  std::uint32_t startError = 0;  // every start fails with it
   int elevatedRuns = 0;
   std::vector<std::pair<std::wstring, std::wstring>> started;
   std::vector<std::wstring> tokens;
@@ -284,6 +285,24 @@ TEST_F(HostChoice, NoTwinOrAMisnamedOneIsRefusedWithoutStartingIt) {
   EXPECT_EQ(CommandLineMessage(result, L"m.dll", ModalAction{})->text,
             L"Modulo : m.dll\r\n" + twin_ +
                 L" non è la versione a 32 bit di Corvalinde: non può caricare il modulo.");
+}
+
+// A 64-bit Windows without its 32-bit part (or a Wine without it) starts no 32-bit program: the
+// module is not at fault, the twin is named.
+TEST_F(HostChoice, ATwinTheSystemWillNotStartIsNamedNotTheModule) {
+  PlaceTwin("i686");
+  launcher_.startError = 193;
+  RegistrationResult result =
+      registrar_.Run(ArchModule("i686"), Action::Register, RegistrationScope::Machine);
+  EXPECT_EQ(result.outcome, RegTwinNotStarted);
+  EXPECT_EQ(ExitCodeFor(result.outcome), kExitModuleInvalid);
+  const std::wstring text = CommandLineMessage(result, L"m.dll", ModalAction{})->text;
+  EXPECT_EQ(text.substr(0, text.find(L"\r\n", 18)),
+            L"Modulo : m.dll\r\n" + twin_ + L" non può essere avviato.");
+  // Our own program failing to start as a host stays the module's outcome, as before.
+  EXPECT_EQ(
+      registrar_.Run(ArchModule("x86_64"), Action::Register, RegistrationScope::Machine).outcome,
+      RegModuleInvalid);
 }
 
 TEST_F(HostChoice, AsAdministratorOnlyTheHostIsElevatedAndARefusedPromptIsNoOutcome) {
