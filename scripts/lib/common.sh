@@ -8,20 +8,64 @@ CORVALINDE_PACKAGES=(
   mingw-w64-tools wixl wine wine64 xvfb xauth imagemagick xdotool
 )
 
+# Wine's 32-bit half, for Corvalinde32.exe's tests: only where the machine runs 32-bit programs.
+# Installed where it cannot run, it would stop Wine running anything at all.
+CORVALINDE_PACKAGES_32=(wine32:i386)
+
+# Whether this machine runs 32-bit x86 Linux programs (a kernel without IA-32 emulation, or a
+# sandbox such as gVisor, does not): a 93-byte i386 program that only exits, written here.
+runs_32bit_programs() {
+  local probe status
+  probe=$(mktemp)
+  {
+    # ELF header: 32-bit, little-endian, an executable for the 386, entry at 0x08048054.
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+    printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'
+    # One segment: the whole file, loaded at 0x08048000, readable and executable.
+    printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+    printf '\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+    # exit(0): mov eax, 1; xor ebx, ebx; int 0x80
+    printf '\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80'
+  } >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null
+  status=$?
+  rm -f "$probe"
+  return $status
+}
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
 # Installs the Debian packages that are missing (as root, or through sudo).
 ensure_packages() {
-  local missing=()
+  local missing=() i386=0
   for package in "${CORVALINDE_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$package")
+    installed "$package" || missing+=("$package")
   done
+  if runs_32bit_programs; then
+    for package in "${CORVALINDE_PACKAGES_32[@]}"; do
+      installed "$package" || missing+=("$package")
+    done
+    dpkg --print-foreign-architectures | grep -qx i386 || i386=1
+  else
+    echo "This machine runs no 32-bit programs: no wine32, and Corvalinde32.exe's tests are skipped."
+  fi
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  [ $i386 -eq 1 ] && $sudo dpkg --add-architecture i386
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
+}
+
+# Whether the Wine installed here runs 32-bit Windows programs.
+wine_runs_32bit() {
+  installed wine32:i386 && runs_32bit_programs
 }
 
 # A fresh Wine prefix under $1, and an X server of our own when $2 is "private" (the default)
