@@ -106,6 +106,12 @@ bool GetVerifyArg(std::wstring_view commandText) {
   return HasBareSwitch(commandText, L"/verify");
 }
 
+bool IsUninstallCommandLine(std::wstring_view commandText) {
+  constexpr std::wstring_view kSwitch = L"/disinstalla";
+  std::wstring_view text = TrimBlanks(commandText);
+  return text.size() == kSwitch.size() && FindIgnoringCase(text, kSwitch) == 0;
+}
+
 bool GetSilentArg(std::wstring_view commandText) {
   return HasBareSwitch(commandText, L"/s");
 }

@@ -34,6 +34,9 @@ bool GetCheckArg(std::wstring_view commandText);
 bool GetVerifyArg(std::wstring_view commandText);
 // "/s" the same way: silent, the messages on the console instead of in boxes.
 bool GetSilentArg(std::wstring_view commandText);
+// "/disinstalla" and nothing else (blanks around it and the letters' case aside): what the
+// installer runs before it removes the program (uninstall.h).
+bool IsUninstallCommandLine(std::wstring_view commandText);
 // "/capture" and its value, like /filename's: nothing when the switch is absent, an empty text
 // when it has no value.
 std::optional<std::wstring> GetCaptureArg(std::wstring_view commandText);

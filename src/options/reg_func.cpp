@@ -1,5 +1,7 @@
 #include "options/reg_func.h"
 
+#include <algorithm>
+
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
 
@@ -21,6 +23,25 @@ bool RegWriteString(platform::Registry& registry, platform::RegKey root, const s
   std::vector<std::uint8_t> bytes = platform::ToRegistryText(data);
   return registry.SetValue(key.get(), RegistryName(valueName), platform::kRegSz, bytes.data(),
                            static_cast<std::uint32_t>(bytes.size())) == platform::kRegSuccess;
+}
+
+std::optional<std::wstring> RegReadString(platform::Registry& registry, platform::RegKey root,
+                                          const std::wstring& subKey,
+                                          const std::wstring& valueName) {
+  RegistryKey key(registry);
+  if (key.Open(root, subKey, platform::kKeyQueryValue) != platform::kRegSuccess) return {};
+  std::uint32_t type = 0, size = 0;
+  if (registry.QueryValue(key.get(), RegistryName(valueName), &type, nullptr, &size) !=
+          platform::kRegSuccess ||
+      (type != platform::kRegSz && type != platform::kRegExpandSz)) {
+    return {};
+  }
+  std::vector<std::uint8_t> bytes(size);
+  if (registry.QueryValue(key.get(), RegistryName(valueName), &type, bytes.data(), &size) !=
+      platform::kRegSuccess) {
+    return {};
+  }
+  return platform::FromRegistryText(bytes.data(), std::min<std::size_t>(size, bytes.size()));
 }
 
 bool RegDeleteEntry(platform::Registry& registry, platform::RegKey root, const std::wstring& subKey,

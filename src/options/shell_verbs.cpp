@@ -1,5 +1,8 @@
 #include "options/shell_verbs.h"
 
+#include <functional>
+#include <optional>
+
 #include "common/letter_case.h"
 #include "options/extension_name.h"
 #include "options/opzioni.h"
@@ -66,7 +69,11 @@ void CreateShellVerbs(platform::Registry& registry, const std::vector<std::wstri
   }
 }
 
-void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions) {
+namespace {
+
+// Removes each verb `owned` says is ours, from both places.
+void RemoveVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions,
+                 const std::function<bool(platform::RegKey, const std::wstring&)>& owned) {
   for (const std::wstring& extension : extensions) {
     if (!IsValidExtensionName(extension)) continue;
     std::wstring shell = FileClassName(extension) + L"\\shell";
@@ -75,11 +82,32 @@ void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstri
                                 std::pair{platform::kHkeyClassesRoot, L""}}) {
       // A key with sub-keys cannot go: each command before its verb.
       for (const wchar_t* verb : kVerbs) {
-        RegDeleteEntry(registry, root, prefix + shell + verb + L"\\command", L"");
+        const std::wstring command = prefix + shell + verb + L"\\command";
+        if (!owned(root, command)) continue;
+        RegDeleteEntry(registry, root, command, L"");
         RegDeleteEntry(registry, root, prefix + shell + verb, L"");
       }
     }
   }
+}
+
+}  // namespace
+
+void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions) {
+  RemoveVerbs(registry, extensions, [](platform::RegKey, const std::wstring&) { return true; });
+}
+
+void RemoveShellVerbsOf(platform::Registry& registry, const std::vector<std::wstring>& extensions,
+                        const std::wstring& programPath) {
+  RemoveVerbs(registry, extensions, [&](platform::RegKey root, const std::wstring& command) {
+    std::optional<std::wstring> stored = RegReadString(registry, root, command, L"");
+    return stored && CommandStarts(*stored, programPath);
+  });
+}
+
+bool CommandStarts(const std::wstring& command, const std::wstring& programPath) {
+  const std::wstring quoted = L"\"" + ToLowerText(programPath) + L"\"";
+  return ToLowerText(command.substr(0, quoted.size())) == quoted;
 }
 
 void RefreshShellVerbs(platform::Registry& registry, const Opzioni& settings,

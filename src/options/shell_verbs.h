@@ -33,6 +33,14 @@ void CreateShellVerbs(platform::Registry& registry, const std::vector<std::wstri
                       const std::wstring& programPath);
 // Removes the verbs from both places.
 void RemoveShellVerbs(platform::Registry& registry, const std::vector<std::wstring>& extensions);
+// The same, but only the verbs whose command starts the program at `programPath`: those of a
+// copy elsewhere (a portable one, another install) stay.
+void RemoveShellVerbsOf(platform::Registry& registry, const std::vector<std::wstring>& extensions,
+                        const std::wstring& programPath);
+
+// Whether a stored command (a verb's, the start-up entry's) starts the program at
+// `programPath`: its quoted path first, letters in any case.
+bool CommandStarts(const std::wstring& command, const std::wstring& programPath);
 
 // The key under a classes root that names an extension's file type: "." and the name.
 std::wstring ExtensionKey(const std::wstring& extension);

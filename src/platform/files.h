@@ -83,6 +83,9 @@ std::optional<VersionResource> ReadVersionResource(const std::wstring& path);
 // `error` (when given).
 bool CopyFileOver(const std::wstring& from, const std::wstring& to, std::uint32_t* error = nullptr);
 
+// Deletes the file; true when it is gone afterwards (or was never there).
+bool RemoveFile(const std::wstring& path);
+
 // Whether a new file can be made in `folder` now: tried by making one (a random name, gone at
 // once). The portable backend says no for a folder marked read-only (see ReplaceFileContent).
 bool FolderAcceptsNewFiles(const std::wstring& folder);

@@ -36,6 +36,15 @@ TEST(CommandLineArgs, AValueEndsAtTheNextSlash) {
   EXPECT_EQ(s.mode, L"R");
 }
 
+// The installer's switch is a command line of its own: with anything else it is no removal.
+TEST(CommandLineArgs, TheUninstallSwitchStandsAlone) {
+  EXPECT_TRUE(IsUninstallCommandLine(L"/disinstalla"));
+  EXPECT_TRUE(IsUninstallCommandLine(L"  /DISINSTALLA "));
+  EXPECT_FALSE(IsUninstallCommandLine(L"/disinstalla /filename a.dll"));
+  EXPECT_FALSE(IsUninstallCommandLine(L"/filename /disinstalla"));
+  EXPECT_FALSE(IsUninstallCommandLine(L"/disinstallare"));
+}
+
 TEST(CommandLineArgs, EmptyValuesAndAbsentSwitches) {
   EXPECT_EQ(GetFilenameArg(L"/filename /modal R"), L"");
   EXPECT_EQ(GetFilenameArg(L"/modal R /filename"), L"");

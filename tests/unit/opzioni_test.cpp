@@ -7,6 +7,10 @@
 #include <iterator>
 
 #include "app/tray_mode.h"
+#include "app/uninstall.h"
+#include "common/letter_case.h"
+#include "options/options_dialog.h"
+#include "options/reg_func.h"
 #include "options/shell_verbs.h"
 #include "platform/files.h"
 #include "platform/inmemory/memory_registry.h"
@@ -343,6 +347,40 @@ TEST_F(TrayLife, AFolderThatTakesNoFileKeepsTheSettingsInTheUsersOwnCopy) {
     Exit();
     EXPECT_TRUE(boxes_.Shown().empty());
   }
+  Remove(UserCopy());
+  RemoveFolder(UserFolder() + Separator() + L"Corvalinde");
+  RemoveFolder(UserFolder());
+}
+
+// The installer's removal, after a tray of this folder: its verbs (whichever settings named the
+// extension) and its start-up entry go, with the folder's settings; a copy elsewhere keeps its
+// own, and the user's settings stay.
+TEST_F(TrayLife, TheInstallersRemovalTakesThisProgramsTracesOnly) {
+  const std::wstring program = ProgramPath(folder_);
+  Opzioni settings = DefaultOpzioni();  // DLL and OCX
+  settings.Associa = -1;
+  ASSERT_TRUE(SaveOpz(path_, settings));
+  ASSERT_TRUE(Start());
+  MakeFolder(UserFolder());
+  MakeFolder(UserFolder() + Separator() + L"Corvalinde");
+  settings.Ext = {FixedExtension(L"CVPROVA")};
+  settings.NumExt = 1;
+  ASSERT_TRUE(SaveOpz(UserCopy(), settings));
+  CreateShellVerbs(registry_, {FixedExtension(L"CVPROVA")}, program);
+  CreateShellVerbs(registry_, {FixedExtension(L"OCX")}, L"C:\\portatile\\Corvalinde.exe");
+  RegWriteString(registry_, platform::kHkeyCurrentUser, kRunKey, kRunValue,
+                 L"\"" + ToUpperText(program) + L"\"");
+  RegWriteString(registry_, platform::kHkeyLocalMachine, kRunKey, kRunValue,
+                 L"\"C:\\portatile\\Corvalinde.exe\"");
+
+  RemoveProgramTraces(registry_, folder_, UserFolder());
+  EXPECT_FALSE(VerbExists(L"dllfile"));
+  EXPECT_FALSE(VerbExists(L"cvprovafile"));
+  EXPECT_TRUE(VerbExists(L"ocxfile"));
+  EXPECT_FALSE(RegReadString(registry_, platform::kHkeyCurrentUser, kRunKey, kRunValue));
+  EXPECT_TRUE(RegReadString(registry_, platform::kHkeyLocalMachine, kRunKey, kRunValue));
+  EXPECT_FALSE(platform::FileExists(path_));
+  EXPECT_TRUE(platform::FileExists(UserCopy()));
   Remove(UserCopy());
   RemoveFolder(UserFolder() + Separator() + L"Corvalinde");
   RemoveFolder(UserFolder());

@@ -4,6 +4,7 @@
 
 #include "app/tray_mode.h"
 #include "platform/process.h"
+#include "platform/win32/unique_handle.h"
 
 namespace corvalinde {
 namespace {
@@ -33,6 +34,17 @@ HWND FindTrayWindow(const std::wstring& instance) {
 }
 
 }  // namespace
+
+bool EndFolderTray(DWORD wait) {
+  HWND tray = FindTrayWindow(TrayInstanceName(platform::ExecutableFolder()));
+  if (!tray) return true;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(tray, &processId);
+  platform::win32::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  PostMessageW(tray, WM_CLOSE, 0, 0);
+  if (!process) return !IsWindow(tray);
+  return WaitForSingleObject(process.get(), wait) == WAIT_OBJECT_0;
+}
 
 bool ClaimTray(HWND mainWindow, bool openOthersMenu) {
   std::wstring instance = TrayInstanceName(platform::ExecutableFolder());

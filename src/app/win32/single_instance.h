@@ -16,4 +16,9 @@ inline constexpr UINT kOpenMenuMessage = WM_APP + 1;
 // asked to open its menu.
 bool ClaimTray(HWND mainWindow, bool openOthersMenu);
 
+// Asks the tray of this folder, if one runs in this session, to close as "Esci" does (it saves
+// its settings) and waits for its process to end, at most `wait` milliseconds. Whether none runs
+// now.
+bool EndFolderTray(DWORD wait);
+
 }  // namespace corvalinde

@@ -112,6 +112,10 @@ bool CopyFileOver(const std::wstring& from, const std::wstring& to, std::uint32_
   return ReplaceFileContent(to, *content, error);
 }
 
+bool RemoveFile(const std::wstring& path) {
+  return std::remove(Native(path).c_str()) == 0 || errno == ENOENT;
+}
+
 bool FolderAcceptsNewFiles(const std::wstring& folder) {
   std::string native = Native(folder) + "/";
   if (access((native + kReadOnlyMarker).c_str(), F_OK) == 0) return false;

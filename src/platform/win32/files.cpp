@@ -114,6 +114,11 @@ bool CopyFileOver(const std::wstring& from, const std::wstring& to, std::uint32_
   return false;
 }
 
+bool RemoveFile(const std::wstring& path) {
+  return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+         GetLastError() == ERROR_PATH_NOT_FOUND;
+}
+
 bool FolderAcceptsNewFiles(const std::wstring& folder) {
   HANDLE probe = CreateFileW(JoinPath(folder, L"." + RandomName() + L".tmp").c_str(), GENERIC_WRITE,
                              0, nullptr, CREATE_NEW,
