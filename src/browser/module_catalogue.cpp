@@ -20,7 +20,7 @@ long Percent(std::size_t done, std::size_t count) {
   return count ? std::lrint(static_cast<double>(done) * 100.0 / static_cast<double>(count)) : 0;
 }
 
-std::wstring TextAt(clsRegistry& reader, std::wstring section) {
+std::wstring ReaderText(clsRegistry& reader, std::wstring section) {
   reader.SetSectionKey(std::move(section));
   return ToText(reader.Value());
 }
@@ -100,8 +100,8 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
     const auto total = static_cast<std::size_t>(count);
     for (std::size_t i = 1; i <= total; ++i) {
       const std::wstring& key = keys(static_cast<std::int32_t>(i));
-      std::wstring name = TextAt(keyReader, key);
-      std::wstring clsid = Trimmed(TextAt(keyReader, key + L"\\CLSID"));
+      std::wstring name = ReaderText(keyReader, key);
+      std::wstring clsid = Trimmed(ReaderText(keyReader, key + L"\\CLSID"));
       if (!clsid.empty()) {
         CatalogueRow row;
         row[kColumnId] = std::to_wstring(rows_.size() + 1);
@@ -109,14 +109,15 @@ void ModuleCatalogue::Load(platform::Registry& registry, ProgressWindow& progres
         row[kColumnClassName] = Trimmed(key);
         row[kColumnClassId] = clsid;
         const std::wstring classKey = L"CLSID\\" + clsid;
-        row[kColumnEseguibile] = Trimmed(TextAt(classReader, classKey + L"\\LocalServer32"));
-        row[kColumnNomeModulo] = Trimmed(TextAt(classReader, classKey + L"\\InProcServer32"));
+        row[kColumnEseguibile] = Trimmed(ReaderText(classReader, classKey + L"\\LocalServer32"));
+        row[kColumnNomeModulo] = Trimmed(ReaderText(classReader, classKey + L"\\InProcServer32"));
         classReader.SetValueKey(L"ThreadingModel");
-        row[kColumnThreadingModel] = Trimmed(TextAt(classReader, classKey + L"\\InProcServer32"));
+        row[kColumnThreadingModel] =
+            Trimmed(ReaderText(classReader, classKey + L"\\InProcServer32"));
         classReader.SetValueKey(L"");
-        row[kColumnVersione] = Trimmed(TextAt(classReader, classKey + L"\\Version"));
+        row[kColumnVersione] = Trimmed(ReaderText(classReader, classKey + L"\\Version"));
         row[kColumnVindProgId] =
-            Trimmed(TextAt(classReader, classKey + L"\\VersionIndependentProgID"));
+            Trimmed(ReaderText(classReader, classKey + L"\\VersionIndependentProgID"));
         // HKEY_CLASSES_ROOT merges the user's classes over the machine's: ask the user's side.
         platform::RegistryKey own(registry);
         RowFacts facts;

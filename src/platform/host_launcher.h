@@ -41,6 +41,9 @@ namespace corvalinde::platform {
 
 inline constexpr std::size_t kMostHostOutput = 65536;
 
+// HostRun::startError when the user refused the elevation prompt (ERROR_CANCELLED).
+inline constexpr std::uint32_t kElevationRefused = 1223;
+
 struct HostRun {
   bool started = false;
   std::uint32_t startError = 0;

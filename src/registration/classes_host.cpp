@@ -9,8 +9,7 @@
 namespace corvalinde {
 namespace {
 
-constexpr std::uint32_t kCancelled = 1223;  // the user said no to the elevation prompt
-constexpr std::uint32_t kTimedOut = 1460;   // ERROR_TIMEOUT
+constexpr std::uint32_t kTimedOut = 1460;  // ERROR_TIMEOUT
 
 ClassesDone Apply(ClassesAction action, const ClassesFile& file, ClassesPart part,
                   platform::Registry& registry) {
@@ -111,7 +110,7 @@ std::optional<ClassesDone> ApplyClassesFile(ClassesAction action, const ClassesF
           host.launcher.Run(host.program, HostArguments(command), command.token, true,
                             host.activity, HostLoadedMark(command.token),
                             ClassesReportStart(command.token), kHostStartMargin, kLongestTimeLimit);
-      if (!run.started && run.startError == kCancelled) return std::nullopt;
+      if (!run.started && run.startError == platform::kElevationRefused) return std::nullopt;
       if (auto report = ParseClassesReport(run.output, command.token)) {
         add(*report);
       } else {

@@ -13,8 +13,6 @@
 namespace corvalinde {
 namespace {
 
-constexpr std::uint32_t kCancelled = 1223;  // the user said no to the elevation prompt
-
 // The processor a host must be built for to take the file: any for a type library or a server
 // program (which runs in a process of its own).
 ModuleArchitecture ArchitectureToHost(const std::wstring& fileName) {
@@ -64,7 +62,8 @@ std::optional<RegistrationResult> HostRegistrar::RunAsAdministrator(const std::w
                                                                     Action action,
                                                                     RegistrationScope scope) {
   RegistrationResult result = RunHost(fileName, action, scope, true);
-  if (result.outcome == RegModuleInvalid && result.loadError == kCancelled) return std::nullopt;
+  if (result.outcome == RegModuleInvalid && result.loadError == platform::kElevationRefused)
+    return std::nullopt;
   return result;
 }
 
@@ -90,7 +89,7 @@ std::optional<Registrar::RetriedOutcomes> HostRegistrar::RunAllAsAdministrator(
         launcher_.Run(executablePath_, HostArguments(command), command.token, true,
                       std::wstring(texts::kRegistering) + fileNames[ours.front()],
                       HostLoadedMark(command.token), HostReportStart(command.token), limit, limit);
-    if (!run.started && run.startError == kCancelled) return std::nullopt;
+    if (!run.started && run.startError == platform::kElevationRefused) return std::nullopt;
     asked = true;
     std::vector<RegistrationResult> reports = ParseHostReports(run.output, command.token);
     for (std::size_t k = 0; k < ours.size(); ++k) {
@@ -161,7 +160,7 @@ RegistrationResult HostRegistrar::RunHost(const std::wstring& fileName, Action a
                                               HostReportStart(command.token), limit, entryLimit);
   RegistrationResult result = OutcomeOfHost(run, command.token);
   // The twin that would not start says nothing of the module: name the program instead.
-  if (!run.started && run.startError != kCancelled && host != executablePath_) {
+  if (!run.started && run.startError != platform::kElevationRefused && host != executablePath_) {
     result.outcome = RegTwinNotStarted;
     result.subject = host;
     result.architecture = architecture;

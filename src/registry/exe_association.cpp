@@ -6,7 +6,7 @@ namespace corvalinde {
 namespace {
 
 // The executable path in exactly one pair of double quotes, without blanks around it.
-std::wstring Quoted(const std::wstring& path) {
+std::wstring QuotedPath(const std::wstring& path) {
   std::size_t first = path.find_first_not_of(L' ');
   std::wstring quoted = first == std::wstring::npos
                             ? L""
@@ -30,7 +30,7 @@ void clsRegistry::CreateEXEAssociation(const std::wstring& sExePath, const std::
                                        const std::wstring& sNewMenuText, bool bSupportInstall,
                                        const std::wstring& sInstallMenuText,
                                        std::int32_t lDefaultIconIndex) {
-  const std::wstring quoted = Quoted(sExePath);
+  const std::wstring quoted = QuotedPath(sExePath);
   SetClassKey(static_cast<std::int32_t>(platform::kHkeyClassesRoot));
   SetValueType(platform::kRegSz);
   auto write = [&](const std::wstring& section, const std::wstring& value) {

@@ -15,7 +15,7 @@ namespace {
 using platform::Registry;
 using platform::RegistryKey;
 
-constexpr std::wstring_view kHeader = L"Windows Registry Editor Version 5.00\r\n\r\n";
+constexpr std::wstring_view kWrittenHeader = L"Windows Registry Editor Version 5.00\r\n\r\n";
 // Registry Editor breaks a byte list once its line reaches this column, and goes on after "\",
 // CRLF and two blanks: lines stay within 80 columns.
 constexpr std::size_t kHexLineLength = 77;
@@ -180,7 +180,7 @@ class Writer {
 
   Registry& registry_;
   const RegFileFilter& keep_;
-  RegFileText out_{std::wstring(kHeader)};
+  RegFileText out_{std::wstring(kWrittenHeader)};
   std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(1024);
 };
 

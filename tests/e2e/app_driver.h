@@ -148,6 +148,10 @@ std::wstring TestModule(const std::wstring& name);
 // a 32-bit program (one of them that only ends).
 std::wstring Folder32();
 bool ThirtyTwoBitProgramsRun();
+// The sample module's (testmod_good's) class, as its registration writes it.
+inline constexpr wchar_t kSampleClassKey[] = L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}";
+inline constexpr wchar_t kSampleProgId[] = L"Corvalinde.TestModule";
+
 // The settings file beside the program.
 std::wstring SettingsFile();
 

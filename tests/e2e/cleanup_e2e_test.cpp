@@ -16,8 +16,8 @@ namespace corvalinde::e2e {
 namespace {
 
 const std::wstring kClasses = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\";
-const std::wstring kClassKey = L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}";
-const std::wstring kProgId = L"Corvalinde.TestModule";
+const std::wstring kClassKey = kSampleClassKey;
+const std::wstring kProgId = kSampleProgId;
 const std::wstring kVersionedProgId = kProgId + L".1";
 const std::wstring kAppId = L"{C0A1D2E3-0000-4000-8000-00000000A991}";
 const std::wstring kSibling = L"CLSID\\{C0A1D2E3-0000-4000-8000-00000000A992}";

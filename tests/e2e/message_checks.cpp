@@ -39,4 +39,11 @@ std::string Ascii(const std::wstring& text) {
   return ::testing::AssertionSuccess();
 }
 
+WatchedRun Silently(const std::wstring& arguments) {
+  WatchedRun run =
+      RunWatched(L"\"" + ProgramPath() + L"\" /s " + arguments, std::chrono::seconds(60));
+  EXPECT_FALSE(run.showedAWindow) << ::testing::PrintToString(arguments);
+  return run;
+}
+
 }  // namespace corvalinde::e2e

@@ -16,4 +16,8 @@ namespace corvalinde::e2e {
                                          SeenIcon icon, const std::wstring& title, DWORD exitCode,
                                          milliseconds wait = std::chrono::seconds(20));
 
+// The program run with "/s" and these arguments, to its end (at most a minute); a window it
+// shows meanwhile is a failure.
+WatchedRun Silently(const std::wstring& arguments);
+
 }  // namespace corvalinde::e2e

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app_driver.h"
+#include "message_checks.h"
 #include "registry_export.h"
 
 namespace corvalinde::e2e {
@@ -14,13 +15,6 @@ constexpr wchar_t kTypeLibrary[] =
     L"TypeLib\\{6F1C7A52-3B1D-4C59-9E2A-5D0C1F7B8E41}\\1.2\\0\\win64";
 constexpr wchar_t kUserClasses[] = L"Software\\Classes\\";
 constexpr wchar_t kServerClass[] = L"CorvalindeTest.ServerProgram";
-
-// The program run silently with these arguments, to its end.
-WatchedRun Silently(const std::wstring& arguments) {
-  WatchedRun run = RunWatched(L"\"" + ProgramPath() + L"\" /s " + arguments, 30s);
-  EXPECT_FALSE(run.showedAWindow) << testing::PrintToString(arguments);
-  return run;
-}
 
 void ExpectExit(const WatchedRun& run, DWORD code, const std::string& words = {}) {
   EXPECT_EQ(run.exitCode, std::optional<DWORD>(code)) << run.output;

@@ -12,7 +12,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring Module32(const wchar_t* name) {
+std::wstring ThirtyTwoBit(const wchar_t* name) {
   return Folder32() + L"\\" + name + L".dll";
 }
 std::wstring TwinPath() {
@@ -36,7 +36,7 @@ class ThirtyTwoBitTwin : public ::testing::Test {
   }
   void TearDown() override { DeleteFileW(TwinPath().c_str()); }
 
-  const std::wstring module_ = Module32(L"testmod_good");
+  const std::wstring module_ = ThirtyTwoBit(L"testmod_good");
 };
 
 // One box with this text from `program`, pressed; its exit code.
@@ -69,18 +69,15 @@ TEST_F(ThirtyTwoBitTwin, HandedOverTheModuleLandsWhereRegsvr32PutsItAndNowhereEl
 
   EXPECT_EQ(OneBox(ProgramPath(), L"/filename " + module_ + L" /modal R", registered), 0u);
   EXPECT_EQ(Difference(byRegsvr32, Registry()), "");
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
-                         L"Software\\Classes\\CLSID\\"
-                         L"{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}"));
+  EXPECT_FALSE(
+      KeyExists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + std::wstring(kSampleClassKey)));
   EXPECT_EQ(OneBox(ProgramPath(), L"/filename " + module_ + L" /modal U", unregistered), 0u);
   EXPECT_EQ(Difference(before, Registry()), "");
 
   // regsvr32's own syntax, silent: the same keys, no window.
-  WatchedRun silent = RunWatched(L"\"" + ProgramPath() + L"\" /s " + module_, 30s);
-  EXPECT_EQ(silent.exitCode, 0u);
-  EXPECT_FALSE(silent.showedAWindow);
+  EXPECT_EQ(Silently(module_).exitCode, 0u);
   EXPECT_EQ(Difference(byRegsvr32, Registry()), "");
-  EXPECT_EQ(RunWatched(L"\"" + ProgramPath() + L"\" /s /u " + module_, 30s).exitCode, 0u);
+  EXPECT_EQ(Silently(L"/u " + module_).exitCode, 0u);
   EXPECT_EQ(Difference(before, Registry()), "");
 
   // By itself, the 32-bit program does the same.
@@ -94,7 +91,7 @@ TEST_F(ThirtyTwoBitTwin, HandedOverTheModuleLandsWhereRegsvr32PutsItAndNowhereEl
 // keys are untouched.
 TEST_F(ThirtyTwoBitTwin, ForThisUserTheClassIsInTheUsers32BitView) {
   const std::wstring machine = Exported(L"HKLM");
-  const std::wstring key = L"Software\\Classes\\CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}";
+  const std::wstring key = L"Software\\Classes\\" + std::wstring(kSampleClassKey);
   auto seenBy32BitPrograms = [&] {
     HKEY opened = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &opened)) {
@@ -103,12 +100,11 @@ TEST_F(ThirtyTwoBitTwin, ForThisUserTheClassIsInTheUsers32BitView) {
     RegCloseKey(opened);
     return true;
   };
-  WatchedRun run =
-      RunWatched(L"\"" + ProgramPath() + L"\" /s /user /filename " + module_ + L" /modal R", 30s);
+  WatchedRun run = Silently(L"/user /filename " + module_ + L" /modal R");
   EXPECT_EQ(run.exitCode, 0u) << run.output;
   EXPECT_TRUE(seenBy32BitPrograms());
   EXPECT_EQ(Difference(machine, Exported(L"HKLM")), "");
-  run = RunWatched(L"\"" + ProgramPath() + L"\" /s /user /filename " + module_ + L" /modal U", 30s);
+  run = Silently(L"/user /filename " + module_ + L" /modal U");
   EXPECT_EQ(run.exitCode, 0u) << run.output;
   EXPECT_FALSE(seenBy32BitPrograms());
 }
@@ -119,20 +115,19 @@ TEST_F(ThirtyTwoBitTwin, CapturesInEachFormatAndChangesNothing) {
   const std::wstring before = Registry();
   for (const wchar_t* name : {L"cattura32.reg", L"cattura32.wxs", L"cattura32.manifest"}) {
     const std::wstring file = TempFile(name);
-    WatchedRun capture = RunWatched(
-        L"\"" + ProgramPath() + L"\" /s /filename " + module_ + L" /modal R /capture " + file, 30s);
+    WatchedRun capture = Silently(L"/filename " + module_ + L" /modal R /capture " + file);
     EXPECT_EQ(capture.exitCode, 0u) << capture.output;
     EXPECT_NE(FileBytes(file).find("C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB"), std::string::npos);
     EXPECT_EQ(Difference(before, Registry()), "");
   }
   const std::wstring regFile = TempFile(L"cattura32.reg");
-  WatchedRun silent = RunWatched(L"\"" + ProgramPath() + L"\" /s " + module_, 30s);
+  WatchedRun silent = Silently(module_);
   ASSERT_EQ(silent.exitCode, 0u);
   const std::wstring registered = Registry();
-  RunWatched(L"\"" + ProgramPath() + L"\" /s /u " + module_, 30s);
+  Silently(L"/u " + module_);
   RunAndCapture(L"reg import \"" + regFile + L"\" /reg:32");
   EXPECT_EQ(Difference(registered, Registry()), "");
-  RunWatched(L"\"" + ProgramPath() + L"\" /s /u " + module_, 30s);
+  Silently(L"/u " + module_);
   for (const wchar_t* name : {L"cattura32.reg", L"cattura32.wxs", L"cattura32.manifest"}) {
     DeleteFileW(TempFile(name).c_str());
   }
@@ -169,7 +164,8 @@ TEST_F(ThirtyTwoBitTwin, AHostileModuleIsStoppedAsInThe64BitHost) {
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(test.module)));
-    AppProcess app(ProgramPath(), L"/filename " + Module32(test.module) + L" /modal R /timeout 3");
+    AppProcess app(ProgramPath(),
+                   L"/filename " + ThirtyTwoBit(test.module) + L" /modal R /timeout 3");
     auto box = app.WaitForMessageBox(30s);
     ASSERT_TRUE(box.has_value());
     EXPECT_NE(box->text.find(test.outcome), std::wstring::npos)

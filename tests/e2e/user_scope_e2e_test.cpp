@@ -15,9 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr wchar_t kProgId[] = L"Corvalinde.TestModule";
-constexpr wchar_t kClassKey[] = L"CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}";
-
 std::wstring UserClasses(const std::wstring& path) {
   return L"Software\\Classes\\" + path;
 }
@@ -39,16 +36,16 @@ TEST(UserScope, RegistersUnderTheUsersClassesAndNothingForTheMachine) {
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text, L"Modulo : " + module + L"\r\nRegistrato con successo");
   EXPECT_EQ(exitCode, std::optional<DWORD>(0));
-  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, UserClasses(kProgId) + L"\\CLSID"));
-  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, UserClasses(kClassKey) + L"\\InProcServer32"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UserClasses(kProgId)));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UserClasses(kClassKey)));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, UserClasses(kSampleProgId) + L"\\CLSID"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, UserClasses(kSampleClassKey) + L"\\InProcServer32"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UserClasses(kSampleProgId)));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UserClasses(kSampleClassKey)));
 
   box = RunAndAnswer(L"/user /filename " + module + L" /modal U", L"OK", &exitCode);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text, L"Modulo : " + module + L"\r\nUnregistrato con successo");
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserClasses(kProgId)));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserClasses(kClassKey)));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserClasses(kSampleProgId)));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserClasses(kSampleClassKey)));
 }
 
 // A module that writes the machine's keys itself: for this user only, its class lands in the

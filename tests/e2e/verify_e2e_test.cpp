@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app_driver.h"
+#include "message_checks.h"
 #include "platform/utf8.h"
 
 namespace corvalinde::e2e {
@@ -13,10 +14,6 @@ using platform::Utf8;
 
 const std::wstring kClass =
     L"HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{C0A1D2E3-5A6B-4C7D-8E9F-0123456789AB}";
-
-WatchedRun Silently(const std::wstring& arguments) {
-  return RunWatched(L"\"" + ProgramPath() + L"\" /s " + arguments, 60s);
-}
 
 TEST(Verification, SaysWhatIsMissingOfARealRegistrationAndWhatStandsInItsPlace) {
   const std::wstring module = TestModule(L"testmod_good");

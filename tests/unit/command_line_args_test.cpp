@@ -11,19 +11,19 @@ struct Switches {
   bool visible;
 };
 
-Switches Read(std::wstring_view text) {
+Switches ReadSwitches(std::wstring_view text) {
   return {GetFilenameArg(text), GetModalArg(text), GetVisibleArg(text)};
 }
 
 TEST(CommandLineArgs, ShellVerbCommandKeepsSpacesInThePath) {
-  Switches s = Read(L" /filename C:\\Program Files\\x.ocx /modal R /visible 0");
+  Switches s = ReadSwitches(L" /filename C:\\Program Files\\x.ocx /modal R /visible 0");
   EXPECT_EQ(s.fileName, L"C:\\Program Files\\x.ocx");
   EXPECT_EQ(s.mode, L"R");
   EXPECT_FALSE(s.visible);
 }
 
 TEST(CommandLineArgs, NamesIgnoreCaseValuesKeepIt) {
-  Switches s = Read(L"/MODAL u /FileName a.dll");
+  Switches s = ReadSwitches(L"/MODAL u /FileName a.dll");
   EXPECT_EQ(s.fileName, L"a.dll");
   EXPECT_EQ(s.mode, L"u");
   EXPECT_FALSE(s.visible);
@@ -31,7 +31,7 @@ TEST(CommandLineArgs, NamesIgnoreCaseValuesKeepIt) {
 
 TEST(CommandLineArgs, AValueEndsAtTheNextSlash) {
   EXPECT_EQ(GetFilenameArg(L"/filename a/b.dll /modal U"), L"a");
-  Switches s = Read(L"/filename C:\\x.dll/modal R");
+  Switches s = ReadSwitches(L"/filename C:\\x.dll/modal R");
   EXPECT_EQ(s.fileName, L"C:\\x.dll");
   EXPECT_EQ(s.mode, L"R");
 }
@@ -48,7 +48,7 @@ TEST(CommandLineArgs, TheUninstallSwitchStandsAlone) {
 TEST(CommandLineArgs, EmptyValuesAndAbsentSwitches) {
   EXPECT_EQ(GetFilenameArg(L"/filename /modal R"), L"");
   EXPECT_EQ(GetFilenameArg(L"/modal R /filename"), L"");
-  Switches none = Read(L"");
+  Switches none = ReadSwitches(L"");
   EXPECT_EQ(none.fileName, L"");
   EXPECT_EQ(none.mode, L"");
   EXPECT_FALSE(none.visible);

@@ -21,10 +21,7 @@ namespace {
 
 using platform::HostRun;
 
-std::wstring ArchModule(const char* arch) {
-  std::wstring path = testing::TestModulePath(std::string("testmod_arch_") + arch);
-  return path.substr(0, path.find_last_of(L'.')) + L".dll";
-}
+using testing::ArchModule;
 
 // One launch's token, as the registrar makes them.
 const std::wstring kToken = L"0123456789abcdef0123456789abcdef";

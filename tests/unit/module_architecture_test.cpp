@@ -10,11 +10,7 @@ namespace {
 
 using testing::TestModulePath;
 
-std::wstring ArchModule(const char* arch) {
-  std::wstring path = TestModulePath(std::string("testmod_arch_") + arch);
-  // The images keep their .dll name on every platform.
-  return path.substr(0, path.find_last_of(L'.')) + L".dll";
-}
+using testing::ArchModule;
 
 std::string Image(std::uint16_t machine, std::uint32_t peOffset = 0x80) {
   std::string bytes(peOffset + 24, '\0');

@@ -88,11 +88,11 @@ TEST(PeImage, DamagedOrCraftedFilesAreReadOnlyAsFarAsTheyHold) {
   std::string outside = whole;
   outside.replace(0x3C, 4, ImageBuilder::U32(0xFFFFFFF0));
   EXPECT_FALSE(Read(outside).has_value());
-  ImageBuilder far;
-  far.SetDirectory(1, far.Add(ImageBuilder::U32(0x7FFFFFF0) + std::string(8, '\0') +
-                              ImageBuilder::U32(0x7FFFFFF0) + ImageBuilder::U32(0x7FFFFFF0) +
-                              std::string(20, '\0')));
-  auto read = Read(far.Build());
+  ImageBuilder beyond;
+  beyond.SetDirectory(1, beyond.Add(ImageBuilder::U32(0x7FFFFFF0) + std::string(8, '\0') +
+                                    ImageBuilder::U32(0x7FFFFFF0) + ImageBuilder::U32(0x7FFFFFF0) +
+                                    std::string(20, '\0')));
+  auto read = Read(beyond.Build());
   ASSERT_TRUE(read.has_value());
   EXPECT_TRUE(read->imports.empty());
 

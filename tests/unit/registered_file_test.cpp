@@ -127,9 +127,9 @@ TEST(RegisteredFile, MissingOnlyWhereTheSystemWouldLookAndSaysSo) {
     for (int again = 0; again < 2; ++again) {  // the second answer is the one remembered
       FileVerdict verdict = files.Check(c.servers);
       EXPECT_EQ(verdict.state, c.state)
-          << testing::PrintToString(c.servers.module + L"|" + c.servers.commandLine);
+          << ::testing::PrintToString(c.servers.module + L"|" + c.servers.commandLine);
       EXPECT_EQ(ToUpperText(verdict.path), ToUpperText(c.path));
-      EXPECT_EQ(verdict.error, c.error) << testing::PrintToString(c.path);
+      EXPECT_EQ(verdict.error, c.error) << ::testing::PrintToString(c.path);
     }
   }
   EXPECT_EQ(FileStatusText({FileState::Missing, L"x.dll"}), L"file mancante");

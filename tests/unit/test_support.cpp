@@ -43,6 +43,11 @@ std::wstring TestModulePath(const std::string& name) {
 #endif
 }
 
+std::wstring ArchModule(const char* arch) {
+  std::wstring path = TestModulePath(std::string("testmod_arch_") + arch);
+  return path.substr(0, path.find_last_of(L'.')) + L".dll";
+}
+
 ModuleFolderAsCurrent::ModuleFolderAsCurrent() {
 #ifdef _WIN32
   char buffer[MAX_PATH];

@@ -10,6 +10,10 @@ namespace corvalinde::testing {
 // platform's module suffix.
 std::wstring TestModulePath(const std::string& name);
 
+// The same COM server built for `arch` ("i686", "x86_64") by the MinGW compilers: the images
+// keep their .dll name on every platform.
+std::wstring ArchModule(const char* arch);
+
 // The same module's bare file name, for command texts: on Linux a path's "/" would end the
 // switch value. The loaders find a bare name in the current folder (see ModuleFolderAsCurrent).
 std::wstring TestModuleFileName(const std::string& name);
