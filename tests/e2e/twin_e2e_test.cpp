@@ -32,7 +32,7 @@ class ThirtyTwoBitTwin : public ::testing::Test {
                       "or this machine cannot run it)";
     }
     ASSERT_TRUE(CopyFileW(CORVALINDE_TWIN_PROGRAM, TwinPath().c_str(), FALSE))
-        << "no 32-bit program: build the mingw32 preset's Corvalinde first";
+        << "no 32-bit program: build the release32 preset first";
   }
   void TearDown() override { DeleteFileW(TwinPath().c_str()); }
 
