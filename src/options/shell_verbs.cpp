@@ -7,6 +7,7 @@
 #include "options/extension_name.h"
 #include "options/opzioni.h"
 #include "options/reg_func.h"
+#include "platform/files.h"
 #include "platform/registry_key.h"
 
 namespace corvalinde {
@@ -106,8 +107,11 @@ void RemoveShellVerbsOf(platform::Registry& registry, const std::vector<std::wst
 }
 
 bool CommandStarts(const std::wstring& command, const std::wstring& programPath) {
-  const std::wstring quoted = L"\"" + ToLowerText(programPath) + L"\"";
-  return ToLowerText(command.substr(0, quoted.size())) == quoted;
+  const std::size_t end = command.find(L'"', 1);
+  if (command.empty() || command[0] != L'"' || end == std::wstring::npos) return false;
+  // A tray started through a short (8.3) path wrote that form.
+  auto spelled = [](const std::wstring& path) { return ToLowerText(platform::LongPath(path)); };
+  return spelled(command.substr(1, end - 1)) == spelled(programPath);
 }
 
 void RefreshShellVerbs(platform::Registry& registry, const Opzioni& settings,

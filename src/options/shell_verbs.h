@@ -39,7 +39,7 @@ void RemoveShellVerbsOf(platform::Registry& registry, const std::vector<std::wst
                         const std::wstring& programPath);
 
 // Whether a stored command (a verb's, the start-up entry's) starts the program at
-// `programPath`: its quoted path first, letters in any case.
+// `programPath`: its quoted path first, letters in any case, short (8.3) names as long ones.
 bool CommandStarts(const std::wstring& command, const std::wstring& programPath);
 
 // The key under a classes root that names an extension's file type: "." and the name.
