@@ -130,11 +130,7 @@ bool BrowserActions::ShowVerification(const Verification& verification, const st
   if (services_.results && lines > services_.mostBoxLines) {
     const std::wstring summary = VerifySummaryLine(verification, file);
     const std::wstring firstLine = summary.substr(0, summary.find(texts::kCrLf));
-    const RegOutcome outcome = verification.registration.outcome;
-    std::wstring_view word = outcome == RegDone            ? texts::kResultComplete
-                             : outcome == RegVerifyDiffers ? texts::kResultIncomplete
-                                                           : texts::kResultFailed;
-    std::vector<ResultRow> rows{{file, std::wstring(word), firstLine}};
+    std::vector<ResultRow> rows{{file, std::wstring(VerifyResultWord(verification)), firstLine}};
     for (const std::wstring& finding : findings) rows.push_back({file, L"", finding});
     return services_.results->Show(rows, firstLine,
                                    offer ? std::wstring(texts::kAskRegisterAgain) : L"",

@@ -40,7 +40,8 @@ void RemoveProgramTraces(platform::Registry& registry, const std::wstring& execu
   RemoveShellVerbsOf(registry, KnownExtensions(executableFolder, userFolder), program);
   for (platform::RegKey root : {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser}) {
     std::optional<std::wstring> entry = RegReadString(registry, root, kRunKey, kRunValue);
-    if (entry && CommandStarts(*entry, program)) RegDeleteEntry(registry, root, kRunKey, kRunValue);
+    if (entry && CommandStarts(registry, *entry, program))
+      RegDeleteEntry(registry, root, kRunKey, kRunValue);
   }
   const std::wstring settings = SettingsPath(executableFolder);
   platform::RemoveFile(settings + L".bak");

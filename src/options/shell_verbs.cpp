@@ -7,8 +7,8 @@
 #include "options/extension_name.h"
 #include "options/opzioni.h"
 #include "options/reg_func.h"
-#include "platform/files.h"
 #include "platform/registry_key.h"
+#include "registry/same_path.h"
 
 namespace corvalinde {
 
@@ -102,16 +102,15 @@ void RemoveShellVerbsOf(platform::Registry& registry, const std::vector<std::wst
                         const std::wstring& programPath) {
   RemoveVerbs(registry, extensions, [&](platform::RegKey root, const std::wstring& command) {
     std::optional<std::wstring> stored = RegReadString(registry, root, command, L"");
-    return stored && CommandStarts(*stored, programPath);
+    return stored && CommandStarts(registry, *stored, programPath);
   });
 }
 
-bool CommandStarts(const std::wstring& command, const std::wstring& programPath) {
+bool CommandStarts(platform::Registry& registry, const std::wstring& command,
+                   const std::wstring& programPath) {
   const std::size_t end = command.find(L'"', 1);
   if (command.empty() || command[0] != L'"' || end == std::wstring::npos) return false;
-  // A tray started through a short (8.3) path wrote that form.
-  auto spelled = [](const std::wstring& path) { return ToLowerText(platform::LongPath(path)); };
-  return spelled(command.substr(1, end - 1)) == spelled(programPath);
+  return SamePath(registry, command.substr(1, end - 1), programPath);
 }
 
 void RefreshShellVerbs(platform::Registry& registry, const Opzioni& settings,

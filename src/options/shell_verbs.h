@@ -39,8 +39,9 @@ void RemoveShellVerbsOf(platform::Registry& registry, const std::vector<std::wst
                         const std::wstring& programPath);
 
 // Whether a stored command (a verb's, the start-up entry's) starts the program at
-// `programPath`: its quoted path first, letters in any case, short (8.3) names as long ones.
-bool CommandStarts(const std::wstring& command, const std::wstring& programPath);
+// `programPath`: its quoted path first, naming the same file (registry/same_path.h).
+bool CommandStarts(platform::Registry& registry, const std::wstring& command,
+                   const std::wstring& programPath);
 
 // The key under a classes root that names an extension's file type: "." and the name.
 std::wstring ExtensionKey(const std::wstring& extension);

@@ -117,10 +117,7 @@ void RegUnregDialog::Avvia() {
       result = verification.registration;
       outcome.line = VerifySummaryLine(verification, outcome.file);
       outcome.findings = FindingLines(verification);
-      if (result.outcome == RegDone || result.outcome == RegVerifyDiffers) {
-        outcome.outcome =
-            result.outcome == RegDone ? texts::kResultComplete : texts::kResultIncomplete;
-      }
+      outcome.outcome = VerifyResultWord(verification);
     } else {
       result = registrar_.Run(outcome.file, action, scope);
       outcome.line = SummaryLine(result, outcome.file);

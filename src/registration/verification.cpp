@@ -8,7 +8,6 @@
 
 #include "common/letter_case.h"
 #include "platform/captured_roots.h"
-#include "platform/files.h"
 #include "platform/registry_key.h"
 #include "platform/registry_text.h"
 #include "registration/capture_exclusions.h"
@@ -16,6 +15,7 @@
 #include "registration/module_architecture.h"
 #include "registration/module_kind.h"
 #include "registry/reg_file.h"
+#include "registry/same_path.h"
 
 namespace corvalinde {
 namespace {
@@ -239,17 +239,6 @@ class Comparison {
 };
 
 }  // namespace
-
-bool SamePath(platform::Registry& registry, const std::wstring& a, const std::wstring& b) {
-  if (a == b) return true;
-  auto normal = [&registry](const std::wstring& text) {
-    std::wstring path = platform::ExpandedText(registry, text);
-    const bool isPath =
-        path.find(L'\\') != std::wstring::npos || (path.size() >= 2 && path[1] == L':');
-    return isPath ? ToUpperText(platform::LongPath(path)) : path;
-  };
-  return normal(a) == normal(b);
-}
 
 Verification VerifyModule(Registrar& registrar, platform::Registry& registry,
                           const std::wstring& module, RegistrationScope scope) {

@@ -45,8 +45,4 @@ struct Verification {
 Verification VerifyModule(Registrar& registrar, platform::Registry& registry,
                           const std::wstring& module, RegistrationScope scope);
 
-// Whether two values' texts name the same file: the same path but for letter case, short (8.3)
-// against long names, or environment variables the registry expands.
-bool SamePath(platform::Registry& registry, const std::wstring& a, const std::wstring& b);
-
 }  // namespace corvalinde

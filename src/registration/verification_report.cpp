@@ -85,6 +85,17 @@ std::wstring VerifySummaryLine(const Verification& verification, const std::wstr
   return line;
 }
 
+std::wstring_view VerifyResultWord(const Verification& verification) {
+  switch (verification.registration.outcome) {
+    case RegDone:
+      return texts::kResultComplete;
+    case RegVerifyDiffers:
+      return texts::kResultIncomplete;
+    default:
+      return texts::kResultFailed;
+  }
+}
+
 std::vector<std::wstring> FindingLines(const Verification& verification) {
   std::vector<std::wstring> lines;
   for (const Finding& finding : verification.findings) lines.push_back(FindingText(finding));

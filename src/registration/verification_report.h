@@ -18,6 +18,10 @@ platform::MessageRequest VerifyMessage(const Verification& verification, const s
 // Ends with a line break.
 std::wstring VerifySummaryLine(const Verification& verification, const std::wstring& file);
 
+// Its word in the results list: "completa", "incompleta", or "non riuscita" when nothing could be
+// compared.
+std::wstring_view VerifyResultWord(const Verification& verification);
+
 // Every finding, each on its own line, then the files registered in the module's place and the
 // views its classes are in.
 std::vector<std::wstring> FindingLines(const Verification& verification);

@@ -368,8 +368,10 @@ TEST_F(TrayLife, TheInstallersRemovalTakesThisProgramsTracesOnly) {
   ASSERT_TRUE(SaveOpz(UserCopy(), settings));
   CreateShellVerbs(registry_, {FixedExtension(L"CVPROVA")}, program);
   CreateShellVerbs(registry_, {FixedExtension(L"OCX")}, L"C:\\portatile\\Corvalinde.exe");
+  // The start-up entry as another tool may have written it: a variable, other letter case.
+  registry_.DefineEnvironmentVariable(L"CVCARTELLA", ToUpperText(folder_));
   RegWriteString(registry_, platform::kHkeyCurrentUser, kRunKey, kRunValue,
-                 L"\"" + ToUpperText(program) + L"\"");
+                 L"\"%CVCARTELLA%\\corvalinde.exe\" /visible 1");
   RegWriteString(registry_, platform::kHkeyLocalMachine, kRunKey, kRunValue,
                  L"\"C:\\portatile\\Corvalinde.exe\"");
 
